@@ -1,0 +1,134 @@
+#include "app/MainFrame.h"
+
+#include "app/TalvexDoc.h"
+#include "platform/Profile.h"
+#include "view/TalvexView.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QScreen>
+
+CMainFrame::CMainFrame(CTalvexDoc* doc)
+    : m_pDocument(doc)
+{
+    setMinimumSize(640, 480);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/lumivo.png")));
+    connect(doc, &CTalvexDoc::titleChanged, this, &CMainFrame::OnUpdateFrameTitle);
+    OnUpdateFrameTitle();
+}
+
+void CMainFrame::SetView(CTalvexView* view)
+{
+    m_pView = view;
+    setCentralWidget(view);
+}
+
+bool CMainFrame::ApplyFrameStyle()
+{
+    if (m_bFullScreen) {
+        showFullScreen();
+        return true;
+    }
+    if (m_bPlacementValid) {
+        ApplyPlacement();
+        return true;
+    }
+    return false;
+}
+
+void CMainFrame::ApplyPlacement()
+{
+    QRect rect = m_wp.NormalRect();
+    // A placement on a monitor that is gone is brought back onto the primary screen.
+    bool onScreen = false;
+    for (const QScreen* screen : QGuiApplication::screens())
+        onScreen = onScreen || screen->availableGeometry().intersects(rect);
+    if (!onScreen && QGuiApplication::primaryScreen())
+        rect.moveCenter(QGuiApplication::primaryScreen()->availableGeometry().center());
+    if (isFullScreen() || isMaximized() || isMinimized())
+        showNormal();
+    setGeometry(rect);
+    // A minimised placement is never restored minimised.
+    if (m_wp.OpensMaximized())
+        showMaximized();
+    else
+        showNormal();
+}
+
+void CMainFrame::SavePlacement()
+{
+    if (!windowHandle())
+        return; // never shown: there is no placement to fetch
+    const bool minimized = isMinimized();
+    const bool maximized = windowState().testFlag(Qt::WindowMaximized);
+    WindowPlacement wp = WindowPlacement::Fetch(normalGeometry(), minimized, maximized);
+    wp.PrepareForSave(maximized && !minimized);
+    m_wp = wp;
+    m_bPlacementValid = true;
+}
+
+bool CMainFrame::LoadFrameSettings()
+{
+    const Profile profile;
+    m_bFullScreen = profile.GetProfileInt(QStringLiteral("FullScreen"), 0) != 0;
+    if (const auto wp
+        = WindowPlacement::Parse(profile.GetProfileString(QStringLiteral("WindowPos")))) {
+        m_wp = *wp;
+        m_bPlacementValid = true;
+    }
+    return ApplyFrameStyle();
+}
+
+void CMainFrame::SaveFrameSettings()
+{
+    Profile profile;
+    profile.WriteProfileInt(QStringLiteral("FullScreen"), m_bFullScreen ? 1 : 0);
+    if (!m_bFullScreen)
+        SavePlacement();
+    if (m_bPlacementValid)
+        profile.WriteProfileString(QStringLiteral("WindowPos"), m_wp.Format());
+}
+
+void CMainFrame::ToggleFullScreen()
+{
+    if (!m_bFullScreen)
+        SavePlacement();
+    m_bFullScreen = !m_bFullScreen;
+    if (!ApplyFrameStyle()) {
+        showNormal();
+        setGeometry(100, 80, 640, 480);
+        raise();
+    }
+}
+
+void CMainFrame::OnUpdateFrameTitle()
+{
+    QString title = m_pDocument->GetTitle();
+    if (!title.isEmpty())
+        title += QStringLiteral(" - ");
+    setWindowTitle(title + QStringLiteral("Lumivo"));
+}
+
+void CMainFrame::ActivateFromAnotherStart()
+{
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+void CMainFrame::OnEndSession()
+{
+    if (m_pView)
+        m_pView->SaveViewState();
+    SaveFrameSettings();
+    QApplication::quit();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* e)
+{
+    SaveFrameSettings();
+    e->accept();
+}

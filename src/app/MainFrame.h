@@ -1,0 +1,45 @@
+#pragma once
+
+#include "app/WindowPlacement.h"
+
+#include <QMainWindow>
+
+class CTalvexDoc;
+class CTalvexView;
+
+// The top-level window: a normal window or borderless full screen, remembering its
+// placement and state across runs.
+class CMainFrame : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit CMainFrame(CTalvexDoc* doc);
+
+    void SetView(CTalvexView* view);
+    CTalvexView* GetActiveView() const { return m_pView; }
+
+    bool ApplyFrameStyle();
+    void SavePlacement();
+    bool LoadFrameSettings();
+    void SaveFrameSettings();
+    void ToggleFullScreen();
+    void OnUpdateFrameTitle();
+    // A later start of the program asks this one to come forward.
+    void ActivateFromAnotherStart();
+    // The session or a signal ends the program: keep what the reader has, then quit.
+    void OnEndSession();
+
+    bool m_bFullScreen = false;
+    WindowPlacement m_wp;
+    bool m_bPlacementValid = false;
+    bool m_bContentShown = false;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void ApplyPlacement();
+
+    CTalvexDoc* m_pDocument;
+    CTalvexView* m_pView = nullptr;
+};

@@ -1,0 +1,89 @@
+#include "app/SettingsStore.h"
+
+#include "platform/Profile.h"
+#include "platform/ScanNumbers.h"
+
+#include <algorithm>
+
+FontSizes SettingsStore::ParseFontSize(const QString& text)
+{
+    const NumberScan scan = NumberScan::Read(text, QLatin1Char(':'), 3);
+    FontSizes sizes;
+    if (scan.values.size() >= 2) {
+        sizes.normal = ToIntField(scan.values[0]);
+        sizes.full = ToIntField(scan.values[1]);
+    }
+    if (scan.values.size() == 3)
+        sizes.pad = ToIntField(scan.values[2]);
+    // There is no geometry outside these ranges, so a hand-edited value is pulled in.
+    sizes.normal = std::clamp(sizes.normal, kMinSizeIndex, kMaxSizeIndex);
+    sizes.full = std::clamp(sizes.full, kMinSizeIndex, kMaxSizeIndex);
+    sizes.pad = std::clamp(sizes.pad, kMinPadSize, kMaxPadSize);
+    return sizes;
+}
+
+QString SettingsStore::FormatFontSize(const FontSizes& sizes)
+{
+    return QStringLiteral("%1:%2:%3").arg(sizes.normal).arg(sizes.full).arg(sizes.pad);
+}
+
+int SettingsStore::ClampSkip(int pages)
+{
+    return std::clamp(pages, 1, 600);
+}
+
+int SettingsStore::LayoutFrom(int stored)
+{
+    return stored >= 1 && stored <= 3 ? stored : 2;
+}
+
+int SettingsStore::BindFrom(int stored)
+{
+    return stored == 1 ? 1 : 0;
+}
+
+int SettingsStore::PicExtFrom(int stored)
+{
+    return stored & 0x1F;
+}
+
+int SettingsStore::SpaceFrom(int stored)
+{
+    return std::clamp(stored, 0, 30);
+}
+
+FontSizes SettingsStore::LoadFontSize(const Profile& profile)
+{
+    return ParseFontSize(profile.GetProfileString(QStringLiteral("FontSize")));
+}
+
+void SettingsStore::SaveFontSize(Profile& profile, const FontSizes& sizes)
+{
+    profile.WriteProfileString(QStringLiteral("FontSize"), FormatFontSize(sizes));
+}
+
+void SettingsStore::LoadSkipPages(const Profile& profile, int& forward, int& back)
+{
+    forward = ClampSkip(profile.GetProfileInt(QStringLiteral("SkipForward"), 12));
+    back = ClampSkip(profile.GetProfileInt(QStringLiteral("SkipBack"), 12));
+}
+
+QString SettingsStore::LoadCurrentFolder(const Profile& profile)
+{
+    return profile.GetProfileString(QStringLiteral("CurrentFolder"));
+}
+
+ViewSettings SettingsStore::LoadViewSettings(const Profile& profile)
+{
+    ViewSettings s;
+    LoadSkipPages(profile, s.skipForward, s.skipBack);
+    s.layoutPdf = LayoutFrom(profile.GetProfileInt(QStringLiteral("Layout"), 2));
+    s.layoutImage = LayoutFrom(profile.GetProfileInt(QStringLiteral("Layout2"), 2));
+    s.bind = BindFrom(profile.GetProfileInt(QStringLiteral("Bind"), 0));
+    s.picEnlarge = profile.GetProfileInt(QStringLiteral("PicEnlarge"), 0) != 0;
+    s.picExt = PicExtFrom(profile.GetProfileInt(QStringLiteral("PicExt"), 7));
+    s.space = SpaceFrom(profile.GetProfileInt(QStringLiteral("Space"), 0));
+    s.hideCursor = profile.GetProfileInt(QStringLiteral("HideCursor"), 1) != 0;
+    s.folderOnResume = profile.GetProfileInt(QStringLiteral("FolderOnResume"), 0) != 0;
+    return s;
+}

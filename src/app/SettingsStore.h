@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+
+class Profile;
+
+// The three numbers of "FontSize": size index of the normal window and of full
+// screen, and the remote pad's size in percent.
+struct FontSizes {
+    int normal = 2;
+    int full = 4;
+    int pad = 40;
+    bool operator==(const FontSizes&) const = default;
+};
+
+// The values the viewer reads at start, after its limits are applied.
+struct ViewSettings {
+    int skipForward = 12;
+    int skipBack = 12;
+    int layoutPdf = 2;
+    int layoutImage = 2;
+    int bind = 0;
+    bool picEnlarge = false;
+    int picExt = 7;
+    int space = 0;
+    bool hideCursor = true;
+    bool folderOnResume = false;
+    bool operator==(const ViewSettings&) const = default;
+};
+
+// Names, defaults and limits of the stored settings.
+class SettingsStore
+{
+public:
+    static constexpr int kMinSizeIndex = 0;
+    static constexpr int kMaxSizeIndex = 4;
+    static constexpr int kMinPadSize = 20;
+    static constexpr int kMaxPadSize = 100;
+
+    static FontSizes ParseFontSize(const QString& text);
+    static QString FormatFontSize(const FontSizes& sizes);
+    static int ClampSkip(int pages);
+    static int LayoutFrom(int stored);
+    static int BindFrom(int stored);
+    static int PicExtFrom(int stored);
+    static int SpaceFrom(int stored);
+
+    static FontSizes LoadFontSize(const Profile& profile);
+    static void SaveFontSize(Profile& profile, const FontSizes& sizes);
+    static void LoadSkipPages(const Profile& profile, int& forward, int& back);
+    static QString LoadCurrentFolder(const Profile& profile);
+    // "SkipForward" to "FolderOnResume", in the order they are read at start.
+    static ViewSettings LoadViewSettings(const Profile& profile);
+};

@@ -1,0 +1,108 @@
+#include "app/TalvexApp.h"
+
+#include "Version.h"
+#include "app/AboutDlg.h"
+#include "app/MainFrame.h"
+#include "app/SessionEndWatcher.h"
+#include "app/TalvexDoc.h"
+#include "platform/Prompt.h"
+#include "platform/SingleInstance.h"
+#include "view/TalvexView.h"
+
+#include <QCommandLineParser>
+
+#include <cstdio>
+
+CTalvexApp::CTalvexApp(int& argc, char** argv)
+    : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Lumivo"));
+    setOrganizationName(QStringLiteral("Oberkan"));
+    setApplicationVersion(CAboutDlg::VersionText(g_dwFileVersionMS, g_dwFileVersionLS).trimmed());
+    setDesktopFileName(QStringLiteral("lumivo"));
+}
+
+CTalvexApp::~CTalvexApp() = default;
+
+bool CTalvexApp::ParseCommandLine(QString& file)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Lumivo: a full-screen reader for PDF books "
+                                                    "and folders of images."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(
+        QStringLiteral("FILE"), QStringLiteral("A book to open."), QStringLiteral("[FILE]"));
+    parser.process(arguments());
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        std::fputs("lumivo: only one FILE can be given.\n", stderr);
+        return false;
+    }
+    file = files.isEmpty() ? QString() : files.first();
+    return true;
+}
+
+bool CTalvexApp::InitInstance()
+{
+    QString file;
+    if (!ParseCommandLine(file)) {
+        m_nExitCode = 2;
+        return false;
+    }
+
+    m_pInstance = std::make_unique<SingleInstance>(QString::fromLatin1(kAppId));
+    switch (m_pInstance->claim()) {
+    case SingleInstance::Claim::Failed:
+        Prompt::MessageBox(nullptr, QStringLiteral("CreateMutex: Failed."), Prompt::ErrorIcon);
+        m_nExitCode = 1;
+        return false;
+    case SingleInstance::Claim::AnotherRuns:
+        m_pInstance->askFirstToActivate();
+        m_nExitCode = 0;
+        return false;
+    case SingleInstance::Claim::First:
+        break;
+    }
+
+    m_pDocument = std::make_unique<CTalvexDoc>();
+    m_pFrame = std::make_unique<CMainFrame>(m_pDocument.get());
+    auto* view = new CTalvexView(m_pDocument.get());
+    view->OnCreate();
+    m_pFrame->SetView(view);
+    if (!file.isEmpty() && !m_pDocument->OnOpenDocument(file)) {
+        Prompt::MessageBox(
+            nullptr, QStringLiteral("ファイルを開けません。\n%1").arg(file), Prompt::ErrorIcon);
+        m_pFrame.reset();
+        m_nExitCode = 1;
+        return false;
+    }
+    view->OnInitialUpdate();
+
+    if (!m_pFrame->LoadFrameSettings())
+        m_pFrame->show();
+    m_pFrame->update();
+
+    m_pSessionEnd = new SessionEndWatcher(this);
+    connect(m_pSessionEnd, &SessionEndWatcher::sessionEnding, m_pFrame.get(),
+        &CMainFrame::OnEndSession);
+    connect(m_pInstance.get(), &SingleInstance::activateRequested, m_pFrame.get(),
+        &CMainFrame::ActivateFromAnotherStart);
+    m_pInstance->listen();
+    return true;
+}
+
+int CTalvexApp::ExitInstance()
+{
+    // The view keeps its values as it is destroyed, before the lock is given back.
+    m_pFrame.reset();
+    if (m_pInstance)
+        m_pInstance->release();
+    return m_nExitCode;
+}
+
+void CTalvexApp::OnAppAbout()
+{
+    CAboutDlg dlg(m_pFrame.get());
+    Prompt::RunModal(dlg);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QApplication>
+
+#include <memory>
+
+class CMainFrame;
+class CTalvexDoc;
+class CTalvexView;
+class SessionEndWatcher;
+class SingleInstance;
+
+// The application: one running copy per machine, the frame, document and view, and
+// the command line.
+class CTalvexApp : public QApplication
+{
+    Q_OBJECT
+public:
+    static constexpr const char* kAppId = "Lumivo.2016.Oberkan";
+
+    CTalvexApp(int& argc, char** argv);
+    ~CTalvexApp() override;
+
+    // True to run the event loop; false ends the program with ExitInstance's code.
+    bool InitInstance();
+    int ExitInstance();
+    void OnAppAbout();
+
+    CMainFrame* mainFrame() const { return m_pFrame.get(); }
+
+private:
+    bool ParseCommandLine(QString& file);
+
+    std::unique_ptr<SingleInstance> m_pInstance;
+    std::unique_ptr<CTalvexDoc> m_pDocument;
+    std::unique_ptr<CMainFrame> m_pFrame;
+    SessionEndWatcher* m_pSessionEnd = nullptr;
+    int m_nExitCode = 0;
+};

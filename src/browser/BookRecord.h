@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+enum EntryType { TYPE_DRIVE = 0, TYPE_FOLDER = 1, TYPE_FILE = 2, TYPE_MISSING = 3 };
+enum Layout { LAYOUT_SINGLE = 1, LAYOUT_SPREAD_COVER = 2, LAYOUT_SPREAD_NOCOVER = 3 };
+enum Binding { BIND_RIGHT = 0, BIND_LEFT = 1 };
+enum PicExt {
+    PICEXT_BMP = 0x01,
+    PICEXT_JPEG = 0x02,
+    PICEXT_PNG = 0x04,
+    PICEXT_GIF = 0x08,
+    PICEXT_TIFF = 0x10
+};
+
+// One Folder-screen entry, resume entry or open book. For an image book strPath
+// names the image file of the current page.
+struct BookRecord {
+    QString strPath;
+    int nType = TYPE_MISSING;
+    bool bImages = false;
+    quint64 nSize = 0;
+    int nPage = -1;
+    int nPageCount = -1;
+    int nLayout = 0;
+    int nBind = -1;
+    int nZoom = 0;
+    bool operator==(const BookRecord&) const = default;
+};
+
+using BookRecordList = QList<BookRecord>;

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "browser/BookRecord.h"
+
+#include <QString>
+
+// The rules of the Folder and Resume screens, free of any widget.
+namespace BrowserRules
+{
+
+struct FileClass {
+    bool isBook = false;
+    bool bImages = false;
+};
+
+// Classifies a file by the text after the last dot of its name.
+FileClass ClassifyFile(const QString& extension, int picExt);
+// ClassifyFile for a whole name; a name without a dot is never a book.
+FileClass ClassifyName(const QString& name, int picExt);
+QString FormatSize(quint64 n);
+QString SortKey(const BookRecord& record, bool byFolder);
+// Orders by key without regard to case, then by page; equal records keep their order.
+void SortRecords(BookRecordList& records, bool byFolder);
+// A stored entry denotes the same position as a record.
+bool IsSameEntry(const BookRecord& entry, const BookRecord& record);
+
+} // namespace BrowserRules

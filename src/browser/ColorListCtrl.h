@@ -1,0 +1,68 @@
+#pragma once
+
+#include "browser/ColorListModel.h"
+
+#include <QTreeView>
+
+class IconStrip;
+
+// The list of both list screens: rows of large type drawn in their own colours, an
+// icon before the name and a right-aligned second column. Every key reaches the
+// parent window before the list reacts to it, and Tab never moves the focus.
+class CColorListCtrl : public QTreeView
+{
+    Q_OBJECT
+public:
+    explicit CColorListCtrl(QWidget* parent = nullptr);
+
+    void SetColumns(const QString& first, const QString& second);
+    void SetStateImageList(const IconStrip* strip);
+    const IconStrip* GetStateImageList() const { return m_pStrip; }
+
+    int InsertColoredItem(int index, const QString& text, int icon);
+    void SetItemText(int index, int column, const QString& text);
+    void SetItemTextColor(int index, const QColor& color);
+    void SetItemBkColor(int index, const QColor& color);
+    void DeleteAllColoredItems();
+    int GetItemCount() const;
+    QString GetItemText(int index, int column) const;
+    int GetItemIcon(int index) const;
+    int GetSelectedIndex() const;
+    void SelectItem(int index);
+    void ClearSelection();
+    void EnsureVisible(int index);
+    int GetTopIndex() const;
+    int GetItemHeight() const;
+    static int RowHeightFor(int fontHeight);
+    // The cell of a row in viewport coordinates; shrunk by one pixel on each side
+    // unless full is set.
+    QRect GetCellRect(int row, int column, bool full) const;
+    // The whole row across all columns, in viewport coordinates.
+    QRect GetRowBounds(int row) const;
+
+    bool drawn() const { return m_bDrawn; }
+
+signals:
+    void itemChanged();
+    void itemDoubleClicked();
+
+protected:
+    bool event(QEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+        const QModelIndex& index) const override;
+    void changeEvent(QEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void DrawIcon(QPainter* painter, int icon, QRect& rect) const;
+    void DrawText(QPainter* painter, const QString& text, const QRect& rect, int column) const;
+    void RepaintSelection();
+
+    ColorListModel m_model;
+    const IconStrip* m_pStrip = nullptr;
+    int m_nColumns = -1;
+    mutable bool m_bDrawn = false;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "browser/BookRecord.h"
+
+#include <QStringList>
+
+// Reading folders from the disk for the Folder screen and for image books.
+namespace FolderScan
+{
+
+// One record per drive of the machine.
+BookRecordList ScanDrives();
+// The visible subfolders and book files of a folder: folders first, each group in
+// name order. A folder that cannot be read gives an empty list.
+BookRecordList ScanFolder(const QString& folder, int picExt, const BookRecordList& resumeItems);
+// Lists the enabled image files of the folder holding imagePath, in name order, and
+// returns the 1-based page of imagePath's own file among them, or -1.
+int ScanImageBook(const QString& imagePath, int picExt, QStringList& imageFiles);
+
+} // namespace FolderScan

@@ -1,0 +1,74 @@
+#include "browser/ResumeStore.h"
+
+#include "platform/Profile.h"
+#include "platform/ScanNumbers.h"
+
+namespace
+{
+QString ValueName(int i)
+{
+    return QStringLiteral("Resume%1").arg(i);
+}
+} // namespace
+
+QString ResumeStore::Format(const BookRecord& record)
+{
+    const int type = record.nType + (record.bImages ? 256 : 0);
+    const int layout = record.nLayout + (record.nBind == BIND_LEFT ? 256 : 0);
+    return QStringLiteral("%1|%2|%3|%4|%5|%6|%7")
+        .arg(type)
+        .arg(record.nPage)
+        .arg(record.nPageCount)
+        .arg(layout)
+        .arg(record.nZoom)
+        .arg(record.nSize)
+        .arg(record.strPath);
+}
+
+std::optional<BookRecord> ResumeStore::Parse(const QString& text)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    const NumberScan scan = NumberScan::Read(text, QLatin1Char('|'), 6);
+    // The path is everything after the sixth bar, so a file name holding "|" keeps
+    // its whole path; for any other path that is the text after the last bar.
+    qsizetype pathBar = -1;
+    for (int bars = 0; bars < 6; ++bars) {
+        pathBar = text.indexOf(QLatin1Char('|'), pathBar + 1);
+        if (pathBar < 0)
+            break;
+    }
+    if (scan.values.size() != 6 || pathBar <= 0)
+        return std::nullopt;
+    const int type = ToIntField(scan.values[0]);
+    const int layout = ToIntField(scan.values[3]);
+    BookRecord record;
+    record.nType = type & 255;
+    record.bImages = ((type >> 8) & 1) != 0;
+    record.nPage = ToIntField(scan.values[1]);
+    record.nPageCount = ToIntField(scan.values[2]);
+    record.nLayout = layout & 255;
+    record.nBind = (layout >> 8) & 1;
+    record.nZoom = ToIntField(scan.values[4]);
+    record.nSize = quint64(scan.values[5]);
+    record.strPath = text.mid(pathBar + 1);
+    return record;
+}
+
+BookRecordList ResumeStore::LoadResumeEntries(const Profile& profile)
+{
+    BookRecordList entries;
+    for (int i = 0; i < kMaxEntries; ++i) {
+        if (const auto record = Parse(profile.GetProfileString(ValueName(i))))
+            entries.append(*record);
+    }
+    return entries;
+}
+
+void ResumeStore::SaveResumeEntries(Profile& profile, const BookRecordList& entries)
+{
+    QList<QPair<QString, QString>> values;
+    for (int i = 0; i < kMaxEntries; ++i)
+        values.append({ ValueName(i), i < entries.size() ? Format(entries[i]) : QString() });
+    profile.WriteProfileStrings(values);
+}

@@ -1,0 +1,75 @@
+#include "platform/Prompt.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+Prompt::Responder Prompt::s_responder;
+int Prompt::s_nBeeps = 0;
+
+int Prompt::MessageBox(QWidget* parent, const QString& text, Icon icon, Buttons buttons)
+{
+    if (s_responder)
+        return s_responder(Request { text, icon, buttons, nullptr });
+
+    QMessageBox box(parent);
+    box.setWindowTitle(QStringLiteral("Lumivo"));
+    box.setText(text);
+    box.setTextFormat(Qt::PlainText);
+    static const QMessageBox::Icon icons[] = { QMessageBox::NoIcon, QMessageBox::Critical,
+        QMessageBox::Warning, QMessageBox::Question, QMessageBox::Information };
+    box.setIcon(icons[icon]);
+    // The interface is Japanese whatever translations the system has installed.
+    struct Choice {
+        QMessageBox::StandardButton button;
+        Answer answer;
+        const char* label;
+    };
+    QList<Choice> choices;
+    switch (buttons) {
+    case Ok:
+        choices = { { QMessageBox::Ok, IDOK, "OK" } };
+        break;
+    case OkCancel:
+        choices
+            = { { QMessageBox::Ok, IDOK, "OK" }, { QMessageBox::Cancel, IDCANCEL, "キャンセル" } };
+        break;
+    case RetryCancel:
+        choices = { { QMessageBox::Retry, IDRETRY, "再試行(&R)" },
+            { QMessageBox::Cancel, IDCANCEL, "キャンセル" } };
+        break;
+    case YesNo:
+        choices
+            = { { QMessageBox::Yes, IDYES, "はい(&Y)" }, { QMessageBox::No, IDNO, "いいえ(&N)" } };
+        break;
+    }
+    for (const Choice& choice : choices)
+        box.addButton(choice.button)->setText(QString::fromUtf8(choice.label));
+    box.setDefaultButton(choices.first().button);
+    box.setEscapeButton(choices.last().button);
+    const int pressed = box.exec();
+    for (const Choice& choice : choices) {
+        if (pressed == choice.button)
+            return choice.answer;
+    }
+    return choices.last().answer;
+}
+
+int Prompt::RunModal(QDialog& dialog)
+{
+    if (s_responder)
+        return s_responder(Request { QString(), NoIcon, Ok, &dialog });
+    return dialog.exec();
+}
+
+void Prompt::Beep()
+{
+    ++s_nBeeps;
+    QApplication::beep();
+}
+
+void Prompt::setResponder(Responder responder)
+{
+    s_responder = std::move(responder);
+}

@@ -1,0 +1,67 @@
+#include "platform/VirtualKeys.h"
+
+#include <QKeyEvent>
+
+namespace VirtualKeys
+{
+
+int fromQtKey(int qtKey, bool keypad)
+{
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
+        return keypad ? 0 : qtKey;
+    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
+        return qtKey;
+    switch (qtKey) {
+    case Qt::Key_Backspace:
+        return VK_BACK;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return VK_TAB;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return VK_RETURN;
+    case Qt::Key_Escape:
+        return VK_ESCAPE;
+    case Qt::Key_PageUp:
+        return VK_PRIOR;
+    case Qt::Key_PageDown:
+        return VK_NEXT;
+    case Qt::Key_End:
+        return VK_END;
+    case Qt::Key_Home:
+        return VK_HOME;
+    case Qt::Key_Left:
+        return VK_LEFT;
+    case Qt::Key_Up:
+        return VK_UP;
+    case Qt::Key_Right:
+        return VK_RIGHT;
+    case Qt::Key_Down:
+        return VK_DOWN;
+    case Qt::Key_VolumeMute:
+        return VK_VOLUME_MUTE;
+    case Qt::Key_VolumeDown:
+        return VK_VOLUME_DOWN;
+    case Qt::Key_VolumeUp:
+        return VK_VOLUME_UP;
+    case Qt::Key_MediaNext:
+        return VK_MEDIA_NEXT_TRACK;
+    case Qt::Key_MediaPrevious:
+        return VK_MEDIA_PREV_TRACK;
+    case Qt::Key_MediaStop:
+        return VK_MEDIA_STOP;
+    case Qt::Key_MediaPlay:
+    case Qt::Key_MediaPause:
+    case Qt::Key_MediaTogglePlayPause:
+        return VK_MEDIA_PLAY_PAUSE;
+    default:
+        return 0;
+    }
+}
+
+int fromEvent(const QKeyEvent& event)
+{
+    return fromQtKey(event.key(), event.modifiers().testFlag(Qt::KeypadModifier));
+}
+
+} // namespace VirtualKeys

@@ -1,0 +1,278 @@
+#include "view/TalvexView.h"
+
+#include "app/MainFrame.h"
+#include "app/SettingsStore.h"
+#include "app/TalvexDoc.h"
+#include "browser/ResumeStore.h"
+#include "platform/CursorCounter.h"
+#include "platform/Paths.h"
+#include "platform/Profile.h"
+
+#include <QHeaderView>
+#include <QPainter>
+#include <QStyle>
+#include <QTimerEvent>
+
+namespace
+{
+const QColor kFolderLabel(111, 160, 192);
+const QColor kResumeLabel(192, 160, 111);
+const QColor kListBackground(0, 32, 64);
+const QColor kImageBackground(96, 96, 96);
+} // namespace
+
+CTalvexView::CTalvexView(CTalvexDoc* doc, QWidget* parent)
+    : QWidget(parent)
+    , m_listFolder(this)
+    , m_listResume(this)
+    , m_pDocument(doc)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+CTalvexView::~CTalvexView()
+{
+    OnDestroy();
+}
+
+CMainFrame* CTalvexView::GetParentFrame() const
+{
+    return qobject_cast<CMainFrame*>(window());
+}
+
+int CTalvexView::SizeIndex() const
+{
+    const CMainFrame* frame = GetParentFrame();
+    return frame && frame->m_bFullScreen ? m_nFontSizeFull : m_nFontSizeNormal;
+}
+
+void CTalvexView::OnCreate()
+{
+    for (int i = 0; i < ListGeometry::kFontCount; ++i) {
+        QFont font;
+        font.setFamilies({ QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAGothic"),
+            QStringLiteral("sans-serif") });
+        font.setPixelSize(ListGeometry::kFontHeights[i]);
+        font.setWeight(QFont::Normal);
+        font.setStyleStrategy(QFont::PreferAntialias);
+        m_fonts[i] = font;
+    }
+    IconStrip* strips[] = { &m_imgList20, &m_imgList28, &m_imgList40, &m_imgList56, &m_imgList80 };
+    for (int i = 0; i < 5; ++i) {
+        const int size = ListGeometry::kIconSizes[i];
+        strips[i]->Load(QStringLiteral(":/icons/strip%1.png").arg(size), size);
+    }
+    for (CColorListCtrl* list : { &m_listFolder, &m_listResume }) {
+        list->hide();
+        list->setGeometry(rect());
+        QPalette palette = list->palette();
+        palette.setColor(QPalette::Base, kListBackground);
+        list->setPalette(palette);
+    }
+    m_listFolder.SetColumns(QStringLiteral("File"), QStringLiteral("Size"));
+    m_listResume.SetColumns(QStringLiteral("File"), QStringLiteral("Page"));
+    connect(&m_listResume, &CColorListCtrl::itemChanged, this, [this] {
+        if (!m_bContent && m_bResumeScreen)
+            update();
+    });
+}
+
+void CTalvexView::OnInitialUpdate()
+{
+    m_pDocument->SetTitle(QString());
+    Profile profile;
+    const FontSizes sizes = SettingsStore::LoadFontSize(profile);
+    m_nFontSizeNormal = sizes.normal;
+    m_nFontSizeFull = sizes.full;
+    m_nPadSize = sizes.pad;
+
+    const QString path = m_pDocument->GetPathName();
+    m_strCurrentFolder
+        = path.isEmpty() ? SettingsStore::LoadCurrentFolder(profile) : Paths::FolderPart(path);
+
+    const ViewSettings settings = SettingsStore::LoadViewSettings(profile);
+    m_nSkipForward = settings.skipForward;
+    m_nSkipBack = settings.skipBack;
+    m_nLayoutPdf = settings.layoutPdf;
+    m_nLayoutImage = settings.layoutImage;
+    m_nBind = settings.bind;
+    m_bPicEnlarge = settings.picEnlarge;
+    m_nPicExt = settings.picExt;
+    m_nSpace = settings.space;
+    m_bHideCursor = settings.hideCursor;
+    m_bFolderOnResume = settings.folderOnResume;
+
+    m_resumeItems = ResumeStore::LoadResumeEntries(profile);
+    m_bResumeScreen = !m_resumeItems.isEmpty();
+    m_bInitialUpdateDone = true;
+
+    LayoutList(m_listFolder, width(), height());
+    LayoutList(m_listResume, width(), height());
+
+    if (path.isEmpty()) {
+        ShowListScreen();
+    } else {
+        m_bResumeScreen = false;
+        ShowListScreen();
+        for (qsizetype i = 0; i < m_folderItems.size(); ++i) {
+            if (Paths::SameName(m_folderItems[i].strPath, path)) {
+                m_listFolder.SelectItem(int(i));
+                m_listFolder.EnsureVisible(int(i));
+                break;
+            }
+        }
+    }
+    m_nTimer = startTimer(50);
+}
+
+void CTalvexView::OnDestroy()
+{
+    if (m_bDestroyed)
+        return;
+    m_bDestroyed = true;
+    if (m_nTimer != 0) {
+        killTimer(m_nTimer);
+        m_nTimer = 0;
+    }
+    SaveViewState();
+}
+
+void CTalvexView::SaveViewState()
+{
+    if (!m_bInitialUpdateDone)
+        return;
+    Profile profile;
+    profile.WriteProfileString(QStringLiteral("CurrentFolder"), m_strCurrentFolder);
+    ResumeStore::SaveResumeEntries(profile, m_resumeItems);
+}
+
+CColorListCtrl& CTalvexView::CurrentList()
+{
+    return m_bResumeScreen ? m_listResume : m_listFolder;
+}
+
+const IconStrip& CTalvexView::IconsFor(int sizeIndex) const
+{
+    const IconStrip* strips[]
+        = { &m_imgList20, &m_imgList28, &m_imgList40, &m_imgList56, &m_imgList80 };
+    return *strips[std::clamp(sizeIndex, 0, 4)];
+}
+
+void CTalvexView::ShowListScreen()
+{
+    if (m_bResumeScreen) {
+        FillResumeList(&m_book);
+        m_listFolder.hide();
+        m_listResume.show();
+        if (m_listResume.isVisible())
+            m_listResume.setFocus();
+    } else {
+        FillFolderList(Paths::FileNamePart(m_book.strPath));
+        m_listResume.hide();
+        m_listFolder.show();
+        if (m_listFolder.isVisible())
+            m_listFolder.setFocus();
+    }
+}
+
+void CTalvexView::LayoutList(CColorListCtrl& list, int cx, int cy)
+{
+    const int k = SizeIndex();
+    const SizeGeometry g = ListGeometry::ForIndex(k);
+    const int selected = list.GetSelectedIndex();
+    if (list.font().pixelSize() != m_fonts[g.listFont].pixelSize()) {
+        list.scrollToTop();
+        list.setFont(m_fonts[g.listFont]);
+        list.header()->setFont(m_fonts[g.headerFont]);
+        list.SetStateImageList(&IconsFor(k));
+    }
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &list);
+    const ColumnWidths widths = ListGeometry::Columns(cx, scrollBar, k);
+    list.setGeometry(0, g.listTop, cx, std::max(cy - g.listTop, 0));
+    list.setColumnWidth(0, widths.name);
+    list.setColumnWidth(1, widths.size);
+    if (selected >= 0)
+        list.EnsureVisible(selected);
+}
+
+void CTalvexView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (!m_bContent) {
+        painter.fillRect(rect(), Qt::black);
+        if (m_pDocument)
+            DrawHeader(painter);
+    } else if (m_book.bImages) {
+        painter.fillRect(rect(), kImageBackground);
+    }
+}
+
+void CTalvexView::DrawHeader(QPainter& painter)
+{
+    const SizeGeometry g = ListGeometry::ForIndex(SizeIndex());
+    QString label;
+    QString line2;
+    if (m_bResumeScreen) {
+        label = QStringLiteral("Resume");
+        painter.setPen(kResumeLabel);
+        const int selected = m_listResume.GetSelectedIndex();
+        if (selected >= 0 && selected < m_resumeItems.size())
+            line2 = Paths::FolderPart(m_resumeItems[selected].strPath);
+    } else {
+        label = QStringLiteral("Folder");
+        painter.setPen(kFolderLabel);
+        line2
+            = m_strCurrentFolder.isEmpty() ? QStringLiteral("<Drive Select>") : m_strCurrentFolder;
+    }
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+    painter.setFont(m_fonts[g.line1Font]);
+    painter.drawText(QRect(6, 0, width() - 6, g.line1Height), flags, label);
+    painter.setFont(m_fonts[g.line2Font]);
+    painter.drawText(QRect(6, g.line1Height, width() - 6, g.line2Height), flags, line2);
+}
+
+void CTalvexView::resizeEvent(QResizeEvent*)
+{
+    OnSize(width(), height());
+}
+
+void CTalvexView::OnSize(int cx, int cy)
+{
+    if (!GetParentFrame())
+        return;
+    LayoutList(m_listFolder, cx, cy);
+    LayoutList(m_listResume, cx, cy);
+    CColorListCtrl& list = CurrentList();
+    if (list.isVisible())
+        list.setFocus();
+}
+
+void CTalvexView::focusInEvent(QFocusEvent*)
+{
+    OnSetFocus();
+}
+
+void CTalvexView::OnSetFocus()
+{
+    CColorListCtrl& list = CurrentList();
+    if (list.isVisible())
+        list.setFocus();
+}
+
+void CTalvexView::timerEvent(QTimerEvent* e)
+{
+    if (e->timerId() == m_nTimer)
+        OnTimer();
+}
+
+void CTalvexView::OnTimer()
+{
+    if (!m_bContent && m_bHideCursor)
+        CursorCounter::ShowCursorNow();
+}
+
+bool CTalvexView::focusNextPrevChild(bool)
+{
+    return false;
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "browser/BookRecord.h"
+#include "browser/ColorListCtrl.h"
+#include "browser/IconStrip.h"
+#include "view/ListGeometry.h"
+
+#include <QFont>
+#include <QStringList>
+#include <QWidget>
+
+class CMainFrame;
+class CTalvexDoc;
+
+// The one viewer window: both list screens, the header above them, and all the
+// run-time state of the reader.
+class CTalvexView : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit CTalvexView(CTalvexDoc* doc, QWidget* parent = nullptr);
+    ~CTalvexView() override;
+
+    void OnCreate();
+    void OnInitialUpdate();
+    void OnDestroy();
+
+    CTalvexDoc* GetDocument() const { return m_pDocument; }
+    CMainFrame* GetParentFrame() const;
+    // 0..4: the full-screen or the normal-window size, by the frame's state.
+    int SizeIndex() const;
+
+    void ShowListScreen();
+    void LayoutList(CColorListCtrl& list, int cx, int cy);
+    void SaveViewState();
+
+    void FillFolderList(const QString& nameToSelect);
+    void ScanDrives();
+    void ScanFolder();
+    int ScanImageBook(const BookRecord& record);
+    void LookupResume(BookRecord& record) const;
+    void FillResumeList(const BookRecord* target);
+
+    QFont m_fonts[ListGeometry::kFontCount];
+    IconStrip m_imgList20;
+    IconStrip m_imgList28;
+    IconStrip m_imgList40;
+    IconStrip m_imgList56;
+    IconStrip m_imgList80;
+    int m_nPadSize = 40;
+    int m_nTimer = 0;
+    bool m_bUserFullScreen = false;
+    bool m_bContent = false;
+    BookRecord m_book;
+    bool m_bResumeScreen = false;
+    QString m_strCurrentFolder;
+    BookRecordList m_folderItems;
+    BookRecordList m_resumeItems;
+    CColorListCtrl m_listFolder;
+    CColorListCtrl m_listResume;
+    QStringList m_imageFiles;
+    int m_nFontSizeNormal = 2;
+    int m_nFontSizeFull = 4;
+    int m_nSkipForward = 10;
+    int m_nSkipBack = 10;
+    int m_nLayoutPdf = 2;
+    int m_nLayoutImage = 2;
+    int m_nPicExt = 7;
+    int m_nBind = 0;
+    int m_nSpace = 0;
+    bool m_bPicEnlarge = false;
+    bool m_bFolderOnResume = false;
+    bool m_bHideCursor = true;
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void timerEvent(QTimerEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    void OnSize(int cx, int cy);
+    void OnSetFocus();
+    void OnTimer();
+    void DrawHeader(QPainter& painter);
+    CColorListCtrl& CurrentList();
+    const IconStrip& IconsFor(int sizeIndex) const;
+
+    CTalvexDoc* m_pDocument;
+    // Values are saved only once they were loaded: a view that dies before its
+    // initial update must not write empty values over the stored ones.
+    bool m_bInitialUpdateDone = false;
+    bool m_bDestroyed = false;
+};

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Lumivo needs to build, run and test, when missing.
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev
+  libpoppler-private-dev libpoppler-qt6-dev
+  fonts-noto-cjk
+  xvfb xauth xdotool libx11-dev
+  clang-format
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "Lumivo needs these packages. Please run:" >&2
+  echo "  sudo apt-get install ${missing[*]}" >&2
+  exit 1
+fi
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"
