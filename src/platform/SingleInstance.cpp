@@ -24,7 +24,12 @@ SingleInstance::~SingleInstance()
 
 SingleInstance::Claim SingleInstance::claim()
 {
-    m_lock = std::make_unique<QLockFile>(QDir(QDir::tempPath()).filePath(m_id + ".lock"));
+    // An unusable TMPDIR gives no temp folder at all; a lock elsewhere would not be
+    // found by the next start.
+    const QString folder = QDir::tempPath();
+    if (folder.isEmpty())
+        return Claim::Failed;
+    m_lock = std::make_unique<QLockFile>(QDir(folder).filePath(m_id + ".lock"));
     // Staleness is judged by the owner's process alone, never by the lock's age:
     // a viewer may run for days.
     m_lock->setStaleLockTime(0);

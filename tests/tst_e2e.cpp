@@ -1,0 +1,184 @@
+#include "TestSupport.h"
+
+#include <QProcess>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <csignal>
+
+// Starts the real program on a virtual X display and works it from outside, as a
+// reader's desktop would.
+class TestEndToEnd : public QObject
+{
+    Q_OBJECT
+public:
+    TestEnvironment* env = nullptr;
+
+private:
+    QProcess m_xvfb;
+    QString m_display;
+    Display* m_dpy = nullptr;
+
+    QString Xdotool(const QStringList& args, int timeoutMs = 15000)
+    {
+        QProcess p;
+        p.setProcessEnvironment(DisplayEnvironment());
+        p.start("xdotool", args);
+        if (!p.waitForFinished(timeoutMs)) {
+            p.kill();
+            p.waitForFinished();
+            return {};
+        }
+        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    }
+
+    QProcessEnvironment DisplayEnvironment() const
+    {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert("DISPLAY", m_display);
+        e.insert("QT_QPA_PLATFORM", "xcb");
+        return e;
+    }
+
+    void StartViewer(QProcess& viewer, const QStringList& args)
+    {
+        viewer.setProcessEnvironment(DisplayEnvironment());
+        viewer.start(LUMIVO_BINARY, args);
+        QVERIFY(viewer.waitForStarted());
+    }
+
+    Window FindWindow(const QString& title)
+    {
+        const QString id
+            = Xdotool({ "search", "--sync", "--onlyvisible", "--name", "^" + title + "$" });
+        return id.split('\n').value(0).toULong();
+    }
+
+    // The colour of a pixel of the window as it is on the screen.
+    QColor PixelOf(Window window, int x, int y)
+    {
+        XImage* image = XGetImage(m_dpy, window, x, y, 1, 1, AllPlanes, ZPixmap);
+        if (!image)
+            return {};
+        const unsigned long pixel = XGetPixel(image, 0, 0);
+        XDestroyImage(image);
+        return QColor((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+    }
+
+    bool HasColour(Window window, const QRect& rect, const QColor& colour)
+    {
+        XImage* image = XGetImage(
+            m_dpy, window, rect.x(), rect.y(), rect.width(), rect.height(), AllPlanes, ZPixmap);
+        if (!image)
+            return false;
+        bool found = false;
+        for (int y = 0; y < rect.height() && !found; ++y) {
+            for (int x = 0; x < rect.width() && !found; ++x) {
+                const unsigned long p = XGetPixel(image, x, y);
+                found = QColor((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF) == colour;
+            }
+        }
+        XDestroyImage(image);
+        return found;
+    }
+
+    // What the close button of a window manager sends.
+    void AskToClose(Window window)
+    {
+        XEvent event = {};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = XInternAtom(m_dpy, "WM_PROTOCOLS", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = long(XInternAtom(m_dpy, "WM_DELETE_WINDOW", False));
+        event.xclient.data.l[1] = CurrentTime;
+        XSendEvent(m_dpy, window, False, NoEventMask, &event);
+        XFlush(m_dpy);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        int n = 90;
+        while (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n))
+            || QFile::exists(QString("/tmp/.X%1-lock").arg(n)))
+            ++n;
+        m_display = QString(":%1").arg(n);
+        m_xvfb.start("Xvfb", { m_display, "-screen", "0", "1280x800x24", "-nolisten", "tcp" });
+        QVERIFY(m_xvfb.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT((m_dpy = XOpenDisplay(m_display.toLatin1().constData())), 10000);
+    }
+
+    void cleanupTestCase()
+    {
+        if (m_dpy)
+            XCloseDisplay(m_dpy);
+        m_xvfb.terminate();
+        m_xvfb.waitForFinished();
+    }
+
+    void startShowCloseAndKeep()
+    {
+        const QString dir = env->path("books");
+        WriteFile(dir + "/first.pdf", 2048);
+        WriteFile(dir + "/second.pdf", 4096);
+        ClearStoredSettings();
+
+        QProcess viewer;
+        StartViewer(viewer, { dir + "/second.pdf" });
+        const Window window = FindWindow("Lumivo");
+        QVERIFY(window != 0);
+        QCOMPARE(Xdotool({ "getwindowname", QString::number(window) }), QString("Lumivo"));
+        QTRY_VERIFY_WITH_TIMEOUT(PixelOf(window, 2, 2) == QColor(Qt::black), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            HasColour(window, QRect(6, 0, 150, 40), QColor(111, 160, 192)), 5000);
+
+        // A second start brings the first forward and leaves at once.
+        QProcess second;
+        StartViewer(second, {});
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitCode(), 0);
+
+        Xdotool({ "key", "--window", QString::number(window), "Up" });
+        AskToClose(window);
+        QVERIFY(viewer.waitForFinished(10000));
+        QCOMPARE(viewer.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(viewer.exitCode(), 0);
+
+        StoredSettings().sync();
+        QCOMPARE(StoredSettings().value("Settings/CurrentFolder").toString(), dir);
+        QCOMPARE(StoredSettings().value("Settings/FullScreen").toInt(), 0);
+        const QStringList pos = StoredSettings().value("Settings/WindowPos").toString().split(':');
+        QCOMPARE(pos.size(), 10);
+        QCOMPARE(pos[1], QString("1"));
+        QVERIFY(pos[8].toInt() - pos[6].toInt() >= 640);
+        QCOMPARE(StoredSettings().value("Settings/Resume99", "unset").toString(), QString());
+    }
+
+    void terminationKeepsTheValues()
+    {
+        ClearStoredSettings();
+        StoredSettings().setValue("Settings/FullScreen", 1);
+        StoredSettings().setValue("Settings/Resume0", "2|7|90|2|0|100|/books/a.pdf");
+        StoredSettings().sync();
+
+        QProcess viewer;
+        StartViewer(viewer, {});
+        QVERIFY(FindWindow("Lumivo") != 0);
+        ::kill(pid_t(viewer.processId()), SIGTERM);
+        QVERIFY(viewer.waitForFinished(10000));
+        QCOMPARE(viewer.exitCode(), 0);
+
+        StoredSettings().sync();
+        QCOMPARE(StoredSettings().value("Settings/FullScreen").toInt(), 1);
+        // Kept, and marked missing since no such file exists here.
+        QCOMPARE(StoredSettings().value("Settings/Resume0").toString(),
+            QString("3|7|90|2|0|100|/books/a.pdf"));
+        QVERIFY(StoredSettings().contains("Settings/CurrentFolder"));
+    }
+};
+
+LUMIVO_TEST_MAIN(TestEndToEnd)
+#include "tst_e2e.moc"

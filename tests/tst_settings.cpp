@@ -1,0 +1,233 @@
+#include "TestSupport.h"
+
+#include "app/SettingsStore.h"
+#include "browser/ResumeStore.h"
+#include "platform/Profile.h"
+#include "platform/ScanNumbers.h"
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+public:
+    TestEnvironment* env = nullptr;
+
+private slots:
+    void init() { ClearStoredSettings(); }
+
+    void numbersAreReadLikeScanf_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<qint64>>("values");
+        QTest::newRow("empty") << "" << QList<qint64> {};
+        QTest::newRow("three") << "1:2:3" << QList<qint64> { 1, 2, 3 };
+        QTest::newRow("signs and blanks") << " -4: +5:6" << QList<qint64> { -4, 5, 6 };
+        QTest::newRow("stops at junk") << "7:x:9" << QList<qint64> { 7 };
+        QTest::newRow("separator must follow") << "7 :8" << QList<qint64> { 7 };
+        QTest::newRow("trailing text ignored") << "1:2:3:4abc" << QList<qint64> { 1, 2, 3 };
+        QTest::newRow("saturates") << "99999999999999999999999" << QList<qint64> { LLONG_MAX };
+    }
+    void numbersAreReadLikeScanf()
+    {
+        QFETCH(QString, text);
+        QFETCH(QList<qint64>, values);
+        QCOMPARE(NumberScan::Read(text, QLatin1Char(':'), 3).values, values);
+    }
+
+    void fontSizeParsing_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("normal");
+        QTest::addColumn<int>("full");
+        QTest::addColumn<int>("pad");
+        QTest::newRow("missing") << "" << 2 << 4 << 40;
+        QTest::newRow("one number") << "1" << 2 << 4 << 40;
+        QTest::newRow("two numbers") << "1:3" << 1 << 3 << 40;
+        QTest::newRow("three numbers") << "0:1:75" << 0 << 1 << 75;
+        QTest::newRow("garbage") << "big" << 2 << 4 << 40;
+        QTest::newRow("clamped high") << "9:7:500" << 4 << 4 << 100;
+        QTest::newRow("clamped low") << "-1:-3:5" << 0 << 0 << 20;
+    }
+    void fontSizeParsing()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, normal);
+        QFETCH(int, full);
+        QFETCH(int, pad);
+        QCOMPARE(SettingsStore::ParseFontSize(text), (FontSizes { normal, full, pad }));
+    }
+
+    void emptyProfileGivesDefaults()
+    {
+        const Profile profile;
+        QCOMPARE(SettingsStore::LoadFontSize(profile), (FontSizes { 2, 4, 40 }));
+        QCOMPARE(SettingsStore::LoadCurrentFolder(profile), QString());
+        QCOMPARE(SettingsStore::LoadViewSettings(profile), ViewSettings {});
+        const ViewSettings s;
+        QCOMPARE(s.skipForward, 12);
+        QCOMPARE(s.picExt, 7);
+        QVERIFY(s.hideCursor);
+        QVERIFY(!s.folderOnResume);
+        QVERIFY(ResumeStore::LoadResumeEntries(profile).isEmpty());
+    }
+
+    void storedValuesAreCorrected_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("skip 0") << "SkipForward"
+                                << "0" << 1;
+        QTest::newRow("skip 1000") << "SkipForward"
+                                   << "1000" << 600;
+        QTest::newRow("skip back -3") << "SkipBack"
+                                      << "-3" << 1;
+        QTest::newRow("skip not a number") << "SkipBack"
+                                           << "many" << 12;
+        QTest::newRow("space 45") << "Space"
+                                  << "45" << 30;
+        QTest::newRow("space -2") << "Space"
+                                  << "-2" << 0;
+        QTest::newRow("layout 7") << "Layout"
+                                  << "7" << 2;
+        QTest::newRow("layout 0") << "Layout"
+                                  << "0" << 2;
+        QTest::newRow("layout2 3") << "Layout2"
+                                   << "3" << 3;
+        QTest::newRow("picext 255") << "PicExt"
+                                    << "255" << 31;
+        QTest::newRow("bind 2") << "Bind"
+                                << "2" << 0;
+        QTest::newRow("bind 1") << "Bind"
+                                << "1" << 1;
+        QTest::newRow("enlarge 5") << "PicEnlarge"
+                                   << "5" << 1;
+        QTest::newRow("hide cursor 0") << "HideCursor"
+                                       << "0" << 0;
+        QTest::newRow("folder names 9") << "FolderOnResume"
+                                        << "9" << 1;
+    }
+    void storedValuesAreCorrected()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, stored);
+        QFETCH(int, expected);
+        StoredSettings().setValue("Settings/" + name, stored);
+        StoredSettings().sync();
+        const ViewSettings s = SettingsStore::LoadViewSettings(Profile());
+        const QHash<QString, int> read { { "SkipForward", s.skipForward },
+            { "SkipBack", s.skipBack }, { "Space", s.space }, { "Layout", s.layoutPdf },
+            { "Layout2", s.layoutImage }, { "PicExt", s.picExt }, { "Bind", s.bind },
+            { "PicEnlarge", s.picEnlarge }, { "HideCursor", s.hideCursor },
+            { "FolderOnResume", s.folderOnResume } };
+        QCOMPARE(read.value(name), expected);
+    }
+
+    void writesReachTheDiskAtOnce()
+    {
+        Profile profile;
+        SettingsStore::SaveFontSize(profile, { 1, 3, 55 });
+        profile.WriteProfileString("CurrentFolder", "/books/a,b");
+        profile.WriteProfileInt("FullScreen", 1);
+        QFile file(profile.fileName());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QVERIFY(text.contains("FontSize=1:3:55"));
+        QVERIFY(text.contains("FullScreen=1"));
+        QSettings fresh(profile.fileName(), QSettings::IniFormat);
+        QCOMPARE(fresh.value("Settings/CurrentFolder").toString(), QString("/books/a,b"));
+        QCOMPARE(SettingsStore::LoadFontSize(profile), (FontSizes { 1, 3, 55 }));
+    }
+
+    void handEditedListValueKeepsItsText()
+    {
+        const Profile profile;
+        QFile file(profile.fileName());
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Settings]\nCurrentFolder=/books/x, y\n");
+        file.close();
+        StoredSettings().sync();
+        QCOMPARE(Profile().GetProfileString("CurrentFolder"), QString("/books/x,y"));
+    }
+
+    void resumeValuesRoundTrip_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("images");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("layout");
+        QTest::addColumn<int>("bind");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("pdf") << "2|12|200|2|0|1048576|/b/x.pdf" << false << 12 << 2 << 0
+                             << "/b/x.pdf";
+        QTest::newRow("image, left")
+            << "258|5|40|259|0|777|/b/c/005.jpg" << true << 5 << 3 << 1 << "/b/c/005.jpg";
+        QTest::newRow("bar in name")
+            << "2|3|9|1|0|10|/b/a|b.pdf" << false << 3 << 1 << 0 << "/b/a|b.pdf";
+        QTest::newRow("newline in name")
+            << "2|3|9|1|0|10|/b/a\nb.pdf" << false << 3 << 1 << 0 << "/b/a\nb.pdf";
+    }
+    void resumeValuesRoundTrip()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, images);
+        QFETCH(int, page);
+        QFETCH(int, layout);
+        QFETCH(int, bind);
+        QFETCH(QString, path);
+        const auto record = ResumeStore::Parse(text);
+        QVERIFY(record);
+        QCOMPARE(record->bImages, images);
+        QCOMPARE(record->nType, 2);
+        QCOMPARE(record->nPage, page);
+        QCOMPARE(record->nLayout, layout);
+        QCOMPARE(record->nBind, bind);
+        QCOMPARE(record->strPath, path);
+        QCOMPARE(ResumeStore::Format(*record), text);
+    }
+
+    void malformedResumeValuesAreSkipped_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << "";
+        QTest::newRow("five numbers") << "2|12|200|2|0|/x.pdf";
+        QTest::newRow("no path field") << "2|12|200|2|0|1048576";
+        QTest::newRow("words") << "pdf|one|two|three|four|five|/x.pdf";
+    }
+    void malformedResumeValuesAreSkipped()
+    {
+        QFETCH(QString, text);
+        QVERIFY(!ResumeStore::Parse(text));
+    }
+
+    void resumeListSavesAllHundredValues()
+    {
+        Profile profile;
+        for (int i = 0; i < 100; ++i)
+            profile.WriteProfileString(QString("Resume%1").arg(i), "2|1|5|1|0|9|/old.pdf");
+        StoredSettings().setValue("Settings/Resume7", "garbage");
+        StoredSettings().sync();
+        QCOMPARE(ResumeStore::LoadResumeEntries(profile).size(), 99);
+
+        BookRecordList entries;
+        for (int i = 0; i < 3; ++i) {
+            BookRecord r;
+            r.nType = TYPE_FILE;
+            r.nPage = i + 1;
+            r.nBind = BIND_RIGHT; // "not chosen" is stored as right binding
+            r.strPath = QString("/books/%1.pdf").arg(i);
+            entries.append(r);
+        }
+        ResumeStore::SaveResumeEntries(profile, entries);
+        StoredSettings().sync();
+        QCOMPARE(StoredSettings().value("Settings/Resume2").toString(),
+            QString("2|3|-1|0|0|0|/books/2.pdf"));
+        for (int i = 3; i < 100; ++i)
+            QCOMPARE(
+                StoredSettings().value(QString("Settings/Resume%1").arg(i)).toString(), QString());
+        QCOMPARE(ResumeStore::LoadResumeEntries(profile), entries);
+    }
+};
+
+LUMIVO_TEST_MAIN(TestSettings)
+#include "tst_settings.moc"

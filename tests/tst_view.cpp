@@ -1,0 +1,300 @@
+#include "TestSupport.h"
+
+#include "app/AboutDlg.h"
+#include "app/MainFrame.h"
+#include "app/TalvexDoc.h"
+#include "platform/CursorCounter.h"
+#include "platform/Prompt.h"
+#include "platform/VirtualKeys.h"
+#include "view/TalvexView.h"
+
+#include <QHeaderView>
+#include <QStyle>
+
+namespace
+{
+const QColor kFolderLabel(111, 160, 192);
+const QColor kResumeLabel(192, 160, 111);
+
+// A frame with its view, built the way the program builds them.
+struct Viewer {
+    CTalvexDoc doc;
+    CMainFrame frame { &doc };
+    CTalvexView* view = new CTalvexView(&doc);
+
+    explicit Viewer(const QString& file = QString())
+    {
+        view->OnCreate();
+        frame.SetView(view);
+        if (!file.isEmpty())
+            doc.OnOpenDocument(file);
+        view->OnInitialUpdate();
+        frame.setGeometry(40, 40, 1000, 700);
+        frame.show();
+    }
+};
+
+bool HasColourIn(const QImage& image, const QRect& rect, const QColor& colour)
+{
+    for (int y = rect.top(); y <= rect.bottom() && y < image.height(); ++y) {
+        for (int x = rect.left(); x <= rect.right() && x < image.width(); ++x) {
+            if (image.pixelColor(x, y) == colour)
+                return true;
+        }
+    }
+    return false;
+}
+} // namespace
+
+class TestView : public QObject
+{
+    Q_OBJECT
+public:
+    TestEnvironment* env = nullptr;
+
+private:
+    QStringList m_prompts;
+
+private slots:
+    void init()
+    {
+        ClearStoredSettings();
+        m_prompts.clear();
+        Prompt::setResponder([this](const Prompt::Request& request) {
+            m_prompts << request.text;
+            return int(Prompt::IDCANCEL);
+        });
+    }
+
+    void firstStartShowsTheDriveList()
+    {
+        Viewer v;
+        QVERIFY(QTest::qWaitForWindowExposed(&v.frame));
+        QVERIFY(!v.view->m_bResumeScreen);
+        QVERIFY(v.view->m_listFolder.isVisible());
+        QVERIFY(!v.view->m_listResume.isVisible());
+        QCOMPARE(v.view->m_listFolder.geometry().top(), 68);
+        QCOMPARE(v.view->m_listFolder.GetItemText(0, 0), QString("システム (/)"));
+        QCOMPARE(v.view->m_listFolder.GetSelectedIndex(), 0);
+        QVERIFY(v.view->m_listFolder.hasFocus());
+
+        const QImage image = v.view->grab().toImage();
+        QCOMPARE(image.pixelColor(2, 2), QColor(Qt::black));
+        QVERIFY(HasColourIn(image, QRect(6, 0, 150, 40), kFolderLabel));
+        QVERIFY(HasColourIn(image, QRect(6, 40, 250, 28), kFolderLabel)); // "<Drive Select>"
+        QVERIFY(m_prompts.isEmpty());
+    }
+
+    void geometryForEverySizeIndex_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("listTop");
+        QTest::addColumn<int>("listFont");
+        QTest::addColumn<int>("headerFont");
+        QTest::addColumn<int>("icons");
+        QTest::addColumn<int>("minSize");
+        QTest::newRow("0") << 0 << 37 << 16 << 12 << 20 << 80;
+        QTest::newRow("1") << 1 << 48 << 23 << 16 << 28 << 112;
+        QTest::newRow("2") << 2 << 68 << 34 << 23 << 40 << 160;
+        QTest::newRow("3") << 3 << 96 << 48 << 34 << 56 << 224;
+        QTest::newRow("4") << 4 << 136 << 70 << 48 << 80 << 320;
+    }
+    void geometryForEverySizeIndex()
+    {
+        QFETCH(int, index);
+        QFETCH(int, listTop);
+        QFETCH(int, listFont);
+        QFETCH(int, headerFont);
+        QFETCH(int, icons);
+        QFETCH(int, minSize);
+        StoredSettings().setValue("Settings/FontSize", QString("%1:4:40").arg(index));
+        StoredSettings().sync();
+        Viewer v;
+        QVERIFY(QTest::qWaitForWindowExposed(&v.frame));
+        CColorListCtrl& list = v.view->m_listFolder;
+        QCOMPARE(list.geometry(), QRect(0, listTop, v.view->width(), v.view->height() - listTop));
+        QCOMPARE(list.font().pixelSize(), listFont);
+        QCOMPARE(list.header()->font().pixelSize(), headerFont);
+        QCOMPARE(list.GetStateImageList()->size(), icons);
+        const int scrollBar = list.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &list);
+        const int expected = std::max((v.view->width() - scrollBar) / 6, minSize);
+        QCOMPARE(list.columnWidth(1), expected);
+        QCOMPARE(list.columnWidth(0), v.view->width() - scrollBar - expected - 3);
+
+        // A narrow window keeps the Size column at its minimum and shrinks the name column.
+        v.frame.resize(640, 480);
+        QCOMPARE(list.columnWidth(1), std::max((v.view->width() - scrollBar) / 6, minSize));
+    }
+
+    void fullScreenUsesItsOwnSizeIndex()
+    {
+        StoredSettings().setValue("Settings/FullScreen", 1);
+        StoredSettings().sync();
+        CTalvexDoc doc;
+        CMainFrame frame(&doc);
+        auto* view = new CTalvexView(&doc);
+        view->OnCreate();
+        frame.SetView(view);
+        view->OnInitialUpdate();
+        QVERIFY(frame.LoadFrameSettings());
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QCOMPARE(view->SizeIndex(), 4);
+        QCOMPARE(view->m_listFolder.geometry().top(), 136);
+        QVERIFY(view->m_listFolder.columnWidth(1) >= 320);
+    }
+
+    void resumeEntriesOpenTheResumeScreen()
+    {
+        const QString book = env->path("resume/Book One.pdf");
+        WriteFile(book);
+        StoredSettings().setValue("Settings/Resume0", "2|7|90|2|0|100|" + book);
+        StoredSettings().setValue("Settings/Resume1", "2|1|5|1|0|100|" + env->path("gone.pdf"));
+        StoredSettings().sync();
+        Viewer v;
+        QVERIFY(QTest::qWaitForWindowExposed(&v.frame));
+        QVERIFY(v.view->m_bResumeScreen);
+        CColorListCtrl& list = v.view->m_listResume;
+        QVERIFY(list.isVisible());
+        QCOMPARE(list.GetItemCount(), 2);
+        QCOMPARE(list.GetItemText(0, 0), QString("Book One.pdf"));
+        QCOMPARE(list.GetItemText(0, 1), QString("7/90"));
+        QCOMPARE(list.GetItemIcon(0), 3);
+        QCOMPARE(list.GetItemIcon(1), 4);
+        QCOMPARE(v.view->m_resumeItems[1].nType, int(TYPE_MISSING));
+        const QImage image = v.view->grab().toImage();
+        QVERIFY(HasColourIn(image, QRect(6, 0, 150, 40), kResumeLabel));
+    }
+
+    void folderOfTheCommandLineFileIsShown()
+    {
+        const QString dir = env->path("cmdline");
+        WriteFile(dir + "/a.pdf");
+        WriteFile(dir + "/b.pdf");
+        WriteFile(dir + "/c.pdf");
+        StoredSettings().setValue("Settings/CurrentFolder", "/somewhere/else");
+        StoredSettings().setValue("Settings/Resume0", "2|3|9|2|0|1|" + dir + "/c.pdf");
+        StoredSettings().sync();
+        {
+            Viewer v(dir + "/b.pdf");
+            QCOMPARE(v.view->m_strCurrentFolder, dir);
+            QCOMPARE(v.view->m_listFolder.GetSelectedIndex(), 1);
+            QVERIFY(!v.view->m_bResumeScreen);
+            QCOMPARE(v.view->m_listFolder.GetItemCount(), 3);
+            QCOMPARE(v.view->m_listFolder.GetItemIcon(2), 3); // c.pdf has a resume entry
+            QCOMPARE(v.view->m_listFolder.GetItemIcon(0), 2);
+        }
+        QCOMPARE(StoredSettings().value("Settings/CurrentFolder").toString(), dir);
+    }
+
+    void vanishedFolderAsksToRetry()
+    {
+        const QString dir = env->path("vanishing");
+        StoredSettings().setValue("Settings/CurrentFolder", dir);
+        StoredSettings().sync();
+        int asked = 0;
+        Prompt::setResponder([&](const Prompt::Request& request) {
+            m_prompts << request.text;
+            ++asked;
+            if (asked == 2)
+                QDir().mkpath(dir); // the drive came back
+            return int(Prompt::IDRETRY);
+        });
+        {
+            Viewer v;
+            QCOMPARE(asked, 2);
+            QCOMPARE(m_prompts.first(), QString("フォルダーが見つかりません。"));
+            QCOMPARE(v.view->m_strCurrentFolder, dir);
+            QCOMPARE(v.view->m_listFolder.GetItemCount(), 0);
+            QCOMPARE(v.view->m_listFolder.GetSelectedIndex(), -1);
+            QVERIFY(QDir(dir).removeRecursively());
+        }
+        Prompt::setResponder([&](const Prompt::Request&) { return int(Prompt::IDCANCEL); });
+        Viewer v;
+        QCOMPARE(v.view->m_strCurrentFolder, QString());
+        QVERIFY(v.view->m_listFolder.GetItemCount() > 0);
+        v.frame.close();
+        v.view->OnDestroy();
+        QCOMPARE(StoredSettings().value("Settings/CurrentFolder").toString(), QString());
+    }
+
+    void viewThatDiesEarlyKeepsTheStoredValues()
+    {
+        StoredSettings().setValue("Settings/CurrentFolder", "/books");
+        StoredSettings().setValue("Settings/Resume0", "2|7|90|2|0|100|/books/a.pdf");
+        StoredSettings().sync();
+        {
+            CTalvexDoc doc;
+            CTalvexView view(&doc);
+            view.OnCreate();
+        }
+        QCOMPARE(StoredSettings().value("Settings/CurrentFolder").toString(), QString("/books"));
+        QCOMPARE(StoredSettings().value("Settings/Resume0").toString(),
+            QString("2|7|90|2|0|100|/books/a.pdf"));
+    }
+
+    void destroyingTheViewSavesItsValues()
+    {
+        const QString dir = env->path("saved");
+        QDir().mkpath(dir);
+        StoredSettings().setValue("Settings/CurrentFolder", dir);
+        StoredSettings().setValue("Settings/Resume4", "258|2|9|3|0|100|/pics/002.jpg");
+        StoredSettings().sync();
+        {
+            Viewer v;
+            v.frame.close();
+        }
+        QCOMPARE(StoredSettings().value("Settings/CurrentFolder").toString(), dir);
+        // The file is gone, so the entry is kept as a missing one.
+        QCOMPARE(StoredSettings().value("Settings/Resume0").toString(),
+            QString("259|2|9|3|0|100|/pics/002.jpg"));
+        QCOMPARE(StoredSettings().value("Settings/Resume4").toString(), QString());
+    }
+
+    void cursorCounter()
+    {
+        QCOMPARE(CursorCounter::HideCursorNow(), -2);
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::BlankCursor);
+        QCOMPARE(CursorCounter::HideCursorNow(), -2);
+        QCOMPARE(CursorCounter::ShowCursorNow(), 1);
+        QVERIFY(!QGuiApplication::overrideCursor());
+        QCOMPARE(CursorCounter::ShowCursorNow(), 1);
+    }
+
+    void virtualKeys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("keypad");
+        QTest::addColumn<int>("vk");
+        QTest::newRow("digit") << int(Qt::Key_5) << false << 53;
+        QTest::newRow("keypad digit") << int(Qt::Key_5) << true << 0;
+        QTest::newRow("letter") << int(Qt::Key_R) << false << 82;
+        QTest::newRow("backspace") << int(Qt::Key_Backspace) << false << 8;
+        QTest::newRow("page down") << int(Qt::Key_PageDown) << false << 34;
+        QTest::newRow("down") << int(Qt::Key_Down) << false << 40;
+        QTest::newRow("enter") << int(Qt::Key_Enter) << true << 13;
+        QTest::newRow("play") << int(Qt::Key_MediaTogglePlayPause) << false << 179;
+        QTest::newRow("volume up") << int(Qt::Key_VolumeUp) << false << 175;
+        QTest::newRow("F5") << int(Qt::Key_F5) << false << 0;
+    }
+    void virtualKeys()
+    {
+        QFETCH(int, key);
+        QFETCH(bool, keypad);
+        QFETCH(int, vk);
+        QCOMPARE(VirtualKeys::fromQtKey(key, keypad), vk);
+    }
+
+    void aboutBoxShowsTheVersion()
+    {
+        CAboutDlg dlg;
+        QCOMPARE(dlg.windowTitle(), QString("バージョン情報"));
+        QVERIFY(QRegularExpression("^ \\d+\\.\\d+\\.\\d+\\.\\d+$")
+                    .match(dlg.versionShown())
+                    .hasMatch());
+        QCOMPARE(CAboutDlg::VersionText(0x00020001, 0x00020000), QString(" 2.1.2.0"));
+        QCOMPARE(CAboutDlg::VersionText(0, 0), QString(" 0.0.0.0"));
+    }
+};
+
+LUMIVO_TEST_MAIN(TestView)
+#include "tst_view.moc"
