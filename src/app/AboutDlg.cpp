@@ -13,9 +13,6 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     , m_pVersion(new QLabel(this))
 {
     setWindowTitle(QStringLiteral("バージョン情報"));
-    QFont font = this->font();
-    font.setPixelSize(18);
-    setFont(font);
 
     auto* icon = new QLabel(this);
     icon->setPixmap(QIcon(QStringLiteral(":/icons/lumivo.png")).pixmap(64, 64));

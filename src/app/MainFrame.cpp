@@ -27,6 +27,10 @@ void CMainFrame::SetView(CTalvexView* view)
 bool CMainFrame::ApplyFrameStyle()
 {
     if (m_bFullScreen) {
+        // Without a window manager nobody else makes the window cover its monitor. The
+        // normal placement is kept in m_wp, so nothing is lost by resizing first.
+        if (const QScreen* monitor = screen())
+            setGeometry(monitor->geometry());
         showFullScreen();
         return true;
     }

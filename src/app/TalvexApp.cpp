@@ -7,6 +7,7 @@
 #include "app/TalvexDoc.h"
 #include "platform/Prompt.h"
 #include "platform/SingleInstance.h"
+#include "platform/UiFont.h"
 #include "view/TalvexView.h"
 
 #include <QCommandLineParser>
@@ -20,6 +21,11 @@ CTalvexApp::CTalvexApp(int& argc, char** argv)
     setOrganizationName(QStringLiteral("Oberkan"));
     setApplicationVersion(CAboutDlg::VersionText(g_dwFileVersionMS, g_dwFileVersionLS).trimmed());
     setDesktopFileName(QStringLiteral("lumivo"));
+    // Messages and dialogs in the same large Japanese type as the lists.
+    QFont font = QApplication::font();
+    font.setFamilies(UiFontFamilies());
+    font.setPixelSize(22);
+    setFont(font);
 }
 
 CTalvexApp::~CTalvexApp() = default;

@@ -1,5 +1,6 @@
 #include "browser/BrowserRules.h"
 #include "browser/FolderScan.h"
+#include "browser/ListColours.h"
 #include "browser/ResumeLookup.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
@@ -7,8 +8,6 @@
 
 namespace
 {
-const QColor kRowText(128, 220, 242);
-const QColor kRowBackground(0, 32, 64);
 
 enum Icon { ICON_DRIVE = 0, ICON_FOLDER, ICON_PDF, ICON_PDF_READ, ICON_MISSING, ICON_PICTURE };
 } // namespace
@@ -85,8 +84,8 @@ void CTalvexView::FillFolderList(const QString& nameToSelect)
         if (matches && !nameToSelect.isEmpty())
             selected = i;
         m_listFolder.InsertColoredItem(i, name, icon);
-        m_listFolder.SetItemTextColor(i, kRowText);
-        m_listFolder.SetItemBkColor(i, kRowBackground);
+        m_listFolder.SetItemTextColor(i, kListRowText);
+        m_listFolder.SetItemBkColor(i, kListBackground);
         m_listFolder.SetItemText(i, 1, size);
     }
     m_listFolder.SelectItem(selected);

@@ -1,4 +1,5 @@
 #include "browser/BrowserRules.h"
+#include "browser/ListColours.h"
 #include "platform/Paths.h"
 #include "view/TalvexView.h"
 
@@ -6,8 +7,6 @@
 
 namespace
 {
-const QColor kRowText(128, 220, 242);
-const QColor kRowBackground(0, 32, 64);
 const int kIconRead = 3;
 const int kIconMissing = 4;
 const int kImageIconOffset = 3;
@@ -35,8 +34,8 @@ void CTalvexView::FillResumeList(const BookRecord* target)
         if (target && BrowserRules::IsSameEntry(entry, *target))
             selected = row;
         m_listResume.InsertColoredItem(row, name, icon);
-        m_listResume.SetItemTextColor(row, kRowText);
-        m_listResume.SetItemBkColor(row, kRowBackground);
+        m_listResume.SetItemTextColor(row, kListRowText);
+        m_listResume.SetItemBkColor(row, kListBackground);
         m_listResume.SetItemText(
             row, 1, QStringLiteral("%1/%2").arg(entry.nPage).arg(entry.nPageCount));
         ++row;

@@ -3,10 +3,12 @@
 #include "app/MainFrame.h"
 #include "app/SettingsStore.h"
 #include "app/TalvexDoc.h"
+#include "browser/ListColours.h"
 #include "browser/ResumeStore.h"
 #include "platform/CursorCounter.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
+#include "platform/UiFont.h"
 
 #include <QHeaderView>
 #include <QPainter>
@@ -17,7 +19,6 @@ namespace
 {
 const QColor kFolderLabel(111, 160, 192);
 const QColor kResumeLabel(192, 160, 111);
-const QColor kListBackground(0, 32, 64);
 const QColor kImageBackground(96, 96, 96);
 } // namespace
 
@@ -51,8 +52,7 @@ void CTalvexView::OnCreate()
 {
     for (int i = 0; i < ListGeometry::kFontCount; ++i) {
         QFont font;
-        font.setFamilies({ QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAGothic"),
-            QStringLiteral("sans-serif") });
+        font.setFamilies(UiFontFamilies());
         font.setPixelSize(ListGeometry::kFontHeights[i]);
         font.setWeight(QFont::Normal);
         font.setStyleStrategy(QFont::PreferAntialias);
