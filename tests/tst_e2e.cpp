@@ -41,9 +41,10 @@ private:
         return e;
     }
 
-    void StartViewer(QProcess& viewer, const QStringList& args)
+    void StartViewer(
+        QProcess& viewer, const QStringList& args, const QProcessEnvironment& environment = {})
     {
-        viewer.setProcessEnvironment(DisplayEnvironment());
+        viewer.setProcessEnvironment(environment.isEmpty() ? DisplayEnvironment() : environment);
         viewer.start(LUMIVO_BINARY, args);
         QVERIFY(viewer.waitForStarted());
     }
@@ -155,6 +156,19 @@ private slots:
         QCOMPARE(pos[1], QString("1"));
         QVERIFY(pos[8].toInt() - pos[6].toInt() >= 640);
         QCOMPARE(StoredSettings().value("Settings/Resume99", "unset").toString(), QString());
+    }
+
+    void lockThatCannotBeCreatedIsReported()
+    {
+        QProcessEnvironment environment = DisplayEnvironment();
+        environment.insert("TMPDIR", env->path("no/such/folder"));
+        QProcess viewer;
+        StartViewer(viewer, {}, environment);
+        const Window box = FindWindow("Lumivo");
+        QVERIFY(box != 0);
+        Xdotool({ "key", "Return" });
+        QVERIFY(viewer.waitForFinished(10000));
+        QCOMPARE(viewer.exitCode(), 1);
     }
 
     void terminationKeepsTheValues()

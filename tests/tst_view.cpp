@@ -6,6 +6,7 @@
 #include "platform/CursorCounter.h"
 #include "platform/Prompt.h"
 #include "platform/VirtualKeys.h"
+#include "platform/WaitCursor.h"
 #include "view/TalvexView.h"
 
 #include <QHeaderView>
@@ -258,6 +259,11 @@ private slots:
         QCOMPARE(CursorCounter::ShowCursorNow(), 1);
         QVERIFY(!QGuiApplication::overrideCursor());
         QCOMPARE(CursorCounter::ShowCursorNow(), 1);
+        {
+            const WaitCursor busy;
+            QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        }
+        QVERIFY(!QGuiApplication::overrideCursor());
     }
 
     void virtualKeys_data()

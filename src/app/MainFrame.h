@@ -16,7 +16,6 @@ public:
     explicit CMainFrame(CTalvexDoc* doc);
 
     void SetView(CTalvexView* view);
-    CTalvexView* GetActiveView() const { return m_pView; }
 
     bool ApplyFrameStyle();
     void SavePlacement();

@@ -134,12 +134,6 @@ void CColorListCtrl::EnsureVisible(int index)
         scrollTo(item, QAbstractItemView::EnsureVisible);
 }
 
-int CColorListCtrl::GetTopIndex() const
-{
-    const QModelIndex top = indexAt(QPoint(0, 0));
-    return top.isValid() ? top.row() : 0;
-}
-
 int CColorListCtrl::RowHeightFor(int fontHeight)
 {
     return 2 + std::abs(fontHeight) * 5 / 4;

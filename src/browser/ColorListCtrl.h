@@ -31,7 +31,6 @@ public:
     void SelectItem(int index);
     void ClearSelection();
     void EnsureVisible(int index);
-    int GetTopIndex() const;
     int GetItemHeight() const;
     static int RowHeightFor(int fontHeight);
     // The cell of a row in viewport coordinates; shrunk by one pixel on each side

@@ -13,7 +13,6 @@ public:
     // Copies page, page count, layout and zoom of the first entry for the record's
     // path (letter case ignored), or clears them when there is none.
     void Apply(BookRecord& record) const;
-    bool isEmpty() const { return m_first.isEmpty(); }
 
 private:
     QHash<QString, BookRecord> m_first;

@@ -11,7 +11,6 @@ public:
     static int ShowCursorNow();
     // Leaves the cursor hidden with a count of at most -2, however often it was shown.
     static int HideCursorNow();
-    static int count() { return s_nCount; }
 
 private:
     static int s_nCount;

@@ -6,7 +6,6 @@
 #include <QPushButton>
 
 Prompt::Responder Prompt::s_responder;
-int Prompt::s_nBeeps = 0;
 
 int Prompt::MessageBox(QWidget* parent, const QString& text, Icon icon, Buttons buttons)
 {
@@ -65,7 +64,6 @@ int Prompt::RunModal(QDialog& dialog)
 
 void Prompt::Beep()
 {
-    ++s_nBeeps;
     QApplication::beep();
 }
 

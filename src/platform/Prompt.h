@@ -32,9 +32,7 @@ public:
     static void Beep();
 
     static void setResponder(Responder responder);
-    static int beepCount() { return s_nBeeps; }
 
 private:
     static Responder s_responder;
-    static int s_nBeeps;
 };
