@@ -171,6 +171,26 @@ private slots:
         QCOMPARE(viewer.exitCode(), 1);
     }
 
+    void missingFileEndsStartWithoutLosingValues()
+    {
+        ClearStoredSettings();
+        StoredSettings().setValue("Settings/CurrentFolder", "/books");
+        StoredSettings().setValue("Settings/Resume0", "2|7|90|2|0|100|/books/a.pdf");
+        StoredSettings().sync();
+
+        QProcess viewer;
+        StartViewer(viewer, { env->path("missing.pdf") });
+        QVERIFY(FindWindow("Lumivo") != 0); // the message
+        Xdotool({ "key", "Return" });
+        QVERIFY(viewer.waitForFinished(10000));
+        QCOMPARE(viewer.exitCode(), 1);
+
+        StoredSettings().sync();
+        QCOMPARE(StoredSettings().value("Settings/CurrentFolder").toString(), QString("/books"));
+        QCOMPARE(StoredSettings().value("Settings/Resume0").toString(),
+            QString("2|7|90|2|0|100|/books/a.pdf"));
+    }
+
     void terminationKeepsTheValues()
     {
         ClearStoredSettings();
