@@ -86,6 +86,33 @@ private slots:
         QVERIFY(m_prompts.isEmpty());
     }
 
+    void storedSettingsReachTheView()
+    {
+        const QList<QPair<QString, QString>> stored { { "FontSize", "1:3:64" },
+            { "SkipForward", "5" }, { "SkipBack", "700" }, { "Layout", "1" }, { "Layout2", "3" },
+            { "Bind", "1" }, { "PicEnlarge", "1" }, { "PicExt", "24" }, { "Space", "12" },
+            { "HideCursor", "0" }, { "FolderOnResume", "1" } };
+        for (const auto& [name, value] : stored)
+            StoredSettings().setValue("Settings/" + name, value);
+        StoredSettings().sync();
+        Viewer v;
+        const CTalvexView& view = *v.view;
+        QCOMPARE(view.m_nFontSizeNormal, 1);
+        QCOMPARE(view.m_nFontSizeFull, 3);
+        QCOMPARE(view.m_nPadSize, 64);
+        QCOMPARE(view.m_nSkipForward, 5);
+        QCOMPARE(view.m_nSkipBack, 600);
+        QCOMPARE(view.m_nLayoutPdf, 1);
+        QCOMPARE(view.m_nLayoutImage, 3);
+        QCOMPARE(view.m_nBind, 1);
+        QVERIFY(view.m_bPicEnlarge);
+        QCOMPARE(view.m_nPicExt, 24);
+        QCOMPARE(view.m_nSpace, 12);
+        QVERIFY(!view.m_bHideCursor);
+        QVERIFY(view.m_bFolderOnResume);
+        QCOMPARE(view.m_listFolder.geometry().top(), 48);
+    }
+
     void geometryForEverySizeIndex_data()
     {
         QTest::addColumn<int>("index");
