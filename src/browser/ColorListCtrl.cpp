@@ -2,7 +2,7 @@
 
 #include "browser/IconStrip.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
