@@ -3,11 +3,27 @@
 #include "platform/Profile.h"
 #include "platform/ScanNumbers.h"
 
+#include <limits>
+
 namespace
 {
 QString ValueName(int i)
 {
     return QStringLiteral("Resume%1").arg(i);
+}
+
+// The size is unsigned and may use all 64 bits; larger numbers saturate.
+quint64 ReadSize(QStringView field)
+{
+    field = field.trimmed();
+    if (field.startsWith(QLatin1Char('+')))
+        field = field.mid(1);
+    qsizetype digits = 0;
+    while (digits < field.size() && field[digits].isDigit() && field[digits].unicode() < 128)
+        ++digits;
+    bool ok = false;
+    const quint64 value = field.left(digits).toULongLong(&ok);
+    return ok ? value : std::numeric_limits<quint64>::max();
 }
 } // namespace
 
@@ -32,8 +48,10 @@ std::optional<BookRecord> ResumeStore::Parse(const QString& text)
     const NumberScan scan = NumberScan::Read(text, QLatin1Char('|'), 6);
     // The path is everything after the sixth bar, so a file name holding "|" keeps
     // its whole path; for any other path that is the text after the last bar.
+    qsizetype sizeBar = -1;
     qsizetype pathBar = -1;
     for (int bars = 0; bars < 6; ++bars) {
+        sizeBar = pathBar;
         pathBar = text.indexOf(QLatin1Char('|'), pathBar + 1);
         if (pathBar < 0)
             break;
@@ -41,6 +59,10 @@ std::optional<BookRecord> ResumeStore::Parse(const QString& text)
     if (scan.values.size() != 6 || pathBar <= 0)
         return std::nullopt;
     const int type = ToIntField(scan.values[0]);
+    // Only files and missing files are entries; anything else could only come from a
+    // hand edit and would leave the Resume screen's rows out of step with the entries.
+    if ((type & 255) != TYPE_FILE && (type & 255) != TYPE_MISSING)
+        return std::nullopt;
     const int layout = ToIntField(scan.values[3]);
     BookRecord record;
     record.nType = type & 255;
@@ -50,7 +72,7 @@ std::optional<BookRecord> ResumeStore::Parse(const QString& text)
     record.nLayout = layout & 255;
     record.nBind = (layout >> 8) & 1;
     record.nZoom = ToIntField(scan.values[4]);
-    record.nSize = quint64(scan.values[5]);
+    record.nSize = ReadSize(QStringView(text).mid(sizeBar + 1, pathBar - sizeBar - 1));
     record.strPath = text.mid(pathBar + 1);
     return record;
 }

@@ -1,0 +1,177 @@
+#include "TestSupport.h"
+
+#include "browser/ResumeRules.h"
+#include "browser/ResumeStore.h"
+
+using namespace ResumeRules;
+
+namespace
+{
+BookRecord Pdf(const QString& path, int page, int count = 100)
+{
+    BookRecord r;
+    r.strPath = path;
+    r.nType = TYPE_FILE;
+    r.nPage = page;
+    r.nPageCount = count;
+    r.nLayout = LAYOUT_SPREAD_COVER;
+    return r;
+}
+
+BookRecord Images(const QString& path, int page)
+{
+    BookRecord r = Pdf(path, page, 40);
+    r.bImages = true;
+    r.nBind = BIND_LEFT;
+    return r;
+}
+
+QStringList Describe(const BookRecordList& entries)
+{
+    QStringList lines;
+    for (const BookRecord& e : entries)
+        lines << QString("%1@%2").arg(e.strPath).arg(e.nPage);
+    return lines;
+}
+} // namespace
+
+class TestResume : public QObject
+{
+    Q_OBJECT
+public:
+    TestEnvironment* env = nullptr;
+
+private slots:
+    void addingTheSamePositionReplacesIt()
+    {
+        BookRecordList entries;
+        QCOMPARE(Register(entries, Pdf("/b/x.pdf", 40), REGISTER_ADD, QString(), -1, false), Added);
+        BookRecord again = Pdf("/B/X.PDF", 40);
+        again.nZoom = 5;
+        QCOMPARE(Register(entries, again, REGISTER_ADD, "/b/x.pdf", 40, false), Replaced);
+        QCOMPARE(entries.size(), 1);
+        QCOMPARE(entries[0].nZoom, 5);
+        QCOMPARE(
+            Register(entries, Pdf("/b/x.pdf", 55), REGISTER_ADD, "/b/x.pdf", 40, false), Added);
+        QCOMPARE(Describe(entries), QStringList({ "/B/X.PDF@40", "/b/x.pdf@55" }));
+    }
+
+    void overwriteMovesTheEntryItWasOpenedFrom()
+    {
+        BookRecordList entries = { Pdf("/b/x.pdf", 40), Pdf("/a/y.pdf", 3) };
+        QCOMPARE(Register(entries, Pdf("/b/x.pdf", 55), REGISTER_OVERWRITE, "/b/x.pdf", 40, false),
+            Added);
+        // Sorted by file name, then page.
+        QCOMPARE(Describe(entries), QStringList({ "/b/x.pdf@55", "/a/y.pdf@3" }));
+        // Opened from the page-55 entry and closed on page 3 of the same file... an entry
+        // that already holds that position is replaced, never doubled.
+        entries.append(Pdf("/b/x.pdf", 3));
+        QCOMPARE(Register(entries, Pdf("/b/x.pdf", 3), REGISTER_OVERWRITE, "/b/x.pdf", 55, false),
+            Replaced);
+        QCOMPARE(Describe(entries), QStringList({ "/b/x.pdf@3", "/a/y.pdf@3" }));
+    }
+
+    void imageBooksAreOneEntryPerPath()
+    {
+        BookRecordList entries;
+        Register(entries, Images("/c/book/005.jpg", 5), REGISTER_ADD, QString(), -1, false);
+        Register(entries, Images("/c/book/009.jpg", 9), REGISTER_ADD, QString(), -1, false);
+        QCOMPARE(entries.size(), 2);
+        BookRecord same = Images("/c/book/009.jpg", 9);
+        same.nLayout = LAYOUT_SINGLE;
+        QCOMPARE(Register(entries, same, REGISTER_ADD, QString(), -1, false), Replaced);
+        QCOMPARE(entries.size(), 2);
+        // Overwrite of an image book drops its old page's entry.
+        QCOMPARE(Register(entries, Images("/c/book/012.jpg", 12), REGISTER_OVERWRITE,
+                     "/c/book/009.jpg", 9, false),
+            Added);
+        QCOMPARE(Describe(entries), QStringList({ "/c/book/005.jpg@5", "/c/book/012.jpg@12" }));
+    }
+
+    void sortingByFolderName()
+    {
+        BookRecordList entries = { Images("/c/zeta/001.jpg", 1), Pdf("/c/m.pdf", 1) };
+        Register(entries, Images("/c/alpha/100.jpg", 100), REGISTER_ADD, QString(), -1, true);
+        QCOMPARE(Describe(entries),
+            QStringList({ "/c/alpha/100.jpg@100", "/c/m.pdf@1", "/c/zeta/001.jpg@1" }));
+    }
+
+    void theLimitIsAHundred()
+    {
+        BookRecordList entries;
+        for (int i = 0; i < ResumeStore::kMaxEntries; ++i)
+            entries.append(Pdf(QString("/b/%1.pdf").arg(i, 3, 10, QChar('0')), 1));
+        const BookRecordList before = entries;
+        QCOMPARE(Register(entries, Pdf("/b/new.pdf", 1), REGISTER_ADD, QString(), -1, false), Full);
+        QCOMPARE(entries, before);
+        QCOMPARE(
+            Register(entries, Pdf("/b/050.pdf", 1), REGISTER_ADD, QString(), -1, false), Replaced);
+        QCOMPARE(entries.size(), 100);
+        // Overwrite frees the entry it came from, so the new position fits.
+        QCOMPARE(
+            Register(entries, Pdf("/b/050.pdf", 9), REGISTER_OVERWRITE, "/b/050.pdf", 1, false),
+            Added);
+        QCOMPARE(entries.size(), 100);
+        QVERIFY(Describe(entries).contains("/b/050.pdf@9"));
+        // Overwrite from a position that has no entry, at the limit: refused, nothing lost.
+        QCOMPARE(
+            Register(entries, Pdf("/b/xyz.pdf", 2), REGISTER_OVERWRITE, "/b/none.pdf", 1, false),
+            Full);
+        QCOMPARE(entries.size(), 100);
+    }
+
+    void removingAllPagesOfAFile()
+    {
+        BookRecordList entries
+            = { Pdf("/b/x.pdf", 1), Pdf("/b/y.pdf", 2), Pdf("/B/x.PDF", 30), Pdf("/b/x.pdfa", 4) };
+        QCOMPARE(RemoveAllOfPath(entries, "/b/X.pdf"), qsizetype(2));
+        QCOMPARE(Describe(entries), QStringList({ "/b/y.pdf@2", "/b/x.pdfa@4" }));
+    }
+
+    void filterAfterImageTypesChange()
+    {
+        BookRecordList entries
+            = { Images("/c/a/1.jpg", 1), Images("/c/b/2.JPEG", 2), Images("/c/c/3.png", 3),
+                  Pdf("/c/d.jpg.pdf", 4), Images("/c/noext/page", 5), Images("/c/e/6.tiff", 6) };
+        entries[4].nType = TYPE_MISSING;
+        const int allButJpegAndTiff = PICEXT_BMP | PICEXT_PNG | PICEXT_GIF;
+        QCOMPARE(FilterByPicExt(entries, allButJpegAndTiff), qsizetype(3));
+        QCOMPARE(Describe(entries),
+            QStringList({ "/c/c/3.png@3", "/c/d.jpg.pdf@4", "/c/noext/page@5" }));
+        QCOMPARE(FilterByPicExt(entries, 0x1F), qsizetype(0));
+    }
+
+    void storedFormat_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("largest size") << "2|1|9|1|0|18446744073709551615|/x.pdf" << true;
+        QTest::newRow("missing image book") << "259|1|9|257|0|5|/p/1.png" << true;
+        QTest::newRow("a drive") << "0|1|9|1|0|5|/" << false;
+        QTest::newRow("a folder") << "1|1|9|1|0|5|/books" << false;
+        QTest::newRow("type 4") << "260|1|9|1|0|5|/x.pdf" << false;
+        QTest::newRow("empty path") << "2|1|9|1|0|5|" << true;
+    }
+    void storedFormat()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, kept);
+        const auto record = ResumeStore::Parse(text);
+        QCOMPARE(bool(record), kept);
+        if (record)
+            QCOMPARE(ResumeStore::Format(*record), text);
+    }
+
+    void sizeAboveTheSignedRange()
+    {
+        const auto record = ResumeStore::Parse("2|1|9|1|0|9223372036854775808|/x.pdf");
+        QVERIFY(record);
+        QCOMPARE(record->nSize, quint64(9223372036854775808ULL));
+        const auto huge = ResumeStore::Parse("2|1|9|1|0|99999999999999999999999|/x.pdf");
+        QVERIFY(huge);
+        QCOMPARE(huge->nSize, std::numeric_limits<quint64>::max());
+    }
+};
+
+LUMIVO_TEST_MAIN(TestResume)
+#include "tst_resume.moc"
