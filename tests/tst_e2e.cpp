@@ -191,6 +191,47 @@ private slots:
             QString("2|7|90|2|0|100|/books/a.pdf"));
     }
 
+    void resumeScreenListsSwitchesAndDeletes()
+    {
+        const QString dir = env->path("shelf");
+        WriteFile(dir + "/a.pdf", 10);
+        WriteFile(dir + "/b.pdf", 10);
+        ClearStoredSettings();
+        StoredSettings().setValue("Settings/Resume0", "2|3|9|2|0|10|" + dir + "/a.pdf");
+        StoredSettings().setValue("Settings/Resume1", "2|5|9|2|0|10|" + dir + "/b.pdf");
+        StoredSettings().sync();
+
+        QProcess viewer;
+        StartViewer(viewer, {});
+        const Window window = FindWindow("Lumivo");
+        QVERIFY(window != 0);
+        const QRect label(6, 0, 150, 40);
+        const QColor resumeLabel(192, 160, 111);
+        const QColor folderLabel(111, 160, 192);
+        QTRY_VERIFY_WITH_TIMEOUT(HasColour(window, label, resumeLabel), 5000);
+        Xdotool({ "windowfocus", "--sync", QString::number(window) });
+
+        Xdotool({ "key", "Tab" });
+        QTRY_VERIFY_WITH_TIMEOUT(HasColour(window, label, folderLabel), 5000);
+        Xdotool({ "key", "Tab" });
+        QTRY_VERIFY_WITH_TIMEOUT(HasColour(window, label, resumeLabel), 5000);
+
+        // The first entry is selected; the dialog's default button deletes it.
+        Xdotool({ "key", "BackSpace" });
+        QVERIFY(FindWindow("Resume Delete") != 0);
+        Xdotool({ "key", "Return" });
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (StoredSettings().sync(), StoredSettings().value("Settings/Resume1").toString())
+                .isEmpty(),
+            5000);
+        QCOMPARE(StoredSettings().value("Settings/Resume0").toString(),
+            "2|5|9|2|0|10|" + dir + "/b.pdf");
+
+        AskToClose(window);
+        QVERIFY(viewer.waitForFinished(10000));
+        QCOMPARE(viewer.exitCode(), 0);
+    }
+
     void terminationKeepsTheValues()
     {
         ClearStoredSettings();

@@ -1,13 +1,11 @@
 #include "TestSupport.h"
+#include "ViewerFixture.h"
 
 #include "app/AboutDlg.h"
-#include "app/MainFrame.h"
-#include "app/TalvexDoc.h"
 #include "platform/CursorCounter.h"
 #include "platform/Prompt.h"
 #include "platform/VirtualKeys.h"
 #include "platform/WaitCursor.h"
-#include "view/TalvexView.h"
 
 #include <QHeaderView>
 #include <QStyle>
@@ -16,24 +14,6 @@ namespace
 {
 const QColor kFolderLabel(111, 160, 192);
 const QColor kResumeLabel(192, 160, 111);
-
-// A frame with its view, built the way the program builds them.
-struct Viewer {
-    CTalvexDoc doc;
-    CMainFrame frame { &doc };
-    CTalvexView* view = new CTalvexView(&doc);
-
-    explicit Viewer(const QString& file = QString())
-    {
-        view->OnCreate();
-        frame.SetView(view);
-        if (!file.isEmpty())
-            doc.OnOpenDocument(file);
-        view->OnInitialUpdate();
-        frame.setGeometry(40, 40, 1000, 700);
-        frame.show();
-    }
-};
 
 bool HasColourIn(const QImage& image, const QRect& rect, const QColor& colour)
 {

@@ -106,9 +106,3 @@ int CTalvexApp::ExitInstance()
         m_pInstance->release();
     return m_nExitCode;
 }
-
-void CTalvexApp::OnAppAbout()
-{
-    CAboutDlg dlg(m_pFrame.get());
-    Prompt::RunModal(dlg);
-}

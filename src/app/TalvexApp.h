@@ -24,7 +24,6 @@ public:
     // True to run the event loop; false ends the program with ExitInstance's code.
     bool InitInstance();
     int ExitInstance();
-    void OnAppAbout();
 
     CMainFrame* mainFrame() const { return m_pFrame.get(); }
 

@@ -1,6 +1,11 @@
 #include "browser/BrowserRules.h"
+#include "browser/InqResumeDeleteDlg.h"
 #include "browser/ListColours.h"
+#include "browser/ResumeRules.h"
+#include "browser/ResumeStore.h"
 #include "platform/Paths.h"
+#include "platform/Profile.h"
+#include "platform/Prompt.h"
 #include "view/TalvexView.h"
 
 #include <QFileInfo>
@@ -43,4 +48,50 @@ void CTalvexView::FillResumeList(const BookRecord* target)
     if (row > 0)
         m_listResume.SelectItem(selected);
     update();
+}
+
+void CTalvexView::RegisterResume(int mode)
+{
+    const auto result = ResumeRules::Register(m_resumeItems, m_book,
+        ResumeRules::RegisterMode(mode), m_strOpenedPath, m_nOpenedPage, m_bFolderOnResume);
+    if (result == ResumeRules::Full)
+        Prompt::MessageBox(this, QStringLiteral("登録最大数を超えるため、登録できません。"),
+            Prompt::ErrorIcon, Prompt::Ok);
+    // An overwrite may have removed the entry it came from even when nothing was added.
+    SaveResumeEntriesNow();
+}
+
+void CTalvexView::OnResumeDelete()
+{
+    if (m_bContent)
+        return;
+    const BookRecord* selected = SelectedRecord();
+    if (!selected)
+        return;
+    if (!m_bResumeScreen && (selected->nType != TYPE_FILE || selected->nPage < 0))
+        return;
+    CInqResumeDeleteDlg dlg(this);
+    if (Prompt::RunModal(dlg) != QDialog::Accepted)
+        return;
+    if (m_bResumeScreen)
+        m_resumeItems.removeAt(m_listResume.GetSelectedIndex());
+    else
+        ResumeRules::RemoveAllOfPath(m_resumeItems, selected->strPath);
+    m_book = BookRecord();
+    SaveResumeEntriesNow();
+    ShowListScreen();
+}
+
+void CTalvexView::FilterResumeByPicExt()
+{
+    if (ResumeRules::FilterByPicExt(m_resumeItems, m_nPicExt) > 0)
+        SaveResumeEntriesNow();
+}
+
+void CTalvexView::SaveResumeEntriesNow()
+{
+    if (!m_bInitialUpdateDone)
+        return;
+    Profile profile;
+    ResumeStore::SaveResumeEntries(profile, m_resumeItems);
 }

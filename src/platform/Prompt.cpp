@@ -1,16 +1,19 @@
 #include "platform/Prompt.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 
 Prompt::Responder Prompt::s_responder;
+std::function<void()> Prompt::s_beeper;
 
 int Prompt::MessageBox(QWidget* parent, const QString& text, Icon icon, Buttons buttons)
 {
     if (s_responder)
-        return s_responder(Request { text, icon, buttons, nullptr });
+        return s_responder(Request { text, icon, buttons, nullptr, nullptr, {} });
 
     QMessageBox box(parent);
     box.setWindowTitle(QStringLiteral("Lumivo"));
@@ -58,16 +61,32 @@ int Prompt::MessageBox(QWidget* parent, const QString& text, Icon icon, Buttons 
 int Prompt::RunModal(QDialog& dialog)
 {
     if (s_responder)
-        return s_responder(Request { QString(), NoIcon, Ok, &dialog });
+        return s_responder(Request { QString(), NoIcon, Ok, &dialog, nullptr, {} });
     return dialog.exec();
+}
+
+int Prompt::TrackMenu(QMenu& menu, const QPoint& globalPos)
+{
+    if (s_responder)
+        return s_responder(Request { QString(), NoIcon, Ok, nullptr, &menu, globalPos });
+    const QAction* chosen = menu.exec(globalPos);
+    return chosen ? chosen->data().toInt() : 0;
 }
 
 void Prompt::Beep()
 {
-    QApplication::beep();
+    if (s_beeper)
+        s_beeper();
+    else
+        QApplication::beep();
 }
 
 void Prompt::setResponder(Responder responder)
 {
     s_responder = std::move(responder);
+}
+
+void Prompt::setBeeper(std::function<void()> beeper)
+{
+    s_beeper = std::move(beeper);
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QPoint>
 #include <QString>
 
 #include <functional>
 
 class QDialog;
+class QMenu;
 class QWidget;
 
 // The one way the program asks the reader something. Tests install a responder
@@ -22,6 +24,8 @@ public:
         Icon icon = NoIcon;
         Buttons buttons = Ok;
         QDialog* dialog = nullptr; // set when a modal dialog is run instead of a message
+        QMenu* menu = nullptr; // set when a context menu is tracked
+        QPoint point;
     };
     using Responder = std::function<int(const Request&)>;
 
@@ -29,10 +33,16 @@ public:
         QWidget* parent, const QString& text, Icon icon = NoIcon, Buttons buttons = Ok);
     // Runs a modal dialog; returns QDialog::Accepted or QDialog::Rejected.
     static int RunModal(QDialog& dialog);
+    // Tracks a context menu at a screen point; returns the command id stored in the
+    // chosen action's data, or 0 when the menu was dismissed.
+    static int TrackMenu(QMenu& menu, const QPoint& globalPos);
     static void Beep();
 
     static void setResponder(Responder responder);
+    // Replaces the sound of Beep, so tests can count beeps.
+    static void setBeeper(std::function<void()> beeper);
 
 private:
     static Responder s_responder;
+    static std::function<void()> s_beeper;
 };

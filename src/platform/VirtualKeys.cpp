@@ -38,6 +38,12 @@ int fromQtKey(int qtKey, bool keypad)
         return VK_RIGHT;
     case Qt::Key_Down:
         return VK_DOWN;
+    case Qt::Key_Menu:
+        return VK_APPS;
+    case Qt::Key_F4:
+        return VK_F4;
+    case Qt::Key_F10:
+        return VK_F10;
     case Qt::Key_VolumeMute:
         return VK_VOLUME_MUTE;
     case Qt::Key_VolumeDown:

@@ -76,6 +76,8 @@ void CTalvexView::OnCreate()
         if (!m_bContent && m_bResumeScreen)
             update();
     });
+    for (CColorListCtrl* list : { &m_listFolder, &m_listResume })
+        connect(list, &CColorListCtrl::itemDoubleClicked, this, &CTalvexView::OpenSelectedEntry);
 }
 
 void CTalvexView::OnInitialUpdate()
@@ -268,7 +270,8 @@ void CTalvexView::timerEvent(QTimerEvent* e)
 
 void CTalvexView::OnTimer()
 {
-    if (!m_bContent && m_bHideCursor)
+    // The cursor stays visible on the list screens and while a menu is open.
+    if ((!m_bContent || m_bMenuOpen) && m_bHideCursor)
         CursorCounter::ShowCursorNow();
 }
 

@@ -41,6 +41,30 @@ public:
     void LookupResume(BookRecord& record) const;
     void FillResumeList(const BookRecord* target);
 
+    // Input and commands. The key handlers return false for a key they leave to the
+    // window's own handling.
+    bool OnKeyDown(int vk, bool repeat, bool ctrl, bool shift);
+    bool OnSysKeyDown(int vk, bool repeat);
+    void OnLButtonDown(const QPoint& point);
+    void OnMouseWheel(int delta);
+    void OnMouseHWheel(int delta);
+    // A point of (-1, -1) asks for the menu at the view's corner, as from the keyboard.
+    void OnContextMenu(const QPoint& globalPos);
+    void OnCommand(int id);
+    void ToggleZoom();
+    void CycleLayout();
+    void ToggleBinding();
+
+    // The list screens.
+    void OpenSelectedEntry();
+    void FolderUp();
+    void FolderTop();
+    void SwitchScreenKeep();
+    void SwitchScreenReset();
+    void OnResumeDelete();
+    void RegisterResume(int mode);
+    void FilterResumeByPicExt();
+
     QFont m_fonts[ListGeometry::kFontCount];
     IconStrip m_imgList20;
     IconStrip m_imgList28;
@@ -71,6 +95,9 @@ public:
     bool m_bPicEnlarge = false;
     bool m_bFolderOnResume = false;
     bool m_bHideCursor = true;
+    bool m_bMenuOpen = false;
+    QString m_strOpenedPath;
+    int m_nOpenedPage = -1;
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -78,6 +105,10 @@ protected:
     void focusInEvent(QFocusEvent* e) override;
     void timerEvent(QTimerEvent* e) override;
     bool focusNextPrevChild(bool next) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
     void OnSize(int cx, int cy);
@@ -85,6 +116,14 @@ private:
     void OnTimer();
     void DrawHeader(QPainter& painter);
     CColorListCtrl& CurrentList();
+    int InputScreen() const;
+    void RunAction(int action);
+    void ApplyLayout();
+    void LayoutContent();
+    void ToggleFullScreenByReader();
+    // Registrations and deletions go to disk at once, not only at a clean exit.
+    void SaveResumeEntriesNow();
+    const BookRecord* SelectedRecord();
     const IconStrip& IconsFor(int sizeIndex) const;
 
     CTalvexDoc* m_pDocument;

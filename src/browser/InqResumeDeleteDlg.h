@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QDialog>
+
+class QPushButton;
+
+// "Resume Delete": asks before a resume entry goes. OK (はい) deletes.
+class CInqResumeDeleteDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit CInqResumeDeleteDlg(QWidget* parent = nullptr);
+
+    QPushButton* yesButton() const { return m_pYes; }
+    QPushButton* noButton() const { return m_pNo; }
+
+private:
+    QPushButton* m_pYes;
+    QPushButton* m_pNo;
+};

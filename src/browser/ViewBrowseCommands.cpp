@@ -1,0 +1,111 @@
+#include "browser/FolderNav.h"
+#include "browser/FolderScan.h"
+#include "platform/Paths.h"
+#include "platform/Prompt.h"
+#include "view/TalvexView.h"
+
+#include <QFileInfo>
+
+namespace
+{
+bool IsReadableFile(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
+}
+} // namespace
+
+void CTalvexView::OpenSelectedEntry()
+{
+    if (m_bContent)
+        return;
+    if (m_bResumeScreen) {
+        const int i = m_listResume.GetSelectedIndex();
+        if (i < 0 || i >= m_resumeItems.size())
+            return;
+        const BookRecord& record = m_resumeItems[i];
+        if (record.nType != TYPE_FILE) {
+            Prompt::Beep();
+            return;
+        }
+        if (!IsReadableFile(record.strPath)) {
+            Prompt::Beep();
+            FillResumeList(nullptr);
+            return;
+        }
+        m_strCurrentFolder = Paths::FolderPart(record.strPath);
+        return;
+    }
+    const int i = m_listFolder.GetSelectedIndex();
+    if (i < 0 || i >= m_folderItems.size())
+        return;
+    const BookRecord record = m_folderItems[i];
+    switch (record.nType) {
+    case TYPE_DRIVE: {
+        const qsizetype bar = record.strPath.indexOf(QLatin1Char('|'));
+        if (bar < 0)
+            return;
+        m_strCurrentFolder = record.strPath.left(bar);
+        FillFolderList(QString());
+        break;
+    }
+    case TYPE_FOLDER:
+        m_strCurrentFolder = record.strPath;
+        FillFolderList(QString());
+        break;
+    case TYPE_FILE:
+        if (!IsReadableFile(record.strPath))
+            FillFolderList(QString());
+        break;
+    default:
+        break;
+    }
+}
+
+void CTalvexView::FolderUp()
+{
+    if (m_bContent || m_bResumeScreen)
+        return;
+    if (const auto move = FolderNav::Up(m_strCurrentFolder)) {
+        m_strCurrentFolder = move->folder;
+        FillFolderList(move->select);
+    }
+}
+
+void CTalvexView::FolderTop()
+{
+    if (m_bContent || m_bResumeScreen)
+        return;
+    QStringList roots;
+    for (const BookRecord& drive : FolderScan::ScanDrives())
+        roots << drive.strPath.section(QLatin1Char('|'), 0, 0);
+    if (const auto move = FolderNav::Top(m_strCurrentFolder, roots)) {
+        m_strCurrentFolder = move->folder;
+        FillFolderList(move->select);
+    }
+}
+
+void CTalvexView::SwitchScreenKeep()
+{
+    if (m_bContent)
+        return;
+    if (const BookRecord* selected = SelectedRecord(); selected && selected->nType == TYPE_FILE) {
+        const QString folder = Paths::FolderPart(selected->strPath);
+        if (m_bResumeScreen && Paths::IsExistingFolder(folder)) {
+            m_strCurrentFolder = folder;
+            m_book = *selected;
+        } else if (!m_bResumeScreen && selected->nPage >= 0 && Paths::IsExistingFolder(folder)) {
+            m_book = *selected;
+        }
+    }
+    m_bResumeScreen = !m_bResumeScreen;
+    ShowListScreen();
+}
+
+void CTalvexView::SwitchScreenReset()
+{
+    if (m_bContent)
+        return;
+    m_bResumeScreen = !m_bResumeScreen;
+    ShowListScreen();
+}

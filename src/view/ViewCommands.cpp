@@ -1,0 +1,116 @@
+#include "app/AboutDlg.h"
+#include "app/MainFrame.h"
+#include "platform/Prompt.h"
+#include "view/CommandIds.h"
+#include "view/InputRules.h"
+#include "view/TalvexView.h"
+
+void CTalvexView::OnCommand(int id)
+{
+    // Commands of the list screens do nothing while reading, and the other way round.
+    switch (id) {
+    case ID_FULLSCREEN_TOGGLE:
+        ToggleFullScreenByReader();
+        return;
+    case ID_EXIT_VIEWER:
+        if (CMainFrame* frame = GetParentFrame())
+            QMetaObject::invokeMethod(frame, &QWidget::close, Qt::QueuedConnection);
+        return;
+    default:
+        break;
+    }
+    if (!m_bContent) {
+        switch (id) {
+        case ID_OPEN_ITEM:
+        case ID_FOLDER_EXPAND:
+            OpenSelectedEntry();
+            break;
+        case ID_SWITCH_SCREEN_KEEP:
+            SwitchScreenKeep();
+            break;
+        case ID_SWITCH_SCREEN_RESET:
+            SwitchScreenReset();
+            break;
+        case ID_FOLDER_UP:
+            FolderUp();
+            break;
+        case ID_FOLDER_TOP:
+            FolderTop();
+            break;
+        case ID_RESUME_DELETE:
+            OnResumeDelete();
+            break;
+        case ID_APP_ABOUT: {
+            CAboutDlg dlg(window());
+            Prompt::RunModal(dlg);
+            break;
+        }
+        default:
+            break;
+        }
+        return;
+    }
+    switch (id) {
+    case ID_LAYOUT_SINGLE:
+    case ID_LAYOUT_SPREAD_COVER:
+    case ID_LAYOUT_SPREAD_NOCOVER:
+        m_book.nLayout = id == ID_LAYOUT_SINGLE
+            ? LAYOUT_SINGLE
+            : (id == ID_LAYOUT_SPREAD_COVER ? LAYOUT_SPREAD_COVER : LAYOUT_SPREAD_NOCOVER);
+        ApplyLayout();
+        break;
+    case ID_BIND_RIGHT:
+    case ID_BIND_LEFT:
+        if (m_book.bImages && m_book.nLayout != LAYOUT_SINGLE) {
+            m_book.nBind = id == ID_BIND_RIGHT ? BIND_RIGHT : BIND_LEFT;
+            ApplyLayout();
+        }
+        break;
+    default:
+        if (const int zoom = InputRules::ZoomOfCommand(id); zoom >= 0) {
+            m_book.nZoom = zoom;
+            LayoutContent();
+        }
+        break;
+    }
+}
+
+void CTalvexView::ToggleFullScreenByReader()
+{
+    CMainFrame* frame = GetParentFrame();
+    if (!frame)
+        return;
+    frame->ToggleFullScreen();
+    m_bUserFullScreen = frame->m_bFullScreen;
+}
+
+void CTalvexView::ToggleZoom()
+{
+    m_book.nZoom = m_book.nZoom == 0 ? 5 : 0;
+    LayoutContent();
+}
+
+void CTalvexView::CycleLayout()
+{
+    m_book.nLayout
+        = m_book.nLayout + 1 > LAYOUT_SPREAD_NOCOVER ? LAYOUT_SINGLE : m_book.nLayout + 1;
+    ApplyLayout();
+}
+
+void CTalvexView::ToggleBinding()
+{
+    if (!m_book.bImages || m_book.nLayout == LAYOUT_SINGLE)
+        return;
+    m_book.nBind ^= 1;
+    ApplyLayout();
+}
+
+void CTalvexView::ApplyLayout()
+{
+    update();
+}
+
+void CTalvexView::LayoutContent()
+{
+    update();
+}
