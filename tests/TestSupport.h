@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -44,6 +46,27 @@ inline void WriteFile(const QString& path, qint64 size = 0)
     QVERIFY(file.open(QIODevice::WriteOnly));
     if (size > 0)
         QVERIFY(file.resize(size));
+}
+
+// A PDF of numbered pages; sizes in points, one per page, repeating the last.
+inline void WritePdf(const QString& path, int pages, const QList<QSizeF>& sizes = { { 595, 842 } })
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QPdfWriter writer(path);
+    writer.setResolution(72);
+    auto sizeOf = [&sizes](int i) { return sizes.value(i, sizes.last()); };
+    writer.setPageSize(QPageSize(sizeOf(0), QPageSize::Point));
+    writer.setPageMargins(QMarginsF());
+    QPainter painter(&writer);
+    for (int i = 0; i < pages; ++i) {
+        if (i > 0) {
+            writer.setPageSize(QPageSize(sizeOf(i), QPageSize::Point));
+            writer.newPage();
+        }
+        painter.setFont(QFont("sans", 48));
+        painter.drawText(QRectF(0, 0, sizeOf(i).width(), sizeOf(i).height()), Qt::AlignCenter,
+            QString::number(i + 1));
+    }
 }
 
 #define LUMIVO_TEST_MAIN(TestClass)                                                                \

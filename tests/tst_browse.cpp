@@ -383,7 +383,8 @@ private slots:
                     disabled << QString::number(id);
             return int(ID_SWITCH_SCREEN_RESET);
         };
-        QContextMenuEvent fromKeys(QContextMenuEvent::Keyboard, QPoint(3, 3));
+        QContextMenuEvent fromKeys(QContextMenuEvent::Keyboard, QPoint(3, 3),
+            view->m_listFolder.mapToGlobal(QPoint(3, 3)));
         QCoreApplication::sendEvent(&view->m_listFolder, &fromKeys);
         QVERIFY(openWhileTracked);
         QVERIFY(!view->m_bMenuOpen);

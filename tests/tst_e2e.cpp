@@ -126,9 +126,11 @@ private slots:
         WriteFile(dir + "/first.pdf", 2048);
         WriteFile(dir + "/second.pdf", 4096);
         ClearStoredSettings();
+        StoredSettings().setValue("Settings/CurrentFolder", dir);
+        StoredSettings().sync();
 
         QProcess viewer;
-        StartViewer(viewer, { dir + "/second.pdf" });
+        StartViewer(viewer, {});
         const Window window = FindWindow("Lumivo");
         QVERIFY(window != 0);
         QCOMPARE(Xdotool({ "getwindowname", QString::number(window) }), QString("Lumivo"));

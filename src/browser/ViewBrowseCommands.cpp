@@ -23,7 +23,7 @@ void CTalvexView::OpenSelectedEntry()
         const int i = m_listResume.GetSelectedIndex();
         if (i < 0 || i >= m_resumeItems.size())
             return;
-        const BookRecord& record = m_resumeItems[i];
+        const BookRecord record = m_resumeItems[i];
         if (record.nType != TYPE_FILE) {
             Prompt::Beep();
             return;
@@ -34,6 +34,8 @@ void CTalvexView::OpenSelectedEntry()
             return;
         }
         m_strCurrentFolder = Paths::FolderPart(record.strPath);
+        if (!OpenBook(m_resumeItems[i]))
+            Prompt::Beep();
         return;
     }
     const int i = m_listFolder.GetSelectedIndex();
@@ -56,6 +58,8 @@ void CTalvexView::OpenSelectedEntry()
     case TYPE_FILE:
         if (!IsReadableFile(record.strPath))
             FillFolderList(QString());
+        else if (!OpenBook(m_folderItems[i]))
+            Prompt::Beep();
         break;
     default:
         break;

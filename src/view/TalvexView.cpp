@@ -5,11 +5,14 @@
 #include "app/TalvexDoc.h"
 #include "browser/ListColours.h"
 #include "browser/ResumeStore.h"
+#include "pdf/PopplerCore.h"
 #include "platform/CursorCounter.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "platform/UiFont.h"
 
+#include <QApplication>
+#include <QFile>
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyle>
@@ -26,7 +29,10 @@ CTalvexView::CTalvexView(CTalvexDoc* doc, QWidget* parent)
     : QWidget(parent)
     , m_listFolder(this)
     , m_listResume(this)
+    , m_wndPdf(this)
+    , m_dlgCover(this)
     , m_pDocument(doc)
+    , m_pPopplerGlobals(std::make_unique<PopplerCore>())
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
@@ -78,6 +84,11 @@ void CTalvexView::OnCreate()
     });
     for (CColorListCtrl* list : { &m_listFolder, &m_listResume })
         connect(list, &CColorListCtrl::itemDoubleClicked, this, &CTalvexView::OpenSelectedEntry);
+
+    m_wndPdf.hide();
+    m_wndPdf.setPageMode(QStringLiteral("none"));
+    m_dlgCover.hide();
+    PlaceCoverWindow();
 }
 
 void CTalvexView::OnInitialUpdate()
@@ -121,6 +132,7 @@ void CTalvexView::OnInitialUpdate()
             if (Paths::SameName(m_folderItems[i].strPath, path)) {
                 m_listFolder.SelectItem(int(i));
                 m_listFolder.EnsureVisible(int(i));
+                OpenSelectedEntry();
                 break;
             }
         }
@@ -147,6 +159,10 @@ void CTalvexView::SaveViewState()
     Profile profile;
     profile.WriteProfileString(QStringLiteral("CurrentFolder"), m_strCurrentFolder);
     ResumeStore::SaveResumeEntries(profile, m_resumeItems);
+    if (!m_strTempFile.isEmpty()) {
+        QFile::remove(m_strTempFile);
+        m_strTempFile.clear();
+    }
 }
 
 CColorListCtrl& CTalvexView::CurrentList()
@@ -248,6 +264,8 @@ void CTalvexView::OnSize(int cx, int cy)
     CColorListCtrl& list = CurrentList();
     if (list.isVisible())
         list.setFocus();
+    LayoutContent();
+    PlaceCoverWindow();
 }
 
 void CTalvexView::focusInEvent(QFocusEvent*)
@@ -270,9 +288,19 @@ void CTalvexView::timerEvent(QTimerEvent* e)
 
 void CTalvexView::OnTimer()
 {
-    // The cursor stays visible on the list screens and while a menu is open.
-    if ((!m_bContent || m_bMenuOpen) && m_bHideCursor)
+    if (m_bContent)
+        OnContentTimer();
+    else if (m_bHideCursor)
         CursorCounter::ShowCursorNow();
+    // Clicks may leave the focus on the layers over the content; keys belong to the view.
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus && (focus == &m_dlgCover || focus == &m_wndPdf || m_wndPdf.isAncestorOf(focus))) {
+        if (m_bContent) {
+            m_dlgCover.raise();
+            m_dlgCover.show();
+        }
+        setFocus();
+    }
 }
 
 bool CTalvexView::focusNextPrevChild(bool)

@@ -3,14 +3,19 @@
 #include "browser/BookRecord.h"
 #include "browser/ColorListCtrl.h"
 #include "browser/IconStrip.h"
+#include "pdf/AcroAXDocShim.h"
+#include "pdf/CoverDlg.h"
 #include "view/ListGeometry.h"
 
 #include <QFont>
 #include <QStringList>
 #include <QWidget>
 
+#include <memory>
+
 class CMainFrame;
 class CTalvexDoc;
+class PopplerCore;
 
 // The one viewer window: both list screens, the header above them, and all the
 // run-time state of the reader.
@@ -65,6 +70,25 @@ public:
     void RegisterResume(int mode);
     void FilterResumeByPicExt();
 
+    // Books.
+    bool OpenBook(BookRecord& record);
+    int CountPdfPages(const QString& path);
+    bool GoNextPage();
+    bool GoPrevPage();
+    void GoSkipForward();
+    void GoSkipBack();
+    void GoFirstPage();
+    void GoLastPage();
+    enum CloseMode { CLOSE_NO_RESUME = 0, CLOSE_OVERWRITE_RESUME = 1, CLOSE_ADD_RESUME = 2 };
+    void CloseBook(int mode);
+    void StepUp();
+    void StepDown();
+    void MoveZoomLeft();
+    void MoveZoomRight();
+    void ApplyLayout();
+    void LayoutContent();
+    void PlaceCoverWindow();
+
     QFont m_fonts[ListGeometry::kFontCount];
     IconStrip m_imgList20;
     IconStrip m_imgList28;
@@ -82,6 +106,8 @@ public:
     BookRecordList m_resumeItems;
     CColorListCtrl m_listFolder;
     CColorListCtrl m_listResume;
+    CAcroAXDocShim m_wndPdf;
+    CCoverDlg m_dlgCover;
     QStringList m_imageFiles;
     int m_nFontSizeNormal = 2;
     int m_nFontSizeFull = 4;
@@ -98,6 +124,11 @@ public:
     bool m_bMenuOpen = false;
     QString m_strOpenedPath;
     int m_nOpenedPage = -1;
+    QPoint m_ptLastCursor;
+    int m_nIdleTicks = 0;
+    int m_nTaskPaneWidth = 0;
+    QString m_strTempFile;
+    bool m_bTurnForward = true;
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -118,8 +149,10 @@ private:
     CColorListCtrl& CurrentList();
     int InputScreen() const;
     void RunAction(int action);
-    void ApplyLayout();
-    void LayoutContent();
+    void OnContentTimer();
+    bool LoadTempCopy(const QString& path);
+    void EnterContent(const BookRecord& record, int pages);
+    void ShowPage();
     void ToggleFullScreenByReader();
     // Registrations and deletions go to disk at once, not only at a clean exit.
     void SaveResumeEntriesNow();
@@ -127,6 +160,8 @@ private:
     const IconStrip& IconsFor(int sizeIndex) const;
 
     CTalvexDoc* m_pDocument;
+    // Poppler's global parameters, for counting pages, as long as the view lives.
+    std::unique_ptr<PopplerCore> m_pPopplerGlobals;
     // Values are saved only once they were loaded: a view that dies before its
     // initial update must not write empty values over the stored ones.
     bool m_bInitialUpdateDone = false;

@@ -51,6 +51,33 @@ void CTalvexView::OnCommand(int id)
         return;
     }
     switch (id) {
+    case ID_CLOSE_NO_RESUME:
+        CloseBook(CLOSE_NO_RESUME);
+        break;
+    case ID_CLOSE_OVERWRITE_RESUME:
+        CloseBook(CLOSE_OVERWRITE_RESUME);
+        break;
+    case ID_CLOSE_ADD_RESUME:
+        CloseBook(CLOSE_ADD_RESUME);
+        break;
+    case ID_PAGE_NEXT:
+        GoNextPage();
+        break;
+    case ID_PAGE_PREV:
+        GoPrevPage();
+        break;
+    case ID_SKIP_FORWARD:
+        GoSkipForward();
+        break;
+    case ID_SKIP_BACK:
+        GoSkipBack();
+        break;
+    case ID_PAGE_FIRST:
+        GoFirstPage();
+        break;
+    case ID_PAGE_LAST:
+        GoLastPage();
+        break;
     case ID_LAYOUT_SINGLE:
     case ID_LAYOUT_SPREAD_COVER:
     case ID_LAYOUT_SPREAD_NOCOVER:
@@ -103,14 +130,4 @@ void CTalvexView::ToggleBinding()
         return;
     m_book.nBind ^= 1;
     ApplyLayout();
-}
-
-void CTalvexView::ApplyLayout()
-{
-    update();
-}
-
-void CTalvexView::LayoutContent()
-{
-    update();
 }

@@ -171,6 +171,18 @@ void CTalvexView::RunAction(int action)
     case ACT_TOGGLE_BINDING:
         ToggleBinding();
         break;
+    case ACT_STEP_UP:
+        StepUp();
+        break;
+    case ACT_STEP_DOWN:
+        StepDown();
+        break;
+    case ACT_ZOOM_LEFT:
+        MoveZoomLeft();
+        break;
+    case ACT_ZOOM_RIGHT:
+        MoveZoomRight();
+        break;
     case ACT_LEAVE_FULLSCREEN: {
         CMainFrame* frame = GetParentFrame();
         if (frame && frame->m_bFullScreen && !m_bUserFullScreen)

@@ -1,0 +1,61 @@
+#include "images/ZoomRules.h"
+#include "view/TalvexView.h"
+
+void CTalvexView::StepUp()
+{
+    const int zoom = m_book.nZoom;
+    if (zoom == 0) {
+        GoPrevPage();
+    } else if (zoom >= 4 && zoom <= 9) {
+        m_book.nZoom = zoom - 3;
+        LayoutContent();
+    } else if (zoom >= 1 && zoom <= 3) {
+        // Up from the top row shows the bottom of the page before.
+        if (GoPrevPage()) {
+            m_book.nZoom = zoom + 6;
+            LayoutContent();
+        }
+    } else {
+        LayoutContent();
+    }
+}
+
+void CTalvexView::StepDown()
+{
+    const int zoom = m_book.nZoom;
+    if (zoom == 0) {
+        GoNextPage();
+    } else if (zoom >= 1 && zoom <= 6) {
+        m_book.nZoom = zoom + 3;
+        LayoutContent();
+    } else if (zoom >= 7 && zoom <= 9) {
+        if (GoNextPage()) {
+            m_book.nZoom = zoom - 6;
+            LayoutContent();
+        }
+    } else {
+        LayoutContent();
+    }
+}
+
+void CTalvexView::MoveZoomLeft()
+{
+    const int zoom = ZoomRules::MoveLeft(m_book.nZoom);
+    if (zoom != m_book.nZoom) {
+        m_book.nZoom = zoom;
+        LayoutContent();
+    } else if (!ZoomRules::IsRegion(zoom) && zoom != 0) {
+        LayoutContent();
+    }
+}
+
+void CTalvexView::MoveZoomRight()
+{
+    const int zoom = ZoomRules::MoveRight(m_book.nZoom);
+    if (zoom != m_book.nZoom) {
+        m_book.nZoom = zoom;
+        LayoutContent();
+    } else if (!ZoomRules::IsRegion(zoom) && zoom != 0) {
+        LayoutContent();
+    }
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "pdf/PdfRenderer.h"
+#include "pdf/SpreadLayout.h"
+
+#include <QHash>
+#include <QVariant>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace Poppler
+{
+class Document;
+}
+
+// The PDF control: shows the page or spread that holds the current page, fitted to
+// its own size, rendered by poppler off the reader's thread with the neighbouring
+// spreads read ahead. It may be larger than the view and partly outside it (the 2x
+// magnifier); only the part in sight is rendered. It has no panels and no toolbar.
+class CAcroAXDocShim : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit CAcroAXDocShim(QWidget* parent = nullptr);
+    ~CAcroAXDocShim() override;
+
+    void setPageMode(const QString& mode);
+    // TRUE when the document loaded and can be shown; "" releases the document.
+    bool LoadFile(const QString& path);
+    void setCurrentPage(int page);
+    void setLayoutMode(const QString& mode);
+    void setView(const QString& view);
+    void setShowToolbar(bool show);
+
+    bool IsLoaded() const { return m_pDoc != nullptr; }
+    int PageCount() const { return m_nPageCount; }
+    int CurrentPage() const { return m_nPage; }
+    SpreadLayout::Mode LayoutMode() const { return m_mode; }
+    // The pages in sight and where they are, in this widget's coordinates.
+    QList<SpreadLayout::Placed> PagesShown() const;
+    // The spread in sight has been rendered and painted.
+    bool IsShowingRendered() const;
+
+    // Lets tests make LoadFile refuse some paths, as the control does for paths it
+    // cannot reach.
+    static void setPathFilter(std::function<bool(const QString&)> accepts);
+
+signals:
+    // Every method call, in order.
+    void dispatched(const QString& method, const QVariant& argument);
+    // A paint that showed the rendered spread of the current page.
+    void renderedSpreadPainted(int page);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    QRect VisibleRect() const;
+    QString KeyFor(int page) const;
+    RenderJob JobFor(int page) const;
+    void RequestRenders();
+    void OnRendered(const QString& key, const QImage& image);
+    QSizeF PageSize(int page) const;
+
+    static std::function<bool(const QString&)> s_accepts;
+
+    std::unique_ptr<Poppler::Document> m_pDoc;
+    mutable QHash<int, QSizeF> m_pageSizes;
+    int m_nPageCount = 0;
+    int m_nPage = 1;
+    SpreadLayout::Mode m_mode = SpreadLayout::SinglePage;
+    QHash<QString, QImage> m_cache;
+    PdfRenderer m_renderer;
+};

@@ -1,0 +1,94 @@
+#include "pdf/SpreadLayout.h"
+
+#include <QString>
+
+#include <algorithm>
+
+namespace SpreadLayout
+{
+
+Mode ModeFromName(const QString& name, Mode current)
+{
+    if (name == QLatin1String("SinglePage"))
+        return SinglePage;
+    if (name == QLatin1String("TwoColumnRight"))
+        return TwoColumnRight;
+    if (name == QLatin1String("TwoColumnLeft"))
+        return TwoColumnLeft;
+    return current;
+}
+
+int SpreadFirst(int page, int count, Mode mode)
+{
+    page = std::clamp(page, 1, std::max(count, 1));
+    switch (mode) {
+    case SinglePage:
+        return page;
+    case TwoColumnRight:
+        return page == 1 ? 1 : page - page % 2;
+    case TwoColumnLeft:
+        return page % 2 != 0 ? page : page - 1;
+    }
+    return page;
+}
+
+QList<Slot> SpreadOf(int page, int count, Mode mode)
+{
+    const int first = SpreadFirst(page, count, mode);
+    if (mode == SinglePage)
+        return { Slot { first } };
+    if (mode == TwoColumnRight && first == 1)
+        return { Slot { 0 }, Slot { 1 } };
+    return { Slot { first }, Slot { first + 1 <= count ? first + 1 : 0 } };
+}
+
+int NeighbourSpread(int page, int count, Mode mode, int direction)
+{
+    const int first = SpreadFirst(page, count, mode);
+    int target = 0;
+    if (direction > 0) {
+        const QList<Slot> columns = SpreadOf(page, count, mode);
+        int last = first;
+        for (const Slot& slot : columns)
+            last = std::max(last, slot.page);
+        target = last + 1;
+    } else {
+        target = first - 1;
+    }
+    return target >= 1 && target <= count ? target : 0;
+}
+
+QList<Placed> Fit(
+    const QList<Slot>& columns, const std::function<QSizeF(int)>& pageSize, const QRectF& area)
+{
+    QList<QSizeF> sizes;
+    for (const Slot& slot : columns)
+        sizes.append(slot.page > 0 ? pageSize(slot.page) : QSizeF());
+    // An empty column takes the size of the page beside it.
+    for (qsizetype i = 0; i < sizes.size(); ++i) {
+        if (sizes[i].isEmpty() && sizes.size() == 2)
+            sizes[i] = sizes[1 - i];
+    }
+    qreal totalWidth = 0;
+    qreal maxHeight = 0;
+    for (const QSizeF& size : sizes) {
+        totalWidth += size.width();
+        maxHeight = std::max(maxHeight, size.height());
+    }
+    QList<Placed> placed;
+    if (totalWidth <= 0 || maxHeight <= 0 || area.isEmpty())
+        return placed;
+    const qreal scale = std::min(area.width() / totalWidth, area.height() / maxHeight);
+    qreal x = area.center().x() - totalWidth * scale / 2;
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        const QSizeF size = sizes[i] * scale;
+        if (columns[i].page > 0) {
+            const qreal y = area.center().y() - size.height() / 2;
+            placed.append({ columns[i].page, QRectF(QPointF(x, y), size) });
+        }
+        x += size.width();
+    }
+    return placed;
+}
+
+} // namespace SpreadLayout

@@ -1,0 +1,181 @@
+#include "app/MainFrame.h"
+#include "app/TalvexDoc.h"
+#include "images/ZoomRules.h"
+#include "pdf/InqNumPagesDlg.h"
+#include "pdf/PopplerCore.h"
+#include "platform/CursorCounter.h"
+#include "platform/Paths.h"
+#include "platform/Prompt.h"
+#include "platform/WaitCursor.h"
+#include "view/TalvexView.h"
+
+#include <QCursor>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryFile>
+
+namespace
+{
+constexpr int kIdleTicks = 20;
+constexpr int kMoveThreshold = 32; // squared pixels
+
+void CopyOver(const QString& from, const QString& to)
+{
+    QFile source(from);
+    QFile target(to);
+    if (!source.open(QIODevice::ReadOnly) || !target.open(QIODevice::WriteOnly))
+        return;
+    QByteArray chunk;
+    while (!(chunk = source.read(1 << 20)).isEmpty()) {
+        if (target.write(chunk) != chunk.size())
+            return;
+    }
+}
+} // namespace
+
+int CTalvexView::CountPdfPages(const QString& path)
+{
+    return m_pPopplerGlobals->CountPages(path);
+}
+
+bool CTalvexView::OpenBook(BookRecord& record)
+{
+    const QString cannotOpen = QStringLiteral("ファイルを開けません。");
+    if (record.bImages) {
+        // Image books are not read yet.
+        Prompt::MessageBox(this, cannotOpen, Prompt::ErrorIcon);
+        return false;
+    }
+    int pages = record.nPageCount;
+    if (pages < 1) {
+        const WaitCursor wait;
+        pages = CountPdfPages(record.strPath);
+    }
+    if (pages < 1) {
+        // The reader is asked with the normal cursor, not the busy one.
+        CInqNumPagesDlg dlg(this);
+        dlg.m_nPages = 1;
+        dlg.OnInitDialog();
+        if (Prompt::RunModal(dlg) != QDialog::Accepted)
+            return false;
+        pages = dlg.m_nPages;
+    }
+    bool loaded = false;
+    {
+        const WaitCursor wait;
+        loaded = m_wndPdf.LoadFile(record.strPath) || LoadTempCopy(record.strPath);
+    }
+    if (!loaded) {
+        Prompt::MessageBox(this, cannotOpen, Prompt::ErrorIcon);
+        return false;
+    }
+    EnterContent(record, pages);
+    return true;
+}
+
+bool CTalvexView::LoadTempCopy(const QString& path)
+{
+    const QString folder = QDir::tempPath();
+    if (folder.isEmpty())
+        return false;
+    QTemporaryFile temp(folder + QStringLiteral("/LuXXXXXX.tmp"));
+    temp.setAutoRemove(false);
+    if (!temp.open())
+        return false;
+    const QString copy = temp.fileName();
+    temp.close();
+    if (!m_strTempFile.isEmpty())
+        QFile::remove(m_strTempFile);
+    m_strTempFile = copy;
+    CopyOver(path, m_strTempFile);
+    return m_wndPdf.LoadFile(m_strTempFile);
+}
+
+void CTalvexView::EnterContent(const BookRecord& record, int pages)
+{
+    m_pDocument->SetTitle(Paths::FileNamePart(record.strPath));
+    m_listFolder.hide();
+    m_listResume.hide();
+    setFocus();
+    if (m_bHideCursor)
+        CursorCounter::HideCursorNow();
+    m_nIdleTicks = 0;
+    m_ptLastCursor = QCursor::pos();
+    m_nOpenedPage = record.nPage;
+    m_strOpenedPath = record.strPath;
+    m_bContent = true;
+    m_book = record;
+    m_book.nPageCount = pages;
+    m_bTurnForward = true;
+    if (record.nLayout == 0) {
+        if (pages == 1)
+            m_book.nLayout = LAYOUT_SINGLE;
+        else if (pages == 2 && m_nLayoutPdf != LAYOUT_SINGLE)
+            m_book.nLayout = LAYOUT_SPREAD_NOCOVER;
+        else
+            m_book.nLayout = m_nLayoutPdf;
+    }
+    if (record.nPage < 1)
+        m_book.nPage = 1;
+    m_wndPdf.setCurrentPage(m_book.nPage);
+    ApplyLayout();
+    LayoutContent();
+    m_wndPdf.show();
+    if (CMainFrame* frame = GetParentFrame())
+        frame->m_bContentShown = m_bContent;
+    m_dlgCover.raise();
+    m_dlgCover.show();
+    update();
+}
+
+void CTalvexView::ApplyLayout()
+{
+    if (m_book.bImages) {
+        m_bTurnForward = true;
+        update();
+        return;
+    }
+    static const char* const kModes[] = { "SinglePage", "TwoColumnRight", "TwoColumnLeft" };
+    if (m_book.nLayout >= LAYOUT_SINGLE && m_book.nLayout <= LAYOUT_SPREAD_NOCOVER)
+        m_wndPdf.setLayoutMode(QString::fromLatin1(kModes[m_book.nLayout - 1]));
+    m_wndPdf.setView(QStringLiteral("Fit"));
+}
+
+void CTalvexView::LayoutContent()
+{
+    if (m_book.bImages) {
+        m_bTurnForward = true;
+        update();
+        return;
+    }
+    const QRect geometry = ZoomRules::PdfGeometry(size(), m_book.nZoom, m_nTaskPaneWidth);
+    if (!geometry.isEmpty())
+        m_wndPdf.setGeometry(geometry);
+}
+
+void CTalvexView::PlaceCoverWindow()
+{
+    m_dlgCover.setGeometry(rect());
+}
+
+void CTalvexView::OnContentTimer()
+{
+    if (m_bMenuOpen) {
+        if (m_bHideCursor)
+            CursorCounter::ShowCursorNow();
+        m_nIdleTicks = 0;
+        return;
+    }
+    const QPoint cursor = QCursor::pos();
+    if (!rect().contains(mapFromGlobal(cursor)))
+        return;
+    const QPoint moved = cursor - m_ptLastCursor;
+    m_ptLastCursor = cursor;
+    if (moved.x() * moved.x() + moved.y() * moved.y() > kMoveThreshold) {
+        if (m_bHideCursor)
+            CursorCounter::ShowCursorNow();
+        m_nIdleTicks = 0;
+    } else if (++m_nIdleTicks >= kIdleTicks && m_bHideCursor) {
+        CursorCounter::HideCursorNow();
+    }
+}
