@@ -69,6 +69,35 @@ inline void WritePdf(const QString& path, int pages, const QList<QSizeF>& sizes 
     }
 }
 
+// A one-page PDF that needs a user password to open.
+inline void WriteLockedPdf(const QString& path)
+{
+    const QByteArray key = QByteArray(32, 'k').toHex();
+    const QList<QByteArray> objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] >>",
+        "<< /Filter /Standard /V 1 /R 2 /O <" + key + "> /U <" + key + "> /P -4 >>",
+    };
+    QByteArray pdf = "%PDF-1.4\n";
+    QList<qsizetype> offsets;
+    for (qsizetype i = 0; i < objects.size(); ++i) {
+        offsets << pdf.size();
+        pdf += QByteArray::number(i + 1) + " 0 obj " + objects[i] + " endobj\n";
+    }
+    const qsizetype xref = pdf.size();
+    pdf += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (qsizetype offset : offsets)
+        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
+    pdf += "trailer << /Size " + QByteArray::number(objects.size() + 1)
+        + " /Root 1 0 R /Encrypt 4 0 R /ID [<0123456789abcdef0123456789abcdef>"
+          "<0123456789abcdef0123456789abcdef>] >>\nstartxref\n"
+        + QByteArray::number(xref) + "\n%%EOF\n";
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(pdf);
+}
+
 #define LUMIVO_TEST_MAIN(TestClass)                                                                \
     int main(int argc, char** argv)                                                                \
     {                                                                                              \

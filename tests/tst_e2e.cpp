@@ -234,6 +234,35 @@ private slots:
         QCOMPARE(viewer.exitCode(), 0);
     }
 
+    void readingAPdfFromTheCommandLine()
+    {
+        const QString path = env->path("reading/novel.pdf");
+        WritePdf(path, 12);
+        ClearStoredSettings();
+
+        QProcess viewer;
+        StartViewer(viewer, { path });
+        const Window window = FindWindow("novel.pdf - Lumivo");
+        QVERIFY(window != 0);
+        // The cover page on white paper, beside the grey of the empty column.
+        QTRY_VERIFY_WITH_TIMEOUT(HasColour(window, QRect(400, 200, 200, 50), Qt::white), 5000);
+        QVERIFY(HasColour(window, QRect(100, 200, 100, 50), QColor(96, 96, 96)));
+        Xdotool({ "windowfocus", "--sync", QString::number(window) });
+        Xdotool({ "key", "Next", "Next", "Next" });
+        Xdotool({ "key", "ctrl+s" });
+        QVERIFY(FindWindow("Lumivo") != 0);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (StoredSettings().sync(), StoredSettings().value("Settings/Resume0").toString())
+                .startsWith("2|7|12|2|0|"),
+            5000);
+        QCOMPARE(StoredSettings().value("Settings/Resume0").toString(),
+            QString("2|7|12|2|0|%1|%2").arg(QFileInfo(path).size()).arg(path));
+
+        AskToClose(window);
+        QVERIFY(viewer.waitForFinished(10000));
+        QCOMPARE(viewer.exitCode(), 0);
+    }
+
     void terminationKeepsTheValues()
     {
         ClearStoredSettings();

@@ -40,8 +40,10 @@ public:
     SpreadLayout::Mode LayoutMode() const { return m_mode; }
     // The pages in sight and where they are, in this widget's coordinates.
     QList<SpreadLayout::Placed> PagesShown() const;
-    // The spread in sight has been rendered and painted.
+    // The spread in sight has been rendered.
     bool IsShowingRendered() const;
+    // Spreads rendered and kept: the one in sight and those read ahead.
+    int RenderedSpreadCount() const { return int(m_cache.size()); }
 
     // Lets tests make LoadFile refuse some paths, as the control does for paths it
     // cannot reach.

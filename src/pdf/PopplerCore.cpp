@@ -6,11 +6,14 @@
 #include <PDFDoc.h>
 #include <PDFDocFactory.h>
 #include <goo/GooString.h>
+#include <poppler-qt6.h>
 
 PopplerCore::PopplerCore()
     : m_params(std::make_unique<GlobalParams>())
 {
     m_params->setErrQuiet(true);
+    // Damaged files are reported to the reader; poppler's own diagnostics are not.
+    Poppler::setDebugErrorFunction([](const QString&, const QVariant&) {}, QVariant());
 }
 
 PopplerCore::~PopplerCore() = default;
