@@ -10,8 +10,8 @@ SpinButton::SpinButton(QLineEdit* buddy, QWidget* parent)
     , m_pUp(new QToolButton(this))
     , m_pDown(new QToolButton(this))
 {
-    m_pUp->setArrowType(Qt::UpArrow);
-    m_pDown->setArrowType(Qt::DownArrow);
+    m_pUp->setText(QStringLiteral("▲"));
+    m_pDown->setText(QStringLiteral("▼"));
     for (QToolButton* button : { m_pUp, m_pDown }) {
         button->setAutoRepeat(true);
         button->setFocusPolicy(Qt::NoFocus);
@@ -53,4 +53,9 @@ void SpinButton::resizeEvent(QResizeEvent*)
     const int half = height() / 2;
     m_pUp->setGeometry(0, 0, width(), half);
     m_pDown->setGeometry(0, half, width(), height() - half);
+    // Arrows in proportion to the buttons, which may be large.
+    QFont arrows = font();
+    arrows.setPixelSize(std::max(std::min(width(), half) / 3, 8));
+    m_pUp->setFont(arrows);
+    m_pDown->setFont(arrows);
 }
