@@ -1,3 +1,4 @@
+#include "InputSupport.h"
 #include "TestSupport.h"
 #include "ViewerFixture.h"
 
@@ -12,11 +13,6 @@
 
 namespace
 {
-void Key(QWidget* target, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
-{
-    QTest::keyClick(target, key, mods);
-}
-
 int RowOf(const CColorListCtrl& list, const QString& name)
 {
     for (int i = 0; i < list.GetItemCount(); ++i) {
@@ -39,18 +35,6 @@ QString Stored(int i)
     return StoredSettings().value(QString("Settings/Resume%1").arg(i)).toString();
 }
 
-const QAction* Find(const QMenu& menu, int id)
-{
-    for (const QAction* action : menu.actions()) {
-        if (action->menu()) {
-            if (const QAction* inner = Find(*action->menu(), id))
-                return inner;
-        } else if (action->data().toInt() == id) {
-            return action;
-        }
-    }
-    return nullptr;
-}
 } // namespace
 
 class TestBrowse : public QObject
@@ -379,7 +363,7 @@ private slots:
             openWhileTracked = view->m_bMenuOpen;
             shownAt = at;
             for (int id : { ID_FOLDER_UP, ID_FOLDER_TOP, ID_OPEN_ITEM, ID_FOLDER_EXPAND })
-                if (!Find(menu, id)->isEnabled())
+                if (!FindAction(menu, id)->isEnabled())
                     disabled << QString::number(id);
             return int(ID_SWITCH_SCREEN_RESET);
         };
@@ -397,7 +381,7 @@ private slots:
 
         m_onMenu = [&](QMenu& menu, const QPoint& at) {
             shownAt = at;
-            return Find(menu, ID_FOLDER_UP) ? 0 : int(ID_SWITCH_SCREEN_RESET);
+            return FindAction(menu, ID_FOLDER_UP) ? 0 : int(ID_SWITCH_SCREEN_RESET);
         };
         Key(&view->m_listResume, Qt::Key_F10, Qt::ShiftModifier);
         QCOMPARE(shownAt, view->mapToGlobal(QPoint(50, 50)));
@@ -424,14 +408,10 @@ private slots:
         CTalvexView* view = v.view;
         QVERIFY(QTest::qWaitForWindowExposed(&v.frame));
         QCOMPARE(view->m_listFolder.GetSelectedIndex(), 0);
-        QWheelEvent towardsReader(QPointF(100, 20), view->mapToGlobal(QPointF(100, 20)), QPoint(),
-            QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(view, &towardsReader);
+        Wheel(view, QPoint(100, 20), 0, -120);
         QTRY_VERIFY(view->m_listFolder.GetSelectedIndex() > 5);
         const int paged = view->m_listFolder.GetSelectedIndex();
-        QWheelEvent away(QPointF(100, 20), view->mapToGlobal(QPointF(100, 20)), QPoint(),
-            QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(view, &away);
+        Wheel(view, QPoint(100, 20), 0, 120);
         QTRY_VERIFY(view->m_listFolder.GetSelectedIndex() < paged);
     }
 

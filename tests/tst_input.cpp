@@ -1,3 +1,4 @@
+#include "InputSupport.h"
 #include "TestSupport.h"
 
 #include "browser/FolderNav.h"
@@ -36,18 +37,6 @@ QStringList Describe(const QMenu& menu)
     return lines;
 }
 
-const QAction* Find(const QMenu& menu, int id)
-{
-    for (const QAction* action : menu.actions()) {
-        if (action->menu()) {
-            if (const QAction* inner = Find(*action->menu(), id))
-                return inner;
-        } else if (action->data().toInt() == id) {
-            return action;
-        }
-    }
-    return nullptr;
-}
 } // namespace
 
 class TestInput : public QObject
@@ -207,7 +196,7 @@ private slots:
                 "最上位Folderへ\tEsc=e", "Resume登録削除\tBackspace=d", "-",
                 "Full Screen 切替\tCtrl+F=e", "-", "設定 ...=e", "Lumivoについて ...=e", "-",
                 "終了\tAlt+F4=e" }));
-        QCOMPARE(Find(*menu, ID_APP_ABOUT)->text(), QString("Lumivoについて ..."));
+        QCOMPARE(FindAction(*menu, ID_APP_ABOUT)->text(), QString("Lumivoについて ..."));
     }
 
     void resumeMenuLayout()

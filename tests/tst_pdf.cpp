@@ -1,3 +1,4 @@
+#include "InputSupport.h"
 #include "TestSupport.h"
 #include "ViewerFixture.h"
 
@@ -10,11 +11,6 @@
 
 namespace
 {
-void Key(QWidget* target, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
-{
-    QTest::keyClick(target, key, mods);
-}
-
 QString Stored(int i)
 {
     return StoredSettings().value(QString("Settings/Resume%1").arg(i)).toString();
@@ -301,14 +297,10 @@ private slots:
         QCOMPARE(view->m_book.nPage, 2);
 
         // The wheel over the content and the click grid arrive through the cover.
-        QWheelEvent towardsReader(QPointF(10, 10), view->mapToGlobal(QPointF(10, 10)), QPoint(),
-            QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(&view->m_dlgCover, &towardsReader);
+        Wheel(&view->m_dlgCover, QPoint(10, 10), 0, -120);
         QCOMPARE(view->m_book.nPage, 3);
         QCOMPARE(view->m_book.nZoom, 1);
-        QWheelEvent tiltRight(QPointF(10, 10), view->mapToGlobal(QPointF(10, 10)), QPoint(),
-            QPoint(120, 0), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(&view->m_dlgCover, &tiltRight);
+        Wheel(&view->m_dlgCover, QPoint(10, 10), 120, 0);
         QCOMPARE(view->m_book.nZoom, 2);
         QTest::mouseClick(&view->m_dlgCover, Qt::LeftButton, {}, QPoint(w / 2, h / 2));
         QCOMPARE(view->m_book.nZoom, 0);

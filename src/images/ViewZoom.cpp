@@ -40,22 +40,19 @@ void CTalvexView::StepDown()
 
 void CTalvexView::MoveZoomLeft()
 {
-    const int zoom = ZoomRules::MoveLeft(m_book.nZoom);
-    if (zoom != m_book.nZoom) {
-        m_book.nZoom = zoom;
-        LayoutContent();
-    } else if (!ZoomRules::IsRegion(zoom) && zoom != 0) {
-        LayoutContent();
-    }
+    MoveZoomTo(ZoomRules::MoveLeft(m_book.nZoom));
 }
 
 void CTalvexView::MoveZoomRight()
 {
-    const int zoom = ZoomRules::MoveRight(m_book.nZoom);
-    if (zoom != m_book.nZoom) {
+    MoveZoomTo(ZoomRules::MoveRight(m_book.nZoom));
+}
+
+void CTalvexView::MoveZoomTo(int zoom)
+{
+    // Without zoom, or at the edge column, nothing happens; a damaged value is re-applied.
+    if (zoom != m_book.nZoom || (!ZoomRules::IsRegion(zoom) && zoom != 0)) {
         m_book.nZoom = zoom;
-        LayoutContent();
-    } else if (!ZoomRules::IsRegion(zoom) && zoom != 0) {
         LayoutContent();
     }
 }

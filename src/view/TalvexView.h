@@ -153,6 +153,7 @@ private:
     bool LoadTempCopy(const QString& path);
     void EnterContent(const BookRecord& record, int pages);
     void ShowPage();
+    void MoveZoomTo(int zoom);
     void ToggleFullScreenByReader();
     // Registrations and deletions go to disk at once, not only at a clean exit.
     void SaveResumeEntriesNow();
