@@ -174,6 +174,24 @@ private slots:
         QCOMPARE(ScrollStep(2000000000, 100), qint64(-1666666666));
     }
 
+    void touchpadSlicesMakeWholeSteps()
+    {
+        int pending = 0;
+        // A notch of a mouse wheel acts at once.
+        QCOMPARE(GatherWheel(pending, -120, 3), -120);
+        // Slices of 15 act once they make a step of 3 lines (40).
+        QCOMPARE(GatherWheel(pending, -15, 3), 0);
+        QCOMPARE(GatherWheel(pending, -15, 3), 0);
+        QCOMPARE(GatherWheel(pending, -15, 3), -45);
+        QCOMPARE(pending, 0);
+        // Turning back drops what was gathered the other way.
+        QCOMPARE(GatherWheel(pending, -30, 3), 0);
+        QCOMPARE(GatherWheel(pending, 30, 3), 0);
+        QCOMPARE(GatherWheel(pending, 15, 3), 45);
+        QCOMPARE(GatherWheel(pending, 90, 1), 0);
+        QCOMPARE(GatherWheel(pending, 30, 1), 120);
+    }
+
     void zoomCommandsFollowTheKeypad()
     {
         const int expected[10] = { 0, 7, 8, 9, 4, 5, 6, 1, 2, 3 };

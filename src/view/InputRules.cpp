@@ -3,6 +3,10 @@
 #include "platform/VirtualKeys.h"
 #include "view/CommandIds.h"
 
+#include <algorithm>
+#include <climits>
+#include <utility>
+
 using namespace VirtualKeys;
 
 namespace InputRules
@@ -156,6 +160,16 @@ int ClickAction(int width, int height, int x, int y, Screen screen, bool zoomed)
 qint64 ScrollStep(int delta, int lines)
 {
     return -qint64(delta) * qint64(lines) / 120;
+}
+
+int GatherWheel(int& pending, int delta, int lines)
+{
+    if ((pending < 0) != (delta < 0))
+        pending = 0;
+    pending = int(std::clamp<qint64>(qint64(pending) + delta, INT_MIN, INT_MAX));
+    if (ScrollStep(pending, std::max(lines, 1)) == 0)
+        return 0;
+    return std::exchange(pending, 0);
 }
 
 } // namespace InputRules

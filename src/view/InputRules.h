@@ -41,5 +41,9 @@ int ClickAction(int width, int height, int x, int y, Screen screen, bool zoomed)
 
 // Pages to scroll for a wheel delta: -delta x lines / 120, without overflow.
 qint64 ScrollStep(int delta, int lines);
+// Touchpads turn the wheel in small slices. They are gathered in pending until they
+// make at least one step; the gathered delta is returned then, and 0 before. A turn
+// the other way starts afresh.
+int GatherWheel(int& pending, int delta, int lines);
 
 } // namespace InputRules

@@ -167,4 +167,6 @@ private:
     // initial update must not write empty values over the stored ones.
     bool m_bInitialUpdateDone = false;
     bool m_bDestroyed = false;
+    int m_nWheelPending = 0;
+    int m_nHWheelPending = 0;
 };

@@ -105,7 +105,11 @@ void CTalvexView::wheelEvent(QWheelEvent* e)
 
 void CTalvexView::OnMouseWheel(int delta)
 {
-    const qint64 n = ScrollStep(delta, QApplication::wheelScrollLines());
+    const int lines = QApplication::wheelScrollLines();
+    delta = GatherWheel(m_nWheelPending, delta, lines);
+    if (delta == 0)
+        return;
+    const qint64 n = ScrollStep(delta, lines);
     if (m_bContent) {
         RunAction(n > 0 ? ACT_STEP_DOWN : ACT_STEP_UP);
         return;
@@ -118,7 +122,8 @@ void CTalvexView::OnMouseWheel(int delta)
 
 void CTalvexView::OnMouseHWheel(int delta)
 {
-    if (m_bContent)
+    delta = GatherWheel(m_nHWheelPending, delta, 1);
+    if (m_bContent && delta != 0)
         RunAction(delta < 0 ? ACT_ZOOM_LEFT : ACT_ZOOM_RIGHT);
 }
 
