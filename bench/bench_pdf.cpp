@@ -183,6 +183,28 @@ void MeasureBook(const QString& name, const QString& path, const QString& work)
                 "%d of %lld turns waited for a render\n",
         qPrintable(name), Median(turns), Percentile(turns, 0.95), Percentile(turns, 1.0), waited,
         turns.size());
+
+    // Reading under the magnifier: down through the regions and on to the next page.
+    QKeyEvent topLeft(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier);
+    QCoreApplication::sendEvent(reader.view, &topLeft);
+    reader.WaitAndPaint();
+    QList<double> moves;
+    waited = 0;
+    for (int i = 0; i < kTurns && reader.view->m_book.nPage < reader.view->m_book.nPageCount; ++i) {
+        reader.WaitForReadAhead(3, 3000);
+        QElapsedTimer timer;
+        timer.start();
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QCoreApplication::sendEvent(reader.view, &down);
+        if (!reader.view->m_wndPdf.IsShowingRendered())
+            ++waited;
+        reader.WaitAndPaint();
+        moves << timer.nsecsElapsed() / 1e6;
+    }
+    std::printf("%s: magnified step down to painted region: median %.2f ms, p95 %.2f ms, "
+                "max %.2f ms, %d of %lld steps waited for a render\n",
+        qPrintable(name), Median(moves), Percentile(moves, 0.95), Percentile(moves, 1.0), waited,
+        moves.size());
 }
 } // namespace
 

@@ -274,6 +274,14 @@ private slots:
         Key(view, Qt::Key_5);
         QCOMPARE(view->m_wndPdf.geometry(), QRect(-(w / 2), -(h / 2), 2 * w, 2 * h));
         QTRY_VERIFY(view->m_wndPdf.IsShowingRendered());
+        // Once the whole enlarged page is there, moving to another region only paints.
+        const auto movedAndShown = [view] {
+            Key(view, Qt::Key_Right);
+            const bool shown = view->m_wndPdf.IsShowingRendered();
+            Key(view, Qt::Key_Left);
+            return shown;
+        };
+        QTRY_VERIFY(movedAndShown());
         Key(view, Qt::Key_Left);
         QCOMPARE(view->m_book.nZoom, 4);
         Key(view, Qt::Key_Left);

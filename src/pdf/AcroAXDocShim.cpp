@@ -12,6 +12,8 @@ namespace
 // The current spread, two ahead and one behind stay rendered.
 constexpr int kAhead = 2;
 constexpr int kBehind = 1;
+// Under the magnifier whole enlarged spreads are kept only up to this size each.
+constexpr qint64 kMaxWholeBytes = 64 << 20;
 } // namespace
 
 std::function<bool(const QString&)> CAcroAXDocShim::s_accepts;
@@ -128,35 +130,34 @@ QRect CAcroAXDocShim::VisibleRect() const
     return rect() & QRect(mapFromParent(QPoint(0, 0)), parent->size());
 }
 
-QString CAcroAXDocShim::KeyFor(int page) const
+QString CAcroAXDocShim::KeyFor(int page, const QRect& area) const
 {
-    const QRect visible = VisibleRect();
     return QStringLiteral("%1/%2/%3x%4/%5,%6,%7x%8/%9")
         .arg(SpreadLayout::SpreadFirst(page, m_nPageCount, m_mode))
         .arg(int(m_mode))
         .arg(width())
         .arg(height())
-        .arg(visible.x())
-        .arg(visible.y())
-        .arg(visible.width())
-        .arg(visible.height())
+        .arg(area.x())
+        .arg(area.y())
+        .arg(area.width())
+        .arg(area.height())
         .arg(devicePixelRatioF());
 }
 
-RenderJob CAcroAXDocShim::JobFor(int page) const
+RenderJob CAcroAXDocShim::JobFor(int page, const QRect& area) const
 {
     const qreal dpr = devicePixelRatioF();
-    const QRect visible = VisibleRect();
     RenderJob job;
-    job.key = KeyFor(page);
+    job.key = KeyFor(page, area);
+    job.area = area;
     job.devicePixelRatio = dpr;
-    job.imageSize = (QSizeF(visible.size()) * dpr).toSize();
+    job.imageSize = (QSizeF(area.size()) * dpr).toSize();
     const auto placed = SpreadLayout::Fit(
         SpreadLayout::SpreadOf(page, m_nPageCount, m_mode), [this](int p) { return PageSize(p); },
         QRectF(rect()));
     for (const SpreadLayout::Placed& p : placed) {
         const QRectF device(
-            (p.rect.topLeft() - QPointF(visible.topLeft())) * dpr, p.rect.size() * dpr);
+            (p.rect.topLeft() - QPointF(area.topLeft())) * dpr, p.rect.size() * dpr);
         RenderPiece piece;
         piece.pageIndex = p.page - 1;
         piece.dpi = 72.0 * device.width() / PageSize(p.page).width();
@@ -166,49 +167,78 @@ RenderJob CAcroAXDocShim::JobFor(int page) const
     return job;
 }
 
+bool CAcroAXDocShim::WholeFits() const
+{
+    const qreal dpr = devicePixelRatioF();
+    return qint64(width() * dpr) * qint64(height() * dpr) * 4 <= kMaxWholeBytes;
+}
+
 void CAcroAXDocShim::RequestRenders()
 {
-    if (!m_pDoc || !isVisible() || VisibleRect().isEmpty())
+    const QRect visible = VisibleRect();
+    if (!m_pDoc || !isVisible() || visible.isEmpty())
         return;
-    QList<int> pages = { m_nPage };
-    for (int i = 0, p = m_nPage; i < kAhead; ++i) {
+    // What is in sight comes first. Under the magnifier the whole enlarged spread
+    // follows, so that moving to another region only paints.
+    const QRect whole = WholeFits() ? rect() : visible;
+    QList<QPair<int, QRect>> wanted;
+    if (!m_cache.contains(KeyFor(m_nPage, whole)))
+        wanted.append({ m_nPage, visible });
+    wanted.append({ m_nPage, whole });
+    // Whole enlarged spreads are large: under the magnifier one is read ahead, not two.
+    const int ahead = visible != rect() && whole == rect() ? 1 : kAhead;
+    for (int i = 0, p = m_nPage; i < ahead; ++i) {
         p = SpreadLayout::NeighbourSpread(p, m_nPageCount, m_mode, 1);
         if (p == 0)
             break;
-        pages.append(p);
+        wanted.append({ p, whole });
     }
     for (int i = 0, p = m_nPage; i < kBehind; ++i) {
         p = SpreadLayout::NeighbourSpread(p, m_nPageCount, m_mode, -1);
         if (p == 0)
             break;
-        pages.append(p);
+        wanted.append({ p, whole });
     }
     QList<RenderJob> jobs;
-    QSet<QString> wanted;
-    for (int page : pages) {
-        const QString key = KeyFor(page);
-        wanted.insert(key);
+    QSet<QString> keys;
+    for (const auto& [page, area] : wanted) {
+        const QString key = KeyFor(page, area);
+        if (keys.contains(key))
+            continue;
+        keys.insert(key);
         if (!m_cache.contains(key))
-            jobs.append(JobFor(page));
+            jobs.append(JobFor(page, area));
     }
-    m_cache.removeIf([&wanted](QHash<QString, QImage>::iterator entry) {
-        return !wanted.contains(entry.key());
-    });
+    m_cache.removeIf(
+        [&keys](QHash<QString, Rendered>::iterator entry) { return !keys.contains(entry.key()); });
     m_renderer.Submit(jobs);
 }
 
-void CAcroAXDocShim::OnRendered(const QString& key, const QImage& image)
+void CAcroAXDocShim::OnRendered(const QString& key, const QImage& image, const QRect& area)
 {
     if (!m_pDoc)
         return;
-    m_cache.insert(key, image);
-    if (key == KeyFor(m_nPage))
+    m_cache.insert(key, Rendered { area, image });
+    if (InSight())
         update();
+}
+
+const CAcroAXDocShim::Rendered* CAcroAXDocShim::InSight() const
+{
+    if (!m_pDoc)
+        return nullptr;
+    const QRect visible = VisibleRect();
+    for (const QRect& area : { visible, rect() }) {
+        const auto found = m_cache.constFind(KeyFor(m_nPage, area));
+        if (found != m_cache.constEnd() && found->area.contains(visible))
+            return &*found;
+    }
+    return nullptr;
 }
 
 bool CAcroAXDocShim::IsShowingRendered() const
 {
-    return m_pDoc && m_cache.contains(KeyFor(m_nPage));
+    return InSight() != nullptr;
 }
 
 void CAcroAXDocShim::paintEvent(QPaintEvent*)
@@ -217,9 +247,12 @@ void CAcroAXDocShim::paintEvent(QPaintEvent*)
     painter.fillRect(rect(), PdfRenderer::kBackground);
     if (!m_pDoc)
         return;
-    const auto found = m_cache.constFind(KeyFor(m_nPage));
-    if (found != m_cache.constEnd()) {
-        painter.drawImage(VisibleRect().topLeft(), *found);
+    if (const Rendered* shown = InSight()) {
+        const QRect visible = VisibleRect();
+        const qreal dpr = shown->image.devicePixelRatio();
+        const QRectF source(
+            QPointF(visible.topLeft() - shown->area.topLeft()) * dpr, QSizeF(visible.size()) * dpr);
+        painter.drawImage(QRectF(visible), shown->image, source);
         emit renderedSpreadPainted(m_nPage);
         return;
     }

@@ -42,7 +42,8 @@ public:
     QList<SpreadLayout::Placed> PagesShown() const;
     // The spread in sight has been rendered.
     bool IsShowingRendered() const;
-    // Spreads rendered and kept: the one in sight and those read ahead.
+    // Renders kept: the spread in sight and those read ahead (and under the magnifier
+    // the part in sight until the whole enlarged spread is there).
     int RenderedSpreadCount() const { return int(m_cache.size()); }
 
     // Lets tests make LoadFile refuse some paths, as the control does for paths it
@@ -62,11 +63,20 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    // A rendered part of a spread: area in this widget's coordinates.
+    struct Rendered {
+        QRect area;
+        QImage image;
+    };
+
     QRect VisibleRect() const;
-    QString KeyFor(int page) const;
-    RenderJob JobFor(int page) const;
+    QString KeyFor(int page, const QRect& area) const;
+    RenderJob JobFor(int page, const QRect& area) const;
+    bool WholeFits() const;
     void RequestRenders();
-    void OnRendered(const QString& key, const QImage& image);
+    void OnRendered(const QString& key, const QImage& image, const QRect& area);
+    // The render of the current spread that covers what is in sight, if any.
+    const Rendered* InSight() const;
     QSizeF PageSize(int page) const;
 
     static std::function<bool(const QString&)> s_accepts;
@@ -76,6 +86,6 @@ private:
     int m_nPageCount = 0;
     int m_nPage = 1;
     SpreadLayout::Mode m_mode = SpreadLayout::SinglePage;
-    QHash<QString, QImage> m_cache;
+    QHash<QString, Rendered> m_cache;
     PdfRenderer m_renderer;
 };

@@ -92,7 +92,7 @@ void PdfRenderer::Run()
         const bool abandoned = m_abortRunning;
         m_runningKey.clear();
         if (!abandoned && !image.isNull())
-            emit rendered(job.key, image);
+            emit rendered(job.key, image, job.area);
     }
     lock.unlock();
     const std::lock_guard<std::mutex> guard(PopplerCore::DocumentLock());

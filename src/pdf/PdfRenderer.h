@@ -22,6 +22,7 @@ struct RenderPiece {
 // An image to render: the pieces of a spread over a background.
 struct RenderJob {
     QString key;
+    QRect area; // what the image covers, in the caller's coordinates
     QSize imageSize; // device pixels
     qreal devicePixelRatio = 1;
     QList<RenderPiece> pieces;
@@ -51,7 +52,7 @@ public:
     void Submit(const QList<RenderJob>& jobs);
 
 signals:
-    void rendered(const QString& key, const QImage& image);
+    void rendered(const QString& key, const QImage& image, const QRect& area);
 
 private:
     void Run();
