@@ -4,17 +4,6 @@
 #include "platform/Prompt.h"
 #include "view/TalvexView.h"
 
-#include <QFileInfo>
-
-namespace
-{
-bool IsReadableFile(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.exists() && !info.isDir();
-}
-} // namespace
-
 void CTalvexView::OpenSelectedEntry()
 {
     if (m_bContent)
@@ -28,7 +17,7 @@ void CTalvexView::OpenSelectedEntry()
             Prompt::Beep();
             return;
         }
-        if (!IsReadableFile(record.strPath)) {
+        if (!Paths::IsExistingFile(record.strPath)) {
             Prompt::Beep();
             FillResumeList(nullptr);
             return;
@@ -56,7 +45,7 @@ void CTalvexView::OpenSelectedEntry()
         FillFolderList(QString());
         break;
     case TYPE_FILE:
-        if (!IsReadableFile(record.strPath))
+        if (!Paths::IsExistingFile(record.strPath))
             FillFolderList(QString());
         else if (!OpenBook(m_folderItems[i]))
             Prompt::Beep();

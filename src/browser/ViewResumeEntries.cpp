@@ -8,8 +8,6 @@
 #include "platform/Prompt.h"
 #include "view/TalvexView.h"
 
-#include <QFileInfo>
-
 namespace
 {
 const int kIconRead = 3;
@@ -25,8 +23,7 @@ void CTalvexView::FillResumeList(const BookRecord* target)
     for (BookRecord& entry : m_resumeItems) {
         if (entry.nType != TYPE_FILE && entry.nType != TYPE_MISSING)
             continue;
-        const QFileInfo info(entry.strPath);
-        const bool present = info.exists() && !info.isDir();
+        const bool present = Paths::IsExistingFile(entry.strPath);
         entry.nType = present ? TYPE_FILE : TYPE_MISSING;
         const int icon
             = (present ? kIconRead : kIconMissing) + (entry.bImages ? kImageIconOffset : 0);

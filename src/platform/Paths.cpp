@@ -27,6 +27,12 @@ bool IsExistingFolder(const QString& path)
     return info.exists() && info.isDir();
 }
 
+bool IsExistingFile(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
+}
+
 bool IsDotEntry(const QString& name)
 {
     return name == QLatin1String(".") || name == QLatin1String("..");

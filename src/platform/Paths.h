@@ -11,6 +11,8 @@ QString FileNamePart(const QString& path);
 // the root "/" itself, so its folder stays a folder rather than the drive list.
 QString FolderPart(const QString& path);
 bool IsExistingFolder(const QString& path);
+// Something that exists and is not a folder.
+bool IsExistingFile(const QString& path);
 bool IsDotEntry(const QString& name);
 // folder + "/" + name, without doubling a trailing "/".
 QString Join(const QString& folder, const QString& name);

@@ -153,6 +153,9 @@ private:
     bool LoadTempCopy(const QString& path);
     void EnterContent(const BookRecord& record, int pages);
     void ShowPage();
+    void ShowPageAt(int page, bool forward);
+    // Next and previous: a page move that shows a new spread only when there is one.
+    bool TurnTo(int page, bool forward);
     void MoveZoomTo(int zoom);
     void ToggleFullScreenByReader();
     // Registrations and deletions go to disk at once, not only at a clean exit.

@@ -10,74 +10,62 @@ void CTalvexView::ShowPage()
     m_wndPdf.setCurrentPage(m_book.nPage);
 }
 
-bool CTalvexView::GoNextPage()
+void CTalvexView::ShowPageAt(int page, bool forward)
 {
-    const int layout = m_book.nLayout;
-    const int s = PageRules::SpreadStart(m_book.nPage, layout);
-    const int c = PageRules::NextPage(m_book.nPage, m_book.nPageCount, layout);
-    if (c == m_book.nPage)
+    m_bTurnForward = forward;
+    m_book.nPage = page;
+    ShowPage();
+}
+
+bool CTalvexView::TurnTo(int page, bool forward)
+{
+    if (page == m_book.nPage)
         return false;
-    m_bTurnForward = true;
-    m_book.nPage = c;
-    if (!m_book.bImages || PageRules::SpreadStart(c, layout) != s)
+    const int layout = m_book.nLayout;
+    const bool newSpread
+        = PageRules::SpreadStart(page, layout) != PageRules::SpreadStart(m_book.nPage, layout);
+    m_bTurnForward = forward;
+    m_book.nPage = page;
+    // Image pages are decoded again only when the spread changes.
+    if (!m_book.bImages || newSpread)
         ShowPage();
     return true;
+}
+
+bool CTalvexView::GoNextPage()
+{
+    return TurnTo(PageRules::NextPage(m_book.nPage, m_book.nPageCount, m_book.nLayout), true);
 }
 
 bool CTalvexView::GoPrevPage()
 {
-    const int layout = m_book.nLayout;
-    const int s = PageRules::SpreadStart(m_book.nPage, layout);
-    const int c = PageRules::PrevPage(m_book.nPage, m_book.nPageCount, layout);
-    if (c == m_book.nPage)
-        return false;
-    m_bTurnForward = false;
-    m_book.nPage = c;
-    if (!m_book.bImages || PageRules::SpreadStart(c, layout) != s)
-        ShowPage();
-    return true;
+    return TurnTo(PageRules::PrevPage(m_book.nPage, m_book.nPageCount, m_book.nLayout), false);
 }
 
 void CTalvexView::GoSkipForward()
 {
-    if (!m_bContent)
-        return;
     const int c = std::min(m_book.nPage + m_nSkipForward, m_book.nPageCount);
-    if (c == m_book.nPage)
-        return;
-    m_bTurnForward = true;
-    m_book.nPage = c;
-    ShowPage();
+    if (m_bContent && c != m_book.nPage)
+        ShowPageAt(c, true);
 }
 
 void CTalvexView::GoSkipBack()
 {
-    if (!m_bContent)
-        return;
     const int c = std::max(m_book.nPage - m_nSkipBack, 1);
-    if (c == m_book.nPage)
-        return;
-    m_bTurnForward = false;
-    m_book.nPage = c;
-    ShowPage();
+    if (m_bContent && c != m_book.nPage)
+        ShowPageAt(c, false);
 }
 
 void CTalvexView::GoFirstPage()
 {
-    if (!m_bContent)
-        return;
-    m_bTurnForward = false;
-    m_book.nPage = 1;
-    ShowPage();
+    if (m_bContent)
+        ShowPageAt(1, false);
 }
 
 void CTalvexView::GoLastPage()
 {
-    if (!m_bContent)
-        return;
-    m_bTurnForward = true;
-    m_book.nPage = m_book.nPageCount;
-    ShowPage();
+    if (m_bContent)
+        ShowPageAt(m_book.nPageCount, true);
 }
 
 void CTalvexView::CloseBook(int mode)
