@@ -126,6 +126,29 @@ double RunTool(const QString& program, const QStringList& args)
     return timer.nsecsElapsed() / 1e6;
 }
 
+// Presses key up to kTurns times until the last page, each time after the read-ahead of
+// renders spreads (at most 3 s, a reader's pause), and times key to painted.
+void TimeSteps(const QString& name, const char* what, Reader& reader, Qt::Key key, int renders)
+{
+    QList<double> times;
+    int waited = 0;
+    for (int i = 0; i < kTurns && reader.view->m_book.nPage < reader.view->m_book.nPageCount; ++i) {
+        reader.WaitForReadAhead(renders, 3000);
+        QElapsedTimer timer;
+        timer.start();
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(reader.view, &press);
+        if (!reader.view->m_wndPdf.IsShowingRendered())
+            ++waited;
+        reader.WaitAndPaint();
+        times << timer.nsecsElapsed() / 1e6;
+    }
+    std::printf("%s: %s: median %.2f ms, p95 %.2f ms, max %.2f ms, %d of %lld waited for a "
+                "render\n",
+        qPrintable(name), what, Median(times), Percentile(times, 0.95), Percentile(times, 1.0),
+        waited, times.size());
+}
+
 void MeasureBook(const QString& name, const QString& path, const QString& work)
 {
     // Cold first page, single-page layout.
@@ -166,45 +189,13 @@ void MeasureBook(const QString& name, const QString& path, const QString& work)
     Reader reader(2);
     reader.Open(path);
     reader.WaitAndPaint();
-    QList<double> turns;
-    int waited = 0;
-    for (int i = 0; i < kTurns && reader.view->m_book.nPage < reader.view->m_book.nPageCount; ++i) {
-        reader.WaitForReadAhead(4, 3000);
-        QElapsedTimer timer;
-        timer.start();
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
-        QCoreApplication::sendEvent(reader.view, &press);
-        if (!reader.view->m_wndPdf.IsShowingRendered())
-            ++waited;
-        reader.WaitAndPaint();
-        turns << timer.nsecsElapsed() / 1e6;
-    }
-    std::printf("%s: page turn to painted spread: median %.2f ms, p95 %.2f ms, max %.2f ms, "
-                "%d of %lld turns waited for a render\n",
-        qPrintable(name), Median(turns), Percentile(turns, 0.95), Percentile(turns, 1.0), waited,
-        turns.size());
+    TimeSteps(name, "page turn to painted spread", reader, Qt::Key_PageDown, 4);
 
     // Reading under the magnifier: down through the regions and on to the next page.
     QKeyEvent topLeft(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier);
     QCoreApplication::sendEvent(reader.view, &topLeft);
     reader.WaitAndPaint();
-    QList<double> moves;
-    waited = 0;
-    for (int i = 0; i < kTurns && reader.view->m_book.nPage < reader.view->m_book.nPageCount; ++i) {
-        reader.WaitForReadAhead(3, 3000);
-        QElapsedTimer timer;
-        timer.start();
-        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-        QCoreApplication::sendEvent(reader.view, &down);
-        if (!reader.view->m_wndPdf.IsShowingRendered())
-            ++waited;
-        reader.WaitAndPaint();
-        moves << timer.nsecsElapsed() / 1e6;
-    }
-    std::printf("%s: magnified step down to painted region: median %.2f ms, p95 %.2f ms, "
-                "max %.2f ms, %d of %lld steps waited for a render\n",
-        qPrintable(name), Median(moves), Percentile(moves, 0.95), Percentile(moves, 1.0), waited,
-        moves.size());
+    TimeSteps(name, "magnified step down to painted region", reader, Qt::Key_Down, 3);
 }
 } // namespace
 
