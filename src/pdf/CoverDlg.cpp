@@ -1,14 +1,11 @@
 #include "pdf/CoverDlg.h"
 
-#include "view/TalvexView.h"
-
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
 
-CCoverDlg::CCoverDlg(CTalvexView* view)
-    : QWidget(view)
-    , m_pView(view)
+CCoverDlg::CCoverDlg(QWidget* parent)
+    : QWidget(parent)
 {
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -17,9 +14,8 @@ CCoverDlg::CCoverDlg(CTalvexView* view)
 
 void CCoverDlg::mousePressEvent(QMouseEvent* e)
 {
-    // The cover lies exactly on the view, so its points are the view's.
     if (e->button() == Qt::LeftButton)
-        m_pView->OnLButtonDown(mapTo(m_pView, e->position().toPoint()));
+        emit leftButtonDown(mapToParent(e->position().toPoint()));
     e->accept();
 }
 
@@ -27,15 +23,15 @@ void CCoverDlg::wheelEvent(QWheelEvent* e)
 {
     const QPoint delta = e->angleDelta();
     if (delta.y() != 0)
-        m_pView->OnMouseWheel(delta.y());
+        emit wheelTurned(delta.y());
     else if (delta.x() != 0)
-        m_pView->OnMouseHWheel(delta.x());
+        emit wheelTilted(delta.x());
     e->accept();
 }
 
 void CCoverDlg::contextMenuEvent(QContextMenuEvent* e)
 {
-    m_pView->OnContextMenu(
+    emit contextMenuRequested(
         e->reason() == QContextMenuEvent::Keyboard ? QPoint(-1, -1) : e->globalPos());
     e->accept();
 }

@@ -2,18 +2,22 @@
 
 #include <QWidget>
 
-class CTalvexView;
-
 // A transparent layer over the content that takes the reader's clicks, wheel turns
-// and context-menu requests and hands them to the view, so nobody ever works the PDF
-// control directly. It never takes the keyboard focus.
+// and context-menu requests and hands them on, so nobody ever works the PDF control
+// directly. It never takes the keyboard focus.
 class CCoverDlg : public QWidget
 {
     Q_OBJECT
 public:
-    explicit CCoverDlg(CTalvexView* view);
+    explicit CCoverDlg(QWidget* parent);
 
-    CTalvexView* m_pView;
+signals:
+    // Points are in the parent's coordinates: the cover lies exactly on it.
+    void leftButtonDown(const QPoint& point);
+    void wheelTurned(int delta);
+    void wheelTilted(int delta);
+    // (-1, -1) when the menu was asked for from the keyboard.
+    void contextMenuRequested(const QPoint& globalPos);
 
 protected:
     void mousePressEvent(QMouseEvent* e) override;

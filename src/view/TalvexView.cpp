@@ -87,6 +87,10 @@ void CTalvexView::OnCreate()
 
     m_wndPdf.hide();
     m_wndPdf.setPageMode(QStringLiteral("none"));
+    connect(&m_dlgCover, &CCoverDlg::leftButtonDown, this, &CTalvexView::OnLButtonDown);
+    connect(&m_dlgCover, &CCoverDlg::wheelTurned, this, &CTalvexView::OnMouseWheel);
+    connect(&m_dlgCover, &CCoverDlg::wheelTilted, this, &CTalvexView::OnMouseHWheel);
+    connect(&m_dlgCover, &CCoverDlg::contextMenuRequested, this, &CTalvexView::OnContextMenu);
     m_dlgCover.hide();
     PlaceCoverWindow();
 }
