@@ -42,9 +42,13 @@ bool CTalvexView::OpenBook(BookRecord& record)
 {
     const QString cannotOpen = QStringLiteral("ファイルを開けません。");
     if (record.bImages) {
-        // Image books are not read yet.
-        Prompt::MessageBox(this, cannotOpen, Prompt::ErrorIcon);
-        return false;
+        if (!OpenImageBook(record)) {
+            ReleasePages();
+            Prompt::MessageBox(this, cannotOpen, Prompt::ErrorIcon);
+            return false;
+        }
+        EnterContent(record, record.nPageCount);
+        return true;
     }
     int pages = record.nPageCount;
     if (pages < 1) {
@@ -107,20 +111,22 @@ void CTalvexView::EnterContent(const BookRecord& record, int pages)
     m_book = record;
     m_book.nPageCount = pages;
     m_bTurnForward = true;
-    if (record.nLayout == 0) {
-        if (pages == 1)
-            m_book.nLayout = LAYOUT_SINGLE;
-        else if (pages == 2 && m_nLayoutPdf != LAYOUT_SINGLE)
-            m_book.nLayout = LAYOUT_SPREAD_NOCOVER;
-        else
-            m_book.nLayout = m_nLayoutPdf;
+    if (!m_book.bImages) {
+        if (record.nLayout == 0) {
+            if (pages == 1)
+                m_book.nLayout = LAYOUT_SINGLE;
+            else if (pages == 2 && m_nLayoutPdf != LAYOUT_SINGLE)
+                m_book.nLayout = LAYOUT_SPREAD_NOCOVER;
+            else
+                m_book.nLayout = m_nLayoutPdf;
+        }
+        if (record.nPage < 1)
+            m_book.nPage = 1;
+        m_wndPdf.setCurrentPage(m_book.nPage);
+        ApplyLayout();
+        LayoutContent();
+        m_wndPdf.show();
     }
-    if (record.nPage < 1)
-        m_book.nPage = 1;
-    m_wndPdf.setCurrentPage(m_book.nPage);
-    ApplyLayout();
-    LayoutContent();
-    m_wndPdf.show();
     if (CMainFrame* frame = GetParentFrame())
         frame->m_bContentShown = m_bContent;
     m_dlgCover.raise();
@@ -131,6 +137,7 @@ void CTalvexView::EnterContent(const BookRecord& record, int pages)
 void CTalvexView::ApplyLayout()
 {
     if (m_book.bImages) {
+        LoadPages(m_book);
         m_bTurnForward = true;
         update();
         return;
@@ -145,6 +152,16 @@ void CTalvexView::LayoutContent()
 {
     if (m_book.bImages) {
         m_bTurnForward = true;
+        if (m_bContent) {
+            // A new size or magnification paints at once from what is held, and the
+            // pages decoded for it take over as they arrive.
+            m_nPendingZoom = m_book.nZoom;
+            RequestPages(m_book);
+            if (m_bPagesPending)
+                ShowPendingPages();
+            else
+                RefreshShownPages();
+        }
         update();
         return;
     }

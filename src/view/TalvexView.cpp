@@ -36,6 +36,11 @@ CTalvexView::CTalvexView(CTalvexDoc* doc, QWidget* parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
+    m_inputGate.Guard(this);
+    m_inputGate.Guard(&m_dlgCover);
+    m_pageWait.setSingleShot(true);
+    connect(&m_pageWait, &QTimer::timeout, this, [this] { ShowPendingPages(true); });
+    connect(&m_imageEngine, &ImageEngine::pageDecoded, this, &CTalvexView::OnPageDecoded);
 }
 
 CTalvexView::~CTalvexView()
@@ -227,6 +232,7 @@ void CTalvexView::paintEvent(QPaintEvent*)
             DrawHeader(painter);
     } else if (m_book.bImages) {
         painter.fillRect(rect(), kImageBackground);
+        DrawImagePages(painter);
     }
 }
 

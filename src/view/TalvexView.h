@@ -3,12 +3,18 @@
 #include "browser/BookRecord.h"
 #include "browser/ColorListCtrl.h"
 #include "browser/IconStrip.h"
+#include "images/ImageEngine.h"
+#include "images/ImageRules.h"
+#include "images/PageImage.h"
 #include "pdf/AcroAXDocShim.h"
 #include "pdf/CoverDlg.h"
+#include "view/InputGate.h"
 #include "view/ListGeometry.h"
 
 #include <QFont>
+#include <QHash>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -89,6 +95,14 @@ public:
     void LayoutContent();
     void PlaceCoverWindow();
 
+    // Image books.
+    QString PagePath(int n) const;
+    // Asks for the pages the record shows. While reading, a spread not decoded yet keeps
+    // the old one on the screen and holds the reader's input back until it is ready;
+    // on opening it waits for them. False when a page shown could not be decoded.
+    bool LoadPages(BookRecord& record);
+    void DrawImagePages(QPainter& painter);
+
     QFont m_fonts[ListGeometry::kFontCount];
     IconStrip m_imgList20;
     IconStrip m_imgList28;
@@ -128,7 +142,11 @@ public:
     int m_nIdleTicks = 0;
     int m_nTaskPaneWidth = 0;
     QString m_strTempFile;
+    PageImage m_image1;
+    PageImage m_image2;
     bool m_bTurnForward = true;
+    ImageEngine m_imageEngine;
+    InputGate m_inputGate;
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -152,6 +170,18 @@ private:
     void OnContentTimer();
     bool LoadTempCopy(const QString& path);
     void EnterContent(const BookRecord& record, int pages);
+    bool OpenImageBook(BookRecord& record);
+    PageKey PageKeyOf(int page, int layout, int zoom, bool leftSide);
+    QList<PageKey> SpreadKeys(const ImageRules::Sides& pages, int layout, int zoom);
+    // The spread in sight, then read-ahead in the reading direction and one behind.
+    void RequestPages(const BookRecord& record);
+    // Puts the spread waited for on the screen once each of its pages is decoded, or
+    // failed, or held at another size; with force, whatever there is.
+    bool ShowPendingPages(bool force = false);
+    // Swaps in pages decoded at the exact size for the ones shown stretched.
+    void RefreshShownPages();
+    void OnPageDecoded(const QString& path);
+    void ReleasePages();
     void ShowPage();
     void ShowPageAt(int page, bool forward);
     // Next and previous: a page move that shows a new spread only when there is one.
@@ -172,4 +202,17 @@ private:
     bool m_bDestroyed = false;
     int m_nWheelPending = 0;
     int m_nHWheelPending = 0;
+    // The spread on the screen, and the one a turn is waiting for with what is held of
+    // its pages at another size.
+    ImageRules::Sides m_shownPages;
+    int m_nShownLayout = 0;
+    bool m_bPagesPending = false;
+    ImageRules::Sides m_pendingPages;
+    int m_nPendingLayout = 0;
+    int m_nPendingZoom = 0;
+    PageImage m_pendingImage1;
+    PageImage m_pendingImage2;
+    QTimer m_pageWait;
+    qreal m_requestedPixelRatio = 1;
+    QHash<QString, qint64> m_pageTimes;
 };

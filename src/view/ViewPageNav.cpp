@@ -7,7 +7,12 @@
 
 void CTalvexView::ShowPage()
 {
-    m_wndPdf.setCurrentPage(m_book.nPage);
+    if (m_book.bImages) {
+        LoadPages(m_book);
+        update();
+    } else {
+        m_wndPdf.setCurrentPage(m_book.nPage);
+    }
 }
 
 void CTalvexView::ShowPageAt(int page, bool forward)
@@ -71,8 +76,12 @@ void CTalvexView::GoLastPage()
 void CTalvexView::CloseBook(int mode)
 {
     m_bContent = false;
-    m_wndPdf.hide();
-    m_wndPdf.LoadFile(QString());
+    if (m_book.bImages) {
+        ReleasePages();
+    } else {
+        m_wndPdf.hide();
+        m_wndPdf.LoadFile(QString());
+    }
     m_dlgCover.hide();
     m_pDocument->SetTitle(QString());
     if (m_bHideCursor)

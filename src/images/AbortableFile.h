@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QFile>
+
+#include <functional>
+
+// A file whose reads fail once the reader has given up on it, so that a decoder
+// working through it stops at its next read instead of finishing a page nobody wants.
+class AbortableFile : public QFile
+{
+public:
+    AbortableFile(const QString& path, std::function<bool()> abandoned);
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override;
+
+private:
+    std::function<bool()> m_abandoned;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "images/PageKey.h"
+
+#include <QImage>
+
+#include <functional>
+
+// One decoded page: the picture's own size, and its pixels at the size it is shown
+// at (device pixels), so that painting it is a plain copy. Copies share the pixels.
+class PageImage
+{
+public:
+    enum Result { kLoaded = 0, kFailed = -1 };
+    // Pictures larger than this are taken for damaged files and never decoded.
+    static constexpr int kMaxSide = 32767;
+    static constexpr qint64 kMaxPixels = 250'000'000;
+
+    // Decodes the first frame of the file for the given fit: at the shown size, never
+    // above the file's own, then scaled to the exact device size. A file whose declared
+    // size is too large fails before any decoding. Stops early, failing, once
+    // abandoned() says nobody wants the page any more.
+    int Load(
+        const QString& path, const FitRequest& fit, const std::function<bool()>& abandoned = {});
+    bool IsNull() const { return m_pixels.isNull(); }
+    // The picture's own size, upright.
+    int GetWidth() const { return m_size.width(); }
+    int GetHeight() const { return m_size.height(); }
+    QSize Size() const { return m_size; }
+    const QImage& Pixels() const { return m_pixels; }
+    qint64 Bytes() const { return m_pixels.sizeInBytes(); }
+    void Destroy();
+
+    static bool AcceptableSize(const QSize& size);
+    // The device pixels a picture of its own size takes when shown for fit.
+    static QSize DeviceSize(const FitRequest& fit, const QSize& own);
+
+private:
+    QImage m_pixels;
+    QSize m_size;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QHashFunctions>
+#include <QSize>
+#include <QString>
+
+// How a page is to be shown: fitted into a box of this size (in logical pixels, with
+// the magnifier's factor), enlarged or not, on a screen of this pixel ratio. The
+// decoder works out the device size from it once it knows the picture's own size.
+struct FitRequest {
+    QSize box;
+    int zoomFactor = 1;
+    bool enlarge = false;
+    qreal devicePixelRatio = 1;
+    bool operator==(const FitRequest&) const = default;
+};
+
+// One decoded page: the file as it was when asked for, at one shown size.
+struct PageKey {
+    QString path;
+    qint64 modified = 0;
+    FitRequest fit;
+    bool operator==(const PageKey&) const = default;
+};
+
+inline size_t qHash(const PageKey& key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.path, key.modified, key.fit.box.width(), key.fit.box.height(),
+        key.fit.zoomFactor, key.fit.enlarge, key.fit.devicePixelRatio);
+}

@@ -1,0 +1,245 @@
+#include "platform/WaitCursor.h"
+#include "view/PageRules.h"
+#include "view/TalvexView.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QPainter>
+
+namespace
+{
+// On opening, a page not decoded by then counts as one that cannot be.
+constexpr int kOpenWaitMs = 20000;
+// A turn shows what it has after this; pages still coming fill in when they arrive.
+constexpr int kTurnWaitMs = 3000;
+constexpr int kSpreadsAhead = 2;
+constexpr int kSpreadsBehind = 1;
+} // namespace
+
+QString CTalvexView::PagePath(int n) const
+{
+    return ImageRules::PagePath(m_strCurrentFolder, m_imageFiles, n);
+}
+
+bool CTalvexView::OpenImageBook(BookRecord& record)
+{
+    ReleasePages();
+    m_pageTimes.clear();
+    const int page = ScanImageBook(record);
+    if (page < 1)
+        return false;
+    const int pages = int(m_imageFiles.size());
+    record.nPage = page;
+    record.nPageCount = pages;
+    if (pages == 1)
+        record.nLayout = LAYOUT_SINGLE;
+    else if (pages == 2 && m_nLayoutImage != LAYOUT_SINGLE)
+        record.nLayout = LAYOUT_SPREAD_NOCOVER;
+    else if (record.nLayout == 0)
+        record.nLayout = m_nLayoutImage;
+    if (record.nBind < 0)
+        record.nBind = m_nBind;
+    const WaitCursor wait;
+    m_bTurnForward = true;
+    return LoadPages(record);
+}
+
+PageKey CTalvexView::PageKeyOf(int page, int layout, int zoom, bool leftSide)
+{
+    const QString path = PagePath(page);
+    if (path.isEmpty())
+        return {};
+    auto modified = m_pageTimes.constFind(path);
+    if (modified == m_pageTimes.constEnd()) {
+        const QDateTime time = QFileInfo(path).lastModified();
+        modified = m_pageTimes.insert(path, time.isValid() ? time.toMSecsSinceEpoch() : 0);
+    }
+    const ImageRules::Frame frame = ImageRules::LayoutFrame(rect(), zoom, m_nSpace);
+    return { path, *modified,
+        { ImageRules::BoxOf(frame, layout, leftSide), frame.zoomFactor, m_bPicEnlarge,
+            devicePixelRatioF() } };
+}
+
+QList<PageKey> CTalvexView::SpreadKeys(const ImageRules::Sides& pages, int layout, int zoom)
+{
+    QList<PageKey> keys;
+    for (const bool left : { true, false }) {
+        const PageKey key = PageKeyOf(left ? pages.left : pages.right, layout, zoom, left);
+        if (!key.path.isEmpty())
+            keys.append(key);
+    }
+    return keys;
+}
+
+void CTalvexView::RequestPages(const BookRecord& record)
+{
+    const int layout = record.nLayout;
+    QList<PageKey> keys
+        = SpreadKeys(ImageRules::PagesOf(record.nPage, layout, record.nBind), layout, record.nZoom);
+    const int inSight = int(keys.size());
+    const auto neighbours = [&](bool forward, int count) {
+        int page = record.nPage;
+        for (int i = 0; i < count; ++i) {
+            const int start = PageRules::SpreadStart(page, layout);
+            while (PageRules::SpreadStart(page, layout) == start) {
+                const int next = forward ? PageRules::NextPage(page, record.nPageCount, layout)
+                                         : PageRules::PrevPage(page, record.nPageCount, layout);
+                if (next == page)
+                    return;
+                page = next;
+            }
+            keys += SpreadKeys(
+                ImageRules::PagesOf(page, layout, record.nBind), layout, record.nZoom);
+        }
+    };
+    neighbours(m_bTurnForward, kSpreadsAhead);
+    neighbours(!m_bTurnForward, kSpreadsBehind);
+    m_requestedPixelRatio = devicePixelRatioF();
+    m_imageEngine.Want(keys, inSight);
+}
+
+bool CTalvexView::LoadPages(BookRecord& record)
+{
+    record.strPath = PagePath(record.nPage);
+    m_pendingPages = ImageRules::PagesOf(record.nPage, record.nLayout, record.nBind);
+    m_nPendingLayout = record.nLayout;
+    m_nPendingZoom = record.nZoom;
+    m_bPagesPending = true;
+    // What is held of these pages at another size shows, stretched, until the exact
+    // decode arrives: after a layout change the pages appear at once.
+    const auto heldOf = [this](int page) {
+        const std::optional<PageImage> held = m_imageEngine.Largest(PagePath(page));
+        return held ? *held : PageImage();
+    };
+    m_pendingImage1 = heldOf(m_pendingPages.left);
+    m_pendingImage2 = heldOf(m_pendingPages.right);
+    RequestPages(record);
+    if (!m_bContent) {
+        // Opening: the first spread is decoded before anything shows, and a page that
+        // cannot be must still fail the opening.
+        m_imageEngine.WaitFor(
+            SpreadKeys(m_pendingPages, record.nLayout, record.nZoom), kOpenWaitMs);
+    }
+    return ShowPendingPages();
+}
+
+bool CTalvexView::ShowPendingPages(bool force)
+{
+    if (!m_bPagesPending)
+        return true;
+    const int pages[2] = { m_pendingPages.left, m_pendingPages.right };
+    const PageImage* interim[2] = { &m_pendingImage1, &m_pendingImage2 };
+    PageImage shown[2];
+    bool ready = true;
+    bool loaded = true;
+    for (int side = 0; side < 2; ++side) {
+        const PageKey key = PageKeyOf(pages[side], m_nPendingLayout, m_nPendingZoom, side == 0);
+        if (key.path.isEmpty())
+            continue;
+        const std::optional<PageImage> held = m_imageEngine.Held(key);
+        if (held && !held->IsNull())
+            shown[side] = *held;
+        else if (!interim[side]->IsNull())
+            shown[side] = *interim[side];
+        else if (held)
+            loaded = false;
+        else
+            ready = false;
+    }
+    if (!ready && !force) {
+        if (!m_bContent) {
+            m_bPagesPending = false;
+            return false;
+        }
+        m_inputGate.Shut();
+        if (!m_pageWait.isActive())
+            m_pageWait.start(kTurnWaitMs);
+        return true;
+    }
+    m_image1 = shown[0];
+    m_image2 = shown[1];
+    m_shownPages = m_pendingPages;
+    m_nShownLayout = m_nPendingLayout;
+    m_bPagesPending = false;
+    m_pendingImage1.Destroy();
+    m_pendingImage2.Destroy();
+    m_pageWait.stop();
+    update();
+    m_inputGate.Open();
+    return loaded;
+}
+
+void CTalvexView::RefreshShownPages()
+{
+    PageImage* images[2] = { &m_image1, &m_image2 };
+    const int pages[2] = { m_shownPages.left, m_shownPages.right };
+    for (int side = 0; side < 2; ++side) {
+        const PageKey key = PageKeyOf(pages[side], m_nShownLayout, m_book.nZoom, side == 0);
+        if (key.path.isEmpty())
+            continue;
+        // A failed decode at the new size (the file is gone) keeps what is shown.
+        const std::optional<PageImage> held = m_imageEngine.Held(key);
+        if (held && !held->IsNull()
+            && held->Pixels().cacheKey() != images[side]->Pixels().cacheKey()) {
+            *images[side] = *held;
+            update();
+        }
+    }
+}
+
+void CTalvexView::OnPageDecoded(const QString&)
+{
+    if (!m_bContent || !m_book.bImages)
+        return;
+    if (m_bPagesPending)
+        ShowPendingPages();
+    else
+        RefreshShownPages();
+}
+
+void CTalvexView::ReleasePages()
+{
+    m_imageEngine.Close();
+    m_image1.Destroy();
+    m_image2.Destroy();
+    m_pendingImage1.Destroy();
+    m_pendingImage2.Destroy();
+    m_shownPages = {};
+    m_bPagesPending = false;
+    m_pageWait.stop();
+    m_inputGate.Open();
+}
+
+void CTalvexView::DrawImagePages(QPainter& painter)
+{
+    const QRect client = rect();
+    if (client.isEmpty())
+        return;
+    if (!qFuzzyCompare(devicePixelRatioF(), m_requestedPixelRatio))
+        QMetaObject::invokeMethod(this, &CTalvexView::LayoutContent, Qt::QueuedConnection);
+    const ImageRules::Frame frame = ImageRules::LayoutFrame(client, m_book.nZoom, m_nSpace);
+    const ImageRules::Placement placed = ImageRules::PlacePages(
+        frame, m_nShownLayout, m_bPicEnlarge, m_image1.Size(), m_image2.Size());
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    const auto draw = [&painter](const PageImage& image, const QRect& to) {
+        if (!image.IsNull() && !to.isEmpty())
+            painter.drawImage(QRectF(to), image.Pixels());
+    };
+    if (m_nShownLayout == LAYOUT_SINGLE) {
+        draw(m_image1, placed.left);
+        return;
+    }
+    if (m_nShownLayout != LAYOUT_SPREAD_COVER && m_nShownLayout != LAYOUT_SPREAD_NOCOVER)
+        return;
+    // The page read first is painted first, except just after a move backwards.
+    const bool rightFirst
+        = m_bTurnForward ? m_book.nBind == BIND_RIGHT : m_book.nBind != BIND_RIGHT;
+    m_bTurnForward = true;
+    if (rightFirst) {
+        draw(m_image2, placed.right);
+        draw(m_image1, placed.left);
+    } else {
+        draw(m_image1, placed.left);
+        draw(m_image2, placed.right);
+    }
+}
