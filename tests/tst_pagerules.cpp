@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "images/ImageRules.h"
 #include "images/ZoomRules.h"
 #include "pdf/SpreadLayout.h"
 #include "view/PageRules.h"
@@ -130,6 +131,110 @@ private slots:
         QCOMPARE(NeighbourSpread(1, 9, TwoColumnLeft, -1), 0);
         QCOMPARE(ModeFromName("TwoColumnLeft", SinglePage), TwoColumnLeft);
         QCOMPARE(ModeFromName("Unknown", TwoColumnRight), TwoColumnRight);
+    }
+
+    void imagePagesOfASpread_data()
+    {
+        QTest::addColumn<int>("layout");
+        QTest::addColumn<int>("bind");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("right");
+        QTest::newRow("single") << 1 << 0 << 4 << 4 << 0;
+        QTest::newRow("single, left binding") << 1 << 1 << 3 << 3 << 0;
+        QTest::newRow("cover, right, cover page") << 2 << 0 << 1 << 1 << 0;
+        QTest::newRow("cover, right, odd") << 2 << 0 << 3 << 3 << 2;
+        QTest::newRow("cover, right, even") << 2 << 0 << 4 << 5 << 4;
+        QTest::newRow("cover, left, cover page") << 2 << 1 << 1 << 0 << 1;
+        QTest::newRow("cover, left, odd") << 2 << 1 << 3 << 2 << 3;
+        QTest::newRow("cover, left, even") << 2 << 1 << 4 << 4 << 5;
+        QTest::newRow("plain, right, odd") << 3 << 0 << 5 << 6 << 5;
+        QTest::newRow("plain, right, even") << 3 << 0 << 2 << 2 << 1;
+        QTest::newRow("plain, left, odd") << 3 << 1 << 5 << 5 << 6;
+        QTest::newRow("plain, left, even") << 3 << 1 << 2 << 1 << 2;
+        QTest::newRow("any binding but 0 is left") << 3 << 7 << 1 << 1 << 2;
+        QTest::newRow("no layout") << 0 << 0 << 3 << 0 << 0;
+    }
+    void imagePagesOfASpread()
+    {
+        QFETCH(int, layout);
+        QFETCH(int, bind);
+        QFETCH(int, page);
+        QFETCH(int, left);
+        QFETCH(int, right);
+        QCOMPARE(ImageRules::PagesOf(page, layout, bind), (ImageRules::Sides { left, right }));
+    }
+
+    void pagePaths()
+    {
+        const QStringList names = { "1.jpg", "2.jpg", "3.jpg" };
+        QCOMPARE(ImageRules::PagePath("/books/a", names, 1), QString("/books/a/1.jpg"));
+        QCOMPARE(ImageRules::PagePath("/books/a/", names, 3), QString("/books/a/3.jpg"));
+        QCOMPARE(ImageRules::PagePath("/", names, 2), QString("/2.jpg"));
+        QCOMPARE(ImageRules::PagePath("/books/a", names, 0), QString());
+        QCOMPARE(ImageRules::PagePath("/books/a", names, 4), QString());
+    }
+
+    void fittingPictures_data()
+    {
+        QTest::addColumn<QRect>("box");
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<int>("align");
+        QTest::addColumn<bool>("enlarge");
+        QTest::addColumn<QRect>("placed");
+        const QRect client(0, 0, 1000, 600);
+        // Rectangles as left, top, right, bottom.
+        const auto edges = [](int l, int t, int r, int b) { return QRect(l, t, r - l, b - t); };
+        QTest::newRow("small, kept")
+            << client << QSize(300, 150) << 0 << false << edges(350, 225, 650, 375);
+        QTest::newRow("small, enlarged")
+            << client << QSize(300, 150) << 0 << true << edges(0, 50, 1000, 550);
+        QTest::newRow("wide, always fitted")
+            << client << QSize(3000, 1000) << 0 << false << edges(0, 133, 1000, 466);
+        QTest::newRow("tall, against the gap on the left")
+            << edges(0, 0, 495, 600) << QSize(800, 1200) << 2 << false << edges(95, 0, 495, 600);
+        QTest::newRow("tall, against the gap on the right") << edges(505, 0, 1000,
+            600) << QSize(800, 1200) << 1 << false << edges(505, 0, 905, 600);
+        QTest::newRow("small tall, natural size against the gap") << edges(
+            505, 0, 1000, 600) << QSize(100, 200) << 1 << false << edges(505, 200, 605, 400);
+        QTest::newRow("doubled under the magnifier") << edges(-200, -150, 600,
+            450) << QSize(200, 100) << 0 << false << edges(100, 100, 300, 200);
+        QTest::newRow("empty picture") << client << QSize(0, 10) << 0 << true << QRect();
+        QTest::newRow("empty box") << QRect(0, 0, 0, 600) << QSize(10, 10) << 0 << true << QRect();
+    }
+    void fittingPictures()
+    {
+        QFETCH(QRect, box);
+        QFETCH(QSize, picture);
+        QFETCH(int, align);
+        QFETCH(bool, enlarge);
+        QFETCH(QRect, placed);
+        QCOMPARE(ImageRules::FitImageRect(
+                     box, picture.width(), picture.height(), ImageRules::FitAlign(align), enlarge),
+            placed);
+    }
+
+    void spreadFrames()
+    {
+        const ImageRules::Frame even = ImageRules::LayoutFrame(QRect(0, 0, 1000, 600), 0, 10);
+        QCOMPARE(even.left, QRect(0, 0, 495, 600));
+        QCOMPARE(even.right, QRect(505, 0, 495, 600));
+        // An odd width left by the gap goes to the right box.
+        const ImageRules::Frame odd = ImageRules::LayoutFrame(QRect(0, 0, 1000, 600), 0, 5);
+        QCOMPARE(odd.left.width() + 1, odd.right.width());
+        // The magnifier doubles the canvas and the gap.
+        const ImageRules::Frame zoomed = ImageRules::LayoutFrame(QRect(0, 0, 400, 300), 9, 10);
+        QCOMPARE(zoomed.zoomFactor, 2);
+        QCOMPARE(zoomed.left, QRect(-400, -300, 390, 600));
+        QCOMPARE(zoomed.right, QRect(10, -300, 390, 600));
+        // A damaged region lays out in the client area, yet doubles the pages.
+        const ImageRules::Frame damaged = ImageRules::LayoutFrame(QRect(0, 0, 400, 300), 12, 0);
+        QCOMPARE(damaged.layout, QRect(0, 0, 400, 300));
+        QCOMPARE(damaged.zoomFactor, 2);
+        const auto placed
+            = ImageRules::PlacePages(damaged, 1, false, QSize(100, 50), QSize(100, 50));
+        QCOMPARE(placed.left, QRect(100, 100, 200, 100));
+        QCOMPARE(placed.right, QRect());
     }
 
     void fittingPagesOfDifferentSizes()

@@ -44,7 +44,8 @@ struct ImageEngine::Shared {
     PageCache cache;
     QList<PageKey> queue;
     QSet<PageKey> wanted;
-    QSet<PageKey> running;
+    // Keys being decoded, by the generation they were asked for in.
+    QHash<PageKey, int> running;
     std::atomic<int> generation { 0 };
     bool stop = false;
     int liveThreads = 0;
@@ -98,7 +99,8 @@ void ImageEngine::Want(const QList<PageKey>& keys, int inSight)
         m_shared->wanted = QSet<PageKey>(admitted.cbegin(), admitted.cend());
         m_shared->queue.clear();
         for (const PageKey& key : admitted) {
-            if (!m_shared->cache.Find(key) && !m_shared->running.contains(key))
+            if (!m_shared->cache.Find(key)
+                && m_shared->running.value(key, -1) != m_shared->generation)
                 m_shared->queue.append(key);
         }
     }
@@ -139,6 +141,12 @@ void ImageEngine::Close()
     m_shared->cache.Clear();
 }
 
+bool ImageEngine::IsIdle() const
+{
+    const std::lock_guard<std::mutex> lock(m_shared->mutex);
+    return m_shared->queue.isEmpty() && m_shared->running.isEmpty();
+}
+
 qint64 ImageEngine::HeldBytes() const
 {
     const std::lock_guard<std::mutex> lock(m_shared->mutex);
@@ -154,7 +162,7 @@ void ImageEngine::Work(const std::shared_ptr<Shared>& shared)
             break;
         const PageKey key = shared->queue.takeFirst();
         const int generation = shared->generation;
-        shared->running.insert(key);
+        shared->running.insert(key, generation);
         lock.unlock();
 
         RunHook(key.path);
@@ -163,7 +171,8 @@ void ImageEngine::Work(const std::shared_ptr<Shared>& shared)
             key.path, key.fit, [&shared, generation] { return shared->generation != generation; });
 
         lock.lock();
-        shared->running.remove(key);
+        if (shared->running.value(key) == generation)
+            shared->running.remove(key);
         if (generation != shared->generation || !shared->wanted.contains(key))
             continue;
         shared->cache.Insert(key, image);

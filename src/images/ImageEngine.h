@@ -35,6 +35,8 @@ public:
     // Blocks until every key has its result; false when the time ran out first.
     bool WaitFor(const QList<PageKey>& keys, int timeoutMs);
     void Close();
+    // Nothing waiting and nothing being decoded.
+    bool IsIdle() const;
     qint64 HeldBytes() const;
 
     // Runs on the decoding thread before each decode (tests slow decoding down with it).

@@ -91,5 +91,5 @@ int PageImage::Load(
 void PageImage::Destroy()
 {
     m_pixels = QImage();
-    m_size = QSize();
+    m_size = QSize(0, 0);
 }

@@ -37,5 +37,5 @@ public:
 
 private:
     QImage m_pixels;
-    QSize m_size;
+    QSize m_size { 0, 0 };
 };

@@ -1,0 +1,236 @@
+#include "ImageSupport.h"
+#include "TestSupport.h"
+
+#include "images/ImageEngine.h"
+#include "images/PageCache.h"
+#include "images/PageImage.h"
+
+#include <QImageReader>
+#include <QSemaphore>
+#include <QSignalSpy>
+
+#include <atomic>
+
+namespace
+{
+PageKey KeyFor(const QString& path, const QSize& box = QSize(200, 200))
+{
+    return { path, 0, { box, 1, false, 1 } };
+}
+
+QColor CentreOf(const PageImage& image)
+{
+    const QImage& pixels = image.Pixels();
+    return pixels.pixelColor(pixels.width() / 2, pixels.height() / 2);
+}
+} // namespace
+
+class TestImages : public QObject
+{
+    Q_OBJECT
+public:
+    TestEnvironment* env = nullptr;
+
+private:
+    QString m_dir;
+
+private slots:
+    void initTestCase()
+    {
+        m_dir = env->path("pictures");
+        QVERIFY(WritePicture(m_dir + "/page.bmp", { 40, 20 }, Qt::red));
+        QVERIFY(WritePicture(m_dir + "/page.jpg", { 40, 20 }, Qt::green));
+        QVERIFY(WritePicture(m_dir + "/page.png", { 40, 20 }, Qt::blue));
+        QVERIFY(WritePicture(m_dir + "/page.tif", { 40, 20 }, Qt::cyan));
+        QVERIFY(WriteBytes(m_dir + "/animated.gif", TwoFrameGif()));
+        QVERIFY(WriteBytes(m_dir + "/pages.tif", TwoPageTiff()));
+        QImage palette(40, 20, QImage::Format_Indexed8);
+        palette.setColorTable({ qRgb(200, 100, 0) });
+        palette.fill(0);
+        QVERIFY(palette.save(m_dir + "/palette.png"));
+        QImage deep(40, 20, QImage::Format_RGBA64);
+        deep.fill(QColor(10, 200, 100));
+        QVERIFY(deep.save(m_dir + "/deep.png"));
+        QImage grey(40, 20, QImage::Format_Grayscale8);
+        grey.fill(QColor(128, 128, 128));
+        QVERIFY(grey.save(m_dir + "/grey.jpg"));
+        // A transparent picture that still carries a colour in its pixels.
+        QImage clear(40, 20, QImage::Format_ARGB32);
+        clear.fill(qRgba(255, 0, 255, 0));
+        QVERIFY(clear.save(m_dir + "/clear.png"));
+        QVERIFY(WritePicture(m_dir + "/big.jpg", { 2000, 3000 }, Qt::darkGreen));
+        QVERIFY(WritePicture(m_dir + "/small.png", { 100, 100 }, Qt::darkBlue));
+    }
+
+    void formatsShowTheirFirstFrame_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("bmp") << "page.bmp" << QSize(40, 20) << QColor(Qt::red);
+        QTest::newRow("jpeg") << "page.jpg" << QSize(40, 20) << QColor(Qt::green);
+        QTest::newRow("png") << "page.png" << QSize(40, 20) << QColor(Qt::blue);
+        QTest::newRow("tiff") << "page.tif" << QSize(40, 20) << QColor(Qt::cyan);
+        QTest::newRow("animated gif") << "animated.gif" << QSize(1, 1) << QColor(Qt::red);
+        QTest::newRow("two-page tiff") << "pages.tif" << QSize(1, 1) << QColor(Qt::white);
+        QTest::newRow("palette") << "palette.png" << QSize(40, 20) << QColor(200, 100, 0);
+        QTest::newRow("16 bits") << "deep.png" << QSize(40, 20) << QColor(10, 200, 100);
+        QTest::newRow("grey jpeg") << "grey.jpg" << QSize(40, 20) << QColor(128, 128, 128);
+        QTest::newRow("alpha") << "clear.png" << QSize(40, 20) << QColor(255, 0, 255);
+    }
+    void formatsShowTheirFirstFrame()
+    {
+        QFETCH(QString, name);
+        QFETCH(QSize, size);
+        QFETCH(QColor, colour);
+        PageImage image;
+        QCOMPARE(image.Load(m_dir + "/" + name, KeyFor({}).fit), int(PageImage::kLoaded));
+        QCOMPARE(image.Size(), size);
+        QVERIFY2(SameColour(CentreOf(image), colour), qPrintable(CentreOf(image).name()));
+        image.Destroy();
+        QVERIFY(image.IsNull());
+        QCOMPARE(image.GetWidth(), 0);
+    }
+
+    void decodedAtTheSizeShown_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QSize>("box");
+        QTest::addColumn<int>("zoomFactor");
+        QTest::addColumn<bool>("enlarge");
+        QTest::addColumn<qreal>("ratio");
+        QTest::addColumn<QSize>("pixels");
+        QTest::newRow("fitted") << "big.jpg" << QSize(400, 300) << 1 << false << 1.0
+                                << QSize(200, 300);
+        QTest::newRow("high density")
+            << "big.jpg" << QSize(400, 300) << 1 << false << 2.0 << QSize(400, 600);
+        QTest::newRow("magnified")
+            << "big.jpg" << QSize(800, 600) << 2 << false << 1.0 << QSize(400, 600);
+        QTest::newRow("small, own size")
+            << "small.png" << QSize(400, 300) << 1 << false << 1.0 << QSize(100, 100);
+        QTest::newRow("small, enlarged")
+            << "small.png" << QSize(400, 300) << 1 << true << 1.0 << QSize(300, 300);
+    }
+    void decodedAtTheSizeShown()
+    {
+        QFETCH(QString, name);
+        QFETCH(QSize, box);
+        QFETCH(int, zoomFactor);
+        QFETCH(bool, enlarge);
+        QFETCH(qreal, ratio);
+        QFETCH(QSize, pixels);
+        PageImage image;
+        QCOMPARE(image.Load(m_dir + "/" + name, { box, zoomFactor, enlarge, ratio }),
+            int(PageImage::kLoaded));
+        QCOMPARE(image.Pixels().size(), pixels);
+        QVERIFY(image.Size() == QSize(2000, 3000) || image.Size() == QSize(100, 100));
+    }
+
+    void damagedAndHostileFilesFail()
+    {
+        QFile good(m_dir + "/page.jpg");
+        QVERIFY(good.open(QIODevice::ReadOnly));
+        const QByteArray jpeg = good.readAll();
+        QVERIFY(WriteBytes(m_dir + "/cut-header.jpg", jpeg.left(40)));
+        QVERIFY(WriteBytes(m_dir + "/empty.png", {}));
+        QVERIFY(WriteBytes(m_dir + "/text.jpg", "This is a letter, not a picture.\n"));
+        QVERIFY(WriteBytes(m_dir + "/huge.png", PngDeclaring({ 100000, 100000 }, false)));
+        // Small on the disk and perfectly decodable, but 400 megapixels.
+        QVERIFY(WriteBytes(m_dir + "/bomb.png", PngDeclaring({ 20000, 20000 }, true)));
+        QImageReader bomb(m_dir + "/bomb.png");
+        QVERIFY(bomb.canRead());
+        QCOMPARE(bomb.size(), QSize(20000, 20000));
+        for (const char* name : { "cut-header.jpg", "empty.png", "text.jpg", "huge.png", "bomb.png",
+                 "no-such-file.png" }) {
+            PageImage image;
+            QCOMPARE(image.Load(m_dir + "/" + name, KeyFor({}).fit), int(PageImage::kFailed));
+            QVERIFY(image.IsNull());
+        }
+        QVERIFY(PageImage::AcceptableSize({ 12000, 9000 }));
+        QVERIFY(!PageImage::AcceptableSize({ 32768, 10 }));
+        // A file that goes away part way through stops at its next read.
+        PageImage abandoned;
+        QCOMPARE(abandoned.Load(m_dir + "/big.jpg", KeyFor({}).fit, [] { return true; }),
+            int(PageImage::kFailed));
+    }
+
+    void budgetKeepsWhatIsInSight()
+    {
+        // Each estimate is (100 + 1) x (100 + 1) x 4 bytes.
+        const qint64 one = PageCache::Estimate(KeyFor("a", { 100, 100 }));
+        PageCache cache(3 * one);
+        const QList<PageKey> wanted = { KeyFor("a", { 100, 100 }), KeyFor("b", { 100, 100 }),
+            KeyFor("c", { 100, 100 }), KeyFor("d", { 100, 100 }) };
+        QCOMPARE(cache.Admit(wanted, 2), wanted.mid(0, 3));
+        // What is in sight comes in even over the budget; read-ahead does not.
+        QCOMPARE(cache.Admit(wanted, 4), wanted);
+        PageCache tiny(10);
+        QCOMPARE(tiny.Admit(wanted, 1), wanted.mid(0, 1));
+        // Held pages count what they really take, not their estimate.
+        PageCache roomy(2 * one + 4000);
+        const QList<PageKey> three = wanted.mid(1);
+        QCOMPARE(roomy.Admit(three, 1).size(), 2);
+        PageImage small;
+        QCOMPARE(small.Load(m_dir + "/page.png", KeyFor({}).fit), int(PageImage::kLoaded));
+        roomy.Insert(three[0], small);
+        QCOMPARE(roomy.Bytes(), small.Bytes());
+        QCOMPARE(roomy.Admit(three, 1).size(), 3);
+        QCOMPARE(roomy.Largest("b")->Bytes(), small.Bytes());
+        roomy.Keep(wanted.mid(2));
+        QCOMPARE(roomy.Bytes(), 0);
+        QVERIFY(!roomy.Find(three[0]));
+    }
+
+    void engineDropsWhatNobodyWants()
+    {
+        static QSemaphore entered;
+        static QSemaphore release;
+        static std::atomic<bool> blockOnce { true };
+        ImageEngine::setDecodeHook([](const QString& path) {
+            if (path.endsWith("big.jpg") && blockOnce.exchange(false)) {
+                entered.release();
+                release.acquire();
+            }
+        });
+        ImageEngine engine;
+        QSignalSpy decoded(&engine, &ImageEngine::pageDecoded);
+        const PageKey big = KeyFor(m_dir + "/big.jpg");
+        const PageKey png = KeyFor(m_dir + "/page.png");
+
+        // Asked for, then not wanted any more while it decodes.
+        engine.Want({ big }, 1);
+        entered.acquire();
+        engine.Want({ png }, 1);
+        QVERIFY(engine.WaitFor({ png }, 10000));
+        release.release();
+        QTRY_VERIFY(engine.IsIdle());
+        QVERIFY(!engine.Held(big));
+        QTRY_COMPARE(decoded.count(), 1);
+        QCOMPARE(decoded.at(0).at(0).toString(), png.path);
+
+        // Closing the book: a decode under way is thrown away, and the same page asked
+        // for afresh is decoded again.
+        blockOnce = true;
+        engine.Want({ big }, 1);
+        entered.acquire();
+        engine.Close();
+        QVERIFY(!engine.Held(png));
+        release.release();
+        engine.Want({ big }, 1);
+        QVERIFY(engine.WaitFor({ big }, 10000));
+        QTRY_VERIFY(engine.IsIdle());
+        QCOMPARE(engine.Held(big)->Pixels().size(), QSize(133, 200));
+        QTRY_COMPARE(decoded.count(), 2);
+        QVERIFY(engine.HeldBytes() > 0);
+        ImageEngine::setDecodeHook(nullptr);
+
+        // A page that cannot be decoded is held as a failure, not asked for forever.
+        const PageKey text = KeyFor(m_dir + "/text.jpg");
+        engine.Want({ text }, 1);
+        QVERIFY(engine.WaitFor({ text }, 10000));
+        QVERIFY(engine.Held(text)->IsNull());
+    }
+};
+
+LUMIVO_TEST_MAIN(TestImages)
+#include "tst_images.moc"
