@@ -24,10 +24,12 @@ void WriteBook(const QString& dir, int pages, const QSize& size = { 800, 1200 })
         QVERIFY(WritePicture(dir + "/" + PageName(i), size, PageColour(i)));
 }
 
-// What the view shows once a turn waiting for its pages has them.
+// What the view shows once a turn waiting for its pages has them; nothing if it never
+// gets them.
 QImage Shot(CTalvexView* view)
 {
-    QTest::qWaitFor([view] { return !view->m_inputGate.IsShut(); }, 10000);
+    if (!QTest::qWaitFor([view] { return !view->m_inputGate.IsShut(); }, 10000))
+        return {};
     return view->grab().toImage();
 }
 
