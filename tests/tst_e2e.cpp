@@ -1,3 +1,4 @@
+#include "ImageSupport.h"
 #include "TestSupport.h"
 
 #include <QProcess>
@@ -257,6 +258,49 @@ private slots:
             5000);
         QCOMPARE(StoredSettings().value("Settings/Resume0").toString(),
             QString("2|7|12|2|0|%1|%2").arg(QFileInfo(path).size()).arg(path));
+
+        AskToClose(window);
+        QVERIFY(viewer.waitForFinished(10000));
+        QCOMPARE(viewer.exitCode(), 0);
+    }
+
+    void readingAnImageBook()
+    {
+        const QString dir = env->path("photos");
+        for (int i = 1; i <= 6; ++i)
+            QVERIFY(WritePicture(dir + QString("/p%1.png").arg(i), { 600, 900 }, PageColour(i)));
+        ClearStoredSettings();
+        StoredSettings().setValue("Settings/CurrentFolder", dir);
+        StoredSettings().sync();
+
+        QProcess viewer;
+        StartViewer(viewer, {});
+        const Window window = FindWindow("Lumivo");
+        QVERIFY(window != 0);
+        Xdotool({ "windowfocus", "--sync", QString::number(window) });
+        Xdotool({ "key", "Return" });
+        QCOMPARE(FindWindow("p1.png - Lumivo"), window);
+        XWindowAttributes attributes;
+        XGetWindowAttributes(m_dpy, window, &attributes);
+        const int y = attributes.height / 2;
+        const auto left = [&] { return PixelOf(window, attributes.width / 4, y); };
+        const auto right = [&] { return PixelOf(window, attributes.width * 3 / 4, y); };
+        // The cover alone on the left, then pages 2 and 3 right to left, then left to right.
+        QTRY_COMPARE_WITH_TIMEOUT(left(), PageColour(1), 5000);
+        QCOMPARE(right(), QColor(96, 96, 96));
+        Xdotool({ "key", "Next" });
+        QTRY_COMPARE_WITH_TIMEOUT(left(), PageColour(3), 5000);
+        QCOMPARE(right(), PageColour(2));
+        Xdotool({ "key", "ctrl+o" });
+        QTRY_COMPARE_WITH_TIMEOUT(left(), PageColour(2), 5000);
+        QCOMPARE(right(), PageColour(3));
+        Xdotool({ "key", "ctrl+s" });
+        QVERIFY(FindWindow("Lumivo") != 0);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (StoredSettings().sync(), StoredSettings().value("Settings/Resume0").toString())
+                .endsWith("|" + dir + "/p3.png"),
+            5000);
+        QVERIFY(StoredSettings().value("Settings/Resume0").toString().startsWith("258|3|6|"));
 
         AskToClose(window);
         QVERIFY(viewer.waitForFinished(10000));
