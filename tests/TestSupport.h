@@ -39,6 +39,14 @@ inline void ClearStoredSettings()
     StoredSettings().sync();
 }
 
+// A profile that holds nothing but the folder the Folder screen starts in.
+inline void StartInFolder(const QString& folder)
+{
+    ClearStoredSettings();
+    StoredSettings().setValue("Settings/CurrentFolder", folder);
+    StoredSettings().sync();
+}
+
 inline void WriteFile(const QString& path, qint64 size = 0)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());

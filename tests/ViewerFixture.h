@@ -4,6 +4,8 @@
 #include "app/TalvexDoc.h"
 #include "view/TalvexView.h"
 
+#include <QtTest>
+
 // A frame with its view, built the way the program builds them.
 struct Viewer {
     CTalvexDoc doc;
@@ -21,3 +23,17 @@ struct Viewer {
         frame.show();
     }
 };
+
+// Opens a book of the Folder screen by name, as the reader does: select, then Enter.
+inline bool OpenFromFolder(Viewer& v, const QString& name)
+{
+    CColorListCtrl& list = v.view->m_listFolder;
+    for (int i = 0; i < list.GetItemCount(); ++i) {
+        if (list.GetItemText(i, 0) == name) {
+            list.SelectItem(i);
+            QTest::keyClick(&list, Qt::Key_Return);
+            return v.view->m_bContent;
+        }
+    }
+    return false;
+}

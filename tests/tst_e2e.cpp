@@ -126,9 +126,7 @@ private slots:
         const QString dir = env->path("books");
         WriteFile(dir + "/first.pdf", 2048);
         WriteFile(dir + "/second.pdf", 4096);
-        ClearStoredSettings();
-        StoredSettings().setValue("Settings/CurrentFolder", dir);
-        StoredSettings().sync();
+        StartInFolder(dir);
 
         QProcess viewer;
         StartViewer(viewer, {});
@@ -269,9 +267,7 @@ private slots:
         const QString dir = env->path("photos");
         for (int i = 1; i <= 6; ++i)
             QVERIFY(WritePicture(dir + QString("/p%1.png").arg(i), { 600, 900 }, PageColour(i)));
-        ClearStoredSettings();
-        StoredSettings().setValue("Settings/CurrentFolder", dir);
-        StoredSettings().sync();
+        StartInFolder(dir);
 
         QProcess viewer;
         StartViewer(viewer, {});

@@ -58,26 +58,6 @@ private:
     QStringList m_prompts;
     int m_beeps = 0;
 
-    void ShowFolder(const QString& folder)
-    {
-        ClearStoredSettings();
-        StoredSettings().setValue("Settings/CurrentFolder", folder);
-        StoredSettings().sync();
-    }
-
-    bool Open(Viewer& v, const QString& name)
-    {
-        CColorListCtrl& list = v.view->m_listFolder;
-        for (int i = 0; i < list.GetItemCount(); ++i) {
-            if (list.GetItemText(i, 0) == name) {
-                list.SelectItem(i);
-                Key(&list, Qt::Key_Return);
-                return v.view->m_bContent;
-            }
-        }
-        return false;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -101,10 +81,10 @@ private slots:
     {
         const QString dir = m_shelf + "/colours";
         WriteBook(dir, 5);
-        ShowFolder(dir);
+        StartInFolder(dir);
         Viewer v;
         CTalvexView* view = v.view;
-        QVERIFY(Open(v, "p1.png"));
+        QVERIFY(OpenFromFolder(v, "p1.png"));
         QCOMPARE(v.frame.windowTitle(), QString("p1.png - Lumivo"));
         QCOMPARE(view->m_book.nPageCount, 5);
         QCOMPARE(view->m_book.nLayout, 2);
@@ -160,14 +140,14 @@ private slots:
         QVERIFY(WritePicture(dir + "/a.png", { 3000, 1000 }, Qt::yellow));
         QVERIFY(WritePicture(dir + "/b.png", { 800, 1200 }, Qt::blue));
         QVERIFY(WritePicture(dir + "/c.png", { 800, 1200 }, Qt::red));
-        ShowFolder(dir);
+        StartInFolder(dir);
         Viewer v;
         CTalvexView* view = v.view;
         v.frame.resize(1000, 600);
         QTRY_COMPARE(view->size(), QSize(1000, 600));
         view->m_nSpace = 10;
         view->m_nLayoutImage = 3;
-        QVERIFY(Open(v, "b.png"));
+        QVERIFY(OpenFromFolder(v, "b.png"));
         // Pages 1 and 2 with right binding: page 1 (a) on the right, page 2 (b) on the
         // left, each against the gap of 10 between x 495 and 505.
         QCOMPARE(view->m_book.nPage, 2);
@@ -206,13 +186,13 @@ private slots:
             QPainter(&page).fillRect(0, 600, 800, 600, PageColour(i + 10));
             QVERIFY(page.save(dir + "/" + PageName(i)));
         }
-        ShowFolder(dir);
+        StartInFolder(dir);
         Viewer v;
         CTalvexView* view = v.view;
         v.frame.resize(1000, 600);
         QTRY_COMPARE(view->size(), QSize(1000, 600));
         view->m_nLayoutImage = 1;
-        QVERIFY(Open(v, "p1.png"));
+        QVERIFY(OpenFromFolder(v, "p1.png"));
         const QPoint centre(500, 300);
         Key(view, Qt::Key_8);
         QCOMPARE(view->m_book.nZoom, 2);
@@ -244,7 +224,7 @@ private slots:
     {
         const QString dir = m_shelf + "/slow";
         WriteBook(dir, 8);
-        ShowFolder(dir);
+        StartInFolder(dir);
         static QSemaphore release;
         ImageEngine::setDecodeHook([](const QString& path) {
             if (path.endsWith("/p5.png"))
@@ -254,7 +234,7 @@ private slots:
         CTalvexView* view = v.view;
         view->m_nLayoutImage = 1;
         view->m_nSkipForward = 4;
-        QVERIFY(Open(v, "p1.png"));
+        QVERIFY(OpenFromFolder(v, "p1.png"));
         const QPoint centre(view->width() / 2, view->height() / 2);
 
         // Page 5 is not read ahead; the turn waits for it with page 1 in sight, and
@@ -294,14 +274,14 @@ private slots:
         QVERIFY(WriteBytes(dir + "/p6.png", PngDeclaring({ 100000, 100000 }, false)));
         QVERIFY(WritePicture(dir + "/p7.png", { 800, 1200 }, PageColour(7)));
         QVERIFY(QFile::remove(dir + "/whole.jpg"));
-        ShowFolder(dir);
+        StartInFolder(dir);
         Viewer v;
         CTalvexView* view = v.view;
         view->m_nLayoutImage = 1;
 
         // Opened from the list, each damaged page is refused with the message.
         for (const char* name : { "p2.jpg", "p3.png", "p4.jpg", "p6.png" }) {
-            QVERIFY2(!Open(v, name), name);
+            QVERIFY2(!OpenFromFolder(v, name), name);
             QVERIFY(view->m_image1.IsNull());
         }
         QCOMPARE(m_prompts, QStringList(4, "ファイルを開けません。"));
@@ -309,7 +289,7 @@ private slots:
 
         // Reached by turning pages, they stay grey and reading goes on.
         m_prompts.clear();
-        QVERIFY(Open(v, "p1.png"));
+        QVERIFY(OpenFromFolder(v, "p1.png"));
         const QPoint centre(view->width() / 2, view->height() / 2);
         const QColor seen[] = { kGrey, kGrey, kGrey, QColor(Qt::green), kGrey, PageColour(7) };
         for (int page = 2; page <= 7; ++page) {
@@ -325,11 +305,11 @@ private slots:
 
         // A page whose type is no longer enabled, or a folder emptied since it was listed.
         view->m_nPicExt = PICEXT_JPEG;
-        QVERIFY(!Open(v, "p6.png"));
+        QVERIFY(!OpenFromFolder(v, "p6.png"));
         QCOMPARE(m_prompts, QStringList("ファイルを開けません。"));
         for (const QString& name : QDir(dir).entryList(QDir::Files))
             QVERIFY(QFile::remove(dir + "/" + name));
-        QVERIFY(!Open(v, "p2.jpg"));
+        QVERIFY(!OpenFromFolder(v, "p2.jpg"));
         QCOMPARE(view->m_listFolder.GetItemCount(), 0);
     }
 
@@ -337,11 +317,11 @@ private slots:
     {
         const QString dir = m_shelf + "/vanishing";
         WriteBook(dir, 4);
-        ShowFolder(dir);
+        StartInFolder(dir);
         Viewer v;
         CTalvexView* view = v.view;
         view->m_nLayoutImage = 1;
-        QVERIFY(Open(v, "p1.png"));
+        QVERIFY(OpenFromFolder(v, "p1.png"));
         // Pages 2 and 3 are read ahead; page 4 is not.
         QTRY_VERIFY(view->m_imageEngine.IsIdle());
         QVERIFY(view->m_imageEngine.Largest(dir + "/p2.png"));

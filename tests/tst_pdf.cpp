@@ -36,20 +36,6 @@ private:
     int m_beeps = 0;
     std::function<int(QDialog&)> m_onDialog;
 
-    // Opens a book of the shelf from the Folder screen, as the reader does.
-    bool Open(Viewer& v, const QString& name)
-    {
-        CColorListCtrl& list = v.view->m_listFolder;
-        for (int i = 0; i < list.GetItemCount(); ++i) {
-            if (list.GetItemText(i, 0) == name) {
-                list.SelectItem(i);
-                Key(&list, Qt::Key_Return);
-                return v.view->m_bContent;
-            }
-        }
-        return false;
-    }
-
     void Follow(Viewer& v)
     {
         QObject::connect(&v.view->m_wndPdf, &CAcroAXDocShim::dispatched,
@@ -81,9 +67,7 @@ private slots:
 
     void init()
     {
-        ClearStoredSettings();
-        StoredSettings().setValue("Settings/CurrentFolder", m_dir);
-        StoredSettings().sync();
+        StartInFolder(m_dir);
         m_prompts.clear();
         m_calls.clear();
         m_beeps = 0;
@@ -103,7 +87,7 @@ private slots:
     {
         Viewer v;
         Follow(v);
-        QVERIFY(Open(v, "ten.pdf"));
+        QVERIFY(OpenFromFolder(v, "ten.pdf"));
         CTalvexView* view = v.view;
         QCOMPARE(m_calls,
             QStringList({ "LoadFile(" + m_dir + "/ten.pdf)", "setCurrentPage(1)",
@@ -135,7 +119,7 @@ private slots:
     {
         Viewer v;
         CTalvexView* view = v.view;
-        QVERIFY(Open(v, "ten.pdf"));
+        QVERIFY(OpenFromFolder(v, "ten.pdf"));
         for (int i = 0; i < 3; ++i)
             Key(view, Qt::Key_PageDown);
         QCOMPARE(view->m_book.nPage, 7);
@@ -173,7 +157,7 @@ private slots:
         QCOMPARE(Stored(0), QString());
 
         // Ctrl+S adds the position, on disk at once.
-        QVERIFY(Open(v, "ten.pdf"));
+        QVERIFY(OpenFromFolder(v, "ten.pdf"));
         Key(view, Qt::Key_PageDown);
         Key(view, Qt::Key_S, Qt::ControlModifier);
         StoredSettings().sync();
@@ -216,7 +200,7 @@ private slots:
         StoredSettings().sync();
         Viewer v;
         Key(&v.view->m_listResume, Qt::Key_Tab);
-        QVERIFY(Open(v, "ten.pdf"));
+        QVERIFY(OpenFromFolder(v, "ten.pdf"));
         Key(v.view, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(m_prompts, QStringList({ "登録最大数を超えるため、登録できません。" }));
         QVERIFY(!v.view->m_bContent);
@@ -241,7 +225,7 @@ private slots:
         StoredSettings().setValue("Settings/Layout", layoutPdf);
         StoredSettings().sync();
         Viewer v;
-        QVERIFY(Open(v, name));
+        QVERIFY(OpenFromFolder(v, name));
         QCOMPARE(v.view->m_book.nLayout, layout);
     }
 
@@ -264,7 +248,7 @@ private slots:
         StoredSettings().sync();
         Viewer v;
         CTalvexView* view = v.view;
-        QVERIFY(Open(v, "ten.pdf"));
+        QVERIFY(OpenFromFolder(v, "ten.pdf"));
         const int w = view->width();
         const int h = view->height();
         Key(view, Qt::Key_3);
@@ -340,7 +324,7 @@ private slots:
             field = ask->edit()->text();
             return int(QDialog::Rejected);
         };
-        QVERIFY(!Open(v, name));
+        QVERIFY(!OpenFromFolder(v, name));
         QCOMPARE(field, QString("1"));
         QVERIFY(m_prompts.isEmpty());
         QCOMPARE(m_beeps, 1);
@@ -351,7 +335,7 @@ private slots:
             ask->okButton()->click();
             return dialog.result();
         };
-        QVERIFY(!Open(v, name));
+        QVERIFY(!OpenFromFolder(v, name));
         QCOMPARE(m_prompts, QStringList({ "ファイルを開けません。" }));
         QCOMPARE(m_beeps, 2);
         QVERIFY(v.view->m_listFolder.isVisible());
@@ -373,7 +357,7 @@ private slots:
             ask->okButton()->click();
             return dialog.result();
         };
-        QVERIFY(Open(v, "growing.pdf"));
+        QVERIFY(OpenFromFolder(v, "growing.pdf"));
         QCOMPARE(v.view->m_book.nPageCount, 250);
         QFile::remove(path);
     }
@@ -413,7 +397,7 @@ private slots:
             [&temp](const QString& path) { return path.startsWith(temp + "/"); });
         Viewer v;
         CTalvexView* view = v.view;
-        QVERIFY(Open(v, "ten.pdf"));
+        QVERIFY(OpenFromFolder(v, "ten.pdf"));
         const QString first = view->m_strTempFile;
         QCOMPARE(QFileInfo(first).absolutePath(), temp);
         QVERIFY(QFileInfo(first).fileName().startsWith("Lu"));
@@ -424,7 +408,7 @@ private slots:
 
         Key(view, Qt::Key_Escape);
         QVERIFY(QFile::exists(first));
-        QVERIFY(Open(v, "two.pdf"));
+        QVERIFY(OpenFromFolder(v, "two.pdf"));
         QVERIFY(!QFile::exists(first));
         const QString second = view->m_strTempFile;
         QVERIFY(QFile::exists(second));
@@ -434,7 +418,7 @@ private slots:
         QVERIFY(view->m_strTempFile.isEmpty());
 
         CAcroAXDocShim::setPathFilter([](const QString&) { return false; });
-        QVERIFY(!Open(v, "ten.pdf"));
+        QVERIFY(!OpenFromFolder(v, "ten.pdf"));
         QCOMPARE(m_prompts, QStringList({ "ファイルを開けません。" }));
     }
 
@@ -443,7 +427,7 @@ private slots:
         StoredSettings().setValue("Settings/Layout", 1);
         StoredSettings().sync();
         Viewer v;
-        QVERIFY(Open(v, "mixed.pdf"));
+        QVERIFY(OpenFromFolder(v, "mixed.pdf"));
         const QRectF portrait = v.view->m_wndPdf.PagesShown().value(0).rect;
         QVERIFY(portrait.height() > portrait.width());
         QCOMPARE(qRound(portrait.height()), v.view->height());
@@ -467,7 +451,7 @@ private slots:
         StoredSettings().setValue("Settings/CurrentFolder", env->path("big"));
         StoredSettings().sync();
         Viewer v;
-        QVERIFY(Open(v, "thick.pdf"));
+        QVERIFY(OpenFromFolder(v, "thick.pdf"));
         QCOMPARE(v.view->m_book.nPageCount, 10000);
         QTRY_VERIFY(v.view->m_wndPdf.IsShowingRendered());
         // The cover, then the next two spreads read ahead; nothing behind page 1.
@@ -486,7 +470,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&v.frame));
         const QPoint inside = view->mapToGlobal(QPoint(100, 100));
         QCursor::setPos(inside);
-        QVERIFY(Open(v, "ten.pdf"));
+        QVERIFY(OpenFromFolder(v, "ten.pdf"));
         QVERIFY(CursorHidden());
         QCursor::setPos(inside + QPoint(6, 0));
         QTRY_VERIFY(!CursorHidden());
