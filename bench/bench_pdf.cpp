@@ -4,6 +4,8 @@
 //
 //   build/bench/bench_pdf [WORK_DIR]
 
+#include "BenchSupport.h"
+
 #include "app/MainFrame.h"
 #include "app/TalvexDoc.h"
 #include "view/TalvexView.h"
@@ -28,18 +30,6 @@ namespace
 constexpr int kRuns = 5;
 constexpr int kTurns = 40;
 const QSize kWindow(1280, 800);
-
-double Median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? 0 : values[values.size() / 2];
-}
-
-double Percentile(QList<double> values, double p)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? 0 : values[std::min<qsizetype>(values.size() * p, values.size() - 1)];
-}
 
 // A book of full-page pictures, like a scanned comic.
 void WriteImageBook(const QString& path, int pages)
@@ -114,17 +104,6 @@ struct Reader {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
     }
 };
-
-double RunTool(const QString& program, const QStringList& args)
-{
-    QElapsedTimer timer;
-    timer.start();
-    QProcess tool;
-    tool.start(program, args);
-    if (!tool.waitForFinished(60000) || tool.exitCode() != 0)
-        return -1;
-    return timer.nsecsElapsed() / 1e6;
-}
 
 // Presses key up to kTurns times until the last page, each time after the read-ahead of
 // renders spreads (at most 3 s, a reader's pause), and times key to painted.

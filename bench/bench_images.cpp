@@ -1,0 +1,235 @@
+// Times reading image books the way a reader does: the first spread of a book opened
+// cold, against djpeg decoding the same two files one after the other, page turns at a
+// fast reader's pace, and the memory that reading takes.
+//
+//   build/bench/bench_images [WORK_DIR]
+
+#include "BenchSupport.h"
+
+#include "app/MainFrame.h"
+#include "app/TalvexDoc.h"
+#include "view/TalvexView.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+
+#include <cstdio>
+
+namespace
+{
+constexpr int kRuns = 5;
+constexpr int kPaceMs = 300;
+constexpr int kMaxTurns = 40;
+const QSize kWindow(1920, 1080);
+
+struct Book {
+    QString name;
+    QString dir;
+    QString suffix;
+    int pages;
+    QSize size;
+};
+
+QString PagePath(const Book& book, int page)
+{
+    return QString("%1/%2.%3").arg(book.dir).arg(page, 3, 10, QChar('0')).arg(book.suffix);
+}
+
+// Pages that compress like photographs and scans do: gradients under many shapes.
+void WriteBook(const Book& book)
+{
+    QDir().mkpath(book.dir);
+    QRandomGenerator random(11);
+    const int w = book.size.width();
+    const int h = book.size.height();
+    for (int i = 1; i <= book.pages; ++i) {
+        const QString path = PagePath(book, i);
+        if (QFile::exists(path))
+            continue;
+        QImage image(book.size, QImage::Format_RGB32);
+        QPainter p(&image);
+        QLinearGradient gradient(0, 0, w, h);
+        gradient.setColorAt(0, QColor::fromHsv(i * 23 % 360, 90, 240));
+        gradient.setColorAt(1, QColor::fromHsv((i * 23 + 150) % 360, 170, 80));
+        p.fillRect(image.rect(), gradient);
+        p.setRenderHint(QPainter::Antialiasing);
+        for (int k = 0; k < 1500; ++k) {
+            p.setPen(QPen(QColor::fromRgb(random.generate()), 1 + random.bounded(4)));
+            const int r = 1 + random.bounded(w / 12);
+            p.drawEllipse(QPoint(random.bounded(w), random.bounded(h)), r, r);
+        }
+        p.setPen(Qt::black);
+        p.setFont(QFont("sans", h / 12));
+        p.drawText(image.rect(), Qt::AlignCenter, QString::number(i));
+        p.end();
+        image.save(path, nullptr, 90);
+    }
+}
+
+// The peak resident memory since the last reset, in MB.
+qint64 PeakMemoryMb()
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() / 1024;
+    }
+    return -1;
+}
+
+void ResetPeakMemory()
+{
+    QFile refs("/proc/self/clear_refs");
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
+}
+
+struct Reader {
+    CTalvexDoc doc;
+    CMainFrame frame { &doc };
+    CTalvexView* view = new CTalvexView(&doc);
+
+    explicit Reader(int layout)
+    {
+        view->OnCreate();
+        frame.SetView(view);
+        view->OnInitialUpdate();
+        view->m_nLayoutImage = layout;
+        view->m_bHideCursor = false;
+        frame.setGeometry(QRect(QPoint(0, 0), kWindow));
+        frame.show();
+        QCoreApplication::processEvents();
+    }
+
+    bool Open(const QString& path)
+    {
+        BookRecord record;
+        record.strPath = path;
+        record.nType = TYPE_FILE;
+        record.bImages = true;
+        view->m_strCurrentFolder = QFileInfo(path).absolutePath();
+        return view->OpenBook(record);
+    }
+
+    // Lets the program run for a while, as a reader's pause between turns does.
+    void Pause(int ms)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+
+    // Presses key; true when the turn had to wait for a decode. Returns once the new
+    // spread is painted.
+    bool Press(Qt::Key key)
+    {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(view, &press);
+        const bool waited = view->m_inputGate.IsShut();
+        while (view->m_inputGate.IsShut())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        view->repaint();
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(view, &release);
+        return waited;
+    }
+};
+
+void ColdFirstSpread(const Book& book)
+{
+    QList<double> cold;
+    for (int run = 0; run < kRuns; ++run) {
+        Reader reader(2);
+        QElapsedTimer timer;
+        timer.start();
+        if (!reader.Open(PagePath(book, 2))) {
+            std::printf("%s: cannot open\n", qPrintable(book.name));
+            return;
+        }
+        reader.view->repaint();
+        cold << timer.nsecsElapsed() / 1e6;
+    }
+    QString floor = "djpeg not installed";
+    if (book.suffix == "jpg" && !QStandardPaths::findExecutable("djpeg").isEmpty()) {
+        QList<double> djpeg;
+        for (int run = 0; run < kRuns; ++run) {
+            djpeg << RunTool("djpeg", { "-outfile", "/dev/null", PagePath(book, 2) })
+                    + RunTool("djpeg", { "-outfile", "/dev/null", PagePath(book, 3) });
+        }
+        floor = QString("djpeg of both %1 ms (%2x)")
+                    .arg(Median(djpeg), 0, 'f', 1)
+                    .arg(Median(cold) / Median(djpeg), 0, 'f', 2);
+    } else if (book.suffix != "jpg") {
+        floor = "no floor tool";
+    }
+    std::printf("%s: cold first spread %.1f ms, %s\n", qPrintable(book.name), Median(cold),
+        qPrintable(floor));
+}
+
+void TimeTurns(Reader& reader, const Book& book, const char* what, Qt::Key key)
+{
+    QList<double> times;
+    int waited = 0;
+    qint64 held = 0;
+    CTalvexView* view = reader.view;
+    for (int i = 0; i < kMaxTurns && view->m_book.nPage < view->m_book.nPageCount; ++i) {
+        reader.Pause(kPaceMs);
+        held = std::max(held, view->m_imageEngine.HeldBytes());
+        QElapsedTimer timer;
+        timer.start();
+        waited += reader.Press(key) ? 1 : 0;
+        times << timer.nsecsElapsed() / 1e6;
+    }
+    std::printf("%s: %s: median %.2f ms, p95 %.2f ms, max %.2f ms, %d of %lld waited; "
+                "held at most %lld MB, peak memory %lld MB\n",
+        qPrintable(book.name), what, Median(times), Percentile(times, 0.95), Percentile(times, 1.0),
+        waited, times.size(), held >> 20, PeakMemoryMb());
+}
+
+void MeasureBook(const Book& book)
+{
+    ColdFirstSpread(book);
+    ResetPeakMemory();
+    Reader reader(2);
+    reader.Open(PagePath(book, 1));
+    reader.view->repaint();
+    TimeTurns(reader, book, "turn every 300 ms", Qt::Key_PageDown);
+
+    // Back to the start, then down through the magnified regions and on.
+    reader.Press(Qt::Key_Home);
+    reader.Press(Qt::Key_8);
+    ResetPeakMemory();
+    TimeTurns(reader, book, "magnified step every 300 ms", Qt::Key_Down);
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QString work
+        = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath() + "/benchimages";
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(work + "/config"));
+    QApplication app(argc, argv);
+
+    const QList<Book> books = {
+        { "scans 2000x3000 jpeg", work + "/scans", "jpg", 40, { 2000, 3000 } },
+        { "photos 6000x4000 jpeg", work + "/photos", "jpg", 20, { 6000, 4000 } },
+        { "scans 2000x3000 png", work + "/pngs", "png", 40, { 2000, 3000 } },
+    };
+    for (const Book& book : books) {
+        std::printf("writing %s ...\n", qPrintable(book.dir));
+        std::fflush(stdout);
+        WriteBook(book);
+    }
+    for (const Book& book : books)
+        MeasureBook(book);
+    return 0;
+}
