@@ -87,6 +87,17 @@ inline QByteArray TwoFrameGif()
     return gif + ';';
 }
 
+// The JPEG with an Exif orientation tag (6: the camera was turned a quarter clockwise).
+inline QByteArray WithOrientation(const QByteArray& jpeg, quint8 orientation)
+{
+    QByteArray exif("Exif\0\0II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0", 24);
+    exif += char(orientation);
+    exif += QByteArray(7, '\0');
+    const quint16 length = quint16(exif.size() + 2);
+    const QByteArray app1 = QByteArray("\xff\xe1", 2) + char(length >> 8) + char(length & 0xff);
+    return jpeg.left(2) + app1 + exif + jpeg.mid(2);
+}
+
 // A TIFF of two grey 1 x 1 pages: white, then black.
 inline QByteArray TwoPageTiff()
 {

@@ -96,13 +96,19 @@ private slots:
         QCOMPARE(view->m_book.nPage, 3);
         QCOMPARE(view->m_book.strPath, dir + "/p3.png");
         QCOMPARE(Halves(view), qMakePair(PageColour(3), PageColour(2)));
+        // Changes of binding and layout show at once from the pages held (page 4 was
+        // read ahead), and refine when the pages at their new size arrive.
+        QTRY_VERIFY(view->m_imageEngine.IsIdle());
         Key(view, Qt::Key_O, Qt::ControlModifier);
+        QVERIFY(!view->m_inputGate.IsShut());
         QCOMPARE(view->m_book.nBind, 1);
         QCOMPARE(Halves(view), qMakePair(PageColour(2), PageColour(3)));
         Key(view, Qt::Key_Tab);
+        QVERIFY(!view->m_inputGate.IsShut());
         QCOMPARE(view->m_book.nLayout, 3);
         QCOMPARE(Halves(view), qMakePair(PageColour(3), PageColour(4)));
         Key(view, Qt::Key_Tab);
+        QVERIFY(!view->m_inputGate.IsShut());
         QCOMPARE(view->m_book.nLayout, 1);
         QCOMPARE(At(view, view->width() / 2, view->height() / 2), PageColour(3));
         QCOMPARE(At(view, 5, view->height() / 2), kGrey);

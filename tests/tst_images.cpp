@@ -43,6 +43,9 @@ private slots:
         QVERIFY(WritePicture(m_dir + "/page.png", { 40, 20 }, Qt::blue));
         QVERIFY(WritePicture(m_dir + "/page.tif", { 40, 20 }, Qt::cyan));
         QVERIFY(WriteBytes(m_dir + "/animated.gif", TwoFrameGif()));
+        QFile upright(m_dir + "/page.jpg");
+        QVERIFY(upright.open(QIODevice::ReadOnly));
+        QVERIFY(WriteBytes(m_dir + "/turned.jpg", WithOrientation(upright.readAll(), 6)));
         QVERIFY(WriteBytes(m_dir + "/pages.tif", TwoPageTiff()));
         QImage palette(40, 20, QImage::Format_Indexed8);
         palette.setColorTable({ qRgb(200, 100, 0) });
@@ -71,6 +74,7 @@ private slots:
         QTest::newRow("jpeg") << "page.jpg" << QSize(40, 20) << QColor(Qt::green);
         QTest::newRow("png") << "page.png" << QSize(40, 20) << QColor(Qt::blue);
         QTest::newRow("tiff") << "page.tif" << QSize(40, 20) << QColor(Qt::cyan);
+        QTest::newRow("turned by its tag") << "turned.jpg" << QSize(20, 40) << QColor(Qt::green);
         QTest::newRow("animated gif") << "animated.gif" << QSize(1, 1) << QColor(Qt::red);
         QTest::newRow("two-page tiff") << "pages.tif" << QSize(1, 1) << QColor(Qt::white);
         QTest::newRow("palette") << "palette.png" << QSize(40, 20) << QColor(200, 100, 0);
@@ -146,8 +150,13 @@ private slots:
             QCOMPARE(image.Load(m_dir + "/" + name, KeyFor({}).fit), int(PageImage::kFailed));
             QVERIFY(image.IsNull());
         }
-        QVERIFY(PageImage::AcceptableSize({ 12000, 9000 }));
         QVERIFY(!PageImage::AcceptableSize({ 32768, 10 }));
+        // A genuine large scan is no bomb.
+        QVERIFY(WriteBytes(m_dir + "/scan.png", PngDeclaring({ 12000, 9000 }, true)));
+        PageImage scan;
+        QCOMPARE(scan.Load(m_dir + "/scan.png", KeyFor({}).fit), int(PageImage::kLoaded));
+        QCOMPARE(scan.Size(), QSize(12000, 9000));
+        QCOMPARE(scan.Pixels().size(), QSize(200, 150));
         // A file that goes away part way through stops at its next read.
         PageImage abandoned;
         QCOMPARE(abandoned.Load(m_dir + "/big.jpg", KeyFor({}).fit, [] { return true; }),
