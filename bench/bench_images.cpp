@@ -6,10 +6,6 @@
 
 #include "BenchSupport.h"
 
-#include "app/MainFrame.h"
-#include "app/TalvexDoc.h"
-#include "view/TalvexView.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
@@ -90,32 +86,14 @@ void ResetPeakMemory()
         refs.write("5");
 }
 
-struct Reader {
-    CTalvexDoc doc;
-    CMainFrame frame { &doc };
-    CTalvexView* view = new CTalvexView(&doc);
-
-    explicit Reader(int layout)
+struct ImageReader : Reader {
+    explicit ImageReader(int layout)
+        : Reader(kWindow)
     {
-        view->OnCreate();
-        frame.SetView(view);
-        view->OnInitialUpdate();
         view->m_nLayoutImage = layout;
-        view->m_bHideCursor = false;
-        frame.setGeometry(QRect(QPoint(0, 0), kWindow));
-        frame.show();
-        QCoreApplication::processEvents();
     }
 
-    bool Open(const QString& path)
-    {
-        BookRecord record;
-        record.strPath = path;
-        record.nType = TYPE_FILE;
-        record.bImages = true;
-        view->m_strCurrentFolder = QFileInfo(path).absolutePath();
-        return view->OpenBook(record);
-    }
+    bool Open(const QString& path) { return Reader::Open(path, true); }
 
     // Lets the program run for a while, as a reader's pause between turns does.
     void Pause(int ms)
@@ -146,7 +124,7 @@ void ColdFirstSpread(const Book& book)
 {
     QList<double> cold;
     for (int run = 0; run < kRuns; ++run) {
-        Reader reader(2);
+        ImageReader reader(2);
         QElapsedTimer timer;
         timer.start();
         if (!reader.Open(PagePath(book, 2))) {
@@ -173,7 +151,7 @@ void ColdFirstSpread(const Book& book)
         qPrintable(floor));
 }
 
-void TimeTurns(Reader& reader, const Book& book, const char* what, Qt::Key key)
+void TimeTurns(ImageReader& reader, const Book& book, const char* what, Qt::Key key)
 {
     QList<double> times;
     int waited = 0;
@@ -197,7 +175,7 @@ void MeasureBook(const Book& book)
 {
     ColdFirstSpread(book);
     ResetPeakMemory();
-    Reader reader(2);
+    ImageReader reader(2);
     reader.Open(PagePath(book, 1));
     reader.view->repaint();
     TimeTurns(reader, book, "turn every 300 ms", Qt::Key_PageDown);

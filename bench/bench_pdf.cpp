@@ -6,10 +6,6 @@
 
 #include "BenchSupport.h"
 
-#include "app/MainFrame.h"
-#include "app/TalvexDoc.h"
-#include "view/TalvexView.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -63,30 +59,14 @@ void WriteImageBook(const QString& path, int pages)
     }
 }
 
-struct Reader {
-    CTalvexDoc doc;
-    CMainFrame frame { &doc };
-    CTalvexView* view = new CTalvexView(&doc);
-
-    explicit Reader(int layout)
+struct PdfReader : Reader {
+    explicit PdfReader(int layout)
+        : Reader(kWindow)
     {
-        view->OnCreate();
-        frame.SetView(view);
-        view->OnInitialUpdate();
         view->m_nLayoutPdf = layout;
-        view->m_bHideCursor = false;
-        frame.setGeometry(QRect(QPoint(0, 0), kWindow));
-        frame.show();
-        QCoreApplication::processEvents();
     }
 
-    bool Open(const QString& path)
-    {
-        BookRecord record;
-        record.strPath = path;
-        record.nType = TYPE_FILE;
-        return view->OpenBook(record);
-    }
+    bool Open(const QString& path) { return Reader::Open(path, false); }
 
     // Runs the event loop until the spread in sight is rendered, then paints it.
     void WaitAndPaint()
@@ -107,7 +87,7 @@ struct Reader {
 
 // Presses key up to kTurns times until the last page, each time after the read-ahead of
 // renders spreads (at most 3 s, a reader's pause), and times key to painted.
-void TimeSteps(const QString& name, const char* what, Reader& reader, Qt::Key key, int renders)
+void TimeSteps(const QString& name, const char* what, PdfReader& reader, Qt::Key key, int renders)
 {
     QList<double> times;
     int waited = 0;
@@ -134,7 +114,7 @@ void MeasureBook(const QString& name, const QString& path, const QString& work)
     QList<double> cold;
     QSize pixels;
     for (int run = 0; run < kRuns; ++run) {
-        Reader reader(1);
+        PdfReader reader(1);
         QElapsedTimer timer;
         timer.start();
         if (!reader.Open(path)) {
@@ -165,7 +145,7 @@ void MeasureBook(const QString& name, const QString& path, const QString& work)
         haveMutool ? qPrintable(QString("%1 ms").arg(Median(mupdf), 0, 'f', 1)) : "not installed");
 
     // Reading forward through spreads with a cover page, pausing as a reader does.
-    Reader reader(2);
+    PdfReader reader(2);
     reader.Open(path);
     reader.WaitAndPaint();
     TimeSteps(name, "page turn to painted spread", reader, Qt::Key_PageDown, 4);
