@@ -187,6 +187,18 @@ void CTalvexView::RefreshShownPages()
     }
 }
 
+void CTalvexView::ResizePages()
+{
+    // A new size or magnification paints at once from what is held, and the pages
+    // decoded for it take over as they arrive.
+    m_nPendingZoom = m_book.nZoom;
+    RequestPages(m_book);
+    if (m_bPagesPending)
+        ShowPendingPages();
+    else
+        RefreshShownPages();
+}
+
 void CTalvexView::OnPageDecoded(const QString&)
 {
     if (!m_bContent || !m_book.bImages)

@@ -152,16 +152,8 @@ void CTalvexView::LayoutContent()
 {
     if (m_book.bImages) {
         m_bTurnForward = true;
-        if (m_bContent) {
-            // A new size or magnification paints at once from what is held, and the
-            // pages decoded for it take over as they arrive.
-            m_nPendingZoom = m_book.nZoom;
-            RequestPages(m_book);
-            if (m_bPagesPending)
-                ShowPendingPages();
-            else
-                RefreshShownPages();
-        }
+        if (m_bContent)
+            ResizePages();
         update();
         return;
     }

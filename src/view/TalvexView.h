@@ -180,6 +180,8 @@ private:
     bool ShowPendingPages(bool force = false);
     // Swaps in pages decoded at the exact size for the ones shown stretched.
     void RefreshShownPages();
+    // Asks for the pages at the view's new size or magnification.
+    void ResizePages();
     void OnPageDecoded(const QString& path);
     void ReleasePages();
     void ShowPage();
