@@ -224,6 +224,12 @@ private slots:
         Key(view, Qt::Key_Return);
         QCOMPARE(view->m_book.nZoom, 0);
         QTRY_COMPARE(view->m_image1.Pixels().size(), QSize(400, 600));
+        // A new size shows at once, then at its own pixels.
+        v.frame.resize(1000, 500);
+        QTRY_COMPARE(view->size(), QSize(1000, 500));
+        QVERIFY(!view->m_inputGate.IsShut());
+        QCOMPARE(At(view, 500, 100), PageColour(2));
+        QTRY_COMPARE(view->m_image1.Pixels().size(), QSize(333, 500));
     }
 
     void slowDecodeIsNeverShownEarly()
