@@ -87,3 +87,19 @@ ViewSettings SettingsStore::LoadViewSettings(const Profile& profile)
     s.folderOnResume = profile.GetProfileInt(QStringLiteral("FolderOnResume"), 0) != 0;
     return s;
 }
+
+void SettingsStore::SaveViewSettings(Profile& profile, const ViewSettings& s)
+{
+    const auto number = [](int value) { return QString::number(value); };
+    // One write to the disk for all of them.
+    profile.WriteProfileStrings({ { QStringLiteral("SkipForward"), number(s.skipForward) },
+        { QStringLiteral("SkipBack"), number(s.skipBack) },
+        { QStringLiteral("Layout"), number(s.layoutPdf) },
+        { QStringLiteral("Layout2"), number(s.layoutImage) },
+        { QStringLiteral("Bind"), number(s.bind) },
+        { QStringLiteral("PicEnlarge"), number(s.picEnlarge ? 1 : 0) },
+        { QStringLiteral("PicExt"), number(s.picExt) },
+        { QStringLiteral("Space"), number(s.space) },
+        { QStringLiteral("HideCursor"), number(s.hideCursor ? 1 : 0) },
+        { QStringLiteral("FolderOnResume"), number(s.folderOnResume ? 1 : 0) } });
+}

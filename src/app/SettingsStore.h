@@ -51,4 +51,5 @@ public:
     static QString LoadCurrentFolder(const Profile& profile);
     // "SkipForward" to "FolderOnResume", in the order they are read at start.
     static ViewSettings LoadViewSettings(const Profile& profile);
+    static void SaveViewSettings(Profile& profile, const ViewSettings& settings);
 };

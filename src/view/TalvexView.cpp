@@ -5,6 +5,7 @@
 #include "app/TalvexDoc.h"
 #include "browser/ListColours.h"
 #include "browser/ResumeStore.h"
+#include "pad/PadEvent.h"
 #include "pdf/PopplerCore.h"
 #include "platform/CursorCounter.h"
 #include "platform/Paths.h"
@@ -27,6 +28,7 @@ const QColor kImageBackground(96, 96, 96);
 
 CTalvexView::CTalvexView(CTalvexDoc* doc, QWidget* parent)
     : QWidget(parent)
+    , m_dlgControl(this)
     , m_listFolder(this)
     , m_listResume(this)
     , m_wndPdf(this)
@@ -98,6 +100,9 @@ void CTalvexView::OnCreate()
     connect(&m_dlgCover, &CCoverDlg::contextMenuRequested, this, &CTalvexView::OnContextMenu);
     m_dlgCover.hide();
     PlaceCoverWindow();
+    m_dlgControl.m_pView = this;
+    m_dlgControl.setGeometry(0, 0, 0, 0);
+    m_dlgControl.hide();
 }
 
 void CTalvexView::OnInitialUpdate()
@@ -108,6 +113,7 @@ void CTalvexView::OnInitialUpdate()
     m_nFontSizeNormal = sizes.normal;
     m_nFontSizeFull = sizes.full;
     m_nPadSize = sizes.pad;
+    ApplyPadSize();
 
     const QString path = m_pDocument->GetPathName();
     m_strCurrentFolder
@@ -159,6 +165,8 @@ void CTalvexView::OnDestroy()
         m_nTimer = 0;
     }
     SaveViewState();
+    m_dlgControl.close();
+    m_dlgCover.close();
 }
 
 void CTalvexView::SaveViewState()
@@ -221,6 +229,20 @@ void CTalvexView::LayoutList(CColorListCtrl& list, int cx, int cy)
     list.setColumnWidth(1, widths.size);
     if (selected >= 0)
         list.EnsureVisible(selected);
+}
+
+bool CTalvexView::event(QEvent* e)
+{
+    if (e->type() == WM_PAD_COMMAND) {
+        DispatchPadCommand(static_cast<PadEvent*>(e)->Value());
+        return true;
+    }
+    if (e->type() == WM_PAD_SIZE) {
+        m_nPadSize = static_cast<PadEvent*>(e)->Value();
+        ApplyPadSize();
+        return true;
+    }
+    return QWidget::event(e);
 }
 
 void CTalvexView::paintEvent(QPaintEvent*)
@@ -304,7 +326,9 @@ void CTalvexView::OnTimer()
         CursorCounter::ShowCursorNow();
     // Clicks may leave the focus on the layers over the content; keys belong to the view.
     const QWidget* focus = QApplication::focusWidget();
-    if (focus && (focus == &m_dlgCover || focus == &m_wndPdf || m_wndPdf.isAncestorOf(focus))) {
+    if (focus
+        && (focus == &m_dlgCover || focus->window() == &m_dlgControl || focus == &m_wndPdf
+            || m_wndPdf.isAncestorOf(focus))) {
         if (m_bContent) {
             m_dlgCover.raise();
             m_dlgCover.show();

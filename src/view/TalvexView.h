@@ -6,6 +6,7 @@
 #include "images/ImageEngine.h"
 #include "images/ImageRules.h"
 #include "images/PageImage.h"
+#include "pad/ControlDlg.h"
 #include "pdf/AcroAXDocShim.h"
 #include "pdf/CoverDlg.h"
 #include "view/InputGate.h"
@@ -103,12 +104,19 @@ public:
     bool LoadPages(BookRecord& record);
     void DrawImagePages(QPainter& painter);
 
+    // The remote pad.
+    void ApplyPadSize();
+    void TogglePad(const QPoint& point);
+    void DispatchPadCommand(int code);
+    void OnSettings();
+
     QFont m_fonts[ListGeometry::kFontCount];
     IconStrip m_imgList20;
     IconStrip m_imgList28;
     IconStrip m_imgList40;
     IconStrip m_imgList56;
     IconStrip m_imgList80;
+    CControlDlg m_dlgControl;
     int m_nPadSize = 40;
     int m_nTimer = 0;
     bool m_bUserFullScreen = false;
@@ -149,6 +157,7 @@ public:
     InputGate m_inputGate;
 
 protected:
+    bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;

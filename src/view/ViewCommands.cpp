@@ -40,6 +40,9 @@ void CTalvexView::OnCommand(int id)
         case ID_RESUME_DELETE:
             OnResumeDelete();
             break;
+        case ID_SETTINGS:
+            OnSettings();
+            break;
         case ID_APP_ABOUT: {
             CAboutDlg dlg(window());
             Prompt::RunModal(dlg);

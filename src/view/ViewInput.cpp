@@ -89,8 +89,12 @@ void CTalvexView::mousePressEvent(QMouseEvent* e)
 
 void CTalvexView::OnLButtonDown(const QPoint& point)
 {
-    RunAction(ClickAction(
-        width(), height(), point.x(), point.y(), Screen(InputScreen()), m_book.nZoom != 0));
+    const int action = ClickAction(
+        width(), height(), point.x(), point.y(), Screen(InputScreen()), m_book.nZoom != 0);
+    if (action == ACT_TOGGLE_PAD)
+        TogglePad(point);
+    else
+        RunAction(action);
 }
 
 void CTalvexView::wheelEvent(QWheelEvent* e)

@@ -1,0 +1,199 @@
+#include "app/SettingDlg.h"
+
+#include "pad/PadEvent.h"
+#include "platform/DialogUnits.h"
+#include "platform/Prompt.h"
+#include "platform/SpinButton.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSlider>
+
+namespace
+{
+const char* const kSizes[] = { "最小", "小さめ", "中", "大きめ", "最大" };
+const char* const kLayouts[] = { "単一ページ", "表紙あり見開き", "表紙なし見開き" };
+const char* const kBindings[] = { "右綴じ", "左綴じ" };
+const char* const kPicTypes[] = { "BMP", "JPEG", "PNG", "GIF", "TIFF" };
+
+int LayoutIndex(int code)
+{
+    return code == 1 ? 0 : (code == 3 ? 2 : 1);
+}
+
+int LayoutCode(int index)
+{
+    return index == 0 ? 1 : (index == 2 ? 3 : 2);
+}
+} // namespace
+
+CSettingDlg::CSettingDlg(QWidget* parent)
+    : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("設定"));
+    // A step smaller than the other dialogs, so that this large one fits a laptop screen.
+    QFont type = DialogUnits::DialogFont();
+    type.setPixelSize(16);
+    setFont(type);
+    const DialogUnits du(font());
+    const auto label = [&](const QString& text, const QRect& at) {
+        auto* l = new QLabel(text, this);
+        l->setGeometry(at);
+        return l;
+    };
+    const auto combo = [&](const char* const* items, int count, const QRect& at) {
+        auto* box = new QComboBox(this);
+        for (int i = 0; i < count; ++i)
+            box->addItem(QString::fromUtf8(items[i]));
+        box->setGeometry(at);
+        return box;
+    };
+    const auto numberEdit = [&](const QRect& at, SpinButton*& spin) {
+        auto* edit = new QLineEdit(this);
+        edit->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+        edit->setAlignment(Qt::AlignRight);
+        edit->setGeometry(at);
+        spin = new SpinButton(edit, this);
+        spin->setGeometry(at.right() + 1, at.top(), du.X(12), at.height());
+        return edit;
+    };
+    const auto check = [&](const QString& text, const QRect& at) {
+        auto* box = new QCheckBox(text, this);
+        box->setGeometry(at);
+        return box;
+    };
+
+    // Left column.
+    label(QStringLiteral("ノーマル画面のフォントサイズ"), du.Rect(8, 6, 176, 11));
+    m_cbFontNormal = combo(kSizes, 5, du.Rect(8, 18, 90, 14));
+    label(QStringLiteral("フルスクリーンのフォントサイズ"), du.Rect(8, 38, 176, 11));
+    m_cbFontFull = combo(kSizes, 5, du.Rect(8, 50, 90, 14));
+    label(QStringLiteral("リモコンパッドのサイズ"), du.Rect(8, 70, 176, 11));
+    label(QStringLiteral("小"), du.Rect(8, 84, 12, 11));
+    m_sliderPad = new QSlider(Qt::Horizontal, this);
+    m_sliderPad->setGeometry(du.Rect(22, 82, 142, 16));
+    m_sliderPad->setTickPosition(QSlider::TicksAbove);
+    label(QStringLiteral("大"), du.Rect(168, 84, 12, 11));
+    label(QStringLiteral("スキップ送りのページ数"), du.Rect(8, 104, 176, 11));
+    m_editSkipForward = numberEdit(du.Rect(8, 116, 40, 14), m_spinSkipForward);
+    label(QStringLiteral("スキップ戻りのページ数"), du.Rect(8, 136, 176, 11));
+    m_editSkipBack = numberEdit(du.Rect(8, 148, 40, 14), m_spinSkipBack);
+    m_checkHideCursor
+        = check(QStringLiteral("コンテンツ表示中はマウスカーソルを消す"), du.Rect(8, 170, 176, 12));
+    label(QStringLiteral("（マウスを動かせば表示されます）"), du.Rect(20, 183, 164, 11));
+
+    // Right column.
+    // The group frames go first, so that what they hold lies above them.
+    auto* pdf = new QGroupBox(QStringLiteral("PDF の表示"), this);
+    pdf->setGeometry(du.Rect(192, 4, 170, 38));
+    auto* images = new QGroupBox(QStringLiteral("画像の表示"), this);
+    images->setGeometry(du.Rect(192, 46, 170, 138));
+    label(QStringLiteral("初期レイアウト"), du.Rect(200, 22, 76, 11));
+    m_cbLayoutPdf = combo(kLayouts, 3, du.Rect(280, 20, 76, 14));
+    for (int i = 0; i < 5; ++i) {
+        const QRect at = du.Rect(200 + (i % 3) * 52, 60 + (i / 3) * 14, 50, 12);
+        m_checkPicExt[i] = check(QString::fromLatin1(kPicTypes[i]), at);
+    }
+    label(QStringLiteral("初期レイアウト"), du.Rect(200, 92, 78, 11));
+    m_cbLayoutImage = combo(kLayouts, 3, du.Rect(280, 90, 76, 14));
+    label(QStringLiteral("見開き表示の初期状態"), du.Rect(200, 110, 80, 11));
+    m_cbBind = combo(kBindings, 2, du.Rect(280, 108, 76, 14));
+    label(QStringLiteral("見開き表示の隙間"), du.Rect(200, 128, 78, 11));
+    m_editSpace = numberEdit(du.Rect(280, 126, 30, 14), m_spinSpace);
+    m_checkPicEnlarge
+        = check(QStringLiteral("小さい画像も画面にフィット"), du.Rect(200, 148, 160, 12));
+    m_checkFolderOnResume
+        = check(QStringLiteral("レジューム画面ではフォルダー名で表示"), du.Rect(200, 166, 160, 12));
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    ok->setGeometry(du.Rect(226, 200, 64, 16));
+    cancel->setGeometry(du.Rect(296, 200, 64, 16));
+    ok->setDefault(true);
+    cancel->setAutoDefault(false);
+    connect(ok, &QPushButton::clicked, this, &CSettingDlg::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    // The pad follows the slider at once, so the reader sees the size being chosen.
+    connect(m_sliderPad, &QSlider::valueChanged, this, [this](int value) {
+        m_nPadSize = value;
+        if (m_pView)
+            QCoreApplication::postEvent(m_pView, new PadEvent(WM_PAD_SIZE, value));
+    });
+    setFixedSize(du.X(369), du.Y(222));
+}
+
+void CSettingDlg::OnInitDialog()
+{
+    m_cbFontNormal->setCurrentIndex(m_nFontNormal);
+    m_cbFontFull->setCurrentIndex(m_nFontFull);
+    {
+        const QSignalBlocker quiet(m_sliderPad);
+        m_sliderPad->setRange(20, 100);
+        m_sliderPad->setTickInterval(10);
+        m_sliderPad->setPageStep(10);
+        m_sliderPad->setValue(m_nPadSize);
+    }
+    m_spinSkipForward->SetRange(1, 100);
+    m_spinSkipBack->SetRange(1, 100);
+    m_cbLayoutPdf->setCurrentIndex(LayoutIndex(m_nLayoutPdf));
+    m_cbLayoutImage->setCurrentIndex(LayoutIndex(m_nLayoutImage));
+    m_cbBind->setCurrentIndex(m_nBind == 1 ? 1 : 0);
+    m_spinSpace->SetRange(0, 30);
+    m_editSkipForward->setText(QString::number(m_nSkipForward));
+    m_editSkipBack->setText(QString::number(m_nSkipBack));
+    m_checkHideCursor->setChecked(m_bHideCursor);
+    for (int i = 0; i < 5; ++i)
+        m_checkPicExt[i]->setChecked(m_bPicExt[i]);
+    m_checkPicEnlarge->setChecked(m_bPicEnlarge);
+    m_editSpace->setText(QString::number(m_nSpace));
+    m_checkFolderOnResume->setChecked(m_bFolderOnResume);
+}
+
+bool CSettingDlg::Exchange(QLineEdit* edit, int low, int high, int& value)
+{
+    bool ok = false;
+    const qint64 number = edit->text().toLongLong(&ok);
+    if (!ok || number < low || number > high) {
+        Prompt::MessageBox(this,
+            QStringLiteral("%1 から %2 までの整数を入力してください。").arg(low).arg(high),
+            Prompt::WarningIcon);
+        edit->setFocus();
+        edit->selectAll();
+        return false;
+    }
+    value = int(number);
+    return true;
+}
+
+void CSettingDlg::accept()
+{
+    int skipForward = 0;
+    int skipBack = 0;
+    int space = 0;
+    if (!Exchange(m_editSkipForward, 1, 100, skipForward)
+        || !Exchange(m_editSkipBack, 1, 100, skipBack) || !Exchange(m_editSpace, 0, 30, space))
+        return;
+    m_nSkipForward = skipForward;
+    m_nSkipBack = skipBack;
+    m_nSpace = space;
+    m_bHideCursor = m_checkHideCursor->isChecked();
+    for (int i = 0; i < 5; ++i)
+        m_bPicExt[i] = m_checkPicExt[i]->isChecked();
+    m_bPicEnlarge = m_checkPicEnlarge->isChecked();
+    m_bFolderOnResume = m_checkFolderOnResume->isChecked();
+    if (m_cbFontNormal->currentIndex() >= 0)
+        m_nFontNormal = m_cbFontNormal->currentIndex();
+    if (m_cbFontFull->currentIndex() >= 0)
+        m_nFontFull = m_cbFontFull->currentIndex();
+    m_nLayoutPdf = LayoutCode(m_cbLayoutPdf->currentIndex());
+    m_nLayoutImage = LayoutCode(m_cbLayoutImage->currentIndex());
+    m_nBind = m_cbBind->currentIndex() == 1 ? 1 : 0;
+    QDialog::accept();
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QSlider;
+class SpinButton;
+
+// "設定": list font sizes, the remote pad's size (shown live on the pad while the
+// slider moves), skips, the cursor, and how PDF and image books open. OK accepts only
+// whole numbers in range in the number fields; anything else is refused with a message
+// and the dialog stays open with the focus in that field.
+class CSettingDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit CSettingDlg(QWidget* parent = nullptr);
+
+    // Puts the fields into the controls.
+    void OnInitDialog();
+    void accept() override;
+
+    // Receives WM_PAD_SIZE while the slider moves.
+    QPointer<QObject> m_pView;
+    int m_nFontNormal = 2;
+    int m_nFontFull = 4;
+    int m_nPadSize = 20;
+    int m_nLayoutPdf = 2;
+    int m_nLayoutImage = 2;
+    int m_nBind = 0;
+    QComboBox* m_cbFontNormal;
+    QComboBox* m_cbFontFull;
+    QSlider* m_sliderPad;
+    int m_nSkipForward = 10;
+    int m_nSkipBack = 10;
+    SpinButton* m_spinSkipForward;
+    SpinButton* m_spinSkipBack;
+    QComboBox* m_cbLayoutPdf;
+    bool m_bHideCursor = false;
+    bool m_bPicExt[5] = {};
+    QComboBox* m_cbBind;
+    bool m_bPicEnlarge = false;
+    int m_nSpace = 0;
+    SpinButton* m_spinSpace;
+    QComboBox* m_cbLayoutImage;
+    bool m_bFolderOnResume = false;
+
+    QLineEdit* m_editSkipForward;
+    QLineEdit* m_editSkipBack;
+    QLineEdit* m_editSpace;
+    QCheckBox* m_checkHideCursor;
+    QCheckBox* m_checkPicExt[5];
+    QCheckBox* m_checkPicEnlarge;
+    QCheckBox* m_checkFolderOnResume;
+
+private:
+    // Reads a number field; false, with the message and the focus there, when it is not
+    // a whole number from low to high.
+    bool Exchange(QLineEdit* edit, int low, int high, int& value);
+};

@@ -1,0 +1,58 @@
+#include "app/SettingDlg.h"
+#include "app/SettingsStore.h"
+#include "platform/Profile.h"
+#include "platform/Prompt.h"
+#include "view/TalvexView.h"
+
+void CTalvexView::OnSettings()
+{
+    CSettingDlg dlg(this);
+    dlg.m_pView = this;
+    dlg.m_nFontNormal = m_nFontSizeNormal;
+    dlg.m_nFontFull = m_nFontSizeFull;
+    dlg.m_nPadSize = m_nPadSize;
+    dlg.m_nSkipForward = m_nSkipForward;
+    dlg.m_nSkipBack = m_nSkipBack;
+    dlg.m_nLayoutPdf = m_nLayoutPdf;
+    dlg.m_nLayoutImage = m_nLayoutImage;
+    dlg.m_nBind = m_nBind;
+    dlg.m_bPicEnlarge = m_bPicEnlarge;
+    dlg.m_nSpace = m_nSpace;
+    dlg.m_bHideCursor = m_bHideCursor;
+    dlg.m_bFolderOnResume = m_bFolderOnResume;
+    for (int i = 0; i < 5; ++i)
+        dlg.m_bPicExt[i] = (m_nPicExt >> i) & 1;
+    dlg.OnInitDialog();
+    const int padSize = m_nPadSize;
+    if (Prompt::RunModal(dlg) == QDialog::Accepted) {
+        m_nFontSizeNormal = dlg.m_nFontNormal;
+        m_nFontSizeFull = dlg.m_nFontFull;
+        m_nPadSize = dlg.m_nPadSize;
+        m_nSkipForward = dlg.m_nSkipForward;
+        m_nSkipBack = dlg.m_nSkipBack;
+        m_nLayoutPdf = dlg.m_nLayoutPdf;
+        m_nLayoutImage = dlg.m_nLayoutImage;
+        m_nBind = dlg.m_nBind;
+        m_bPicEnlarge = dlg.m_bPicEnlarge;
+        m_nSpace = dlg.m_nSpace;
+        m_bHideCursor = dlg.m_bHideCursor;
+        m_bFolderOnResume = dlg.m_bFolderOnResume;
+        m_nPicExt = 0;
+        for (int i = 0; i < 5; ++i)
+            m_nPicExt |= dlg.m_bPicExt[i] ? 1 << i : 0;
+        FilterResumeByPicExt();
+        Profile profile;
+        SettingsStore::SaveFontSize(profile, { m_nFontSizeNormal, m_nFontSizeFull, m_nPadSize });
+        SettingsStore::SaveViewSettings(profile,
+            { m_nSkipForward, m_nSkipBack, m_nLayoutPdf, m_nLayoutImage, m_nBind, m_bPicEnlarge,
+                m_nPicExt, m_nSpace, m_bHideCursor, m_bFolderOnResume });
+        LayoutList(m_listFolder, width(), height());
+        LayoutList(m_listResume, width(), height());
+        m_book = BookRecord();
+        ShowListScreen();
+    } else {
+        // The slider may have resized the pad to show what it would look like.
+        m_nPadSize = padSize;
+    }
+    ApplyPadSize();
+}

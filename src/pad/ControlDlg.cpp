@@ -1,0 +1,102 @@
+#include "pad/ControlDlg.h"
+
+#include "pad/PadEvent.h"
+#include "pad/PadRules.h"
+#include "pad/PadSkin.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWindow>
+
+namespace
+{
+const QColor kHighlight(192, 255, 255, 128);
+} // namespace
+
+std::function<bool(QWindow*)> CControlDlg::s_systemMove
+    = [](QWindow* window) { return window && window->startSystemMove(); };
+
+CControlDlg::CControlDlg(QWidget* parent)
+    : QWidget(parent,
+        Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
+            | Qt::WindowDoesNotAcceptFocus)
+{
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::NoFocus);
+    setWindowTitle(QStringLiteral("Lumivo"));
+}
+
+void CControlDlg::setSystemMove(std::function<bool(QWindow*)> move)
+{
+    s_systemMove = std::move(move);
+}
+
+void CControlDlg::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const qreal dpr = devicePixelRatioF();
+    if (m_skin.size() != (QSizeF(size()) * dpr).toSize() || m_skin.devicePixelRatio() != dpr)
+        m_skin = PadSkin::Render(size(), dpr);
+    if (m_skin.isNull())
+        painter.fillRect(rect(), Qt::black);
+    else
+        painter.drawImage(QPoint(0, 0), m_skin);
+    if (m_nPressed >= 0)
+        painter.fillRect(PadRules::PadCellRect(m_nPressed, size()), kHighlight);
+}
+
+void CControlDlg::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton)
+        return;
+    const QPoint at = e->position().toPoint();
+    const int cell = PadRules::PadHitTest(size(), at.x(), at.y());
+    if (cell == PadRules::kGrip) {
+        Release();
+        if (!s_systemMove(windowHandle())) {
+            m_bMoving = true;
+            m_grab = at;
+        }
+        return;
+    }
+    if (cell < 0)
+        return;
+    m_nPressed = cell;
+    repaint(PadRules::PadCellRect(cell, size()));
+}
+
+void CControlDlg::mouseMoveEvent(QMouseEvent* e)
+{
+    if (m_bMoving) {
+        move(e->globalPosition().toPoint() - m_grab);
+        return;
+    }
+    if (m_nPressed < 0)
+        return;
+    const QPoint at = e->position().toPoint();
+    if (PadRules::PadHitTest(size(), at.x(), at.y()) != m_nPressed)
+        Release();
+}
+
+void CControlDlg::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton)
+        return;
+    m_bMoving = false;
+    if (m_nPressed < 0)
+        return;
+    if (m_pView)
+        QCoreApplication::postEvent(m_pView, new PadEvent(WM_PAD_COMMAND, m_nPressed));
+    Release();
+}
+
+void CControlDlg::Release()
+{
+    if (m_nPressed < 0)
+        return;
+    const QRect cell = PadRules::PadCellRect(m_nPressed, size());
+    m_nPressed = -1;
+    repaint(cell);
+}

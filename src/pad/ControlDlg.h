@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+// The remote pad: a small floating window of 21 buttons that stays above the others,
+// never takes the keyboard from the reader, and posts the number of the button pressed
+// to its receiver. A command goes on release, and only if the pointer never left the
+// button. The grip drags the window.
+class CControlDlg : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit CControlDlg(QWidget* parent);
+
+    // Where WM_PAD_COMMAND goes.
+    QPointer<QObject> m_pView;
+    int m_nPressed = -1;
+
+    // Asks the window system to move a window with the mouse; false where it cannot
+    // (no window manager, or one without the move request). Tests stand in for it.
+    static void setSystemMove(std::function<bool(QWindow*)> move);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    void Release();
+
+    static std::function<bool(QWindow*)> s_systemMove;
+
+    QImage m_skin;
+    // While the pad follows the mouse itself: the grab point inside the pad.
+    bool m_bMoving = false;
+    QPoint m_grab;
+};
