@@ -1,6 +1,8 @@
 #include "ImageSupport.h"
 #include "TestSupport.h"
 
+#include "pad/PadRules.h"
+
 #include <QProcess>
 
 #include <X11/Xlib.h>
@@ -297,6 +299,92 @@ private slots:
                 .endsWith("|" + dir + "/p3.png"),
             5000);
         QVERIFY(StoredSettings().value("Settings/Resume0").toString().startsWith("258|3|6|"));
+
+        AskToClose(window);
+        QVERIFY(viewer.waitForFinished(10000));
+        QCOMPARE(viewer.exitCode(), 0);
+    }
+
+    // The visible top-level windows of that title and where they are on the screen.
+    QList<QPair<Window, QRect>> WindowsNamed(const QString& title)
+    {
+        QList<QPair<Window, QRect>> found;
+        const QString ids = Xdotool({ "search", "--onlyvisible", "--name", "^" + title + "$" });
+        for (const QString& id : ids.split('\n', Qt::SkipEmptyParts)) {
+            XWindowAttributes a;
+            if (XGetWindowAttributes(m_dpy, id.toULong(), &a))
+                found.append({ id.toULong(), QRect(a.x, a.y, a.width, a.height) });
+        }
+        return found;
+    }
+
+    QRect PadWindow(const QSize& size)
+    {
+        for (const auto& [id, rect] : WindowsNamed("Lumivo")) {
+            if (rect.size() == size)
+                return rect;
+        }
+        return {};
+    }
+
+    void workedByThePadAndTheSettings()
+    {
+        const QString dir = env->path("padbook");
+        for (int i = 1; i <= 6; ++i)
+            QVERIFY(WritePicture(dir + QString("/p%1.png").arg(i), { 600, 900 }, PageColour(i)));
+        StartInFolder(dir);
+        StoredSettings().setValue("Settings/FontSize", "2:4:50");
+        StoredSettings().sync();
+        QProcess viewer;
+        StartViewer(viewer, {});
+        const Window window = FindWindow("Lumivo");
+        QVERIFY(window != 0);
+        Xdotool({ "windowfocus", "--sync", QString::number(window) });
+
+        // A click on the Folder screen's header brings the pad at its size.
+        const QSize padSize = PadRules::PadSize(50);
+        Xdotool({ "mousemove", "--window", QString::number(window), "300", "20", "click", "1" });
+        QTRY_VERIFY_WITH_TIMEOUT(PadWindow(padSize).isValid(), 5000);
+        QRect pad = PadWindow(padSize);
+        const auto clickCell = [&](int cell) {
+            const QPoint at = pad.topLeft() + PadRules::PadCellRect(cell, padSize).center();
+            Xdotool(
+                { "mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1" });
+        };
+
+        // Open the first book with the keyboard, then turn with the pad's "next".
+        Xdotool({ "key", "Return" });
+        QCOMPARE(FindWindow("p1.png - Lumivo"), window);
+        XWindowAttributes a;
+        XGetWindowAttributes(m_dpy, window, &a);
+        const auto left = [&] { return PixelOf(window, a.width / 8, a.height / 2); };
+        QTRY_COMPARE_WITH_TIMEOUT(left(), PageColour(1), 5000);
+        clickCell(11);
+        QTRY_COMPARE_WITH_TIMEOUT(left(), PageColour(3), 5000);
+
+        // The grip drags it.
+        const QPoint grip
+            = pad.topLeft() + PadRules::PadCellRect(PadRules::kGrip, padSize).center();
+        Xdotool({ "mousemove", QString::number(grip.x()), QString::number(grip.y()), "mousedown",
+            "1" });
+        Xdotool({ "mousemove", QString::number(grip.x() + 60), QString::number(grip.y() + 40) });
+        Xdotool({ "mousemove", QString::number(grip.x() + 100), QString::number(grip.y() + 80) });
+        Xdotool({ "mouseup", "1" });
+        QTRY_COMPARE_WITH_TIMEOUT(
+            PadWindow(padSize).topLeft(), pad.topLeft() + QPoint(100, 80), 5000);
+        pad = PadWindow(padSize);
+
+        // Esc on the pad closes the book; the menu's settings change the normal font size.
+        clickCell(20);
+        QVERIFY(FindWindow("Lumivo") != 0);
+        Xdotool({ "windowfocus", "--sync", QString::number(window) });
+        Xdotool({ "key", "Menu" });
+        Xdotool({ "key", "Up", "Up", "Up", "Return" });
+        QVERIFY(FindWindow("設定") != 0);
+        Xdotool({ "key", "Down", "Return" });
+        QTRY_COMPARE_WITH_TIMEOUT(
+            (StoredSettings().sync(), StoredSettings().value("Settings/FontSize").toString()),
+            QString("3:4:50"), 5000);
 
         AskToClose(window);
         QVERIFY(viewer.waitForFinished(10000));
