@@ -1,6 +1,6 @@
 #include "pdf/AcroAXDocShim.h"
 
-#include "pdf/PopplerCore.h"
+#include "pdf/PopplerDocuments.h"
 
 #include <QPainter>
 #include <QSet>
@@ -30,8 +30,7 @@ CAcroAXDocShim::CAcroAXDocShim(QWidget* parent)
 CAcroAXDocShim::~CAcroAXDocShim()
 {
     m_renderer.Open(QString());
-    const std::lock_guard<std::mutex> guard(PopplerCore::DocumentLock());
-    m_pDoc.reset();
+    PopplerDocuments::Release(m_pDoc);
 }
 
 void CAcroAXDocShim::setPathFilter(std::function<bool(const QString&)> accepts)
@@ -52,14 +51,9 @@ bool CAcroAXDocShim::LoadFile(const QString& path)
     m_pageSizes.clear();
     m_nPageCount = 0;
     m_nPage = 1;
-    {
-        const std::lock_guard<std::mutex> guard(PopplerCore::DocumentLock());
-        m_pDoc.reset();
-        if (!path.isEmpty() && (!s_accepts || s_accepts(path)))
-            m_pDoc = Poppler::Document::load(path);
-        if (m_pDoc && (m_pDoc->isLocked() || m_pDoc->numPages() < 1))
-            m_pDoc.reset();
-    }
+    PopplerDocuments::Release(m_pDoc);
+    if (!path.isEmpty() && (!s_accepts || s_accepts(path)))
+        m_pDoc = PopplerDocuments::Load(path);
     update();
     if (!m_pDoc)
         return false;

@@ -1,6 +1,6 @@
 #include "pdf/PdfRenderer.h"
 
-#include "pdf/PopplerCore.h"
+#include "pdf/PopplerDocuments.h"
 
 #include <QPainter>
 
@@ -65,12 +65,9 @@ void PdfRenderer::Run()
             const QString path = m_wantPath;
             m_loading = true;
             lock.unlock();
-            {
-                const std::lock_guard<std::mutex> guard(PopplerCore::DocumentLock());
-                m_doc.reset();
-                if (!path.isEmpty())
-                    m_doc = Poppler::Document::load(path);
-            }
+            PopplerDocuments::Release(m_doc);
+            if (!path.isEmpty())
+                m_doc = PopplerDocuments::Load(path);
             if (m_doc) {
                 m_doc->setRenderHint(Poppler::Document::Antialiasing);
                 m_doc->setRenderHint(Poppler::Document::TextAntialiasing);
@@ -95,8 +92,7 @@ void PdfRenderer::Run()
             emit rendered(job.key, image, job.area);
     }
     lock.unlock();
-    const std::lock_guard<std::mutex> guard(PopplerCore::DocumentLock());
-    m_doc.reset();
+    PopplerDocuments::Release(m_doc);
 }
 
 QImage PdfRenderer::Render(const RenderJob& job)

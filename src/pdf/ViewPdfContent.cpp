@@ -2,7 +2,7 @@
 #include "app/TalvexDoc.h"
 #include "images/ZoomRules.h"
 #include "pdf/InqNumPagesDlg.h"
-#include "pdf/PopplerCore.h"
+#include "pdf/PopplerDocuments.h"
 #include "platform/CursorCounter.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
@@ -35,7 +35,7 @@ void CopyOver(const QString& from, const QString& to)
 
 int CTalvexView::CountPdfPages(const QString& path)
 {
-    return m_pPopplerGlobals->CountPages(path);
+    return PopplerDocuments::CountPages(path);
 }
 
 bool CTalvexView::OpenBook(BookRecord& record)

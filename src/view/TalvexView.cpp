@@ -6,7 +6,6 @@
 #include "browser/ListColours.h"
 #include "browser/ResumeStore.h"
 #include "pad/PadEvent.h"
-#include "pdf/PopplerCore.h"
 #include "platform/CursorCounter.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
@@ -34,7 +33,6 @@ CTalvexView::CTalvexView(CTalvexDoc* doc, QWidget* parent)
     , m_wndPdf(this)
     , m_dlgCover(this)
     , m_pDocument(doc)
-    , m_pPopplerGlobals(std::make_unique<PopplerCore>())
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);

@@ -22,7 +22,6 @@
 
 class CMainFrame;
 class CTalvexDoc;
-class PopplerCore;
 
 // The one viewer window: both list screens, the header above them, and all the
 // run-time state of the reader.
@@ -205,8 +204,6 @@ private:
     const IconStrip& IconsFor(int sizeIndex) const;
 
     CTalvexDoc* m_pDocument;
-    // Poppler's global parameters, for counting pages, as long as the view lives.
-    std::unique_ptr<PopplerCore> m_pPopplerGlobals;
     // Values are saved only once they were loaded: a view that dies before its
     // initial update must not write empty values over the stored ones.
     bool m_bInitialUpdateDone = false;
