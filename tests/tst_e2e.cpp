@@ -391,6 +391,39 @@ private slots:
         QCOMPARE(viewer.exitCode(), 0);
     }
 
+    void aHeldKeyActsOnceUnderLoad()
+    {
+        const QString path = env->path("held/long.pdf");
+        WritePdf(path, 36);
+        ClearStoredSettings();
+        QProcess viewer;
+        StartViewer(viewer, { path });
+        const Window window = FindWindow("long.pdf - Lumivo");
+        QVERIFY(window != 0);
+        Xdotool({ "windowfocus", "--sync", QString::number(window) });
+        // Three busy loops on the two cores, as a loaded machine has.
+        QList<QProcess*> loops;
+        for (int i = 0; i < 3; ++i) {
+            loops << new QProcess(this);
+            loops.last()->start("sh", { "-c", "while :; do :; done" });
+        }
+        Xdotool({ "keydown", "Next" });
+        QTest::qWait(2000);
+        Xdotool({ "keyup", "Next" });
+        for (QProcess* loop : loops) {
+            loop->kill();
+            loop->waitForFinished();
+            delete loop;
+        }
+        Xdotool({ "key", "ctrl+s" });
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (StoredSettings().sync(), StoredSettings().value("Settings/Resume0").toString())
+                .startsWith("2|3|36|"),
+            5000);
+        AskToClose(window);
+        QVERIFY(viewer.waitForFinished(10000));
+    }
+
     void terminationKeepsTheValues()
     {
         ClearStoredSettings();

@@ -6,9 +6,12 @@
 #include "platform/Prompt.h"
 #include "platform/VirtualKeys.h"
 #include "platform/WaitCursor.h"
+#include "platform/X11Keyboard.h"
 
 #include <QHeaderView>
 #include <QStyle>
+
+#include <xkbcommon/xkbcommon.h>
 
 namespace
 {
@@ -295,6 +298,74 @@ private slots:
         QFETCH(bool, keypad);
         QFETCH(int, vk);
         QCOMPARE(VirtualKeys::fromQtKey(key, keypad), vk);
+    }
+
+    void keysByTheirPlace_data()
+    {
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<int>("keycode");
+        QTest::addColumn<int>("vk");
+        // X key codes: 10 is the key of 1, 27 that of R on a US keyboard.
+        QTest::newRow("us, R") << "us" << 27 << int('R');
+        QTest::newRow("jp, 1") << "jp" << 10 << int('1');
+        QTest::newRow("ru alone, R") << "ru" << 27 << int('R');
+        QTest::newRow("us and ru, R") << "us,ru" << 27 << int('R');
+        QTest::newRow("fr, the 1 of the top row") << "fr" << 10 << int('1');
+        QTest::newRow("fr, A where US has Q") << "fr" << 24 << int('A');
+        QTest::newRow("fr, comma is no letter") << "fr" << 58 << 0;
+        QTest::newRow("us, space") << "us" << 65 << 0;
+    }
+    void keysByTheirPlace()
+    {
+        QFETCH(QString, layout);
+        QFETCH(int, keycode);
+        QFETCH(int, vk);
+        xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
+        const QByteArray layouts = layout.toLatin1();
+        const xkb_rule_names names { "evdev", "pc105", layouts.constData(), nullptr, nullptr };
+        xkb_keymap* keymap
+            = xkb_keymap_new_from_names(context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS);
+        QVERIFY(keymap);
+        QCOMPARE(X11Keyboard::LatinKeyIn(keymap, quint32(keycode)), vk);
+        xkb_keymap_unref(keymap);
+        xkb_context_unref(context);
+    }
+
+    void heldKeysActOnce()
+    {
+        WritePdf(env->path("held/ten.pdf"), 10);
+        StartInFolder(env->path("held"));
+        Viewer v;
+        CTalvexView* view = v.view;
+        QVERIFY(OpenFromFolder(v, "ten.pdf"));
+        quint64 time = 1000;
+        const auto send
+            = [&](QWidget* to, QEvent::Type type, Qt::Key key, quint32 code, bool repeat = false) {
+                  QKeyEvent event(type, key, Qt::NoModifier, code, 0, 0, QString(), repeat);
+                  event.setTimestamp(time += 10);
+                  QCoreApplication::sendEvent(to, &event);
+              };
+        // Repeats of a held key that the window system reports as fresh presses.
+        send(view, QEvent::KeyPress, Qt::Key_PageDown, 117);
+        send(view, QEvent::KeyPress, Qt::Key_PageDown, 117);
+        send(view, QEvent::KeyPress, Qt::Key_PageDown, 117, true);
+        QCOMPARE(view->m_book.nPage, 3);
+        send(view, QEvent::KeyRelease, Qt::Key_PageDown, 117);
+        send(view, QEvent::KeyPress, Qt::Key_PageDown, 117);
+        QCOMPARE(view->m_book.nPage, 5);
+        send(view, QEvent::KeyRelease, Qt::Key_PageDown, 117);
+        // Keys the program makes itself have no place on the keyboard: each one acts.
+        send(view, QEvent::KeyPress, Qt::Key_PageDown, 0);
+        send(view, QEvent::KeyPress, Qt::Key_PageDown, 0);
+        QCOMPARE(view->m_book.nPage, 9);
+        // An Esc that closed something else first: its repeats do not close the book.
+        QWidget menu;
+        send(&menu, QEvent::KeyPress, Qt::Key_Escape, 9);
+        send(view, QEvent::KeyPress, Qt::Key_Escape, 9);
+        QVERIFY(view->m_bContent);
+        send(view, QEvent::KeyRelease, Qt::Key_Escape, 9);
+        send(view, QEvent::KeyPress, Qt::Key_Escape, 9);
+        QVERIFY(!view->m_bContent);
     }
 
     void aboutBoxShowsTheVersion()

@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev
   libpoppler-qt6-dev
   fonts-noto-cjk
-  xvfb xauth xdotool libx11-dev
+  xvfb xauth xdotool libx11-dev libxkbcommon-dev libxkbcommon-x11-dev
   clang-format
 )
 

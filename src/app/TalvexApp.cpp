@@ -8,6 +8,7 @@
 #include "platform/Prompt.h"
 #include "platform/SingleInstance.h"
 #include "platform/UiFont.h"
+#include "platform/X11Keyboard.h"
 #include "view/TalvexView.h"
 
 #include <QCommandLineParser>
@@ -71,6 +72,7 @@ bool CTalvexApp::InitInstance()
         break;
     }
 
+    X11Keyboard::EnableDetectableAutoRepeat();
     m_pDocument = std::make_unique<CTalvexDoc>();
     m_pFrame = std::make_unique<CMainFrame>(m_pDocument.get());
     auto* view = new CTalvexView(m_pDocument.get());

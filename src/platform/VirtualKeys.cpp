@@ -1,5 +1,7 @@
 #include "platform/VirtualKeys.h"
 
+#include "platform/X11Keyboard.h"
+
 #include <QKeyEvent>
 
 namespace VirtualKeys
@@ -67,7 +69,12 @@ int fromQtKey(int qtKey, bool keypad)
 
 int fromEvent(const QKeyEvent& event)
 {
-    return fromQtKey(event.key(), event.modifiers().testFlag(Qt::KeypadModifier));
+    const bool keypad = event.modifiers().testFlag(Qt::KeypadModifier);
+    if (const int vk = fromQtKey(event.key(), keypad))
+        return vk;
+    // Letters and digits act by the key's place, as on Windows: Ctrl+R on a Cyrillic
+    // layout, and the digit row of AZERTY without Shift.
+    return keypad ? 0 : X11Keyboard::LatinKey(event.nativeScanCode());
 }
 
 } // namespace VirtualKeys

@@ -9,6 +9,7 @@
 #include "pad/ControlDlg.h"
 #include "pdf/AcroAXDocShim.h"
 #include "pdf/CoverDlg.h"
+#include "platform/KeyTracker.h"
 #include "view/InputGate.h"
 #include "view/ListGeometry.h"
 
@@ -154,6 +155,8 @@ public:
     bool m_bTurnForward = true;
     ImageEngine m_imageEngine;
     InputGate m_inputGate;
+    // Which keys are down, so that a key held down acts once.
+    KeyTracker m_keys;
 
 protected:
     bool event(QEvent* e) override;

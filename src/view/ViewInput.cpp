@@ -34,12 +34,12 @@ void CTalvexView::keyPressEvent(QKeyEvent* e)
         OnCommand(id);
         return;
     }
-    const bool handled
-        = alt ? OnSysKeyDown(vk, e->isAutoRepeat()) : OnKeyDown(vk, e->isAutoRepeat(), ctrl, shift);
+    const bool repeat = m_keys.IsRepeat(*e);
+    const bool handled = alt ? OnSysKeyDown(vk, repeat) : OnKeyDown(vk, repeat, ctrl, shift);
     if (handled)
         return;
     // The framework's own handling: Shift+F10 asks for the context menu.
-    if (vk == VK_F10 && shift && !ctrl && !alt && !e->isAutoRepeat()) {
+    if (vk == VK_F10 && shift && !ctrl && !alt && !repeat) {
         OnContextMenu(QPoint(-1, -1));
         return;
     }
