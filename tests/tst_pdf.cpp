@@ -292,8 +292,16 @@ private slots:
         Wheel(&view->m_dlgCover, QPoint(10, 10), 0, -120);
         QCOMPARE(view->m_book.nPage, 3);
         QCOMPARE(view->m_book.nZoom, 1);
-        Wheel(&view->m_dlgCover, QPoint(10, 10), 120, 0);
+        // Qt reports a tilt to the right as a negative x, to the left as a positive one.
+        Wheel(&view->m_dlgCover, QPoint(10, 10), -120, 0);
         QCOMPARE(view->m_book.nZoom, 2);
+        Wheel(&view->m_dlgCover, QPoint(10, 10), 120, 0);
+        QCOMPARE(view->m_book.nZoom, 1);
+        Wheel(view, QPoint(10, 10), -120, 0);
+        QCOMPARE(view->m_book.nZoom, 2);
+        Wheel(view, QPoint(10, 10), 120, 0);
+        QCOMPARE(view->m_book.nZoom, 1);
+        Wheel(view, QPoint(10, 10), -120, 0);
         QTest::mouseClick(&view->m_dlgCover, Qt::LeftButton, {}, QPoint(w / 2, h / 2));
         QCOMPARE(view->m_book.nZoom, 0);
         QCOMPARE(view->m_wndPdf.geometry(), view->rect());

@@ -25,7 +25,7 @@ void CCoverDlg::wheelEvent(QWheelEvent* e)
     if (delta.y() != 0)
         emit wheelTurned(delta.y());
     else if (delta.x() != 0)
-        emit wheelTilted(delta.x());
+        emit wheelTilted(-delta.x()); // the viewer counts a tilt to the left as negative
     e->accept();
 }
 

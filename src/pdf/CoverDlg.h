@@ -15,6 +15,7 @@ signals:
     // Points are in the parent's coordinates: the cover lies exactly on it.
     void leftButtonDown(const QPoint& point);
     void wheelTurned(int delta);
+    // Below 0 when tilted to the left.
     void wheelTilted(int delta);
     // (-1, -1) when the menu was asked for from the keyboard.
     void contextMenuRequested(const QPoint& globalPos);

@@ -103,7 +103,7 @@ void CTalvexView::wheelEvent(QWheelEvent* e)
     if (delta.y() != 0)
         OnMouseWheel(delta.y());
     else if (delta.x() != 0)
-        OnMouseHWheel(delta.x());
+        OnMouseHWheel(-delta.x()); // Qt counts a tilt to the left as positive
     e->accept();
 }
 
