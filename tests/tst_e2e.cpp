@@ -161,19 +161,6 @@ private slots:
         QCOMPARE(StoredSettings().value("Settings/Resume99", "unset").toString(), QString());
     }
 
-    void lockThatCannotBeCreatedIsReported()
-    {
-        QProcessEnvironment environment = DisplayEnvironment();
-        environment.insert("TMPDIR", env->path("no/such/folder"));
-        QProcess viewer;
-        StartViewer(viewer, {}, environment);
-        const Window box = FindWindow("Lumivo");
-        QVERIFY(box != 0);
-        Xdotool({ "key", "Return" });
-        QVERIFY(viewer.waitForFinished(10000));
-        QCOMPARE(viewer.exitCode(), 1);
-    }
-
     void missingFileEndsStartWithoutLosingValues()
     {
         ClearStoredSettings();

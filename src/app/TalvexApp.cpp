@@ -96,7 +96,6 @@ bool CTalvexApp::InitInstance()
         &CMainFrame::OnEndSession);
     connect(m_pInstance.get(), &SingleInstance::activateRequested, m_pFrame.get(),
         &CMainFrame::ActivateFromAnotherStart);
-    m_pInstance->listen();
     return true;
 }
 

@@ -1,14 +1,16 @@
 #include "platform/SingleInstance.h"
 
-#include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace
 {
 const QByteArray kActivate = "activate\n";
 const QByteArray kDone = "done\n";
+const QByteArray kRefused = "refused\n";
 } // namespace
 
 SingleInstance::SingleInstance(const QString& id, QObject* parent)
@@ -24,25 +26,23 @@ SingleInstance::~SingleInstance()
 
 SingleInstance::Claim SingleInstance::claim()
 {
-    // An unusable TMPDIR gives no temp folder at all; a lock elsewhere would not be
-    // found by the next start.
-    const QString folder = QDir::tempPath();
-    if (folder.isEmpty())
-        return Claim::Failed;
-    m_lock = std::make_unique<QLockFile>(QDir(folder).filePath(m_id + ".lock"));
-    // Staleness is judged by the owner's process alone, never by the lock's age:
-    // a viewer may run for days.
-    m_lock->setStaleLockTime(0);
-    if (m_lock->tryLock(0))
+    release();
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::AbstractNamespaceOption);
+    if (m_server->listen(m_id)) {
+        connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
         return Claim::First;
-    const QLockFile::LockError error = m_lock->error();
-    m_lock.reset();
-    return error == QLockFile::LockFailedError ? Claim::AnotherRuns : Claim::Failed;
+    }
+    const bool inUse = m_server->serverError() == QAbstractSocket::AddressInUseError;
+    delete m_server;
+    m_server = nullptr;
+    return inUse ? Claim::AnotherRuns : Claim::Failed;
 }
 
 bool SingleInstance::askFirstToActivate(int timeoutMs) const
 {
     QLocalSocket socket;
+    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
     socket.connectToServer(m_id);
     if (!socket.waitForConnected(timeoutMs))
         return false;
@@ -57,29 +57,28 @@ bool SingleInstance::askFirstToActivate(int timeoutMs) const
     return socket.readLine() == kDone;
 }
 
-bool SingleInstance::listen()
+bool SingleInstance::SameUser(const QLocalSocket& socket)
 {
-    if (!m_lock)
-        return false;
-    // We hold the lock, so a socket of this name can only be left over from a crash.
-    QLocalServer::removeServer(m_id);
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::WorldAccessOption);
-    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
-    return m_server->listen(m_id);
+    ucred peer {};
+    socklen_t size = sizeof(peer);
+    return getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0
+        && peer.uid == getuid();
 }
 
 void SingleInstance::onNewConnection()
 {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+        const bool sameUser = SameUser(*socket);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket, sameUser] {
             while (socket->canReadLine()) {
-                if (socket->readLine() == kActivate) {
+                if (socket->readLine() != kActivate)
+                    continue;
+                // Another user's start may learn that a viewer runs, and nothing more.
+                if (sameUser)
                     emit activateRequested();
-                    socket->write(kDone);
-                    socket->flush();
-                }
+                socket->write(sameUser ? kDone : kRefused);
+                socket->flush();
             }
         });
     }
@@ -91,9 +90,5 @@ void SingleInstance::release()
         m_server->close();
         delete m_server;
         m_server = nullptr;
-    }
-    if (m_lock) {
-        m_lock->unlock();
-        m_lock.reset();
     }
 }

@@ -3,13 +3,13 @@
 #include <QObject>
 #include <QString>
 
-#include <memory>
-
-class QLockFile;
 class QLocalServer;
+class QLocalSocket;
 
-// One running viewer per machine: a lock file in the temp folder marks the first
-// instance, and a local server of the same name is how a later start finds it.
+// One running viewer per machine, whichever user starts it. The mark is a local socket
+// in Linux's abstract namespace: it belongs to no file, so it cannot go stale, and it
+// goes away with its process however that ends. A later start finds it in use and asks
+// the first, through it, to come forward; only a start by the same user is answered.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -19,14 +19,14 @@ public:
     explicit SingleInstance(const QString& id, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // Takes the lock; a lock left by a crashed process is taken over.
     Claim claim();
     // A later start asks the first to bring its window forward. False when no first
-    // instance answered (it may still be starting).
+    // instance answered.
     bool askFirstToActivate(int timeoutMs = 2000) const;
-    // The first instance opens its server at the end of start-up.
-    bool listen();
     void release();
+
+    // The peer of a connection is a process of this user.
+    static bool SameUser(const QLocalSocket& socket);
 
 signals:
     void activateRequested();
@@ -35,6 +35,5 @@ private:
     void onNewConnection();
 
     QString m_id;
-    std::unique_ptr<QLockFile> m_lock;
     QLocalServer* m_server = nullptr;
 };
