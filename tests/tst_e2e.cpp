@@ -378,6 +378,23 @@ private slots:
         QCOMPARE(viewer.exitCode(), 0);
     }
 
+    void theFirstOfTwoFilesOpensUnderItsOwnName()
+    {
+        const QString first = env->path("names/[*] first.pdf");
+        WritePdf(first, 3);
+        WritePdf(env->path("names/second.pdf"), 3);
+        ClearStoredSettings();
+        QProcess viewer;
+        StartViewer(viewer, { first, env->path("names/second.pdf") });
+        const Window window = FindWindow(".*first.pdf - Lumivo");
+        QVERIFY(window != 0);
+        QCOMPARE(Xdotool({ "getwindowname", QString::number(window) }),
+            QString("[*] first.pdf - Lumivo"));
+        AskToClose(window);
+        QVERIFY(viewer.waitForFinished(10000));
+        QCOMPARE(viewer.exitCode(), 0);
+    }
+
     void aHeldKeyActsOnceUnderLoad()
     {
         const QString path = env->path("held/long.pdf");

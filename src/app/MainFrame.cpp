@@ -111,6 +111,8 @@ void CMainFrame::OnUpdateFrameTitle()
     QString title = m_pDocument->GetTitle();
     if (!title.isEmpty())
         title += QStringLiteral(" - ");
+    // Qt takes "[*]" for the place of a modified mark; doubled, it shows as it is.
+    title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
     setWindowTitle(title + QStringLiteral("Lumivo"));
 }
 

@@ -13,8 +13,6 @@
 
 #include <QCommandLineParser>
 
-#include <cstdio>
-
 CTalvexApp::CTalvexApp(int& argc, char** argv)
     : QApplication(argc, argv)
 {
@@ -31,32 +29,23 @@ CTalvexApp::CTalvexApp(int& argc, char** argv)
 
 CTalvexApp::~CTalvexApp() = default;
 
-bool CTalvexApp::ParseCommandLine(QString& file)
+QString CTalvexApp::ParseCommandLine()
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Lumivo: a full-screen reader for PDF books "
                                                     "and folders of images."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(
-        QStringLiteral("FILE"), QStringLiteral("A book to open."), QStringLiteral("[FILE]"));
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+        QStringLiteral("A book to open; of several, the first."), QStringLiteral("[FILE...]"));
     parser.process(arguments());
     const QStringList files = parser.positionalArguments();
-    if (files.size() > 1) {
-        std::fputs("lumivo: only one FILE can be given.\n", stderr);
-        return false;
-    }
-    file = files.isEmpty() ? QString() : files.first();
-    return true;
+    return files.isEmpty() ? QString() : files.first();
 }
 
 bool CTalvexApp::InitInstance()
 {
-    QString file;
-    if (!ParseCommandLine(file)) {
-        m_nExitCode = 2;
-        return false;
-    }
+    const QString file = ParseCommandLine();
 
     m_pInstance = std::make_unique<SingleInstance>(QString::fromLatin1(kAppId));
     switch (m_pInstance->claim()) {

@@ -28,7 +28,8 @@ public:
     CMainFrame* mainFrame() const { return m_pFrame.get(); }
 
 private:
-    bool ParseCommandLine(QString& file);
+    // The book named on the command line (the first, when there are several), or "".
+    QString ParseCommandLine();
 
     std::unique_ptr<SingleInstance> m_pInstance;
     std::unique_ptr<CTalvexDoc> m_pDocument;
