@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 
 #include "pad/PadRules.h"
+#include "platform/Paths.h"
 
 #include <QProcess>
 
@@ -9,6 +10,7 @@
 #include <X11/Xutil.h>
 
 #include <csignal>
+#include <unistd.h>
 
 // Starts the real program on a virtual X display and works it from outside, as a
 // reader's desktop would.
@@ -393,6 +395,55 @@ private slots:
         AskToClose(window);
         QVERIFY(viewer.waitForFinished(10000));
         QCOMPARE(viewer.exitCode(), 0);
+    }
+
+    void aBookWhoseNameIsNotUtf8()
+    {
+        // "テスト.pdf" in Shift-JIS, as old archives name their files.
+        const QString dir = env->path("sjis");
+        WritePdf(dir + "/plain.pdf", 3);
+        const QByteArray raw = QFile::encodeName(dir) + "/\x83\x65\x83\x58\x83\x67.pdf";
+        QCOMPARE(::rename(QFile::encodeName(dir + "/plain.pdf").constData(), raw.constData()), 0);
+        StartInFolder(dir);
+
+        QProcess viewer;
+        StartViewer(viewer, {});
+        Window window = FindWindow("Lumivo");
+        QVERIFY(window != 0);
+        Xdotool({ "windowfocus", "--sync", QString::number(window) });
+        Xdotool({ "key", "Return" });
+        QCOMPARE(FindWindow(".*X.*\\.pdf - Lumivo"), window);
+        Xdotool({ "key", "Next", "ctrl+s" });
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (StoredSettings().sync(), StoredSettings().value("Settings/Resume0").toString())
+                .startsWith("2|3|3|"),
+            5000);
+        const QString stored = StoredSettings().value("Settings/Resume0").toString();
+        QCOMPARE(Paths::ToNative(Paths::FromStored(stored.section('|', 6))), raw);
+        AskToClose(window);
+        QVERIFY(viewer.waitForFinished(10000));
+
+        // A new run finds it on the Resume screen, opens it at its page and deletes it.
+        QProcess again;
+        StartViewer(again, {});
+        window = FindWindow("Lumivo");
+        QVERIFY(window != 0);
+        Xdotool({ "windowfocus", "--sync", QString::number(window) });
+        Xdotool({ "key", "Return" });
+        QCOMPARE(FindWindow(".*X.*\\.pdf - Lumivo"), window);
+        Xdotool({ "key", "Escape" });
+        QVERIFY(FindWindow("Lumivo") != 0);
+        Xdotool({ "key", "BackSpace" });
+        QVERIFY(FindWindow("Resume Delete") != 0);
+        Xdotool({ "key", "Return" });
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (StoredSettings().sync(), StoredSettings().value("Settings/Resume0").toString())
+                .isEmpty(),
+            5000);
+        AskToClose(window);
+        QVERIFY(again.waitForFinished(10000));
+        // Qt's own clean-up cannot spell the name.
+        QCOMPARE(::unlink(raw.constData()), 0);
     }
 
     void aHeldKeyActsOnceUnderLoad()

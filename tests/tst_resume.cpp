@@ -1,7 +1,11 @@
 #include "TestSupport.h"
 
+#include "browser/BrowserRules.h"
 #include "browser/ResumeRules.h"
 #include "browser/ResumeStore.h"
+#include "platform/Paths.h"
+
+#include <QRandomGenerator>
 
 using namespace ResumeRules;
 
@@ -160,6 +164,51 @@ private slots:
         QCOMPARE(bool(record), kept);
         if (record)
             QCOMPARE(ResumeStore::Format(*record), text);
+    }
+
+    void namesThatAreNotUtf8KeepEveryByte()
+    {
+        // Every byte alone, and random runs, come back as they went in.
+        QRandomGenerator random(5);
+        QList<QByteArray> samples;
+        for (int b = 1; b < 256; ++b)
+            samples << QByteArray(1, char(b));
+        for (int i = 0; i < 500; ++i) {
+            QByteArray bytes(1 + random.bounded(12), '\0');
+            for (char& c : bytes)
+                c = char(1 + random.bounded(255));
+            samples << bytes;
+        }
+        samples << "\xed\xa0\x80"
+                << "\xc0\xaf"
+                << "\xf4\x90\x80\x80"
+                << "\xe3\x83";
+        for (const QByteArray& bytes : samples)
+            QCOMPARE(Paths::ToNative(Paths::FromNative(bytes)), bytes);
+
+        // "テスト.pdf" in Shift-JIS; valid UTF-8 stays as it was.
+        const QString sjis = Paths::FromNative("/books/\x83\x65\x83\x58\x83\x67.pdf");
+        const QString other = Paths::FromNative("/books/\x83\x65\x83\x58\x83\x68.pdf");
+        QVERIFY(Paths::HasRawBytes(sjis));
+        QCOMPARE(Paths::ForDisplay(sjis), QString("/books/\uFFFDe\uFFFDX\uFFFDg.pdf"));
+        QCOMPARE(Paths::FromNative("/本/a.pdf"), QString("/本/a.pdf"));
+        QCOMPARE(Paths::ToStored("/本/a.pdf"), QString("/本/a.pdf"));
+        QVERIFY(!Paths::ToStored(sjis).startsWith('/'));
+        QCOMPARE(Paths::FromStored(Paths::ToStored(sjis)), sjis);
+
+        // In a resume value, and not merged with a name that differs in those bytes.
+        BookRecord record;
+        record.nType = TYPE_FILE;
+        record.nPage = 2;
+        record.nPageCount = 9;
+        record.strPath = sjis;
+        const auto back = ResumeStore::Parse(ResumeStore::Format(record));
+        QVERIFY(back);
+        QCOMPARE(back->strPath, sjis);
+        BookRecord neighbour = record;
+        neighbour.strPath = other;
+        QVERIFY(!BrowserRules::IsSameEntry(record, neighbour));
+        QVERIFY(!Paths::SameName(sjis, other));
     }
 
     void sizeAboveTheSignedRange()

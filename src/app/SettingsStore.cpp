@@ -1,5 +1,6 @@
 #include "app/SettingsStore.h"
 
+#include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "platform/ScanNumbers.h"
 
@@ -70,7 +71,7 @@ void SettingsStore::LoadSkipPages(const Profile& profile, int& forward, int& bac
 
 QString SettingsStore::LoadCurrentFolder(const Profile& profile)
 {
-    return profile.GetProfileString(QStringLiteral("CurrentFolder"));
+    return Paths::FromStored(profile.GetProfileString(QStringLiteral("CurrentFolder")));
 }
 
 ViewSettings SettingsStore::LoadViewSettings(const Profile& profile)

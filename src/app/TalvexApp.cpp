@@ -5,6 +5,7 @@
 #include "app/MainFrame.h"
 #include "app/SessionEndWatcher.h"
 #include "app/TalvexDoc.h"
+#include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/SingleInstance.h"
 #include "platform/UiFont.h"
@@ -16,6 +17,10 @@
 CTalvexApp::CTalvexApp(int& argc, char** argv)
     : QApplication(argc, argv)
 {
+    // Qt has taken its own options out. The rest is kept as bytes: a file name need not
+    // be UTF-8, and Qt's own list of the arguments would lose what is not.
+    for (int i = 0; i < argc; ++i)
+        m_arguments << Paths::FromNative(QByteArray(argv[i]));
     setApplicationName(QStringLiteral("Lumivo"));
     setOrganizationName(QStringLiteral("Oberkan"));
     setApplicationVersion(CAboutDlg::VersionText(g_dwFileVersionMS, g_dwFileVersionLS).trimmed());
@@ -38,7 +43,7 @@ QString CTalvexApp::ParseCommandLine()
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("FILE"),
         QStringLiteral("A book to open; of several, the first."), QStringLiteral("[FILE...]"));
-    parser.process(arguments());
+    parser.process(m_arguments);
     const QStringList files = parser.positionalArguments();
     return files.isEmpty() ? QString() : files.first();
 }

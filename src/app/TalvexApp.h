@@ -31,6 +31,7 @@ private:
     // The book named on the command line (the first, when there are several), or "".
     QString ParseCommandLine();
 
+    QStringList m_arguments;
     std::unique_ptr<SingleInstance> m_pInstance;
     std::unique_ptr<CTalvexDoc> m_pDocument;
     std::unique_ptr<CMainFrame> m_pFrame;

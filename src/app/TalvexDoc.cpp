@@ -1,6 +1,10 @@
 #include "app/TalvexDoc.h"
 
-#include <QFileInfo>
+#include "platform/Paths.h"
+
+#include <QDir>
+
+#include <unistd.h>
 
 void CTalvexDoc::SetTitle(const QString& title)
 {
@@ -10,9 +14,16 @@ void CTalvexDoc::SetTitle(const QString& title)
 
 bool CTalvexDoc::OnOpenDocument(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.isFile() || !info.isReadable())
+    QString absolute = path;
+    if (!path.startsWith(QLatin1Char('/'))) {
+        char* here = getcwd(nullptr, 0);
+        absolute = Paths::Join(Paths::FromNative(QByteArray(here ? here : "")), path);
+        free(here);
+    }
+    absolute = QDir::cleanPath(absolute);
+    if (!Paths::IsExistingFile(absolute)
+        || access(Paths::ToNative(absolute).constData(), R_OK) != 0)
         return false;
-    m_strPathName = info.absoluteFilePath();
+    m_strPathName = absolute;
     return true;
 }

@@ -32,7 +32,7 @@ namespace
     template <typename WantsSize>
     bool ReadFolder(const QString& folder, QList<DirEntry>& entries, WantsSize wantsSize)
     {
-        DIR* dir = opendir(QFile::encodeName(folder).constData());
+        DIR* dir = opendir(Paths::ToNative(folder).constData());
         if (!dir)
             return false;
         const int fd = dirfd(dir);
@@ -40,7 +40,7 @@ namespace
             if (ent->d_name[0] == '.')
                 continue; // hidden, and "." and ".."
             DirEntry entry;
-            entry.name = QFile::decodeName(ent->d_name);
+            entry.name = Paths::FromNative(QByteArray(ent->d_name));
             struct stat st;
             const bool typed = ent->d_type == DT_DIR || ent->d_type == DT_REG;
             if (typed) {

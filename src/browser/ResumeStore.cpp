@@ -1,5 +1,6 @@
 #include "browser/ResumeStore.h"
 
+#include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "platform/ScanNumbers.h"
 
@@ -38,7 +39,7 @@ QString ResumeStore::Format(const BookRecord& record)
         .arg(layout)
         .arg(record.nZoom)
         .arg(record.nSize)
-        .arg(record.strPath);
+        .arg(Paths::ToStored(record.strPath));
 }
 
 std::optional<BookRecord> ResumeStore::Parse(const QString& text)
@@ -73,7 +74,7 @@ std::optional<BookRecord> ResumeStore::Parse(const QString& text)
     record.nBind = (layout >> 8) & 1;
     record.nZoom = ToIntField(scan.values[4]);
     record.nSize = ReadSize(QStringView(text).mid(sizeBar + 1, pathBar - sizeBar - 1));
-    record.strPath = text.mid(pathBar + 1);
+    record.strPath = Paths::FromStored(text.mid(pathBar + 1));
     return record;
 }
 

@@ -83,7 +83,7 @@ void CTalvexView::FillFolderList(const QString& nameToSelect)
         }
         if (matches && !nameToSelect.isEmpty())
             selected = i;
-        m_listFolder.InsertColoredItem(i, name, icon);
+        m_listFolder.InsertColoredItem(i, Paths::ForDisplay(name), icon);
         m_listFolder.SetItemTextColor(i, kListRowText);
         m_listFolder.SetItemBkColor(i, kListBackground);
         m_listFolder.SetItemText(i, 1, size);

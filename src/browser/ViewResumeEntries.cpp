@@ -35,7 +35,7 @@ void CTalvexView::FillResumeList(const BookRecord* target)
         }
         if (target && BrowserRules::IsSameEntry(entry, *target))
             selected = row;
-        m_listResume.InsertColoredItem(row, name, icon);
+        m_listResume.InsertColoredItem(row, Paths::ForDisplay(name), icon);
         m_listResume.SetItemTextColor(row, kListRowText);
         m_listResume.SetItemBkColor(row, kListBackground);
         m_listResume.SetItemText(

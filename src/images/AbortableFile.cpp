@@ -1,8 +1,7 @@
 #include "images/AbortableFile.h"
 
-AbortableFile::AbortableFile(const QString& path, std::function<bool()> abandoned)
-    : QFile(path)
-    , m_abandoned(std::move(abandoned))
+AbortableFile::AbortableFile(std::function<bool()> abandoned)
+    : m_abandoned(std::move(abandoned))
 {
 }
 

@@ -9,7 +9,7 @@
 class AbortableFile : public QFile
 {
 public:
-    AbortableFile(const QString& path, std::function<bool()> abandoned);
+    explicit AbortableFile(std::function<bool()> abandoned);
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override;

@@ -2,6 +2,7 @@
 
 #include "images/AbortableFile.h"
 #include "images/ImageRules.h"
+#include "platform/Paths.h"
 
 #include <QImageReader>
 
@@ -13,8 +14,6 @@ constexpr int kAllocationLimitMb = int(PageImage::kMaxPixels * 4 / (1 << 20)) + 
 
 QImage Read(AbortableFile& file, const QSize& scaled)
 {
-    if (!file.isOpen() && !file.open(QIODevice::ReadOnly))
-        return {};
     file.seek(0);
     QImageReader reader(&file);
     reader.setAutoTransform(true);
@@ -45,8 +44,8 @@ int PageImage::Load(
     const QString& path, const FitRequest& fit, const std::function<bool()>& abandoned)
 {
     Destroy();
-    AbortableFile file(path, abandoned);
-    if (!file.open(QIODevice::ReadOnly))
+    AbortableFile file(abandoned);
+    if (!Paths::OpenForReading(file, path))
         return kFailed;
     QSize own;
     QSize scaled;

@@ -1,9 +1,8 @@
+#include "platform/Paths.h"
 #include "platform/WaitCursor.h"
 #include "view/PageRules.h"
 #include "view/TalvexView.h"
 
-#include <QDateTime>
-#include <QFileInfo>
 #include <QPainter>
 
 namespace
@@ -51,8 +50,7 @@ PageKey CTalvexView::PageKeyOf(int page, int layout, int zoom, bool leftSide)
         return {};
     auto modified = m_pageTimes.constFind(path);
     if (modified == m_pageTimes.constEnd()) {
-        const QDateTime time = QFileInfo(path).lastModified();
-        modified = m_pageTimes.insert(path, time.isValid() ? time.toMSecsSinceEpoch() : 0);
+        modified = m_pageTimes.insert(path, Paths::ModifiedTime(path));
     }
     const ImageRules::Frame frame = ImageRules::LayoutFrame(rect(), zoom, m_nSpace);
     return { path, *modified,

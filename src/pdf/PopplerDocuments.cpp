@@ -1,6 +1,11 @@
 #include "pdf/PopplerDocuments.h"
 
+#include "platform/Paths.h"
+
 #include <poppler-qt6.h>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace PopplerDocuments
 {
@@ -20,7 +25,18 @@ std::mutex& Lock()
 std::unique_ptr<Poppler::Document> Load(const QString& path)
 {
     const std::lock_guard<std::mutex> guard(Lock());
-    std::unique_ptr<Poppler::Document> document = Poppler::Document::load(path);
+    std::unique_ptr<Poppler::Document> document;
+    if (Paths::HasRawBytes(path)) {
+        // Poppler opens files by a name it can spell; a name that is not UTF-8 is
+        // reached through the descriptor of the file opened by its bytes.
+        const int fd = ::open(Paths::ToNative(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            document = Poppler::Document::load(QStringLiteral("/proc/self/fd/%1").arg(fd));
+            ::close(fd);
+        }
+    } else {
+        document = Poppler::Document::load(path);
+    }
     if (document && (document->isLocked() || document->numPages() < 1))
         document.reset();
     return document;

@@ -21,9 +21,9 @@ constexpr int kMoveThreshold = 32; // squared pixels
 
 void CopyOver(const QString& from, const QString& to)
 {
-    QFile source(from);
+    QFile source;
     QFile target(to);
-    if (!source.open(QIODevice::ReadOnly) || !target.open(QIODevice::WriteOnly))
+    if (!Paths::OpenForReading(source, from) || !target.open(QIODevice::WriteOnly))
         return;
     QByteArray chunk;
     while (!(chunk = source.read(1 << 20)).isEmpty()) {
@@ -97,7 +97,7 @@ bool CTalvexView::LoadTempCopy(const QString& path)
 
 void CTalvexView::EnterContent(const BookRecord& record, int pages)
 {
-    m_pDocument->SetTitle(Paths::FileNamePart(record.strPath));
+    m_pDocument->SetTitle(Paths::ForDisplay(Paths::FileNamePart(record.strPath)));
     m_listFolder.hide();
     m_listResume.hide();
     setFocus();

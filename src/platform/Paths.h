@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QFile;
+
 // Path helpers over "/" paths. Names and paths compare without regard to letter case.
 namespace Paths
 {
@@ -19,4 +21,23 @@ QString Join(const QString& folder, const QString& name);
 bool SameName(const QString& a, const QString& b);
 // A name beginning with "." is hidden.
 bool IsHiddenName(const QString& name);
+
+// File names are bytes, often not UTF-8 (Shift-JIS names from old archives). A path
+// read from the disk keeps every byte: bytes that are not UTF-8 become the code units
+// U+DC80..U+DCFF, which no valid name contains, and go back to the same bytes.
+QString FromNative(const QByteArray& bytes);
+QByteArray ToNative(const QString& path);
+// Whether the path holds such bytes.
+bool HasRawBytes(const QString& path);
+// For the screen: those bytes as the replacement character.
+QString ForDisplay(const QString& path);
+// For the settings file: a path that is UTF-8 as it is; any other as "base64:" and its
+// bytes, which no absolute path can be taken for.
+QString ToStored(const QString& path);
+QString FromStored(const QString& text);
+
+// Opens a file for reading by its bytes, closed again with the QFile.
+bool OpenForReading(QFile& file, const QString& path);
+// Milliseconds since the epoch, or 0 when the file cannot be reached.
+qint64 ModifiedTime(const QString& path);
 } // namespace Paths

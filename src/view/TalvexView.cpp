@@ -172,7 +172,8 @@ void CTalvexView::SaveViewState()
     if (!m_bInitialUpdateDone)
         return;
     Profile profile;
-    profile.WriteProfileString(QStringLiteral("CurrentFolder"), m_strCurrentFolder);
+    profile.WriteProfileString(
+        QStringLiteral("CurrentFolder"), Paths::ToStored(m_strCurrentFolder));
     ResumeStore::SaveResumeEntries(profile, m_resumeItems);
     if (!m_strTempFile.isEmpty()) {
         QFile::remove(m_strTempFile);
@@ -266,12 +267,12 @@ void CTalvexView::DrawHeader(QPainter& painter)
         painter.setPen(kResumeLabel);
         const int selected = m_listResume.GetSelectedIndex();
         if (selected >= 0 && selected < m_resumeItems.size())
-            line2 = Paths::FolderPart(m_resumeItems[selected].strPath);
+            line2 = Paths::ForDisplay(Paths::FolderPart(m_resumeItems[selected].strPath));
     } else {
         label = QStringLiteral("Folder");
         painter.setPen(kFolderLabel);
-        line2
-            = m_strCurrentFolder.isEmpty() ? QStringLiteral("<Drive Select>") : m_strCurrentFolder;
+        line2 = m_strCurrentFolder.isEmpty() ? QStringLiteral("<Drive Select>")
+                                             : Paths::ForDisplay(m_strCurrentFolder);
     }
     const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
     painter.setFont(m_fonts[g.line1Font]);
