@@ -442,6 +442,18 @@ private slots:
             5000);
         AskToClose(window);
         QVERIFY(again.waitForFinished(10000));
+
+        // Named on the command line, byte for byte.
+        QProcess named;
+        named.setProcessEnvironment(DisplayEnvironment());
+        named.start("sh",
+            { "-c", QString("exec \"$0\" \"$(printf '%1/\\203e\\203X\\203g.pdf')\"").arg(dir),
+                LUMIVO_BINARY });
+        QVERIFY(named.waitForStarted());
+        window = FindWindow(".*X.*\\.pdf - Lumivo");
+        QVERIFY(window != 0);
+        AskToClose(window);
+        QVERIFY(named.waitForFinished(10000));
         // Qt's own clean-up cannot spell the name.
         QCOMPARE(::unlink(raw.constData()), 0);
     }
