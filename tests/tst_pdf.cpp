@@ -352,22 +352,42 @@ private slots:
         QCOMPARE(Stored(0), QString());
     }
 
-    void countFromTheDialogIsUsed()
+    void theDocumentsOwnCountWins()
     {
+        // Asked of the reader while the file was unreadable, then finished meanwhile.
         const QString path = m_dir + "/growing.pdf";
         WriteFile(path);
         Viewer v;
-        m_onDialog = [&path](QDialog& dialog) {
-            // The file is finished while the reader answers.
+        bool asked = false;
+        m_onDialog = [&path, &asked](QDialog& dialog) {
             WritePdf(path, 3);
             auto* ask = qobject_cast<CInqNumPagesDlg*>(&dialog);
             ask->edit()->setText("250");
             ask->okButton()->click();
+            asked = true;
             return dialog.result();
         };
         QVERIFY(OpenFromFolder(v, "growing.pdf"));
-        QCOMPARE(v.view->m_book.nPageCount, 250);
+        QVERIFY(asked);
+        QCOMPARE(v.view->m_book.nPageCount, 3);
+        Key(v.view, Qt::Key_Escape);
         QFile::remove(path);
+
+        // A stored count too large, and a page past the end, for a book of ten pages.
+        const QString size = QString::number(QFileInfo(m_dir + "/ten.pdf").size());
+        StoredSettings().setValue(
+            "Settings/Resume0", "2|2147483647|500|1|0|" + size + "|" + m_dir + "/ten.pdf");
+        StoredSettings().sync();
+        Viewer stored;
+        QVERIFY(stored.view->m_bResumeScreen);
+        QCOMPARE(stored.view->m_resumeItems[0].nPage, 1000000);
+        Key(&stored.view->m_listResume, Qt::Key_Return);
+        QCOMPARE(stored.view->m_book.nPageCount, 10);
+        QCOMPARE(stored.view->m_book.nPage, 10);
+        Key(stored.view, Qt::Key_T, Qt::ControlModifier);
+        Key(stored.view, Qt::Key_S, Qt::ControlModifier);
+        StoredSettings().sync();
+        QVERIFY(Stored(0).startsWith("2|10|10|1|"));
     }
 
     void pageCountValidation()

@@ -146,6 +146,39 @@ private slots:
         QVERIFY(frame.screen()->availableGeometry().intersects(frame.geometry()));
     }
 
+    void damagedPlacementsStayWithinTheDesktop_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("two thousand million") << "0:1:-1:-1:-1:-1:0:0:2000000000:2000000000";
+        QTest::newRow("int limits")
+            << "0:1:-1:-1:-1:-1:-2147483648:-2147483648:2147483647:2147483647";
+        QTest::newRow("upside down")
+            << "0:1:-1:-1:-1:-1:2147483647:2147483647:-2147483648:-2147483648";
+        QTest::newRow("far away") << "0:3:-1:-1:-1:-1:-16777216:900000:-16777000:900300";
+    }
+    void damagedPlacementsStayWithinTheDesktop()
+    {
+        QFETCH(QString, text);
+        StoredSettings().setValue("Settings/WindowPos", text);
+        StoredSettings().sync();
+        {
+            CTalvexDoc doc;
+            CMainFrame frame(&doc);
+            QVERIFY(frame.LoadFrameSettings());
+            const QRect desktop = frame.screen()->virtualGeometry();
+            QVERIFY(frame.width() <= 2 * desktop.width());
+            QVERIFY(frame.height() <= 2 * desktop.height());
+            QVERIFY(desktop.intersects(frame.geometry()));
+            frame.SaveFrameSettings();
+        }
+        // What is written back is what the window had, not the damaged value.
+        StoredSettings().sync();
+        const auto saved
+            = WindowPlacement::Parse(StoredSettings().value("Settings/WindowPos").toString());
+        QVERIFY(saved);
+        QVERIFY(saved->right - saved->left <= 16384);
+    }
+
     void minimumSizeAndTitle()
     {
         CTalvexDoc doc;

@@ -43,7 +43,10 @@ bool CMainFrame::ApplyFrameStyle()
 
 void CMainFrame::ApplyPlacement()
 {
-    QRect rect = m_wp.NormalRect();
+    QRect desktop;
+    for (const QScreen* screen : QGuiApplication::screens())
+        desktop |= screen->geometry();
+    QRect rect = WindowPlacement::WithinDesktop(m_wp.NormalRect(), desktop);
     // A placement on a monitor that is gone is brought back onto the primary screen.
     bool onScreen = false;
     for (const QScreen* screen : QGuiApplication::screens())

@@ -2,6 +2,8 @@
 
 #include "platform/ScanNumbers.h"
 
+#include <algorithm>
+
 WindowPlacement WindowPlacement::Fetch(const QRect& normalRect, bool minimized, bool maximized)
 {
     WindowPlacement wp;
@@ -25,10 +27,22 @@ std::optional<WindowPlacement> WindowPlacement::Parse(const QString& text)
     const NumberScan scan = NumberScan::Read(text, QLatin1Char(':'), 10);
     if (scan.values.size() != 10)
         return std::nullopt;
+    // No screen is this large; the bound keeps the rectangle's arithmetic from overflowing.
+    constexpr int kLimit = 1 << 24;
     int v[10];
     for (int i = 0; i < 10; ++i)
-        v[i] = ToIntField(scan.values[i]);
+        v[i] = std::clamp(ToIntField(scan.values[i]), -kLimit, kLimit);
     return WindowPlacement { v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9] };
+}
+
+QRect WindowPlacement::WithinDesktop(const QRect& rect, const QRect& desktop)
+{
+    const int w = std::clamp(rect.width(), 1, std::max(2 * desktop.width(), 1));
+    const int h = std::clamp(rect.height(), 1, std::max(2 * desktop.height(), 1));
+    const int x
+        = std::clamp(rect.x(), desktop.left() - w + 1, desktop.left() + desktop.width() - 1);
+    const int y = std::clamp(rect.y(), desktop.top() - h + 1, desktop.top() + desktop.height() - 1);
+    return QRect(x, y, w, h);
 }
 
 QString WindowPlacement::Format() const

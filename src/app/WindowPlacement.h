@@ -39,5 +39,8 @@ struct WindowPlacement {
     void PrepareForSave(bool maximized);
 
     QRect NormalRect() const { return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)); }
+    // A stored rectangle brought within reach of the desktop: at most twice its size,
+    // and overlapping its bounds, so that a damaged value cannot ask for a huge window.
+    static QRect WithinDesktop(const QRect& rect, const QRect& desktop);
     bool OpensMaximized() const { return showCmd == SW_SHOWMAXIMIZED; }
 };

@@ -4,6 +4,7 @@
 #include "platform/Profile.h"
 #include "platform/ScanNumbers.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace
@@ -11,6 +12,13 @@ namespace
 QString ValueName(int i)
 {
     return QStringLiteral("Resume%1").arg(i);
+}
+
+// No book has more pages than the page-count dialog allows; anything below 1 means the
+// number is not known. Page arithmetic then never comes near the ends of an int.
+int PageNumber(int stored)
+{
+    return stored < 1 ? -1 : std::min(stored, 1000000);
 }
 
 // The size is unsigned and may use all 64 bits; larger numbers saturate.
@@ -68,8 +76,8 @@ std::optional<BookRecord> ResumeStore::Parse(const QString& text)
     BookRecord record;
     record.nType = type & 255;
     record.bImages = ((type >> 8) & 1) != 0;
-    record.nPage = ToIntField(scan.values[1]);
-    record.nPageCount = ToIntField(scan.values[2]);
+    record.nPage = PageNumber(ToIntField(scan.values[1]));
+    record.nPageCount = PageNumber(ToIntField(scan.values[2]));
     record.nLayout = layout & 255;
     record.nBind = (layout >> 8) & 1;
     record.nZoom = ToIntField(scan.values[4]);

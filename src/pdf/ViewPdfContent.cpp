@@ -120,8 +120,10 @@ void CTalvexView::EnterContent(const BookRecord& record, int pages)
             else
                 m_book.nLayout = m_nLayoutPdf;
         }
-        if (record.nPage < 1)
-            m_book.nPage = 1;
+        // The stored count came first; the document's own count wins once it is known.
+        if (m_wndPdf.PageCount() > 0)
+            m_book.nPageCount = m_wndPdf.PageCount();
+        m_book.nPage = std::clamp(record.nPage, 1, m_book.nPageCount);
         m_wndPdf.setCurrentPage(m_book.nPage);
         ApplyLayout();
         LayoutContent();
