@@ -390,6 +390,29 @@ private slots:
         QVERIFY(Stored(0).startsWith("2|10|10|1|"));
     }
 
+    void settingsThatCannotBeWrittenAreTold()
+    {
+        Viewer v;
+        QVERIFY(OpenFromFolder(v, "ten.pdf"));
+        // A folder where the settings file should be: no write can succeed.
+        const QString file = StoredSettings().fileName();
+        QFile::remove(file);
+        QVERIFY(QDir().mkpath(file));
+        Key(v.view, Qt::Key_PageDown);
+        Key(v.view, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(m_prompts, QStringList("設定を保存できません。\n" + file));
+        QVERIFY(!v.view->m_bContent);
+        QCOMPARE(v.view->m_resumeItems.size(), 1);
+        // Once the file can be written again, the position is kept.
+        QVERIFY(QDir(file).removeRecursively());
+        QVERIFY(OpenFromFolder(v, "one.pdf"));
+        Key(v.view, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(m_prompts.size(), 1);
+        StoredSettings().sync();
+        QVERIFY(Stored(0).endsWith("/one.pdf") || Stored(1).endsWith("/one.pdf"));
+        QVERIFY(Stored(0).endsWith("/ten.pdf") || Stored(1).endsWith("/ten.pdf"));
+    }
+
     void pageCountValidation()
     {
         CInqNumPagesDlg dlg;

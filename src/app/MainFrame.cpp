@@ -130,6 +130,7 @@ void CMainFrame::ActivateFromAnotherStart()
 
 void CMainFrame::OnEndSession()
 {
+    Profile::setQuiet(true);
     if (m_pView)
         m_pView->SaveViewState();
     SaveFrameSettings();

@@ -1,9 +1,18 @@
 #include "platform/Profile.h"
 
+#include "platform/Prompt.h"
+
+#include <QDir>
+
+#include <cstdio>
+
 namespace
 {
 const char kSection[] = "Settings/";
 }
+
+bool Profile::s_quiet = false;
+bool Profile::s_failing = false;
 
 Profile::Profile()
     : m_settings(QStringLiteral("Oberkan"), QStringLiteral("Lumivo"))
@@ -37,18 +46,38 @@ QString Profile::GetProfileString(const QString& name, const QString& strDefault
 void Profile::WriteProfileInt(const QString& name, int nValue)
 {
     m_settings.setValue(kSection + name, nValue);
-    m_settings.sync();
+    CheckWritten();
 }
 
 void Profile::WriteProfileString(const QString& name, const QString& strValue)
 {
     m_settings.setValue(kSection + name, strValue);
-    m_settings.sync();
+    CheckWritten();
 }
 
 void Profile::WriteProfileStrings(const QList<QPair<QString, QString>>& values)
 {
     for (const auto& [name, value] : values)
         m_settings.setValue(kSection + name, value);
+    CheckWritten();
+}
+
+void Profile::setQuiet(bool quiet)
+{
+    s_quiet = quiet;
+}
+
+void Profile::CheckWritten()
+{
     m_settings.sync();
+    const bool failed = m_settings.status() != QSettings::NoError;
+    if (failed && !s_failing) {
+        const QString file = QDir::toNativeSeparators(fileName());
+        if (s_quiet)
+            std::fprintf(stderr, "lumivo: cannot write %s\n", qPrintable(file));
+        else
+            Prompt::MessageBox(nullptr, QStringLiteral("設定を保存できません。\n%1").arg(file),
+                Prompt::ErrorIcon);
+    }
+    s_failing = failed;
 }

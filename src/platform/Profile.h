@@ -19,6 +19,15 @@ public:
 
     QString fileName() const { return m_settings.fileName(); }
 
+    // A write that does not reach the disk is told to the reader in a message naming
+    // the file, once until writing works again. While the session ends nobody could
+    // answer a message, and it goes to the error output instead.
+    static void setQuiet(bool quiet);
+
 private:
+    void CheckWritten();
+
+    static bool s_quiet;
+    static bool s_failing;
     mutable QSettings m_settings;
 };
