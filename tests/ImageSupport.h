@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QtEndian>
 
+#include "TestSupport.h"
+
 // Picture files for the image tests, written here rather than downloaded.
 
 // A colour of its own for each page number.
@@ -27,13 +29,6 @@ inline bool WritePicture(
     QImage image(size, QImage::Format_RGB32);
     image.fill(colour);
     return image.save(path, format, 90);
-}
-
-inline bool WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 inline quint32 Crc32(const QByteArray& bytes)

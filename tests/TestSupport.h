@@ -77,16 +77,10 @@ inline void WritePdf(const QString& path, int pages, const QList<QSizeF>& sizes 
     }
 }
 
-// A one-page PDF that needs a user password to open.
-inline void WriteLockedPdf(const QString& path)
+// A PDF made of these objects, numbered from 1; object 1 is the catalog. A stream's
+// dictionary ends with ">>stream" to have its data follow.
+inline QByteArray PdfFromObjects(const QList<QByteArray>& objects, const QByteArray& trailer = {})
 {
-    const QByteArray key = QByteArray(32, 'k').toHex();
-    const QList<QByteArray> objects = {
-        "<< /Type /Catalog /Pages 2 0 R >>",
-        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] >>",
-        "<< /Filter /Standard /V 1 /R 2 /O <" + key + "> /U <" + key + "> /P -4 >>",
-    };
     QByteArray pdf = "%PDF-1.4\n";
     QList<qsizetype> offsets;
     for (qsizetype i = 0; i < objects.size(); ++i) {
@@ -97,13 +91,54 @@ inline void WriteLockedPdf(const QString& path)
     pdf += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
     for (qsizetype offset : offsets)
         pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
-    pdf += "trailer << /Size " + QByteArray::number(objects.size() + 1)
-        + " /Root 1 0 R /Encrypt 4 0 R /ID [<0123456789abcdef0123456789abcdef>"
-          "<0123456789abcdef0123456789abcdef>] >>\nstartxref\n"
-        + QByteArray::number(xref) + "\n%%EOF\n";
+    pdf += "trailer << /Size " + QByteArray::number(objects.size() + 1) + " /Root 1 0 R " + trailer
+        + " >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+    return pdf;
+}
+
+// A one-page PDF that needs a user password to open.
+inline QByteArray LockedPdf()
+{
+    const QByteArray key = QByteArray(32, 'k').toHex();
+    return PdfFromObjects(
+        {
+            "<< /Type /Catalog /Pages 2 0 R >>",
+            "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+            "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] >>",
+            "<< /Filter /Standard /V 1 /R 2 /O <" + key + "> /U <" + key + "> /P -4 >>",
+        },
+        "/Encrypt 4 0 R /ID [<0123456789abcdef0123456789abcdef>"
+        "<0123456789abcdef0123456789abcdef>]");
+}
+
+// A page holding one grey picture of side x side pixels, tiny once compressed: slow
+// for any renderer to take apart.
+inline QByteArray HeavyPdf(int side)
+{
+    const QByteArray pixels = qCompress(QByteArray(qsizetype(side) * side, '\x80'), 9).mid(4);
+    const QByteArray n = QByteArray::number(side);
+    return PdfFromObjects({
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 600 600] /Resources << /XObject << /I 5 0 R "
+        ">> >> /Contents 4 0 R >>",
+        "<< /Length 28 >>stream\nq 600 0 0 600 0 0 cm /I Do Q\nendstream",
+        "<< /Type /XObject /Subtype /Image /Width " + n + " /Height " + n
+            + " /ColorSpace /DeviceGray /BitsPerComponent 8 /Filter /FlateDecode /Length "
+            + QByteArray::number(pixels.size()) + " >>stream\n" + pixels + "\nendstream",
+    });
+}
+
+inline bool WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(pdf);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+inline void WriteLockedPdf(const QString& path)
+{
+    QVERIFY(WriteBytes(path, LockedPdf()));
 }
 
 #define LUMIVO_TEST_MAIN(TestClass)                                                                \

@@ -3,11 +3,13 @@
 #include "ViewerFixture.h"
 
 #include "pdf/InqNumPagesDlg.h"
+#include "platform/LeftRunning.h"
 #include "platform/Prompt.h"
 #include "platform/SpinButton.h"
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSemaphore>
 
 namespace
 {
@@ -411,6 +413,30 @@ private slots:
         StoredSettings().sync();
         QVERIFY(Stored(0).endsWith("/one.pdf") || Stored(1).endsWith("/one.pdf"));
         QVERIFY(Stored(0).endsWith("/ten.pdf") || Stored(1).endsWith("/ten.pdf"));
+    }
+
+    void aRenderUnderWayNeverHoldsUpClosing()
+    {
+        // Poppler takes seconds over a page like this, and cannot be stopped inside it.
+        QVERIFY(WriteBytes(m_dir + "/heavy.pdf", HeavyPdf(4000)));
+        static QSemaphore entered;
+        static QSemaphore release;
+        PdfRenderer::setRenderHook([] {
+            entered.release();
+            release.acquire();
+        });
+        Viewer v;
+        const int idle = LeftRunning::Count();
+        QVERIFY(OpenFromFolder(v, "heavy.pdf"));
+        QVERIFY(entered.tryAcquire(1, 10000));
+        // Closed while the render is under way: it goes on, and nobody waits for it.
+        Key(v.view, Qt::Key_Escape);
+        QVERIFY(!v.view->m_bContent);
+        QCOMPARE(LeftRunning::Count(), idle + 1);
+        PdfRenderer::setRenderHook(nullptr);
+        release.release();
+        QTRY_COMPARE_WITH_TIMEOUT(LeftRunning::Count(), idle, 30000);
+        QFile::remove(m_dir + "/heavy.pdf");
     }
 
     void pageCountValidation()

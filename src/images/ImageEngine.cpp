@@ -1,6 +1,7 @@
 #include "images/ImageEngine.h"
 
 #include "images/PageCache.h"
+#include "platform/LeftRunning.h"
 
 #include <QCoreApplication>
 #include <QSet>
@@ -155,6 +156,7 @@ qint64 ImageEngine::HeldBytes() const
 
 void ImageEngine::Work(const std::shared_ptr<Shared>& shared)
 {
+    LeftRunning::Started();
     std::unique_lock<std::mutex> lock(shared->mutex);
     for (;;) {
         shared->wake.wait(lock, [&] { return shared->stop || !shared->queue.isEmpty(); });
@@ -192,4 +194,6 @@ void ImageEngine::Work(const std::shared_ptr<Shared>& shared)
     }
     --shared->liveThreads;
     shared->finished.notify_all();
+    lock.unlock();
+    LeftRunning::Ended();
 }

@@ -6,11 +6,8 @@
 #include <QRect>
 #include <QString>
 
-#include <atomic>
-#include <condition_variable>
+#include <functional>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 // One page, or the visible part of it, in a rendered image.
 struct RenderPiece {
@@ -31,12 +28,9 @@ struct RenderJob {
 // Renders PDF pages on a worker thread with a document of its own, so the reader's
 // thread never waits for poppler. Each Submit replaces the waiting jobs: the first is
 // what shows now, the rest is read-ahead. A render that nobody wants any more is
-// abandoned. Results come back as queued signals.
-namespace Poppler
-{
-class Document;
-}
-
+// abandoned. Results come back as queued signals. Every document gets a worker of its
+// own; a worker whose document is let go finishes its render in the background, so
+// closing a book and quitting never wait for poppler.
 class PdfRenderer : public QObject
 {
     Q_OBJECT
@@ -46,29 +40,21 @@ public:
     PdfRenderer();
     ~PdfRenderer() override;
 
-    // Opens path on the worker. An empty path releases the document and returns once
-    // it is released, so its file can be deleted.
+    // Opens path on a new worker; an empty path only lets the document go.
     void Open(const QString& path);
     void Submit(const QList<RenderJob>& jobs);
+
+    // Runs on the worker before each render (tests hold a render up with it).
+    static void setRenderHook(std::function<void()> hook);
 
 signals:
     void rendered(const QString& key, const QImage& image, const QRect& area);
 
 private:
-    void Run();
-    QImage Render(const RenderJob& job);
-    static bool ShouldAbort(const QVariant& closure);
+    struct Worker;
+    static void Run(const std::shared_ptr<Worker>& worker);
+    static QImage Render(Worker& worker, const RenderJob& job);
+    void Retire();
 
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::condition_variable m_opened;
-    QString m_wantPath;
-    QString m_docPath;
-    bool m_loading = false;
-    QList<RenderJob> m_jobs;
-    QString m_runningKey;
-    std::atomic<bool> m_abortRunning { false };
-    bool m_stop = false;
-    std::unique_ptr<Poppler::Document> m_doc; // touched by the worker only
-    std::thread m_thread;
+    std::shared_ptr<Worker> m_worker;
 };

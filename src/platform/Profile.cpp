@@ -76,8 +76,8 @@ void Profile::CheckWritten()
         if (s_quiet)
             std::fprintf(stderr, "lumivo: cannot write %s\n", qPrintable(file));
         else
-            Prompt::MessageBox(nullptr, QStringLiteral("設定を保存できません。\n%1").arg(file),
-                Prompt::ErrorIcon);
+            Prompt::MessageBox(
+                nullptr, QStringLiteral("設定を保存できません。\n%1").arg(file), Prompt::ErrorIcon);
     }
     s_failing = failed;
 }
