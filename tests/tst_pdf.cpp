@@ -425,6 +425,8 @@ private slots:
             entered.release();
             release.acquire();
         });
+        // Renders of the tests before may still be finishing.
+        QTRY_COMPARE_WITH_TIMEOUT(LeftRunning::Count(), 0, 30000);
         Viewer v;
         const int idle = LeftRunning::Count();
         QVERIFY(OpenFromFolder(v, "heavy.pdf"));
