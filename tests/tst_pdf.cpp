@@ -3,6 +3,7 @@
 #include "ViewerFixture.h"
 
 #include "pdf/InqNumPagesDlg.h"
+#include "pdf/TempCopy.h"
 #include "platform/LeftRunning.h"
 #include "platform/Prompt.h"
 #include "platform/SpinButton.h"
@@ -499,6 +500,23 @@ private slots:
         CAcroAXDocShim::setPathFilter([](const QString&) { return false; });
         QVERIFY(!OpenFromFolder(v, "ten.pdf"));
         QCOMPARE(m_prompts, QStringList({ "ファイルを開けません。" }));
+
+        // A file that does not start as a PDF is not worth a copy, however large.
+        const QStringList before = QDir(temp).entryList({ "Lu*.tmp" });
+        CAcroAXDocShim::setPathFilter(nullptr);
+        QVERIFY(WriteBytes(m_dir + "/zeros.pdf", QByteArray(4 << 20, '\0')));
+        view->FillFolderList(QString());
+        QVERIFY(!OpenFromFolder(v, "zeros.pdf"));
+        QCOMPARE(QDir(temp).entryList({ "Lu*.tmp" }), before);
+        QFile::remove(m_dir + "/zeros.pdf");
+
+        // Copies left behind by a killed program go at the next start; others stay.
+        QVERIFY(WriteBytes(temp + "/LuAb12Cd.tmp", "%PDF-1.4"));
+        QVERIFY(WriteBytes(temp + "/Lunch.tmp", "not ours"));
+        TempCopy::RemoveStale();
+        QVERIFY(!QFile::exists(temp + "/LuAb12Cd.tmp"));
+        QVERIFY(QFile::exists(temp + "/Lunch.tmp"));
+        QFile::remove(temp + "/Lunch.tmp");
     }
 
     void pagesOfDifferentSizes()

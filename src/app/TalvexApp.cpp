@@ -5,6 +5,7 @@
 #include "app/MainFrame.h"
 #include "app/SessionEndWatcher.h"
 #include "app/TalvexDoc.h"
+#include "pdf/TempCopy.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/SingleInstance.h"
@@ -66,6 +67,7 @@ bool CTalvexApp::InitInstance()
         break;
     }
 
+    TempCopy::RemoveStale();
     X11Keyboard::EnableDetectableAutoRepeat();
     m_pDocument = std::make_unique<CTalvexDoc>();
     m_pFrame = std::make_unique<CMainFrame>(m_pDocument.get());

@@ -3,6 +3,7 @@
 #include "images/ZoomRules.h"
 #include "pdf/InqNumPagesDlg.h"
 #include "pdf/PopplerDocuments.h"
+#include "pdf/TempCopy.h"
 #include "platform/CursorCounter.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
@@ -10,27 +11,12 @@
 #include "view/TalvexView.h"
 
 #include <QCursor>
-#include <QDir>
 #include <QFile>
-#include <QTemporaryFile>
 
 namespace
 {
 constexpr int kIdleTicks = 20;
 constexpr int kMoveThreshold = 32; // squared pixels
-
-void CopyOver(const QString& from, const QString& to)
-{
-    QFile source;
-    QFile target(to);
-    if (!Paths::OpenForReading(source, from) || !target.open(QIODevice::WriteOnly))
-        return;
-    QByteArray chunk;
-    while (!(chunk = source.read(1 << 20)).isEmpty()) {
-        if (target.write(chunk) != chunk.size())
-            return;
-    }
-}
 } // namespace
 
 int CTalvexView::CountPdfPages(const QString& path)
@@ -79,19 +65,15 @@ bool CTalvexView::OpenBook(BookRecord& record)
 
 bool CTalvexView::LoadTempCopy(const QString& path)
 {
-    const QString folder = QDir::tempPath();
-    if (folder.isEmpty())
+    if (!TempCopy::StartsLikePdf(path))
         return false;
-    QTemporaryFile temp(folder + QStringLiteral("/LuXXXXXX.tmp"));
-    temp.setAutoRemove(false);
-    if (!temp.open())
+    const QString copy = TempCopy::Create();
+    if (copy.isEmpty())
         return false;
-    const QString copy = temp.fileName();
-    temp.close();
     if (!m_strTempFile.isEmpty())
         QFile::remove(m_strTempFile);
     m_strTempFile = copy;
-    CopyOver(path, m_strTempFile);
+    TempCopy::CopyOver(path, m_strTempFile);
     return m_wndPdf.LoadFile(m_strTempFile);
 }
 
