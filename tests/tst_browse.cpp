@@ -190,6 +190,14 @@ private slots:
         QVERIFY(dlg.yesButton()->width() * 2 > dlg.width() * 9 / 10);
         dlg.yesButton()->click();
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        // The underlined letters answer without Alt, as in the Windows dialog.
+        for (const auto& [key, answer] :
+            { std::pair { Qt::Key_N, QDialog::Rejected }, { Qt::Key_Y, QDialog::Accepted } }) {
+            CInqResumeDeleteDlg asked;
+            asked.setResult(-1);
+            QTest::keyClick(&asked, key);
+            QCOMPARE(asked.result(), int(answer));
+        }
     }
 
     void deletingOnTheFolderScreenTakesEveryPage()

@@ -2,6 +2,7 @@
 
 #include "platform/DialogUnits.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -25,4 +26,14 @@ CInqResumeDeleteDlg::CInqResumeDeleteDlg(QWidget* parent)
     connect(m_pNo, &QPushButton::clicked, this, &QDialog::reject);
     setFixedSize(du.X(134), du.Y(77));
     m_pYes->setFocus();
+}
+
+void CInqResumeDeleteDlg::keyPressEvent(QKeyEvent* e)
+{
+    if (e->modifiers() == Qt::NoModifier && e->key() == Qt::Key_Y)
+        m_pYes->click();
+    else if (e->modifiers() == Qt::NoModifier && e->key() == Qt::Key_N)
+        m_pNo->click();
+    else
+        QDialog::keyPressEvent(e);
 }

@@ -14,6 +14,10 @@ public:
     QPushButton* yesButton() const { return m_pYes; }
     QPushButton* noButton() const { return m_pNo; }
 
+protected:
+    // Y and N alone answer, as the buttons' underlined letters promise.
+    void keyPressEvent(QKeyEvent* e) override;
+
 private:
     QPushButton* m_pYes;
     QPushButton* m_pNo;
