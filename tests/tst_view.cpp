@@ -9,6 +9,7 @@
 #include "platform/X11Keyboard.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QStyle>
 
 #include <xkbcommon/xkbcommon.h>
@@ -298,6 +299,20 @@ private slots:
         QFETCH(bool, keypad);
         QFETCH(int, vk);
         QCOMPARE(VirtualKeys::fromQtKey(key, keypad), vk);
+    }
+
+    void nothingScrollsSideways()
+    {
+        for (int i = 0; i < 30; ++i)
+            WriteFile(env->path(QString("wide/book %1 with a long name.pdf").arg(i)), 10);
+        StartInFolder(env->path("wide"));
+        Viewer v;
+        for (const QSize size : { QSize(640, 480), QSize(1920, 1080) }) {
+            v.frame.resize(size);
+            QTRY_COMPARE(v.frame.size(), size);
+            QVERIFY(v.view->m_listFolder.verticalScrollBar()->isVisible() || size.height() > 1000);
+            QVERIFY(!v.view->m_listFolder.horizontalScrollBar()->isVisible());
+        }
     }
 
     void keysByTheirPlace_data()

@@ -27,6 +27,8 @@ CColorListCtrl::CColorListCtrl(QWidget* parent)
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The columns always fill the width; nothing is ever there to scroll sideways.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     header()->setSectionsClickable(false);
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(false);
