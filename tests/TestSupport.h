@@ -9,16 +9,26 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-// Every test process gets its own settings and temp folders, set before anything
-// reads them.
+#include <filesystem>
+
+// Every test process gets its own settings, home and temp folders, set before anything
+// reads them, so that where the tests run changes nothing; all of it goes at the end.
 class TestEnvironment
 {
 public:
     TestEnvironment()
     {
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_root.filePath("config")));
+        QDir().mkpath(m_root.filePath("home"));
+        qputenv("HOME", QFile::encodeName(m_root.filePath("home")));
         QDir().mkpath(m_root.filePath("tmp"));
         qputenv("TMPDIR", QFile::encodeName(m_root.filePath("tmp")));
+    }
+    ~TestEnvironment()
+    {
+        // By the bytes of the names: Qt's own clean-up skips names that are not UTF-8.
+        std::error_code ignored;
+        std::filesystem::remove_all(QFile::encodeName(m_root.path()).toStdString(), ignored);
     }
     QString path(const QString& name) const { return m_root.filePath(name); }
 
