@@ -1,0 +1,423 @@
+// The hostile-input corpus: writes a thousand and more damaged and hostile books, then
+// opens each in the real program on a virtual display, turns a few pages, closes it, and
+// counts what happened.
+//
+//   lumivo_corpus generate DIR
+//   lumivo_corpus run DIR --binary PATH [--sample N] [--timeout SECONDS]
+//
+// run prints the counts of books shown, refused with the program's message, crashed and
+// hung, and the sanitizer reports found; it exits 1 when anything crashed, hung or was
+// reported.
+
+#include "ImageSupport.h"
+#include "TestSupport.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
+
+#include <csignal>
+#include <cstdio>
+
+namespace
+{
+
+struct Base {
+    QString suffix;
+    QByteArray bytes;
+};
+
+QByteArray ImageBytes(const char* format, bool alpha = false);
+
+void Put(const QString& dir, int& n, const QString& name, const QByteArray& bytes, bool withPages)
+{
+    static const QByteArray good = ImageBytes("PNG");
+    const QString folder = QString("%1/case-%2").arg(dir).arg(n++, 4, 10, QChar('0'));
+    QDir().mkpath(folder);
+    WriteBytes(folder + "/" + name, bytes);
+    // Image pages sit between good ones, so that turning pages crosses them.
+    if (withPages) {
+        WriteBytes(folder + "/0-good.png", good);
+        WriteBytes(folder + "/zz-good.png", good);
+    }
+}
+
+QByteArray ImageBytes(const char* format, bool alpha)
+{
+    QImage image(160, 240, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    image.fill(QColor(40, 120, 200, alpha ? 128 : 255));
+    QPainter(&image).drawEllipse(10, 10, 140, 220);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QByteArray PdfBook(int pages)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    QPainter painter(&writer);
+    for (int i = 0; i < pages; ++i) {
+        if (i > 0)
+            writer.newPage();
+        painter.setFont(QFont("sans", 40));
+        painter.drawText(QRect(0, 0, 4000, 4000), Qt::AlignCenter, QString::number(i + 1));
+        painter.drawImage(QRect(200, 200, 1200, 1800), QImage::fromData(ImageBytes("PNG")));
+    }
+    painter.end();
+    return bytes;
+}
+
+// A JPEG that declares a picture of 65,500 x 65,500 and holds almost nothing.
+QByteArray JpegDeclaringHuge()
+{
+    QByteArray jpeg = ImageBytes("JPEG");
+    const qsizetype sof = jpeg.indexOf("\xff\xc0");
+    if (sof > 0) {
+        jpeg[sof + 5] = char(0xff);
+        jpeg[sof + 6] = char(0xdc);
+        jpeg[sof + 7] = char(0xff);
+        jpeg[sof + 8] = char(0xdc);
+    }
+    return jpeg.left(jpeg.size() / 2);
+}
+
+QByteArray PdfOfPages(const QByteArray& mediaBox, int count)
+{
+    QList<QByteArray> objects
+        = { "<< /Type /Catalog /Pages 2 0 R >>", "", "<< /Length 0 >>stream\n\nendstream" };
+    QByteArray kids;
+    for (int i = 0; i < count; ++i) {
+        kids += QByteArray::number(4 + i) + " 0 R ";
+        objects << "<< /Type /Page /Parent 2 0 R /MediaBox " + mediaBox + " /Contents 3 0 R >>";
+    }
+    objects[1] = "<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(count) + " >>";
+    return PdfFromObjects(objects);
+}
+
+int Generate(const QString& dir)
+{
+    QDir(dir).removeRecursively();
+    QDir().mkpath(dir);
+    QRandomGenerator random(2026);
+    int n = 0;
+    QList<Base> pdfs = { { "pdf", PdfBook(6) } };
+    QFile spec("/usr/share/doc/shared-mime-info/shared-mime-info-spec.pdf");
+    if (spec.open(QIODevice::ReadOnly))
+        pdfs << Base { "pdf", spec.readAll() };
+    const QList<Base> images = { { "png", ImageBytes("PNG", true) }, { "jpg", ImageBytes("JPEG") },
+        { "bmp", ImageBytes("BMP") }, { "tif", ImageBytes("TIFF") }, { "gif", TwoFrameGif() } };
+
+    for (const QString& suffix : { "pdf", "jpg", "png", "gif", "tif", "bmp" })
+        Put(dir, n, "empty." + suffix, {}, suffix != "pdf");
+    for (const QList<Base>* group : { &std::as_const(pdfs), &images }) {
+        for (const Base& base : *group) {
+            const bool pages = base.suffix != "pdf";
+            for (int i = 1; i <= 40; ++i)
+                Put(dir, n, "cut." + base.suffix, base.bytes.left(base.bytes.size() * i / 41),
+                    pages);
+            for (int i = 0; i < 100; ++i) {
+                QByteArray bytes = base.bytes;
+                const int flips = 1 + random.bounded(24);
+                for (int k = 0; k < flips; ++k)
+                    bytes[random.bounded(bytes.size())] = char(random.bounded(256));
+                Put(dir, n, "mutated." + base.suffix, bytes, pages);
+            }
+        }
+    }
+    Put(dir, n, "locked.pdf", LockedPdf(), false);
+    Put(dir, n, "wide-14400pt.pdf", PdfOfPages("[0 0 14400 14400]", 2), false);
+    Put(dir, n, "wide-200000pt.pdf", PdfOfPages("[0 0 200000 200000]", 2), false);
+    Put(dir, n, "inverted-box.pdf", PdfOfPages("[0 0 -500 -800]", 3), false);
+    Put(dir, n, "hundred-thousand.pdf", PdfOfPages("[0 0 300 400]", 100000), false);
+    Put(dir, n, "circular.pdf",
+        PdfFromObjects({ "<< /Type /Catalog /Pages 2 0 R >>",
+            "<< /Type /Pages /Kids [2 0 R 3 0 R] /Count 2 >>",
+            "<< /Type /Pages /Kids [2 0 R] /Parent 2 0 R /Count 1 >>" }),
+        false);
+    Put(dir, n, "lying-count.pdf",
+        PdfFromObjects({ "<< /Type /Catalog /Pages 2 0 R >>",
+            "<< /Type /Pages /Kids [3 0 R] /Count 2000000000 >>",
+            "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] >>" }),
+        false);
+    Put(dir, n, "bomb.pdf", HeavyPdf(20000), false);
+    Put(dir, n, "png-named.pdf", images[0].bytes, false);
+    Put(dir, n, "pdf-named.jpg", pdfs[0].bytes, true);
+    Put(dir, n, "text-named.tif", "Not a picture.\n", true);
+    Put(dir, n, "jpeg-named.png", images[1].bytes, true);
+    Put(dir, n, "bomb-header.png", PngDeclaring({ 100000, 100000 }, false), true);
+    Put(dir, n, "bomb-data.png", PngDeclaring({ 20000, 20000 }, true), true);
+    Put(dir, n, "huge-declared.jpg", JpegDeclaringHuge(), true);
+    std::printf("%d books written to %s\n", n, qPrintable(dir));
+    return 0;
+}
+
+class Runner
+{
+public:
+    Runner(const QString& binary, int timeoutS)
+        : m_binary(binary)
+        , m_timeoutMs(timeoutS * 1000)
+    {
+    }
+
+    bool StartDisplay()
+    {
+        int n = 120;
+        while (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n))
+            || QFile::exists(QString("/tmp/.X%1-lock").arg(n)))
+            ++n;
+        m_display = QString(":%1").arg(n);
+        // Without -noreset the server starts afresh whenever its last client leaves, and
+        // refuses the next one meanwhile.
+        m_xvfb.start(
+            "Xvfb", { m_display, "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset" });
+        if (!m_xvfb.waitForStarted())
+            return false;
+        // Ready once it answers a client.
+        for (int i = 0; i < 100; ++i) {
+            if (!Xdotool({ "getdisplaygeometry" }).isEmpty())
+                return true;
+            QThread::msleep(100);
+        }
+        return false;
+    }
+
+    void StopDisplay()
+    {
+        m_xvfb.terminate();
+        m_xvfb.waitForFinished();
+    }
+
+    enum Outcome { Shown, Refused, Crashed, Hung };
+
+    Outcome Run(const QString& book, const QString& work, QString& report)
+    {
+        QDir(work).removeRecursively();
+        QDir().mkpath(work + "/tmp");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", m_display);
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.insert("XDG_CONFIG_HOME", work + "/config");
+        env.insert("TMPDIR", work + "/tmp");
+        env.insert("ASAN_OPTIONS", "log_path=" + work + "/asan:detect_leaks=1");
+        env.insert("UBSAN_OPTIONS", "log_path=" + work + "/ubsan:print_stacktrace=1");
+        const QString supp = QCoreApplication::applicationDirPath() + "/lsan.supp";
+        if (QFile::exists(supp))
+            env.insert("LSAN_OPTIONS", "suppressions=" + supp);
+        // Every image type enabled, so that every page of the corpus is read.
+        QDir().mkpath(work + "/config/Oberkan");
+        WriteBytes(work + "/config/Oberkan/Lumivo.conf", "[Settings]\nPicExt=31\n");
+        QProcess viewer;
+        viewer.setProcessEnvironment(env);
+        viewer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        viewer.start(m_binary, { book });
+        if (!viewer.waitForStarted())
+            return Crashed;
+        Outcome outcome = Refused;
+        QElapsedTimer timer;
+        timer.start();
+        bool settled = false;
+        while (!settled && timer.elapsed() < m_timeoutMs && viewer.state() == QProcess::Running) {
+            QCoreApplication::processEvents();
+            if (!Find(".* - Lumivo$").isEmpty()) {
+                outcome = Shown;
+                settled = true;
+            } else if (const QString ask = Find("^ページ数$"); !ask.isEmpty()) {
+                Answer(ask, "Escape");
+                settled = true;
+            } else if (const QString box = MessageBox(); !box.isEmpty()) {
+                Answer(box, "Return");
+                settled = true;
+            } else if (!MainWindow().isEmpty()) {
+                // Start-up ended on a list screen: the book was not taken.
+                settled = true;
+            } else {
+                viewer.waitForFinished(100);
+            }
+        }
+        if (viewer.state() != QProcess::Running) {
+            report += QString("ended by itself: status %1, code %2\n")
+                          .arg(viewer.exitStatus())
+                          .arg(viewer.exitCode());
+            return Finish(viewer, work, report, Crashed);
+        }
+        if (!settled)
+            return Finish(viewer, work, report, Hung);
+        // Start-up ends with the main window shown; only then does the program take a
+        // request to end as a reader's.
+        while (timer.elapsed() < 2 * m_timeoutMs && viewer.state() == QProcess::Running
+            && Find(".* - Lumivo$").isEmpty() && MainWindow().isEmpty())
+            viewer.waitForFinished(100);
+        if (viewer.state() != QProcess::Running)
+            return Finish(viewer, work, report, Crashed);
+        if (outcome == Shown) {
+            const QString window = Find(".* - Lumivo$");
+            Xdotool({ "windowfocus", "--sync", window });
+            Xdotool({ "key", "--delay", "60", "Next", "Next", "Next", "End", "Home", "5", "Down",
+                "Down", "Right", "Tab", "ctrl+o", "Escape" });
+        }
+        QThread::msleep(200);
+        ::kill(pid_t(viewer.processId()), SIGTERM);
+        if (!viewer.waitForFinished(m_timeoutMs))
+            return Finish(viewer, work, report, Hung);
+        const bool clean = viewer.exitStatus() == QProcess::NormalExit && viewer.exitCode() == 0;
+        if (!clean)
+            report += QString("exit status %1, code %2\n")
+                          .arg(viewer.exitStatus())
+                          .arg(viewer.exitCode());
+        return Finish(viewer, work, report, clean ? outcome : Crashed);
+    }
+
+private:
+    Outcome Finish(QProcess& viewer, const QString& work, QString& report, Outcome outcome)
+    {
+        if (viewer.state() == QProcess::Running) {
+            viewer.kill();
+            viewer.waitForFinished();
+        }
+        for (const QString& name : QDir(work).entryList({ "asan.*", "ubsan.*" }, QDir::Files)) {
+            QFile log(work + "/" + name);
+            if (log.open(QIODevice::ReadOnly))
+                report += QString::fromLocal8Bit(log.readAll());
+        }
+        return outcome;
+    }
+
+    QString Xdotool(const QStringList& args)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", m_display);
+        p.setProcessEnvironment(env);
+        p.start("xdotool", args);
+        if (!p.waitForFinished(5000)) {
+            p.kill();
+            p.waitForFinished();
+        }
+        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    }
+
+    QStringList Windows(const QString& title)
+    {
+        return Xdotool({ "search", "--onlyvisible", "--name", title })
+            .split('\n', Qt::SkipEmptyParts);
+    }
+
+    QString Find(const QString& title) { return Windows(title).value(0); }
+
+    // The main window and the program's messages share a title; a message is smaller
+    // than the main window can be.
+    QString TitledLumivo(bool main)
+    {
+        for (const QString& id : Windows("^Lumivo$")) {
+            const QString shape = Xdotool({ "getwindowgeometry", "--shell", id });
+            const auto value = [&shape](const char* name) {
+                const qsizetype at = shape.indexOf(QLatin1String(name));
+                return at < 0 ? 0 : shape.mid(at + qstrlen(name)).section('\n', 0, 0).toInt();
+            };
+            if ((value("WIDTH=") >= 640 && value("HEIGHT=") >= 480) == main)
+                return id;
+        }
+        return {};
+    }
+    QString MessageBox() { return TitledLumivo(false); }
+    QString MainWindow() { return TitledLumivo(true); }
+
+    void Answer(const QString& window, const char* key)
+    {
+        Xdotool({ "windowfocus", "--sync", window });
+        Xdotool({ "key", key });
+    }
+
+    QString m_binary;
+    int m_timeoutMs;
+    QString m_display;
+    QProcess m_xvfb;
+};
+
+int RunCorpus(const QString& dir, const QString& binary, int sample, int timeoutS)
+{
+    QStringList books;
+    QDirIterator it(dir, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (!QFileInfo(path).fileName().contains("good"))
+            books << path;
+    }
+    std::sort(books.begin(), books.end());
+    if (sample > 0 && sample < books.size()) {
+        QStringList picked;
+        for (int i = 0; i < sample; ++i)
+            picked << books[qsizetype(i) * books.size() / sample];
+        books = picked;
+    }
+    Runner runner(binary, timeoutS);
+    if (!runner.StartDisplay()) {
+        std::fprintf(stderr, "lumivo_corpus: cannot start Xvfb\n");
+        return 2;
+    }
+    int counts[4] = {};
+    int reported = 0;
+    const QString work = QDir::tempPath() + "/lumivo-corpus-run";
+    for (const QString& book : books) {
+        QString report;
+        const Runner::Outcome outcome = runner.Run(book, work, report);
+        ++counts[outcome];
+        if (!report.isEmpty())
+            ++reported;
+        if (outcome >= Runner::Crashed || !report.isEmpty()) {
+            std::printf("%s: %s\n%s", qPrintable(book),
+                outcome == Runner::Hung ? "hung"
+                                        : (outcome == Runner::Crashed ? "crashed" : "reported"),
+                qPrintable(report));
+        }
+        std::fflush(stdout);
+    }
+    runner.StopDisplay();
+    QDir(work).removeRecursively();
+    std::printf("%lld books: %d shown, %d refused with the program's message, %d crashed, %d hung, "
+                "%d with sanitizer reports\n",
+        books.size(), counts[Runner::Shown], counts[Runner::Refused], counts[Runner::Crashed],
+        counts[Runner::Hung], reported);
+    return counts[Runner::Crashed] + counts[Runner::Hung] + reported > 0 ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The driver draws its books off screen; the program it runs gets its own display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() >= 3 && args[1] == "generate")
+        return Generate(args[2]);
+    if (args.size() >= 3 && args[1] == "run") {
+        QString binary;
+        int sample = 0;
+        int timeout = 20;
+        for (qsizetype i = 3; i + 1 < args.size(); i += 2) {
+            if (args[i] == "--binary")
+                binary = args[i + 1];
+            else if (args[i] == "--sample")
+                sample = args[i + 1].toInt();
+            else if (args[i] == "--timeout")
+                timeout = args[i + 1].toInt();
+        }
+        if (!binary.isEmpty())
+            return RunCorpus(args[2], binary, sample, timeout);
+    }
+    std::fprintf(stderr,
+        "usage: lumivo_corpus generate DIR\n"
+        "       lumivo_corpus run DIR --binary PATH [--sample N] [--timeout SECONDS]\n");
+    return 2;
+}
