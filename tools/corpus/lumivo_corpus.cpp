@@ -212,7 +212,7 @@ public:
         env.insert("UBSAN_OPTIONS", "log_path=" + work + "/ubsan:print_stacktrace=1");
         const QString supp = QCoreApplication::applicationDirPath() + "/lsan.supp";
         if (QFile::exists(supp))
-            env.insert("LSAN_OPTIONS", "suppressions=" + supp);
+            env.insert("LSAN_OPTIONS", "suppressions=" + supp + ":print_suppressions=0");
         // Every image type enabled, so that every page of the corpus is read.
         QDir().mkpath(work + "/config/Oberkan");
         WriteBytes(work + "/config/Oberkan/Lumivo.conf", "[Settings]\nPicExt=31\n");
@@ -286,8 +286,11 @@ private:
         }
         for (const QString& name : QDir(work).entryList({ "asan.*", "ubsan.*" }, QDir::Files)) {
             QFile log(work + "/" + name);
-            if (log.open(QIODevice::ReadOnly))
-                report += QString::fromLocal8Bit(log.readAll());
+            if (!log.open(QIODevice::ReadOnly))
+                continue;
+            const QString text = QString::fromLocal8Bit(log.readAll());
+            if (text.contains("ERROR: ") || text.contains("runtime error"))
+                report += text;
         }
         return outcome;
     }
@@ -372,7 +375,7 @@ int RunCorpus(const QString& dir, const QString& binary, int sample, int timeout
         QString report;
         const Runner::Outcome outcome = runner.Run(book, work, report);
         ++counts[outcome];
-        if (!report.isEmpty())
+        if (report.contains("ERROR: ") || report.contains("runtime error"))
             ++reported;
         if (outcome >= Runner::Crashed || !report.isEmpty()) {
             std::printf("%s: %s\n%s", qPrintable(book),
