@@ -1,10 +1,32 @@
+#include "app/CommandLine.h"
 #include "app/TalvexApp.h"
+#include "platform/Paths.h"
 #include "platform/LeftRunning.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 int main(int argc, char** argv)
 {
+    // Help, the version and wrong arguments need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << Paths::FromNative(QByteArray(argv[i]));
+    const CommandLine::Parsed parsed = CommandLine::Parse(arguments, true);
+    switch (parsed.action) {
+    case CommandLine::Help:
+        std::fputs(qPrintable(CommandLine::HelpText()), stdout);
+        return CommandLine::kExitOk;
+    case CommandLine::Version:
+        std::fputs(qPrintable(CommandLine::VersionText()), stdout);
+        return CommandLine::kExitOk;
+    case CommandLine::Wrong:
+        std::fprintf(stderr, "lumivo: %s\nTry 'lumivo --help'.\n", qPrintable(parsed.problem));
+        return CommandLine::kExitUsage;
+    case CommandLine::Run:
+        break;
+    }
+
     int code = 0;
     {
         CTalvexApp app(argc, argv);

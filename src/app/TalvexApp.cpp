@@ -2,6 +2,7 @@
 
 #include "Version.h"
 #include "app/AboutDlg.h"
+#include "app/CommandLine.h"
 #include "app/MainFrame.h"
 #include "app/SessionEndWatcher.h"
 #include "app/TalvexDoc.h"
@@ -13,7 +14,7 @@
 #include "platform/X11Keyboard.h"
 #include "view/TalvexView.h"
 
-#include <QCommandLineParser>
+#include <cstdio>
 
 CTalvexApp::CTalvexApp(int& argc, char** argv)
     : QApplication(argc, argv)
@@ -35,23 +36,16 @@ CTalvexApp::CTalvexApp(int& argc, char** argv)
 
 CTalvexApp::~CTalvexApp() = default;
 
-QString CTalvexApp::ParseCommandLine()
-{
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Lumivo: a full-screen reader for PDF books "
-                                                    "and folders of images."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("FILE"),
-        QStringLiteral("A book to open; of several, the first."), QStringLiteral("[FILE...]"));
-    parser.process(m_arguments);
-    const QStringList files = parser.positionalArguments();
-    return files.isEmpty() ? QString() : files.first();
-}
-
 bool CTalvexApp::InitInstance()
 {
-    const QString file = ParseCommandLine();
+    // What is left once Qt has taken its own options.
+    const CommandLine::Parsed parsed = CommandLine::Parse(m_arguments, false);
+    if (parsed.action == CommandLine::Wrong) {
+        std::fprintf(stderr, "lumivo: %s\nTry 'lumivo --help'.\n", qPrintable(parsed.problem));
+        m_nExitCode = CommandLine::kExitUsage;
+        return false;
+    }
+    const QString file = parsed.target;
 
     m_pInstance = std::make_unique<SingleInstance>(QString::fromLatin1(kAppId));
     switch (m_pInstance->claim()) {
@@ -75,6 +69,7 @@ bool CTalvexApp::InitInstance()
     view->OnCreate();
     m_pFrame->SetView(view);
     if (!file.isEmpty() && !m_pDocument->OnOpenDocument(file)) {
+        std::fprintf(stderr, "lumivo: cannot open %s\n", qPrintable(file));
         Prompt::MessageBox(
             nullptr, QStringLiteral("ファイルを開けません。\n%1").arg(file), Prompt::ErrorIcon);
         m_pFrame.reset();

@@ -28,9 +28,6 @@ public:
     CMainFrame* mainFrame() const { return m_pFrame.get(); }
 
 private:
-    // The book named on the command line (the first, when there are several), or "".
-    QString ParseCommandLine();
-
     QStringList m_arguments;
     std::unique_ptr<SingleInstance> m_pInstance;
     std::unique_ptr<CTalvexDoc> m_pDocument;

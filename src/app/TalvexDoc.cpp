@@ -21,8 +21,9 @@ bool CTalvexDoc::OnOpenDocument(const QString& path)
         free(here);
     }
     absolute = QDir::cleanPath(absolute);
-    if (!Paths::IsExistingFile(absolute)
-        || access(Paths::ToNative(absolute).constData(), R_OK) != 0)
+    if (!Paths::IsExistingFile(absolute) && !Paths::IsExistingFolder(absolute))
+        return false;
+    if (access(Paths::ToNative(absolute).constData(), R_OK) != 0)
         return false;
     m_strPathName = absolute;
     return true;

@@ -55,6 +55,28 @@ void CTalvexView::OpenSelectedEntry()
     }
 }
 
+void CTalvexView::OpenFromOutside(const QString& path)
+{
+    if (m_bContent)
+        CloseBook(CLOSE_NO_RESUME);
+    const bool folder = Paths::IsExistingFolder(path);
+    m_strCurrentFolder = folder ? path : Paths::FolderPart(path);
+    m_book = BookRecord();
+    m_bResumeScreen = false;
+    ShowListScreen();
+    if (folder)
+        return;
+    for (qsizetype i = 0; i < m_folderItems.size(); ++i) {
+        if (Paths::SameName(m_folderItems[i].strPath, path)) {
+            m_listFolder.SelectItem(int(i));
+            m_listFolder.EnsureVisible(int(i));
+            OpenSelectedEntry();
+            return;
+        }
+    }
+    Prompt::MessageBox(this, QStringLiteral("ファイルを開けません。"), Prompt::ErrorIcon);
+}
+
 void CTalvexView::FolderUp()
 {
     if (m_bContent || m_bResumeScreen)

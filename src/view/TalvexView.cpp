@@ -136,20 +136,10 @@ void CTalvexView::OnInitialUpdate()
     LayoutList(m_listFolder, width(), height());
     LayoutList(m_listResume, width(), height());
 
-    if (path.isEmpty()) {
+    if (path.isEmpty())
         ShowListScreen();
-    } else {
-        m_bResumeScreen = false;
-        ShowListScreen();
-        for (qsizetype i = 0; i < m_folderItems.size(); ++i) {
-            if (Paths::SameName(m_folderItems[i].strPath, path)) {
-                m_listFolder.SelectItem(int(i));
-                m_listFolder.EnsureVisible(int(i));
-                OpenSelectedEntry();
-                break;
-            }
-        }
-    }
+    else
+        OpenFromOutside(path);
     m_nTimer = startTimer(50);
 }
 

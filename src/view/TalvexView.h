@@ -74,6 +74,10 @@ public:
     void SwitchScreenKeep();
     void SwitchScreenReset();
     void OnResumeDelete();
+    // A book or folder handed from outside (the command line, a second start): closes
+    // an open book as Esc does, shows the folder, and opens the book. A file that is no
+    // book of the enabled types is refused with the message.
+    void OpenFromOutside(const QString& path);
     void RegisterResume(int mode);
     void FilterResumeByPicExt();
 

@@ -1,0 +1,63 @@
+#include "app/CommandLine.h"
+
+#include "Version.h"
+
+namespace CommandLine
+{
+
+Parsed Parse(const QStringList& arguments, bool beforeQt)
+{
+    Parsed parsed;
+    bool options = true;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (options && a == QLatin1String("--")) {
+            options = false;
+        } else if (options && (a == QLatin1String("-h") || a == QLatin1String("--help"))) {
+            return { Help, {}, {} };
+        } else if (options && (a == QLatin1String("-v") || a == QLatin1String("--version"))) {
+            return { Version, {}, {} };
+        } else if (options && a.startsWith(QLatin1String("--"))) {
+            return { Wrong, {}, QStringLiteral("unknown option %1").arg(a) };
+        } else if (options && a.startsWith(QLatin1Char('-')) && a.size() > 1) {
+            if (!beforeQt)
+                return { Wrong, {}, QStringLiteral("unknown option %1").arg(a) };
+        } else if (parsed.target.isEmpty()) {
+            parsed.target = a;
+        }
+    }
+    return parsed;
+}
+
+QString HelpText()
+{
+    return QStringLiteral(
+        "Usage: lumivo [FILE | FOLDER]\n"
+        "A full-screen reader for PDF books and folders of pictures, in large Japanese "
+        "type.\n"
+        "\n"
+        "  FILE          a PDF, or a picture of an image book: shows its folder and opens\n"
+        "                the book there (of several, the first)\n"
+        "  FOLDER        shows that folder on the Folder screen\n"
+        "  -h, --help    show this help and leave\n"
+        "  -v, --version show the version and leave\n"
+        "\n"
+        "One Lumivo runs at a time: started again, it brings the running one to the front\n"
+        "and hands it FILE or FOLDER.\n"
+        "Settings and reading positions live in $XDG_CONFIG_HOME/Oberkan/Lumivo.conf\n"
+        "(normally ~/.config/Oberkan/Lumivo.conf).\n"
+        "\n"
+        "Exit status: 0 done, or handed to the running Lumivo; 1 could not start, or could\n"
+        "not open FILE; 2 wrong arguments.\n");
+}
+
+QString VersionText()
+{
+    return QStringLiteral("lumivo %1.%2.%3.%4\n")
+        .arg(g_dwFileVersionMS >> 16)
+        .arg(g_dwFileVersionMS & 0xFFFF)
+        .arg(g_dwFileVersionLS >> 16)
+        .arg(g_dwFileVersionLS & 0xFFFF);
+}
+
+} // namespace CommandLine
