@@ -4,6 +4,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSvgGenerator>
 #include <QRadialGradient>
 
 #include <cmath>
@@ -26,6 +27,8 @@ constexpr int MinimumCoverage = 64;
 constexpr int StripSizes[] = { 20, 28, 40, 56, 80 };
 constexpr int IconsPerStrip = 8;
 constexpr int AppIconSize = 256;
+constexpr int ThemeSizes[] = { 16, 24, 32, 48, 64, 128, 256, 512 };
+const QString ThemeName = QStringLiteral("com.oberkan.Lumivo");
 
 // Maps a 0..1 design space to pixels so that outline strokes land on whole pixels and stay
 // inside the cell.
@@ -422,12 +425,10 @@ QPainterPath pageShape(double spineX, double spineTop, double spineBottom, doubl
     return path;
 }
 
-QImage paintAppIcon()
+// The application's logo, drawn in a square of AppIconSize units.
+void drawAppIcon(QPainter& p)
 {
     const int size = AppIconSize;
-    QImage icon(size, size, QImage::Format_ARGB32_Premultiplied);
-    icon.fill(Qt::transparent);
-    QPainter p(&icon);
     p.setRenderHint(QPainter::Antialiasing);
 
     const QRectF tile(10, 10, size - 20, size - 20);
@@ -496,8 +497,31 @@ QImage paintAppIcon()
     p.setPen(QPen(QColor(120, 40, 0), 2.5));
     p.setBrush(ribbonShade(spine + 26, spine + 46));
     p.drawPath(ribbon);
+}
 
+// The logo at any pixel size, drawn afresh rather than scaled from another size.
+QImage paintAppIcon(int size)
+{
+    QImage icon(size, size, QImage::Format_ARGB32_Premultiplied);
+    icon.fill(Qt::transparent);
+    QPainter p(&icon);
+    p.scale(double(size) / AppIconSize, double(size) / AppIconSize);
+    drawAppIcon(p);
     return icon;
+}
+
+bool writeSvgIcon(const QString& path)
+{
+    QSvgGenerator svg;
+    svg.setFileName(path);
+    svg.setSize(QSize(AppIconSize, AppIconSize));
+    svg.setViewBox(QRect(0, 0, AppIconSize, AppIconSize));
+    svg.setTitle(QStringLiteral("Lumivo"));
+    QPainter p;
+    if (!p.begin(&svg))
+        return false;
+    drawAppIcon(p);
+    return p.end();
 }
 
 } // namespace
@@ -524,8 +548,22 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    if (!paintAppIcon().save(output.filePath(QStringLiteral("lumivo.png")), "PNG")) {
+    if (!paintAppIcon(AppIconSize).save(output.filePath(QStringLiteral("lumivo.png")), "PNG")) {
         std::fprintf(stderr, "lumivo_icongen: cannot write lumivo.png\n");
+        return 1;
+    }
+    // The desktop's icon theme, every size drawn for itself, and the vector original.
+    for (int size : ThemeSizes) {
+        const QString folder = QStringLiteral("hicolor/%1x%1/apps").arg(size);
+        if (!output.mkpath(folder)
+            || !paintAppIcon(size).save(output.filePath(folder + "/" + ThemeName + ".png"), "PNG")) {
+            std::fprintf(stderr, "lumivo_icongen: cannot write the %d px icon\n", size);
+            return 1;
+        }
+    }
+    if (!output.mkpath(QStringLiteral("hicolor/scalable/apps"))
+        || !writeSvgIcon(output.filePath(QStringLiteral("hicolor/scalable/apps/") + ThemeName + ".svg"))) {
+        std::fprintf(stderr, "lumivo_icongen: cannot write the scalable icon\n");
         return 1;
     }
     return 0;
