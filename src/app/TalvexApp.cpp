@@ -26,7 +26,7 @@ CTalvexApp::CTalvexApp(int& argc, char** argv)
     setApplicationName(QStringLiteral("Lumivo"));
     setOrganizationName(QStringLiteral("Oberkan"));
     setApplicationVersion(CAboutDlg::VersionText(g_dwFileVersionMS, g_dwFileVersionLS).trimmed());
-    setDesktopFileName(QStringLiteral("lumivo"));
+    setDesktopFileName(QStringLiteral("com.oberkan.Lumivo"));
     // Messages and dialogs in the same large Japanese type as the lists.
     QFont font = QApplication::font();
     font.setFamilies(UiFontFamilies());
