@@ -111,7 +111,9 @@ private slots:
             || QFile::exists(QString("/tmp/.X%1-lock").arg(n)))
             ++n;
         m_display = QString(":%1").arg(n);
-        m_xvfb.start("Xvfb", { m_display, "-screen", "0", "1280x800x24", "-nolisten", "tcp" });
+        // -noreset keeps the X resources (Xft.dpi) between clients.
+        m_xvfb.start(
+            "Xvfb", { m_display, "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset" });
         QVERIFY(m_xvfb.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)), 10000);
         QTRY_VERIFY_WITH_TIMEOUT((m_dpy = XOpenDisplay(m_display.toLatin1().constData())), 10000);
@@ -487,6 +489,100 @@ private slots:
             5000);
         AskToClose(window);
         QVERIFY(viewer.waitForFinished(10000));
+    }
+
+    void aSecondStartHandsItsBookOver()
+    {
+        const QString dir = env->path("handed");
+        WritePdf(dir + "/a.pdf", 4);
+        WritePdf(dir + "/b.pdf", 4);
+        StartInFolder(dir);
+        QProcess first;
+        StartViewer(first, {});
+        const Window window = FindWindow("Lumivo");
+        QVERIFY(window != 0);
+        const auto handOver = [&](const QString& name) {
+            QProcess second;
+            second.setProcessEnvironment(DisplayEnvironment());
+            second.setWorkingDirectory(dir);
+            second.start(LUMIVO_BINARY, { name });
+            QVERIFY(second.waitForFinished(10000));
+            QCOMPARE(second.exitCode(), 0);
+        };
+
+        // From the Folder screen, and while reading another book, which closes unsaved.
+        handOver("b.pdf");
+        QCOMPARE(FindWindow("b.pdf - Lumivo"), window);
+        handOver("a.pdf");
+        QCOMPARE(FindWindow("a.pdf - Lumivo"), window);
+        StoredSettings().sync();
+        QVERIFY(StoredSettings().value("Settings/Resume0").toString().isEmpty());
+
+        // While a dialog is open the book waits until the dialog closes.
+        Xdotool({ "windowfocus", "--sync", QString::number(window) });
+        Xdotool({ "key", "Escape" });
+        QVERIFY(FindWindow("Lumivo") != 0);
+        Xdotool({ "key", "Menu" });
+        Xdotool({ "key", "Up", "Up", "Up", "Return" });
+        const Window dialog = FindWindow("設定");
+        QVERIFY(dialog != 0);
+        handOver("b.pdf");
+        QCOMPARE(Xdotool({ "getwindowname", QString::number(window) }), QString("Lumivo"));
+        Xdotool({ "windowfocus", "--sync", QString::number(dialog) });
+        Xdotool({ "key", "Escape" });
+        QCOMPARE(FindWindow("b.pdf - Lumivo"), window);
+
+        AskToClose(window);
+        QVERIFY(first.waitForFinished(10000));
+        QCOMPARE(first.exitCode(), 0);
+    }
+
+    void highDensityScreensKeepTheLayout_data()
+    {
+        QTest::addColumn<int>("dpi");
+        QTest::addColumn<QString>("scale");
+        QTest::addColumn<int>("listTop");
+        // The Folder screen's list starts 68 logical pixels down, inside a dark frame of
+        // one: its first light pixel is 69 logical pixels down, in device pixels here.
+        QTest::newRow("96 dpi") << 96 << "" << 69;
+        QTest::newRow("144 dpi") << 144 << "" << 104;
+        QTest::newRow("192 dpi") << 192 << "" << 138;
+        QTest::newRow("scale factor 2") << 96 << "2" << 138;
+    }
+    void highDensityScreensKeepTheLayout()
+    {
+        QFETCH(int, dpi);
+        QFETCH(QString, scale);
+        QFETCH(int, listTop);
+        const QByteArray resources = "Xft.dpi:\t" + QByteArray::number(dpi) + "\n";
+        XChangeProperty(m_dpy, DefaultRootWindow(m_dpy),
+            XInternAtom(m_dpy, "RESOURCE_MANAGER", False), XInternAtom(m_dpy, "STRING", False), 8,
+            PropModeReplace, reinterpret_cast<const unsigned char*>(resources.constData()),
+            int(resources.size()));
+        XFlush(m_dpy);
+        StartInFolder(env->path("dpi"));
+        QDir().mkpath(env->path("dpi"));
+        QProcessEnvironment environment = DisplayEnvironment();
+        if (!scale.isEmpty())
+            environment.insert("QT_SCALE_FACTOR", scale);
+        QProcess viewer;
+        StartViewer(viewer, {}, environment);
+        const Window window = FindWindow("Lumivo");
+        QVERIFY(window != 0);
+        // The first pixel that is not the header's black, down a column clear of text.
+        const auto firstLit = [&] {
+            for (int y = 0; y < 400; ++y) {
+                if (PixelOf(window, 620, y) != QColor(Qt::black))
+                    return y;
+            }
+            return -1;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(firstLit(), listTop, 5000);
+        AskToClose(window);
+        QVERIFY(viewer.waitForFinished(10000));
+        XDeleteProperty(
+            m_dpy, DefaultRootWindow(m_dpy), XInternAtom(m_dpy, "RESOURCE_MANAGER", False));
+        XFlush(m_dpy);
     }
 
     void terminationKeepsTheValues()

@@ -10,6 +10,7 @@ packages=(
   xvfb xauth xdotool libx11-dev libxkbcommon-dev libxkbcommon-x11-dev
   clang-format
   desktop-file-utils appstream lintian dpkg-dev
+  qt6-wayland weston
 )
 
 missing=()

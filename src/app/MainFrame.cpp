@@ -119,8 +119,13 @@ void CMainFrame::OnUpdateFrameTitle()
     setWindowTitle(title + QStringLiteral("Lumivo"));
 }
 
-void CMainFrame::ActivateFromAnotherStart()
+void CMainFrame::ActivateFromAnotherStart(const QString& token)
 {
+    // Qt hands these to the window system as the window asks to be activated.
+    if (!token.isEmpty()) {
+        qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+        qputenv("DESKTOP_STARTUP_ID", token.toUtf8());
+    }
     if (isMinimized())
         setWindowState(windowState() & ~Qt::WindowMinimized);
     show();

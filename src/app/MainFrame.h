@@ -24,7 +24,9 @@ public:
     void ToggleFullScreen();
     void OnUpdateFrameTitle();
     // A later start of the program asks this one to come forward.
-    void ActivateFromAnotherStart();
+    // Comes to the front for a later start; the token is its launcher's, which the
+    // window system wants before it lets a window take the focus.
+    void ActivateFromAnotherStart(const QString& token);
     // The session or a signal ends the program: keep what the reader has, then quit.
     void OnEndSession();
 

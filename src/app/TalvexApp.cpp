@@ -53,10 +53,15 @@ bool CTalvexApp::InitInstance()
         Prompt::MessageBox(nullptr, QStringLiteral("CreateMutex: Failed."), Prompt::ErrorIcon);
         m_nExitCode = 1;
         return false;
-    case SingleInstance::Claim::AnotherRuns:
-        m_pInstance->askFirstToActivate();
+    case SingleInstance::Claim::AnotherRuns: {
+        // The launcher's token lets the running copy come to the front.
+        QString token = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
+        if (token.isEmpty())
+            token = qEnvironmentVariable("DESKTOP_STARTUP_ID");
+        m_pInstance->askFirst(file.isEmpty() ? QString() : Paths::Absolute(file), token);
         m_nExitCode = 0;
         return false;
+    }
     case SingleInstance::Claim::First:
         break;
     }
@@ -86,7 +91,11 @@ bool CTalvexApp::InitInstance()
     connect(m_pSessionEnd, &SessionEndWatcher::sessionEnding, m_pFrame.get(),
         &CMainFrame::OnEndSession);
     connect(m_pInstance.get(), &SingleInstance::activateRequested, m_pFrame.get(),
-        &CMainFrame::ActivateFromAnotherStart);
+        [this, view](const QString& path, const QString& token) {
+            m_pFrame->ActivateFromAnotherStart(token);
+            if (!path.isEmpty())
+                view->OpenHanded(path);
+        });
     return true;
 }
 

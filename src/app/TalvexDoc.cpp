@@ -14,13 +14,7 @@ void CTalvexDoc::SetTitle(const QString& title)
 
 bool CTalvexDoc::OnOpenDocument(const QString& path)
 {
-    QString absolute = path;
-    if (!path.startsWith(QLatin1Char('/'))) {
-        char* here = getcwd(nullptr, 0);
-        absolute = Paths::Join(Paths::FromNative(QByteArray(here ? here : "")), path);
-        free(here);
-    }
-    absolute = QDir::cleanPath(absolute);
+    const QString absolute = Paths::Absolute(path);
     if (!Paths::IsExistingFile(absolute) && !Paths::IsExistingFolder(absolute))
         return false;
     if (access(Paths::ToNative(absolute).constData(), R_OK) != 0)

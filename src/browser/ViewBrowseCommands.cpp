@@ -4,6 +4,9 @@
 #include "platform/Prompt.h"
 #include "view/TalvexView.h"
 
+#include <QApplication>
+#include <QTimer>
+
 void CTalvexView::OpenSelectedEntry()
 {
     if (m_bContent)
@@ -75,6 +78,22 @@ void CTalvexView::OpenFromOutside(const QString& path)
         }
     }
     Prompt::MessageBox(this, QStringLiteral("ファイルを開けません。"), Prompt::ErrorIcon);
+}
+
+void CTalvexView::OpenHanded(const QString& path)
+{
+    m_strHanded = path;
+    const bool busy = QApplication::activeModalWidget() || QApplication::activePopupWidget()
+        || m_bMenuOpen || m_inputGate.IsShut();
+    if (busy) {
+        QTimer::singleShot(100, this, [this] {
+            if (!m_strHanded.isEmpty())
+                OpenHanded(m_strHanded);
+        });
+        return;
+    }
+    const QString handed = std::exchange(m_strHanded, QString());
+    OpenFromOutside(handed);
 }
 
 void CTalvexView::FolderUp()

@@ -1,5 +1,6 @@
 #include "platform/Paths.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <fcntl.h>
@@ -184,6 +185,17 @@ QString FromStored(const QString& text)
     if (!text.startsWith(kStoredBytes))
         return text;
     return FromNative(QByteArray::fromBase64(text.mid(kStoredBytes.size()).toLatin1()));
+}
+
+QString Absolute(const QString& path)
+{
+    QString absolute = path;
+    if (!path.startsWith(QLatin1Char('/'))) {
+        char* here = getcwd(nullptr, 0);
+        absolute = Join(FromNative(QByteArray(here ? here : "")), path);
+        free(here);
+    }
+    return QDir::cleanPath(absolute);
 }
 
 bool OpenForReading(QFile& file, const QString& path)

@@ -36,6 +36,8 @@ QString ForDisplay(const QString& path);
 QString ToStored(const QString& path);
 QString FromStored(const QString& text);
 
+// The path made absolute against the working folder, cleaned of "." and "..".
+QString Absolute(const QString& path);
 // Opens a file for reading by its bytes, closed again with the QFile.
 bool OpenForReading(QFile& file, const QString& path);
 // Milliseconds since the epoch, or 0 when the file cannot be reached.

@@ -1,5 +1,7 @@
 #include "platform/SingleInstance.h"
 
+#include "platform/Paths.h"
+
 #include <QLocalServer>
 #include <QLocalSocket>
 
@@ -8,7 +10,8 @@
 
 namespace
 {
-const QByteArray kActivate = "activate\n";
+// "activate PATH TOKEN": the path's bytes and the token in base64, either may be empty.
+const QByteArray kActivate = "activate";
 const QByteArray kDone = "done\n";
 const QByteArray kRefused = "refused\n";
 } // namespace
@@ -39,14 +42,15 @@ SingleInstance::Claim SingleInstance::claim()
     return inUse ? Claim::AnotherRuns : Claim::Failed;
 }
 
-bool SingleInstance::askFirstToActivate(int timeoutMs) const
+bool SingleInstance::askFirst(const QString& path, const QString& token, int timeoutMs) const
 {
     QLocalSocket socket;
     socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
     socket.connectToServer(m_id);
     if (!socket.waitForConnected(timeoutMs))
         return false;
-    socket.write(kActivate);
+    socket.write(kActivate + ' ' + Paths::ToNative(path).toBase64() + ' '
+        + token.toUtf8().toBase64() + '\n');
     if (!socket.waitForBytesWritten(timeoutMs))
         return false;
     // Wait for the answer so the request is known to have arrived before we exit.
@@ -72,11 +76,15 @@ void SingleInstance::onNewConnection()
         const bool sameUser = SameUser(*socket);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket, sameUser] {
             while (socket->canReadLine()) {
-                if (socket->readLine() != kActivate)
+                const QList<QByteArray> words = socket->readLine().trimmed().split(' ');
+                if (words.value(0) != kActivate)
                     continue;
                 // Another user's start may learn that a viewer runs, and nothing more.
-                if (sameUser)
-                    emit activateRequested();
+                if (sameUser) {
+                    emit activateRequested(
+                        Paths::FromNative(QByteArray::fromBase64(words.value(1))),
+                        QString::fromUtf8(QByteArray::fromBase64(words.value(2))));
+                }
                 socket->write(sameUser ? kDone : kRefused);
                 socket->flush();
             }

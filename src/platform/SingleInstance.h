@@ -20,16 +20,18 @@ public:
     ~SingleInstance() override;
 
     Claim claim();
-    // A later start asks the first to bring its window forward. False when no first
-    // instance answered.
-    bool askFirstToActivate(int timeoutMs = 2000) const;
+    // A later start asks the first to come forward and, with a path, to open it; the
+    // launcher's activation token lets the window system let it. False when no first
+    // instance answered, or it refused (another user's).
+    bool askFirst(const QString& path, const QString& token, int timeoutMs = 2000) const;
     void release();
 
     // The peer of a connection is a process of this user.
     static bool SameUser(const QLocalSocket& socket);
 
 signals:
-    void activateRequested();
+    // path is "" for a plain activation.
+    void activateRequested(const QString& path, const QString& token);
 
 private:
     void onNewConnection();

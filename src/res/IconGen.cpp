@@ -4,8 +4,8 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QSvgGenerator>
 #include <QRadialGradient>
+#include <QSvgGenerator>
 
 #include <cmath>
 #include <cstdio>
@@ -556,13 +556,15 @@ int main(int argc, char** argv)
     for (int size : ThemeSizes) {
         const QString folder = QStringLiteral("hicolor/%1x%1/apps").arg(size);
         if (!output.mkpath(folder)
-            || !paintAppIcon(size).save(output.filePath(folder + "/" + ThemeName + ".png"), "PNG")) {
+            || !paintAppIcon(size).save(
+                output.filePath(folder + "/" + ThemeName + ".png"), "PNG")) {
             std::fprintf(stderr, "lumivo_icongen: cannot write the %d px icon\n", size);
             return 1;
         }
     }
     if (!output.mkpath(QStringLiteral("hicolor/scalable/apps"))
-        || !writeSvgIcon(output.filePath(QStringLiteral("hicolor/scalable/apps/") + ThemeName + ".svg"))) {
+        || !writeSvgIcon(
+            output.filePath(QStringLiteral("hicolor/scalable/apps/") + ThemeName + ".svg"))) {
         std::fprintf(stderr, "lumivo_icongen: cannot write the scalable icon\n");
         return 1;
     }

@@ -78,6 +78,9 @@ public:
     // an open book as Esc does, shows the folder, and opens the book. A file that is no
     // book of the enabled types is refused with the message.
     void OpenFromOutside(const QString& path);
+    // The same for a path a later start hands over: it waits while a dialog, a message,
+    // a menu or a page turn is under way, and goes when they are done.
+    void OpenHanded(const QString& path);
     void RegisterResume(int mode);
     void FilterResumeByPicExt();
 
@@ -230,4 +233,5 @@ private:
     QTimer m_pageWait;
     qreal m_requestedPixelRatio = 1;
     QHash<QString, qint64> m_pageTimes;
+    QString m_strHanded;
 };
