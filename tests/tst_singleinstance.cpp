@@ -39,6 +39,21 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 10000);
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(activated.at(0), QVariantList({ QString(), QString() }));
+
+        // A book named relative to where the later start runs, and its launcher's token.
+        WritePdf(env->path("given/book.pdf"), 1);
+        QProcess third;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_ACTIVATION_TOKEN", "token-42");
+        third.setProcessEnvironment(environment);
+        third.setWorkingDirectory(env->path("given"));
+        third.start(LUMIVO_BINARY, { "./book.pdf" });
+        QTRY_COMPARE_WITH_TIMEOUT(activated.size(), 2, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(third.state(), QProcess::NotRunning, 10000);
+        QCOMPARE(third.exitCode(), 0);
+        QCOMPARE(
+            activated.at(1), QVariantList({ env->path("given/book.pdf"), QString("token-42") }));
     }
 
     void anotherClaimOnTheMachineIsRefused()
