@@ -196,6 +196,21 @@ private slots:
             QCOMPARE(v.view->m_listFolder.GetItemIcon(0), 2);
         }
         QCOMPARE(StoredSettings().value("Settings/CurrentFolder").toString(), dir);
+
+        // A FOLDER shows that folder; a picture of a type not enabled is refused.
+        WriteFile(dir + "/picture.gif", 10);
+        m_prompts.clear();
+        {
+            Viewer folder(dir);
+            QCOMPARE(folder.view->m_strCurrentFolder, dir);
+            QVERIFY(!folder.view->m_bContent);
+            QVERIFY(m_prompts.isEmpty());
+        }
+        {
+            Viewer disabled(dir + "/picture.gif");
+            QVERIFY(!disabled.view->m_bContent);
+            QCOMPARE(m_prompts, QStringList("ファイルを開けません。"));
+        }
     }
 
     void vanishedFolderAsksToRetry()

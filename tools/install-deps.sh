@@ -9,7 +9,7 @@ packages=(
   fonts-noto-cjk
   xvfb xauth xdotool libx11-dev libxkbcommon-dev libxkbcommon-x11-dev
   clang-format
-  desktop-file-utils appstream lintian dpkg-dev
+  desktop-file-utils appstream lintian dpkg-dev groff-base
   qt6-wayland weston
 )
 
