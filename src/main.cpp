@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/TalvexApp.h"
-#include "platform/Paths.h"
 #include "platform/LeftRunning.h"
+#include "platform/Paths.h"
 
 #include <cstdio>
 #include <cstdlib>
