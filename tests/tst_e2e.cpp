@@ -1,5 +1,6 @@
 #include "ImageSupport.h"
 #include "TestSupport.h"
+#include "VirtualDisplay.h"
 
 #include "pad/PadRules.h"
 #include "platform/Paths.h"
@@ -21,30 +22,11 @@ public:
     TestEnvironment* env = nullptr;
 
 private:
-    QProcess m_xvfb;
-    QString m_display;
+    VirtualDisplay m_x;
     Display* m_dpy = nullptr;
 
-    QString Xdotool(const QStringList& args, int timeoutMs = 15000)
-    {
-        QProcess p;
-        p.setProcessEnvironment(DisplayEnvironment());
-        p.start("xdotool", args);
-        if (!p.waitForFinished(timeoutMs)) {
-            p.kill();
-            p.waitForFinished();
-            return {};
-        }
-        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-    }
-
-    QProcessEnvironment DisplayEnvironment() const
-    {
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert("DISPLAY", m_display);
-        e.insert("QT_QPA_PLATFORM", "xcb");
-        return e;
-    }
+    QString Xdotool(const QStringList& args) { return m_x.Xdotool(args); }
+    QProcessEnvironment DisplayEnvironment() const { return m_x.Environment(); }
 
     void StartViewer(
         QProcess& viewer, const QStringList& args, const QProcessEnvironment& environment = {})
@@ -106,25 +88,15 @@ private:
 private slots:
     void initTestCase()
     {
-        int n = 90;
-        while (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n))
-            || QFile::exists(QString("/tmp/.X%1-lock").arg(n)))
-            ++n;
-        m_display = QString(":%1").arg(n);
-        // -noreset keeps the X resources (Xft.dpi) between clients.
-        m_xvfb.start(
-            "Xvfb", { m_display, "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset" });
-        QVERIFY(m_xvfb.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)), 10000);
-        QTRY_VERIFY_WITH_TIMEOUT((m_dpy = XOpenDisplay(m_display.toLatin1().constData())), 10000);
+        QVERIFY(m_x.Start(90));
+        QTRY_VERIFY_WITH_TIMEOUT((m_dpy = XOpenDisplay(m_x.Name().toLatin1().constData())), 10000);
     }
 
     void cleanupTestCase()
     {
         if (m_dpy)
             XCloseDisplay(m_dpy);
-        m_xvfb.terminate();
-        m_xvfb.waitForFinished();
+        m_x.Stop();
     }
 
     void startShowCloseAndKeep()

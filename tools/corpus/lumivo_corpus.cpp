@@ -11,6 +11,7 @@
 
 #include "ImageSupport.h"
 #include "TestSupport.h"
+#include "VirtualDisplay.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -169,33 +170,8 @@ public:
     {
     }
 
-    bool StartDisplay()
-    {
-        int n = 120;
-        while (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n))
-            || QFile::exists(QString("/tmp/.X%1-lock").arg(n)))
-            ++n;
-        m_display = QString(":%1").arg(n);
-        // Without -noreset the server starts afresh whenever its last client leaves, and
-        // refuses the next one meanwhile.
-        m_xvfb.start(
-            "Xvfb", { m_display, "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset" });
-        if (!m_xvfb.waitForStarted())
-            return false;
-        // Ready once it answers a client.
-        for (int i = 0; i < 100; ++i) {
-            if (!Xdotool({ "getdisplaygeometry" }).isEmpty())
-                return true;
-            QThread::msleep(100);
-        }
-        return false;
-    }
-
-    void StopDisplay()
-    {
-        m_xvfb.terminate();
-        m_xvfb.waitForFinished();
-    }
+    bool StartDisplay() { return m_display.Start(120); }
+    void StopDisplay() { m_display.Stop(); }
 
     enum Outcome { Shown, Refused, Crashed, Hung };
 
@@ -203,9 +179,7 @@ public:
     {
         QDir(work).removeRecursively();
         QDir().mkpath(work + "/tmp");
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", m_display);
-        env.insert("QT_QPA_PLATFORM", "xcb");
+        QProcessEnvironment env = m_display.Environment();
         env.insert("XDG_CONFIG_HOME", work + "/config");
         env.insert("TMPDIR", work + "/tmp");
         env.insert("ASAN_OPTIONS", "log_path=" + work + "/asan:detect_leaks=1");
@@ -295,25 +269,8 @@ private:
         return outcome;
     }
 
-    QString Xdotool(const QStringList& args)
-    {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", m_display);
-        p.setProcessEnvironment(env);
-        p.start("xdotool", args);
-        if (!p.waitForFinished(5000)) {
-            p.kill();
-            p.waitForFinished();
-        }
-        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-    }
-
-    QStringList Windows(const QString& title)
-    {
-        return Xdotool({ "search", "--onlyvisible", "--name", title })
-            .split('\n', Qt::SkipEmptyParts);
-    }
+    QString Xdotool(const QStringList& args) { return m_display.Xdotool(args, 5000); }
+    QStringList Windows(const QString& title) { return m_display.Windows(title); }
 
     QString Find(const QString& title) { return Windows(title).value(0); }
 
@@ -343,8 +300,7 @@ private:
 
     QString m_binary;
     int m_timeoutMs;
-    QString m_display;
-    QProcess m_xvfb;
+    VirtualDisplay m_display;
 };
 
 int RunCorpus(const QString& dir, const QString& binary, int sample, int timeoutS)
