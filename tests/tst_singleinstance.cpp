@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 
 #include <csignal>
+#include <unistd.h>
 
 namespace
 {
@@ -54,6 +55,25 @@ private slots:
         QCOMPARE(third.exitCode(), 0);
         QCOMPARE(
             activated.at(1), QVariantList({ env->path("given/book.pdf"), QString("token-42") }));
+    }
+
+    void anotherUsersStartRaisesAndOpensNothing()
+    {
+        if (getuid() != 0)
+            QSKIP("Starting a copy as another user needs root");
+        SingleInstance first(kId);
+        QCOMPARE(first.claim(), SingleInstance::Claim::First);
+        QSignalSpy activated(&first, &SingleInstance::activateRequested);
+        WritePdf(env->path("theirs.pdf"), 1);
+        QProcess other;
+        QProcessEnvironment environment;
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("HOME", "/tmp");
+        other.setProcessEnvironment(environment);
+        other.start("runuser", { "-u", "nobody", "--", LUMIVO_BINARY, env->path("theirs.pdf") });
+        QVERIFY(other.waitForFinished(10000));
+        QCOMPARE(other.exitCode(), 0);
+        QCOMPARE(activated.size(), 0);
     }
 
     void anotherClaimOnTheMachineIsRefused()
