@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 
 #include <csignal>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace
@@ -64,15 +65,25 @@ private slots:
         SingleInstance first(kId);
         QCOMPARE(first.claim(), SingleInstance::Claim::First);
         QSignalSpy activated(&first, &SingleInstance::activateRequested);
-        WritePdf(env->path("theirs.pdf"), 1);
+        // The other user needs a copy of the program where anybody may run it; the build
+        // may lie in a folder only root can enter.
+        QByteArray shared = "/tmp/lumivo-other-XXXXXX";
+        QVERIFY(mkdtemp(shared.data()));
+        const QString binary = QString::fromLatin1(shared) + "/lumivo";
+        QVERIFY(QFile::copy(LUMIVO_BINARY, binary));
+        const auto everybody = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+            | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+        QVERIFY(QFile::setPermissions(QString::fromLatin1(shared), everybody));
+        QVERIFY(QFile::setPermissions(binary, everybody));
         QProcess other;
         QProcessEnvironment environment;
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         environment.insert("HOME", "/tmp");
         other.setProcessEnvironment(environment);
-        other.start("runuser", { "-u", "nobody", "--", LUMIVO_BINARY, env->path("theirs.pdf") });
+        other.start("runuser", { "-u", "nobody", "--", binary, "/tmp/theirs.pdf" });
         // Waiting with the event loop running, so that the request is read and answered.
         QTRY_COMPARE_WITH_TIMEOUT(other.state(), QProcess::NotRunning, 10000);
+        QDir(QString::fromLatin1(shared)).removeRecursively();
         QCOMPARE(other.exitCode(), 0);
         QCOMPARE(activated.size(), 0);
     }
