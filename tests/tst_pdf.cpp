@@ -70,6 +70,7 @@ private slots:
 
     void init()
     {
+        PdfRenderer::setRenderHook(nullptr);
         StartInFolder(m_dir);
         m_prompts.clear();
         m_calls.clear();

@@ -60,8 +60,10 @@ ImageEngine::ImageEngine(qint64 budget, QObject* parent)
 {
     m_shared->engine = this;
     m_shared->liveThreads = kThreads;
-    for (int i = 0; i < kThreads; ++i)
+    for (int i = 0; i < kThreads; ++i) {
+        LeftRunning::Started();
         m_threads.emplace_back([shared = m_shared] { Work(shared); });
+    }
 }
 
 ImageEngine::~ImageEngine()
@@ -156,7 +158,6 @@ qint64 ImageEngine::HeldBytes() const
 
 void ImageEngine::Work(const std::shared_ptr<Shared>& shared)
 {
-    LeftRunning::Started();
     std::unique_lock<std::mutex> lock(shared->mutex);
     for (;;) {
         shared->wake.wait(lock, [&] { return shared->stop || !shared->queue.isEmpty(); });
