@@ -4,6 +4,7 @@
 
 #include "pad/PadRules.h"
 #include "platform/Paths.h"
+#include "platform/SingleInstance.h"
 
 #include <QProcess>
 
@@ -90,6 +91,14 @@ private slots:
     {
         QVERIFY(m_x.Start(90));
         QTRY_VERIFY_WITH_TIMEOUT((m_dpy = XOpenDisplay(m_x.Name().toLatin1().constData())), 10000);
+    }
+
+    // A copy from the test before may still be ending: each test starts the first copy.
+    void init()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(SingleInstance(QStringLiteral("Lumivo.2016.Oberkan")).claim()
+                == SingleInstance::Claim::First,
+            10000);
     }
 
     void cleanupTestCase()
