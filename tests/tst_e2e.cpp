@@ -29,12 +29,23 @@ private:
     QString Xdotool(const QStringList& args) { return m_x.Xdotool(args); }
     QProcessEnvironment DisplayEnvironment() const { return m_x.Environment(); }
 
-    void StartViewer(
-        QProcess& viewer, const QStringList& args, const QProcessEnvironment& environment = {})
+    bool Launch(QProcess& viewer, const QStringList& args, const QProcessEnvironment& environment)
     {
         viewer.setProcessEnvironment(environment.isEmpty() ? DisplayEnvironment() : environment);
         viewer.start(LUMIVO_BINARY, args);
-        QVERIFY(viewer.waitForStarted());
+        return viewer.waitForStarted();
+    }
+
+    void StartViewer(QProcess& viewer, const QStringList& args)
+    {
+        QVERIFY(Launch(viewer, args, {}));
+    }
+
+    // Starts the program and finds its window by title; 0 when it never shows.
+    Window StartAndFind(QProcess& viewer, const QStringList& args, const QString& title,
+        const QProcessEnvironment& environment = {})
+    {
+        return Launch(viewer, args, environment) ? FindWindow(title) : 0;
     }
 
     Window FindWindow(const QString& title)
@@ -116,8 +127,7 @@ private slots:
         StartInFolder(dir);
 
         QProcess viewer;
-        StartViewer(viewer, {});
-        const Window window = FindWindow("Lumivo");
+        const Window window = StartAndFind(viewer, {}, "Lumivo");
         QVERIFY(window != 0);
         QCOMPARE(Xdotool({ "getwindowname", QString::number(window) }), QString("Lumivo"));
         QTRY_VERIFY_WITH_TIMEOUT(PixelOf(window, 2, 2) == QColor(Qt::black), 5000);
@@ -177,8 +187,7 @@ private slots:
         StoredSettings().sync();
 
         QProcess viewer;
-        StartViewer(viewer, {});
-        const Window window = FindWindow("Lumivo");
+        const Window window = StartAndFind(viewer, {}, "Lumivo");
         QVERIFY(window != 0);
         const QRect label(6, 0, 150, 40);
         const QColor resumeLabel(192, 160, 111);
@@ -214,8 +223,7 @@ private slots:
         ClearStoredSettings();
 
         QProcess viewer;
-        StartViewer(viewer, { path });
-        const Window window = FindWindow("novel.pdf - Lumivo");
+        const Window window = StartAndFind(viewer, { path }, "novel.pdf - Lumivo");
         QVERIFY(window != 0);
         // The cover page on white paper, beside the grey of the empty column.
         QTRY_VERIFY_WITH_TIMEOUT(HasColour(window, QRect(400, 200, 200, 50), Qt::white), 5000);
@@ -244,8 +252,7 @@ private slots:
         StartInFolder(dir);
 
         QProcess viewer;
-        StartViewer(viewer, {});
-        const Window window = FindWindow("Lumivo");
+        const Window window = StartAndFind(viewer, {}, "Lumivo");
         QVERIFY(window != 0);
         Xdotool({ "windowfocus", "--sync", QString::number(window) });
         Xdotool({ "key", "Return" });
@@ -308,8 +315,7 @@ private slots:
         StoredSettings().setValue("Settings/FontSize", "2:4:50");
         StoredSettings().sync();
         QProcess viewer;
-        StartViewer(viewer, {});
-        const Window window = FindWindow("Lumivo");
+        const Window window = StartAndFind(viewer, {}, "Lumivo");
         QVERIFY(window != 0);
         Xdotool({ "windowfocus", "--sync", QString::number(window) });
 
@@ -370,8 +376,8 @@ private slots:
         WritePdf(env->path("names/second.pdf"), 3);
         ClearStoredSettings();
         QProcess viewer;
-        StartViewer(viewer, { first, env->path("names/second.pdf") });
-        const Window window = FindWindow(".*first.pdf - Lumivo");
+        const Window window = StartAndFind(
+            viewer, { first, env->path("names/second.pdf") }, ".*first.pdf - Lumivo");
         QVERIFY(window != 0);
         QCOMPARE(Xdotool({ "getwindowname", QString::number(window) }),
             QString("[*] first.pdf - Lumivo"));
@@ -390,8 +396,7 @@ private slots:
         StartInFolder(dir);
 
         QProcess viewer;
-        StartViewer(viewer, {});
-        Window window = FindWindow("Lumivo");
+        Window window = StartAndFind(viewer, {}, "Lumivo");
         QVERIFY(window != 0);
         Xdotool({ "windowfocus", "--sync", QString::number(window) });
         Xdotool({ "key", "Return" });
@@ -408,8 +413,7 @@ private slots:
 
         // A new run finds it on the Resume screen, opens it at its page and deletes it.
         QProcess again;
-        StartViewer(again, {});
-        window = FindWindow("Lumivo");
+        window = StartAndFind(again, {}, "Lumivo");
         QVERIFY(window != 0);
         Xdotool({ "windowfocus", "--sync", QString::number(window) });
         Xdotool({ "key", "Return" });
@@ -445,8 +449,7 @@ private slots:
         WritePdf(path, 36);
         ClearStoredSettings();
         QProcess viewer;
-        StartViewer(viewer, { path });
-        const Window window = FindWindow("long.pdf - Lumivo");
+        const Window window = StartAndFind(viewer, { path }, "long.pdf - Lumivo");
         QVERIFY(window != 0);
         Xdotool({ "windowfocus", "--sync", QString::number(window) });
         // Three busy loops on the two cores, as a loaded machine has.
@@ -479,8 +482,7 @@ private slots:
         WritePdf(dir + "/b.pdf", 4);
         StartInFolder(dir);
         QProcess first;
-        StartViewer(first, {});
-        const Window window = FindWindow("Lumivo");
+        const Window window = StartAndFind(first, {}, "Lumivo");
         QVERIFY(window != 0);
         const auto handOver = [&](const QString& name) {
             QProcess second;
@@ -547,8 +549,7 @@ private slots:
         if (!scale.isEmpty())
             environment.insert("QT_SCALE_FACTOR", scale);
         QProcess viewer;
-        StartViewer(viewer, {}, environment);
-        const Window window = FindWindow("Lumivo");
+        const Window window = StartAndFind(viewer, {}, "Lumivo", environment);
         QVERIFY(window != 0);
         // The first pixel that is not the header's black, down a column clear of text.
         const auto firstLit = [&] {

@@ -8,6 +8,7 @@
 #include "pad/PadRules.h"
 #include "platform/Prompt.h"
 #include "view/CommandIds.h"
+#include "view/PadCommands.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,7 +16,7 @@
 #include <QSlider>
 
 using namespace InputRules;
-using PadRules::PadAction;
+using PadCommands::PadAction;
 
 namespace
 {
@@ -156,11 +157,11 @@ private slots:
                 const int want = table[cell][s];
                 const PadAction expected
                     = want < 0 ? PadAction { ACT_NONE, -want } : PadAction { want, 0 };
-                QCOMPARE(PadRules::PadCommand(cell, screens[s]), expected);
+                QCOMPARE(PadCommands::PadCommand(cell, screens[s]), expected);
             }
         }
         for (const int code : { -1, 21, 1000 })
-            QCOMPARE(PadRules::PadCommand(code, SCREEN_FOLDER), PadAction {});
+            QCOMPARE(PadCommands::PadCommand(code, SCREEN_FOLDER), PadAction {});
     }
 
     void pressingReleasingAndDragging()

@@ -1,12 +1,10 @@
 #pragma once
 
-#include "view/InputRules.h"
-
 #include <QPoint>
 #include <QRect>
 #include <QSize>
 
-// The remote pad's geometry and what each of its 21 cells does, free of any widget.
+// The remote pad's geometry, free of any widget.
 // Cells are numbered row by row in a grid of 3 columns and 7 rows; cell 1 is the grip.
 namespace PadRules
 {
@@ -28,14 +26,5 @@ QRect PadCellRect(int cell, const QSize& pad);
 // Where a pad shown by a click goes, in the clicked window's coordinates: centred
 // across the click, which falls a tenth of the way down, on the grip.
 QPoint PadOrigin(const QPoint& click, int percent);
-
-// What a cell does on a screen: an action or command of the viewer, or a key for the
-// list of a list screen.
-struct PadAction {
-    int action = InputRules::ACT_NONE;
-    int listKey = 0; // a Qt::Key, or 0
-    bool operator==(const PadAction&) const = default;
-};
-PadAction PadCommand(int code, InputRules::Screen screen);
 
 } // namespace PadRules

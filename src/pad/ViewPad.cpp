@@ -1,4 +1,5 @@
 #include "pad/PadRules.h"
+#include "view/PadCommands.h"
 #include "view/TalvexView.h"
 
 #include <QCoreApplication>
@@ -25,8 +26,8 @@ void CTalvexView::TogglePad(const QPoint& point)
 
 void CTalvexView::DispatchPadCommand(int code)
 {
-    const PadRules::PadAction action
-        = PadRules::PadCommand(code, InputRules::Screen(InputScreen()));
+    const PadCommands::PadAction action
+        = PadCommands::PadCommand(code, InputRules::Screen(InputScreen()));
     if (action.listKey != 0) {
         QCoreApplication::postEvent(
             &CurrentList(), new QKeyEvent(QEvent::KeyPress, action.listKey, Qt::NoModifier));

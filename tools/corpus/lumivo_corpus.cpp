@@ -104,6 +104,19 @@ QByteArray PdfOfPages(const QByteArray& mediaBox, int count)
     return PdfFromObjects(objects);
 }
 
+QString SmallSystemPdf()
+{
+    QStringList found;
+    QDirIterator it("/usr/share/doc", { "*.pdf" }, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (QFileInfo(path).size() < (1 << 20))
+            found << path;
+    }
+    found.sort();
+    return found.value(0);
+}
+
 int Generate(const QString& dir)
 {
     QDir(dir).removeRecursively();
@@ -111,9 +124,12 @@ int Generate(const QString& dir)
     QRandomGenerator random(2026);
     int n = 0;
     QList<Base> pdfs = { { "pdf", PdfBook(6) } };
-    QFile spec("/usr/share/doc/shared-mime-info/shared-mime-info-spec.pdf");
-    if (spec.open(QIODevice::ReadOnly))
-        pdfs << Base { "pdf", spec.readAll() };
+    // A real PDF made elsewhere, the first small one the system's documentation holds.
+    if (const QString real = SmallSystemPdf(); !real.isEmpty()) {
+        QFile file(real);
+        if (file.open(QIODevice::ReadOnly))
+            pdfs << Base { "pdf", file.readAll() };
+    }
     const QList<Base> images = { { "png", ImageBytes("PNG", true) }, { "jpg", ImageBytes("JPEG") },
         { "bmp", ImageBytes("BMP") }, { "tif", ImageBytes("TIFF") }, { "gif", TwoFrameGif() } };
 
