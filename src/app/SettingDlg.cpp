@@ -2,7 +2,7 @@
 
 #include "pad/PadEvent.h"
 #include "platform/DialogUnits.h"
-#include "platform/Prompt.h"
+#include "platform/NumberField.h"
 #include "platform/SpinButton.h"
 
 #include <QCheckBox>
@@ -156,29 +156,14 @@ void CSettingDlg::OnInitDialog()
     m_checkFolderOnResume->setChecked(m_bFolderOnResume);
 }
 
-bool CSettingDlg::Exchange(QLineEdit* edit, int low, int high, int& value)
-{
-    bool ok = false;
-    const qint64 number = edit->text().toLongLong(&ok);
-    if (!ok || number < low || number > high) {
-        Prompt::MessageBox(this,
-            QStringLiteral("%1 から %2 までの整数を入力してください。").arg(low).arg(high),
-            Prompt::WarningIcon);
-        edit->setFocus();
-        edit->selectAll();
-        return false;
-    }
-    value = int(number);
-    return true;
-}
-
 void CSettingDlg::accept()
 {
     int skipForward = 0;
     int skipBack = 0;
     int space = 0;
-    if (!Exchange(m_editSkipForward, 1, 100, skipForward)
-        || !Exchange(m_editSkipBack, 1, 100, skipBack) || !Exchange(m_editSpace, 0, 30, space))
+    if (!ReadNumberField(m_editSkipForward, 1, 100, skipForward)
+        || !ReadNumberField(m_editSkipBack, 1, 100, skipBack)
+        || !ReadNumberField(m_editSpace, 0, 30, space))
         return;
     m_nSkipForward = skipForward;
     m_nSkipBack = skipBack;

@@ -55,9 +55,4 @@ public:
     QCheckBox* m_checkPicExt[5];
     QCheckBox* m_checkPicEnlarge;
     QCheckBox* m_checkFolderOnResume;
-
-private:
-    // Reads a number field; false, with the message and the focus there, when it is not
-    // a whole number from low to high.
-    bool Exchange(QLineEdit* edit, int low, int high, int& value);
 };

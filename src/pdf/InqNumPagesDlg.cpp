@@ -1,7 +1,7 @@
 #include "pdf/InqNumPagesDlg.h"
 
 #include "platform/DialogUnits.h"
-#include "platform/Prompt.h"
+#include "platform/NumberField.h"
 #include "platform/SpinButton.h"
 
 #include <QLabel>
@@ -54,18 +54,6 @@ void CInqNumPagesDlg::OnInitDialog()
 
 void CInqNumPagesDlg::accept()
 {
-    bool ok = false;
-    const qint64 value = m_pEdit->text().toLongLong(&ok);
-    if (!ok || value < kMinPages || value > kMaxPages) {
-        Prompt::MessageBox(this,
-            QStringLiteral("%1 から %2 までの整数を入力してください。")
-                .arg(kMinPages)
-                .arg(kMaxPages),
-            Prompt::WarningIcon);
-        m_pEdit->setFocus();
-        m_pEdit->selectAll();
-        return;
-    }
-    m_nPages = int(value);
-    QDialog::accept();
+    if (ReadNumberField(m_pEdit, kMinPages, kMaxPages, m_nPages))
+        QDialog::accept();
 }
