@@ -41,6 +41,22 @@ private:
         QVERIFY(Launch(viewer, args, {}));
     }
 
+    // A stored value as it is on the disk now.
+    static QString Stored(const QString& name)
+    {
+        StoredSettings().sync();
+        return StoredSettings().value(name).toString();
+    }
+
+    // Closes the window as a window manager's close button does; the program ends cleanly.
+    void CloseAndCheck(QProcess& viewer, Window window)
+    {
+        AskToClose(window);
+        QVERIFY(viewer.waitForFinished(10000));
+        QCOMPARE(viewer.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(viewer.exitCode(), 0);
+    }
+
     // Starts the program and finds its window by title; 0 when it never shows.
     Window StartAndFind(QProcess& viewer, const QStringList& args, const QString& title,
         const QProcessEnvironment& environment = {})
@@ -204,16 +220,11 @@ private slots:
         Xdotool({ "key", "BackSpace" });
         QVERIFY(FindWindow("Resume Delete") != 0);
         Xdotool({ "key", "Return" });
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (StoredSettings().sync(), StoredSettings().value("Settings/Resume1").toString())
-                .isEmpty(),
-            5000);
+        QTRY_VERIFY_WITH_TIMEOUT(Stored("Settings/Resume1").isEmpty(), 5000);
         QCOMPARE(StoredSettings().value("Settings/Resume0").toString(),
             "2|5|9|2|0|10|" + dir + "/b.pdf");
 
-        AskToClose(window);
-        QVERIFY(viewer.waitForFinished(10000));
-        QCOMPARE(viewer.exitCode(), 0);
+        CloseAndCheck(viewer, window);
     }
 
     void readingAPdfFromTheCommandLine()
@@ -232,16 +243,11 @@ private slots:
         Xdotool({ "key", "Next", "Next", "Next" });
         Xdotool({ "key", "ctrl+s" });
         QVERIFY(FindWindow("Lumivo") != 0);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (StoredSettings().sync(), StoredSettings().value("Settings/Resume0").toString())
-                .startsWith("2|7|12|2|0|"),
-            5000);
+        QTRY_VERIFY_WITH_TIMEOUT(Stored("Settings/Resume0").startsWith("2|7|12|2|0|"), 5000);
         QCOMPARE(StoredSettings().value("Settings/Resume0").toString(),
             QString("2|7|12|2|0|%1|%2").arg(QFileInfo(path).size()).arg(path));
 
-        AskToClose(window);
-        QVERIFY(viewer.waitForFinished(10000));
-        QCOMPARE(viewer.exitCode(), 0);
+        CloseAndCheck(viewer, window);
     }
 
     void readingAnImageBook()
@@ -273,15 +279,10 @@ private slots:
         QCOMPARE(right(), PageColour(3));
         Xdotool({ "key", "ctrl+s" });
         QVERIFY(FindWindow("Lumivo") != 0);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (StoredSettings().sync(), StoredSettings().value("Settings/Resume0").toString())
-                .endsWith("|" + dir + "/p3.png"),
-            5000);
+        QTRY_VERIFY_WITH_TIMEOUT(Stored("Settings/Resume0").endsWith("|" + dir + "/p3.png"), 5000);
         QVERIFY(StoredSettings().value("Settings/Resume0").toString().startsWith("258|3|6|"));
 
-        AskToClose(window);
-        QVERIFY(viewer.waitForFinished(10000));
-        QCOMPARE(viewer.exitCode(), 0);
+        CloseAndCheck(viewer, window);
     }
 
     // The visible top-level windows of that title and where they are on the screen.
@@ -360,13 +361,9 @@ private slots:
         Xdotool({ "key", "Up", "Up", "Up", "Return" });
         QVERIFY(FindWindow("設定") != 0);
         Xdotool({ "key", "Down", "Return" });
-        QTRY_COMPARE_WITH_TIMEOUT(
-            (StoredSettings().sync(), StoredSettings().value("Settings/FontSize").toString()),
-            QString("3:4:50"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(Stored("Settings/FontSize"), QString("3:4:50"), 5000);
 
-        AskToClose(window);
-        QVERIFY(viewer.waitForFinished(10000));
-        QCOMPARE(viewer.exitCode(), 0);
+        CloseAndCheck(viewer, window);
     }
 
     void theFirstOfTwoFilesOpensUnderItsOwnName()
@@ -381,9 +378,7 @@ private slots:
         QVERIFY(window != 0);
         QCOMPARE(Xdotool({ "getwindowname", QString::number(window) }),
             QString("[*] first.pdf - Lumivo"));
-        AskToClose(window);
-        QVERIFY(viewer.waitForFinished(10000));
-        QCOMPARE(viewer.exitCode(), 0);
+        CloseAndCheck(viewer, window);
     }
 
     void aBookWhoseNameIsNotUtf8()
@@ -402,10 +397,7 @@ private slots:
         Xdotool({ "key", "Return" });
         QCOMPARE(FindWindow(".*X.*\\.pdf - Lumivo"), window);
         Xdotool({ "key", "Next", "ctrl+s" });
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (StoredSettings().sync(), StoredSettings().value("Settings/Resume0").toString())
-                .startsWith("2|3|3|"),
-            5000);
+        QTRY_VERIFY_WITH_TIMEOUT(Stored("Settings/Resume0").startsWith("2|3|3|"), 5000);
         const QString stored = StoredSettings().value("Settings/Resume0").toString();
         QCOMPARE(Paths::ToNative(Paths::FromStored(stored.section('|', 6))), raw);
         AskToClose(window);
@@ -423,10 +415,7 @@ private slots:
         Xdotool({ "key", "BackSpace" });
         QVERIFY(FindWindow("Resume Delete") != 0);
         Xdotool({ "key", "Return" });
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (StoredSettings().sync(), StoredSettings().value("Settings/Resume0").toString())
-                .isEmpty(),
-            5000);
+        QTRY_VERIFY_WITH_TIMEOUT(Stored("Settings/Resume0").isEmpty(), 5000);
         AskToClose(window);
         QVERIFY(again.waitForFinished(10000));
 
@@ -467,10 +456,7 @@ private slots:
             delete loop;
         }
         Xdotool({ "key", "ctrl+s" });
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (StoredSettings().sync(), StoredSettings().value("Settings/Resume0").toString())
-                .startsWith("2|3|36|"),
-            5000);
+        QTRY_VERIFY_WITH_TIMEOUT(Stored("Settings/Resume0").startsWith("2|3|36|"), 5000);
         AskToClose(window);
         QVERIFY(viewer.waitForFinished(10000));
     }
@@ -515,9 +501,7 @@ private slots:
         Xdotool({ "key", "Escape" });
         QCOMPARE(FindWindow("b.pdf - Lumivo"), window);
 
-        AskToClose(window);
-        QVERIFY(first.waitForFinished(10000));
-        QCOMPARE(first.exitCode(), 0);
+        CloseAndCheck(first, window);
     }
 
     void highDensityScreensKeepTheLayout_data()
