@@ -407,20 +407,48 @@ private slots:
         QCOMPARE(m_dialogs, QStringList({ "CAboutDlg" }));
     }
 
-    void wheelOverTheHeaderPagesTheList()
+    void wheelPagesTheListWhereverItTurns_data()
     {
-        for (int i = 0; i < 60; ++i)
-            WriteFile(env->path(QString("many/%1.pdf").arg(i, 2, 10, QChar('0'))), 10);
+        QTest::addColumn<bool>("resume");
+        QTest::addColumn<bool>("overList");
+        QTest::newRow("folder, over the header") << false << false;
+        QTest::newRow("folder, over the list") << false << true;
+        QTest::newRow("resume, over the list") << true << true;
+    }
+
+    void wheelPagesTheListWhereverItTurns()
+    {
+        QFETCH(bool, resume);
+        QFETCH(bool, overList);
+        QStringList entries;
+        for (int i = 0; i < 60; ++i) {
+            const QString book = env->path(QString("many/%1.pdf").arg(i, 2, 10, QChar('0')));
+            WriteFile(book, 10);
+            if (resume)
+                entries << "2|1|10|1|0|100|" + book;
+        }
+        StoreEntries(entries);
         StoredSettings().setValue("Settings/CurrentFolder", env->path("many"));
         Viewer v;
         CTalvexView* view = v.view;
         QVERIFY(QTest::qWaitForWindowExposed(&v.frame));
-        QCOMPARE(view->m_listFolder.GetSelectedIndex(), 0);
-        Wheel(view, QPoint(100, 20), 0, -120);
-        QTRY_VERIFY(view->m_listFolder.GetSelectedIndex() > 5);
-        const int paged = view->m_listFolder.GetSelectedIndex();
-        Wheel(view, QPoint(100, 20), 0, 120);
-        QTRY_VERIFY(view->m_listFolder.GetSelectedIndex() < paged);
+        QCOMPARE(view->m_bResumeScreen, resume);
+        CColorListCtrl& list = resume ? view->m_listResume : view->m_listFolder;
+        QWidget* target = overList ? list.viewport() : static_cast<QWidget*>(view);
+        const QPoint at = overList ? QPoint(100, 100) : QPoint(100, 20);
+        QCOMPARE(list.GetSelectedIndex(), 0);
+        // The selection moves with the rows, so Enter opens a row in sight.
+        Wheel(target, at, 0, -120);
+        QTRY_VERIFY(list.GetSelectedIndex() > 5);
+        const int paged = list.GetSelectedIndex();
+        QVERIFY(list.viewport()->rect().intersects(list.GetRowBounds(paged)));
+        Wheel(target, at, 0, 120);
+        QTRY_VERIFY(list.GetSelectedIndex() < paged);
+        Wheel(target, at, 0, -120);
+        QTRY_VERIFY(list.GetSelectedIndex() > 5);
+        Key(&list, Qt::Key_Home);
+        QCOMPARE(list.GetSelectedIndex(), 0);
+        QVERIFY(list.viewport()->rect().intersects(list.GetRowBounds(0)));
     }
 
     void contentKeysChangeTheBookState()

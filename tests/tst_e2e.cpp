@@ -223,6 +223,10 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(Stored("Settings/Resume1").isEmpty(), 5000);
         QCOMPARE(StoredSettings().value("Settings/Resume0").toString(),
             "2|5|9|2|0|10|" + dir + "/b.pdf");
+        // The keys come back to the window the dialog came from.
+        Xdotool({ "key", "BackSpace" });
+        QVERIFY(FindWindow("Resume Delete") != 0);
+        Xdotool({ "key", "Escape" });
 
         CloseAndCheck(viewer, window);
     }

@@ -388,6 +388,15 @@ private slots:
         send(view, QEvent::KeyPress, Qt::Key_PageDown, 0);
         send(view, QEvent::KeyPress, Qt::Key_PageDown, 0);
         QCOMPARE(view->m_book.nPage, 9);
+        // A release that reached a window while a dialog blocked it never arrives.
+        send(view, QEvent::KeyPress, Qt::Key_PageUp, 112);
+        QCOMPARE(view->m_book.nPage, 7);
+        for (const QEvent::Type type : { QEvent::WindowBlocked, QEvent::WindowUnblocked }) {
+            QEvent modality(type);
+            QCoreApplication::sendEvent(&v.frame, &modality);
+        }
+        send(view, QEvent::KeyPress, Qt::Key_PageUp, 112);
+        QCOMPARE(view->m_book.nPage, 5);
         // An Esc that closed something else first: its repeats do not close the book.
         QWidget menu;
         send(&menu, QEvent::KeyPress, Qt::Key_Escape, 9);

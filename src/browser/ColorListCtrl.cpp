@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include <cstdlib>
 #include <memory>
@@ -275,6 +276,19 @@ void CColorListCtrl::RepaintSelection()
     viewport()->update(GetRowBounds(currentIndex().row()));
     for (const QModelIndex& index : selectionModel()->selectedRows())
         viewport()->update(GetRowBounds(index.row()));
+}
+
+void CColorListCtrl::wheelEvent(QWheelEvent* e)
+{
+    // Scrolling on its own would leave the selection out of sight, where Enter opens an
+    // entry the reader cannot see; the parent pages the list as the keys do.
+    if (QWidget* parent = parentWidget()) {
+        QWheelEvent forwarded(parent->mapFromGlobal(e->globalPosition()), e->globalPosition(),
+            e->pixelDelta(), e->angleDelta(), e->buttons(), e->modifiers(), e->phase(),
+            e->inverted(), e->source());
+        QCoreApplication::sendEvent(parent, &forwarded);
+    }
+    e->accept();
 }
 
 void CColorListCtrl::resizeEvent(QResizeEvent* e)

@@ -8,7 +8,8 @@ class IconStrip;
 
 // The list of both list screens: rows of large type drawn in their own colours, an
 // icon before the name and a right-aligned second column. Every key reaches the
-// parent window before the list reacts to it, and Tab never moves the focus.
+// parent window before the list reacts to it, and Tab never moves the focus. The wheel
+// goes to the parent window alone.
 class CColorListCtrl : public QTreeView
 {
     Q_OBJECT
@@ -54,6 +55,7 @@ protected:
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
 
 private:
     void DrawIcon(QPainter* painter, int icon, QRect& rect) const;

@@ -34,6 +34,13 @@ bool KeyTracker::eventFilter(QObject*, QEvent* event)
         m_down.clear();
         return false;
     }
+    if (type == QEvent::WindowBlocked || type == QEvent::WindowUnblocked) {
+        // While a modal window opens or closes, releases go to a window that is blocked
+        // or gone, and Qt drops them unseen: a key that opened or closed a dialog would
+        // otherwise count as held, and its next press as a repeat.
+        m_down.clear();
+        return false;
+    }
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
         return false;
     const auto* key = static_cast<const QKeyEvent*>(event);

@@ -7,6 +7,18 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+namespace
+{
+// Without a window manager nobody gives the keyboard back to the window a dialog came
+// from, and the reader's next keys would go nowhere.
+void GiveBackFocus(QWidget* parent)
+{
+    QWidget* window = parent ? parent->window() : nullptr;
+    if (window && window->isVisible() && !QApplication::activeModalWidget())
+        window->activateWindow();
+}
+} // namespace
+
 Prompt::Responder Prompt::s_responder;
 std::function<void()> Prompt::s_beeper;
 
@@ -51,6 +63,7 @@ int Prompt::MessageBox(QWidget* parent, const QString& text, Icon icon, Buttons 
     box.setDefaultButton(choices.first().button);
     box.setEscapeButton(choices.last().button);
     const int pressed = box.exec();
+    GiveBackFocus(parent);
     for (const Choice& choice : choices) {
         if (pressed == choice.button)
             return choice.answer;
@@ -62,7 +75,9 @@ int Prompt::RunModal(QDialog& dialog)
 {
     if (s_responder)
         return s_responder(Request { QString(), NoIcon, Ok, &dialog, nullptr, {} });
-    return dialog.exec();
+    const int result = dialog.exec();
+    GiveBackFocus(dialog.parentWidget());
+    return result;
 }
 
 int Prompt::TrackMenu(QMenu& menu, const QPoint& globalPos)
