@@ -375,10 +375,14 @@ private slots:
             dlg.m_editSkipBack->setText("30");
             QCoreApplication::processEvents();
             previewed = view->m_nPadSize;
+            // Slider moves typed just before Esc are still on their way.
+            dlg.m_sliderPad->setValue(80);
+            dlg.m_sliderPad->setValue(70);
             dlg.reject();
             return dlg.result();
         };
         view->OnCommand(ID_SETTINGS);
+        QCoreApplication::processEvents();
         QCOMPARE(previewed, 90);
         QCOMPARE(view->m_nPadSize, 60);
         QCOMPARE(view->m_dlgControl.size(), PadRules::PadSize(60));

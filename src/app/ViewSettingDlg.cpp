@@ -1,8 +1,11 @@
 #include "app/SettingDlg.h"
 #include "app/SettingsStore.h"
+#include "pad/PadEvent.h"
 #include "platform/Profile.h"
 #include "platform/Prompt.h"
 #include "view/TalvexView.h"
+
+#include <QCoreApplication>
 
 void CTalvexView::OnSettings()
 {
@@ -24,7 +27,10 @@ void CTalvexView::OnSettings()
         dlg.m_bPicExt[i] = (m_nPicExt >> i) & 1;
     dlg.OnInitDialog();
     const int padSize = m_nPadSize;
-    if (Prompt::RunModal(dlg) == QDialog::Accepted) {
+    const int result = Prompt::RunModal(dlg);
+    // Slider moves still queued when the dialog ended must not undo what follows.
+    QCoreApplication::removePostedEvents(this, WM_PAD_SIZE);
+    if (result == QDialog::Accepted) {
         m_nFontSizeNormal = dlg.m_nFontNormal;
         m_nFontSizeFull = dlg.m_nFontFull;
         m_nPadSize = dlg.m_nPadSize;
