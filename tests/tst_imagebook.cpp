@@ -7,6 +7,9 @@
 #include "view/CommandIds.h"
 
 #include <QSemaphore>
+#include <QTimer>
+
+#include <atomic>
 
 namespace
 {
@@ -238,7 +241,7 @@ private slots:
         WriteBook(dir, 8);
         StartInFolder(dir);
         static QSemaphore release;
-        ImageEngine::setDecodeHook([](const QString& path) {
+        ImageEngine::setDecodeHook([](const QString& path, const auto&) {
             if (path.endsWith("/p5.png"))
                 release.acquire();
         });
@@ -268,6 +271,105 @@ private slots:
         QVERIFY(StoredSettings().value("Settings/Resume0").toString().endsWith("/p6.png"));
         QCOMPARE(view->m_book.nPage, 6);
         ImageEngine::setDecodeHook(nullptr);
+    }
+
+    void openingWaitsWithTheWindowAlive()
+    {
+        const QString dir = m_shelf + "/opening";
+        WriteBook(dir, 4);
+        QVERIFY(WriteBytes(dir + "/p2.png", "Not a picture.\n"));
+        StartInFolder(dir);
+        static QSemaphore release;
+        ImageEngine::setDecodeHook([](const QString& path, const auto&) {
+            if (path.endsWith("/p1.png"))
+                release.acquire();
+        });
+        Viewer v;
+        CTalvexView* view = v.view;
+        view->m_nLayoutImage = 3;
+        // While the first page is on its way the window goes on, the reader's keys do
+        // nothing, and Esc gives the opening up without a message.
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&] {
+            if (++ticks == 3) {
+                Key(&view->m_listFolder, Qt::Key_Tab);
+                Key(&view->m_listFolder, Qt::Key_Escape);
+            }
+        });
+        ticker.start(20);
+        QVERIFY(!OpenFromFolder(v, "p1.png"));
+        QVERIFY(ticks >= 3);
+        QVERIFY(!view->m_bResumeScreen);
+        QVERIFY(m_prompts.isEmpty());
+        QCOMPARE(m_beeps, 1);
+        release.release();
+        QTRY_VERIFY(view->m_imageEngine.IsIdle());
+
+        // Opened: only the chosen page must decode; the one beside it shows grey.
+        ticker.stop();
+        release.release();
+        QVERIFY(OpenFromFolder(v, "p1.png"));
+        QCOMPARE(Halves(view), qMakePair(kGrey, PageColour(1)));
+        QVERIFY(m_prompts.isEmpty());
+        Key(view, Qt::Key_Escape);
+        ImageEngine::setDecodeHook(nullptr);
+    }
+
+    void aMagnifierStepWaitsWithItsTurn()
+    {
+        const QString dir = m_shelf + "/waiting-step";
+        QDir().mkpath(dir);
+        for (int i = 1; i <= 2; ++i) {
+            QImage page(800, 1200, QImage::Format_RGB32);
+            page.fill(PageColour(i));
+            QPainter(&page).fillRect(0, 600, 800, 600, PageColour(i + 10));
+            QVERIFY(page.save(dir + "/" + PageName(i)));
+        }
+        StartInFolder(dir);
+        static QSemaphore release;
+        static std::atomic<bool> hold { false };
+        ImageEngine::setDecodeHook([](const QString& path, const auto&) {
+            if (hold && path.endsWith("/p2.png"))
+                release.acquire();
+        });
+        Viewer v;
+        CTalvexView* view = v.view;
+        view->m_nLayoutImage = 1;
+        hold = true;
+        QVERIFY(OpenFromFolder(v, "p1.png"));
+        const QPoint centre(view->width() / 2, view->height() / 2);
+        Key(view, Qt::Key_2);
+        QCOMPARE(At(view, centre.x(), centre.y()), PageColour(11));
+        // Down from the bottom row turns to the top of page 2, which is not decoded:
+        // the bottom of page 1 stays as it was until page 2 comes.
+        Key(view, Qt::Key_Down);
+        QCOMPARE(view->m_book.nZoom, 2);
+        QVERIFY(view->m_inputGate.IsShut());
+        QCOMPARE(view->grab().toImage().pixelColor(centre), PageColour(11));
+        hold = false;
+        release.release(2);
+        QCOMPARE(At(view, centre.x(), centre.y()), PageColour(2));
+        ImageEngine::setDecodeHook(nullptr);
+    }
+
+    void standInsSurviveTheMagnifier()
+    {
+        const QString dir = m_shelf + "/stand-ins";
+        WriteBook(dir, 9);
+        StartInFolder(dir);
+        Viewer v;
+        CTalvexView* view = v.view;
+        QVERIFY(OpenFromFolder(v, "p1.png"));
+        QTRY_VERIFY(view->m_imageEngine.IsIdle());
+        Key(view, Qt::Key_5);
+        QTRY_VERIFY(view->m_imageEngine.IsIdle());
+        Key(view, Qt::Key_0);
+        // The pages read ahead before the magnifier are still held: the turn waits for
+        // no decode.
+        Key(view, Qt::Key_PageDown);
+        QVERIFY(!view->m_inputGate.IsShut());
+        QCOMPARE(Halves(view), qMakePair(PageColour(3), PageColour(2)));
     }
 
     void damagedPagesAndVanishedFiles()

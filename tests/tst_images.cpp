@@ -8,6 +8,7 @@
 #include <QImageReader>
 #include <QSemaphore>
 #include <QSignalSpy>
+#include <QThread>
 
 #include <atomic>
 
@@ -185,9 +186,26 @@ private slots:
         QCOMPARE(roomy.Bytes(), small.Bytes());
         QCOMPARE(roomy.Admit(three, 1).size(), 3);
         QCOMPARE(roomy.Largest("b")->Bytes(), small.Bytes());
-        roomy.Keep(wanted.mid(2));
-        QCOMPARE(roomy.Bytes(), 0);
-        QVERIFY(!roomy.Find(three[0]));
+
+        // Pages nobody wants any more stay as stand-ins while they fit, the least
+        // recently wanted going first; what is wanted stays even over the budget.
+        const QList<PageKey> p
+            = { KeyFor("1"), KeyFor("2"), KeyFor("3"), KeyFor("4"), KeyFor("5") };
+        PageCache lru(3 * small.Bytes());
+        for (int i = 0; i < 3; ++i) {
+            lru.Want({ p[i] });
+            lru.Insert(p[i], small);
+        }
+        QCOMPARE(lru.Bytes(), 3 * small.Bytes());
+        lru.Want({ p[0], p[3] });
+        lru.Insert(p[3], small);
+        QVERIFY(lru.Find(p[0]) && !lru.Find(p[1]) && lru.Find(p[2]) && lru.Find(p[3]));
+        lru.Want({ p[0], p[2], p[3], p[4] });
+        lru.Insert(p[4], small);
+        QCOMPARE(lru.Bytes(), 4 * small.Bytes());
+        lru.Want({ p[4] });
+        QCOMPARE(lru.Bytes(), 3 * small.Bytes());
+        QVERIFY(lru.Find(p[4]) && !lru.Find(p[0]));
     }
 
     void engineDropsWhatNobodyWants()
@@ -195,7 +213,7 @@ private slots:
         static QSemaphore entered;
         static QSemaphore release;
         static std::atomic<bool> blockOnce { true };
-        ImageEngine::setDecodeHook([](const QString& path) {
+        ImageEngine::setDecodeHook([](const QString& path, const auto&) {
             if (path.endsWith("big.jpg") && blockOnce.exchange(false)) {
                 entered.release();
                 release.acquire();
@@ -238,6 +256,43 @@ private slots:
         engine.Want({ text }, 1);
         QVERIFY(engine.WaitFor({ text }, 10000));
         QVERIFY(engine.Held(text)->IsNull());
+    }
+
+    void abandonedAndStuckDecodesFreeTheirThreads()
+    {
+        // Slow decodes that stop once nobody wants them, and reads that never return
+        // (a pipe, a dead drive) until the test lets them go.
+        static QSemaphore entered;
+        static QSemaphore letGo;
+        ImageEngine::setDecodeHook([](const QString& path, const std::function<bool()>& gone) {
+            if (path.contains("/slow")) {
+                entered.release();
+                QDeadlineTimer patience(60000);
+                while (!gone() && !patience.hasExpired())
+                    QThread::msleep(5);
+            } else if (path.contains("/stuck")) {
+                entered.release();
+                letGo.tryAcquire(1, 60000);
+            }
+        });
+        ImageEngine engine;
+        const PageKey png = KeyFor(m_dir + "/page.png");
+        engine.Want({ KeyFor(m_dir + "/slow1.png"), KeyFor(m_dir + "/slow2.png") }, 2);
+        QVERIFY(entered.tryAcquire(2, 10000));
+        engine.Want({ png }, 1);
+        QVERIFY(engine.WaitFor({ png }, 30000));
+        QTRY_VERIFY(engine.IsIdle());
+
+        engine.Want({ KeyFor(m_dir + "/stuck1.png"), KeyFor(m_dir + "/stuck2.png") }, 2);
+        QVERIFY(entered.tryAcquire(2, 10000));
+        const PageKey jpg = KeyFor(m_dir + "/page.jpg");
+        engine.Want({ jpg }, 1);
+        QTRY_VERIFY_WITH_TIMEOUT(engine.Held(jpg).has_value(), 30000);
+        QCOMPARE(engine.LeftBehind(), 2);
+        QCOMPARE(engine.Workers(), 2);
+        letGo.release(2);
+        QTRY_COMPARE_WITH_TIMEOUT(engine.LeftBehind(), 0, 10000);
+        ImageEngine::setDecodeHook(nullptr);
     }
 };
 

@@ -10,32 +10,86 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 namespace
 {
+using Clock = std::chrono::steady_clock;
+
 constexpr int kThreads = 2;
 // Quitting waits this long at most for reads under way to notice they are abandoned.
 constexpr auto kQuitWait = std::chrono::seconds(2);
+// An abandoned decode stops at its next read or row. One that has not come back after
+// this is stuck in the file system, and its thread is left behind.
+constexpr auto kStuckAfter = std::chrono::seconds(1);
+constexpr int kWatchMs = 250;
+// A drive that swallows thread after thread gets no more than these.
+constexpr int kMaxLeftBehind = 16;
 
 std::mutex s_hookMutex;
-std::function<void(const QString&)> s_hook;
+ImageEngine::DecodeHook s_hook;
 
-void RunHook(const QString& path)
+ImageEngine::DecodeHook CurrentHook()
 {
-    std::function<void(const QString&)> hook;
-    {
-        const std::lock_guard<std::mutex> lock(s_hookMutex);
-        hook = s_hook;
-    }
-    if (hook)
-        hook(path);
+    const std::lock_guard<std::mutex> lock(s_hookMutex);
+    return s_hook;
 }
 } // namespace
+
+struct ImageEngine::Task {
+    PageKey key;
+    int generation = 0;
+    std::atomic<bool> abandoned { false };
+    Clock::time_point abandonedAt;
+};
+
+struct ImageEngine::Worker {
+    std::thread thread;
+    std::shared_ptr<Task> task;
+    bool leftBehind = false;
+    bool ended = false;
+};
 
 struct ImageEngine::Shared {
     explicit Shared(qint64 budget)
         : cache(budget)
     {
+    }
+
+    void Abandon(const std::shared_ptr<Task>& task)
+    {
+        if (!task->abandoned.exchange(true))
+            task->abandonedAt = Clock::now();
+    }
+
+    bool UnderWay(const PageKey& key) const
+    {
+        return std::any_of(running.cbegin(), running.cend(), [&](const auto& task) {
+            return task->key == key && !task->abandoned && task->generation == generation;
+        });
+    }
+
+    // The queued key to decode next: what is in sight first, and read-ahead only once
+    // nothing in sight is still to come. -1 for none.
+    qsizetype NextIndex() const
+    {
+        for (qsizetype i = 0; i < queue.size(); ++i) {
+            if (inSight.contains(queue[i]))
+                return i;
+        }
+        if (queue.isEmpty())
+            return -1;
+        for (const auto& task : running) {
+            if (!task->abandoned && inSight.contains(task->key))
+                return -1;
+        }
+        return 0;
+    }
+
+    int LiveWorkers() const
+    {
+        return int(std::count_if(workers.cbegin(), workers.cend(),
+            [](const auto& worker) { return !worker->leftBehind && !worker->ended; }));
     }
 
     std::mutex mutex;
@@ -45,11 +99,11 @@ struct ImageEngine::Shared {
     PageCache cache;
     QList<PageKey> queue;
     QSet<PageKey> wanted;
-    // Keys being decoded, by the generation they were asked for in.
-    QHash<PageKey, int> running;
-    std::atomic<int> generation { 0 };
+    QSet<PageKey> inSight;
+    QList<std::shared_ptr<Task>> running;
+    QList<std::shared_ptr<Worker>> workers;
+    int generation = 0;
     bool stop = false;
-    int liveThreads = 0;
     // Read and written on the reader's thread only.
     ImageEngine* engine = nullptr;
 };
@@ -59,55 +113,105 @@ ImageEngine::ImageEngine(qint64 budget, QObject* parent)
     , m_shared(std::make_shared<Shared>(budget))
 {
     m_shared->engine = this;
-    m_shared->liveThreads = kThreads;
-    for (int i = 0; i < kThreads; ++i) {
-        LeftRunning::Started();
-        m_threads.emplace_back([shared = m_shared] { Work(shared); });
-    }
+    m_watch.setInterval(kWatchMs);
+    connect(&m_watch, &QTimer::timeout, this, &ImageEngine::ReplaceStuckWorkers);
+    EnsureWorkers();
 }
 
 ImageEngine::~ImageEngine()
 {
-    std::unique_lock<std::mutex> lock(m_shared->mutex);
-    m_shared->engine = nullptr;
-    m_shared->stop = true;
-    ++m_shared->generation;
-    m_shared->queue.clear();
-    m_shared->wake.notify_all();
-    const bool done = m_shared->finished.wait_for(
-        lock, kQuitWait, [this] { return m_shared->liveThreads == 0; });
-    lock.unlock();
-    // A read stuck in the file system (a network drive gone away) must not keep the
-    // program from ending; its thread holds only shared state and ends on its own.
-    for (std::thread& thread : m_threads) {
-        if (done)
-            thread.join();
-        else
-            thread.detach();
+    QList<std::shared_ptr<Worker>> ended;
+    QList<std::shared_ptr<Worker>> stuck;
+    {
+        std::unique_lock<std::mutex> lock(m_shared->mutex);
+        m_shared->engine = nullptr;
+        m_shared->stop = true;
+        ++m_shared->generation;
+        m_shared->queue.clear();
+        for (const auto& task : m_shared->running)
+            m_shared->Abandon(task);
+        m_shared->wake.notify_all();
+        m_shared->finished.wait_for(
+            lock, kQuitWait, [this] { return m_shared->LiveWorkers() == 0; });
+        for (const auto& worker : m_shared->workers)
+            (worker->ended ? ended : stuck).append(worker);
     }
+    for (const auto& worker : ended)
+        worker->thread.join();
+    // A read stuck in the file system must not keep the program from ending; its
+    // thread holds only shared state and ends on its own.
+    for (const auto& worker : stuck)
+        worker->thread.detach();
 }
 
-void ImageEngine::setDecodeHook(std::function<void(const QString& path)> hook)
+void ImageEngine::setDecodeHook(DecodeHook hook)
 {
     const std::lock_guard<std::mutex> lock(s_hookMutex);
     s_hook = std::move(hook);
 }
 
+bool ImageEngine::EnsureWorkers()
+{
+    const std::lock_guard<std::mutex> lock(m_shared->mutex);
+    int live = m_shared->LiveWorkers();
+    while (live < kThreads) {
+        // Short of memory a thread may not start; the engine goes on with fewer.
+        try {
+            auto worker = std::make_shared<Worker>();
+            LeftRunning::Started();
+            try {
+                worker->thread = std::thread([shared = m_shared, worker] { Work(shared, worker); });
+            } catch (...) {
+                LeftRunning::Ended();
+                throw;
+            }
+            m_shared->workers.append(worker);
+            ++live;
+        } catch (const std::exception&) {
+            break;
+        }
+    }
+    return live > 0;
+}
+
 void ImageEngine::Want(const QList<PageKey>& keys, int inSight)
 {
+    const bool canDecode = EnsureWorkers();
+    bool abandoned = false;
+    QStringList failed;
     {
         const std::lock_guard<std::mutex> lock(m_shared->mutex);
-        const QList<PageKey> admitted = m_shared->cache.Admit(keys, inSight);
-        m_shared->cache.Keep(admitted);
-        m_shared->wanted = QSet<PageKey>(admitted.cbegin(), admitted.cend());
-        m_shared->queue.clear();
+        Shared& s = *m_shared;
+        const QList<PageKey> admitted = s.cache.Admit(keys, inSight);
+        s.cache.Want(admitted);
+        s.wanted = QSet<PageKey>(admitted.cbegin(), admitted.cend());
+        const QList<PageKey> seen = admitted.mid(0, inSight);
+        s.inSight = QSet<PageKey>(seen.cbegin(), seen.cend());
+        for (const auto& task : s.running) {
+            if (!s.wanted.contains(task->key))
+                s.Abandon(task);
+            abandoned = abandoned || task->abandoned;
+        }
+        s.queue.clear();
         for (const PageKey& key : admitted) {
-            if (!m_shared->cache.Find(key)
-                && m_shared->running.value(key, -1) != m_shared->generation)
-                m_shared->queue.append(key);
+            if (!s.cache.Find(key) && !s.UnderWay(key))
+                s.queue.append(key);
+        }
+        if (!canDecode) {
+            // Without a thread to decode on, every page counts as one that cannot be.
+            for (const PageKey& key : std::as_const(s.queue)) {
+                s.cache.Insert(key, PageImage());
+                failed << key.path;
+            }
+            s.queue.clear();
         }
     }
     m_shared->wake.notify_all();
+    if (abandoned && !m_watch.isActive())
+        m_watch.start();
+    for (const QString& path : std::as_const(failed))
+        QMetaObject::invokeMethod(
+            this, [this, path] { emit pageDecoded(path); }, Qt::QueuedConnection);
 }
 
 std::optional<PageImage> ImageEngine::Held(const PageKey& key) const
@@ -137,11 +241,20 @@ bool ImageEngine::WaitFor(const QList<PageKey>& keys, int timeoutMs)
 
 void ImageEngine::Close()
 {
-    const std::lock_guard<std::mutex> lock(m_shared->mutex);
-    ++m_shared->generation;
-    m_shared->queue.clear();
-    m_shared->wanted.clear();
-    m_shared->cache.Clear();
+    bool running = false;
+    {
+        const std::lock_guard<std::mutex> lock(m_shared->mutex);
+        ++m_shared->generation;
+        m_shared->queue.clear();
+        m_shared->wanted.clear();
+        m_shared->inSight.clear();
+        m_shared->cache.Clear();
+        for (const auto& task : m_shared->running)
+            m_shared->Abandon(task);
+        running = !m_shared->running.isEmpty();
+    }
+    if (running && !m_watch.isActive())
+        m_watch.start();
 }
 
 bool ImageEngine::IsIdle() const
@@ -156,33 +269,95 @@ qint64 ImageEngine::HeldBytes() const
     return m_shared->cache.Bytes();
 }
 
-void ImageEngine::Work(const std::shared_ptr<Shared>& shared)
+int ImageEngine::Workers() const
+{
+    const std::lock_guard<std::mutex> lock(m_shared->mutex);
+    return m_shared->LiveWorkers();
+}
+
+int ImageEngine::LeftBehind() const
+{
+    const std::lock_guard<std::mutex> lock(m_shared->mutex);
+    return int(std::count_if(m_shared->workers.cbegin(), m_shared->workers.cend(),
+        [](const auto& worker) { return worker->leftBehind && !worker->ended; }));
+}
+
+void ImageEngine::ReplaceStuckWorkers()
+{
+    bool waiting = false;
+    bool replace = false;
+    QList<std::shared_ptr<Worker>> ended;
+    {
+        const std::lock_guard<std::mutex> lock(m_shared->mutex);
+        Shared& s = *m_shared;
+        int behind = 0;
+        for (const auto& worker : std::as_const(s.workers))
+            behind += worker->leftBehind && !worker->ended ? 1 : 0;
+        const Clock::time_point now = Clock::now();
+        for (const auto& worker : std::as_const(s.workers)) {
+            const std::shared_ptr<Task> task = worker->task;
+            if (worker->leftBehind || !task || !task->abandoned)
+                continue;
+            if (now - task->abandonedAt < kStuckAfter || behind >= kMaxLeftBehind) {
+                waiting = waiting || behind < kMaxLeftBehind;
+                continue;
+            }
+            worker->leftBehind = true;
+            s.running.removeOne(task);
+            ++behind;
+            replace = true;
+        }
+        // Threads that were left behind and came back since are done with.
+        for (qsizetype i = s.workers.size() - 1; i >= 0; --i) {
+            if (s.workers[i]->leftBehind && s.workers[i]->ended)
+                ended.append(s.workers.takeAt(i));
+        }
+        s.wake.notify_all();
+    }
+    for (const auto& worker : std::as_const(ended))
+        worker->thread.join();
+    if (replace)
+        EnsureWorkers();
+    if (!waiting)
+        m_watch.stop();
+}
+
+void ImageEngine::Work(const std::shared_ptr<Shared>& shared, const std::shared_ptr<Worker>& me)
 {
     std::unique_lock<std::mutex> lock(shared->mutex);
     for (;;) {
-        shared->wake.wait(lock, [&] { return shared->stop || !shared->queue.isEmpty(); });
-        if (shared->stop)
+        shared->wake.wait(
+            lock, [&] { return shared->stop || me->leftBehind || shared->NextIndex() >= 0; });
+        if (shared->stop || me->leftBehind)
             break;
-        const PageKey key = shared->queue.takeFirst();
-        const int generation = shared->generation;
-        shared->running.insert(key, generation);
+        auto task = std::make_shared<Task>();
+        task->key = shared->queue.takeAt(shared->NextIndex());
+        task->generation = shared->generation;
+        shared->running.append(task);
+        me->task = task;
         lock.unlock();
 
-        RunHook(key.path);
+        const auto abandoned = [task] { return task->abandoned.load(std::memory_order_relaxed); };
+        if (const DecodeHook hook = CurrentHook())
+            hook(task->key.path, abandoned);
         PageImage image;
-        image.Load(
-            key.path, key.fit, [&shared, generation] { return shared->generation != generation; });
+        image.Load(task->key.path, task->key.fit, abandoned);
 
         lock.lock();
-        if (shared->running.value(key) == generation)
-            shared->running.remove(key);
-        if (generation != shared->generation || !shared->wanted.contains(key))
+        me->task.reset();
+        if (me->leftBehind)
+            break;
+        shared->running.removeOne(task);
+        // Read-ahead may start now that this page is done.
+        shared->wake.notify_all();
+        if (task->abandoned || task->generation != shared->generation
+            || !shared->wanted.contains(task->key))
             continue;
-        shared->cache.Insert(key, image);
+        shared->cache.Insert(task->key, image);
         shared->arrived.notify_all();
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [shared, key, generation] {
+            [shared, key = task->key, generation = task->generation] {
                 bool current = false;
                 {
                     const std::lock_guard<std::mutex> guard(shared->mutex);
@@ -193,7 +368,7 @@ void ImageEngine::Work(const std::shared_ptr<Shared>& shared)
             },
             Qt::QueuedConnection);
     }
-    --shared->liveThreads;
+    me->ended = true;
     shared->finished.notify_all();
     lock.unlock();
     LeftRunning::Ended();

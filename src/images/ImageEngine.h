@@ -4,18 +4,19 @@
 #include "images/PageKey.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
 #include <optional>
-#include <thread>
-#include <vector>
 
 // Decodes the pages of the open book on two threads of its own, never the reader's,
 // and holds them within a byte budget. The reader says which pages it wants, in
-// priority order; each call replaces the waiting work, and work under way that is
-// still wanted goes on. A result arrives only for the book still open and a page still
-// wanted. Closing the book returns at once: reads under way fail at their next step.
+// priority order; each call replaces the waiting work, work under way that is still
+// wanted goes on, and work nobody wants any more stops at its next step. Read-ahead
+// starts once the pages in sight are decoded. A result arrives only for the book still
+// open and a page still wanted. Closing the book returns at once. A thread stuck in a
+// read that never returns (a dead network drive, a pipe) is left behind and replaced.
 class ImageEngine : public QObject
 {
     Q_OBJECT
@@ -38,9 +39,14 @@ public:
     // Nothing waiting and nothing being decoded.
     bool IsIdle() const;
     qint64 HeldBytes() const;
+    // Threads that decode, and threads left behind in a read that never returned.
+    int Workers() const;
+    int LeftBehind() const;
 
-    // Runs on the decoding thread before each decode (tests slow decoding down with it).
-    static void setDecodeHook(std::function<void(const QString& path)> hook);
+    // Runs on the decoding thread in place of the start of each decode, with the test
+    // of whether the page is still wanted (tests slow decoding down with it).
+    using DecodeHook = std::function<void(const QString& path, const std::function<bool()>&)>;
+    static void setDecodeHook(DecodeHook hook);
 
 signals:
     // A page of the open book was decoded (or failed), and is still wanted.
@@ -48,8 +54,14 @@ signals:
 
 private:
     struct Shared;
-    static void Work(const std::shared_ptr<Shared>& shared);
+    struct Worker;
+    struct Task;
+    static void Work(const std::shared_ptr<Shared>& shared, const std::shared_ptr<Worker>& me);
+    // Starts threads until there are enough; false when none can be started at all.
+    bool EnsureWorkers();
+    // Leaves behind workers whose abandoned decode has not come back for too long.
+    void ReplaceStuckWorkers();
 
     std::shared_ptr<Shared> m_shared;
-    std::vector<std::thread> m_threads;
+    QTimer m_watch;
 };

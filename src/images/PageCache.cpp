@@ -1,6 +1,6 @@
 #include "images/PageCache.h"
 
-#include <QSet>
+#include <algorithm>
 
 PageCache::PageCache(qint64 budget)
     : m_budget(budget)
@@ -10,25 +10,27 @@ PageCache::PageCache(qint64 budget)
 const PageImage* PageCache::Find(const PageKey& key) const
 {
     const auto found = m_held.constFind(key);
-    return found == m_held.constEnd() ? nullptr : &*found;
+    return found == m_held.constEnd() ? nullptr : &found->image;
 }
 
 const PageImage* PageCache::Largest(const QString& path) const
 {
     const PageImage* best = nullptr;
     for (auto it = m_held.constBegin(); it != m_held.constEnd(); ++it) {
-        if (it.key().path == path && !it->IsNull() && (!best || it->Bytes() > best->Bytes()))
-            best = &*it;
+        const PageImage& image = it->image;
+        if (it.key().path == path && !image.IsNull() && (!best || image.Bytes() > best->Bytes()))
+            best = &image;
     }
     return best;
 }
 
 void PageCache::Insert(const PageKey& key, const PageImage& image)
 {
-    if (const PageImage* old = Find(key))
-        m_bytes -= old->Bytes();
-    m_held.insert(key, image);
-    m_bytes += image.Bytes();
+    Entry& entry = m_held[key];
+    m_bytes += image.Bytes() - entry.image.Bytes();
+    entry.image = image;
+    entry.used = ++m_clock;
+    Trim();
 }
 
 qint64 PageCache::Estimate(const PageKey& key)
@@ -57,21 +59,38 @@ QList<PageKey> PageCache::Admit(const QList<PageKey>& wanted, int inSight) const
     return admitted;
 }
 
-void PageCache::Keep(const QList<PageKey>& keys)
+void PageCache::Want(const QList<PageKey>& keys)
 {
-    const QSet<PageKey> keep(keys.cbegin(), keys.cend());
-    for (auto it = m_held.begin(); it != m_held.end();) {
-        if (keep.contains(it.key())) {
-            ++it;
-        } else {
-            m_bytes -= it->Bytes();
-            it = m_held.erase(it);
-        }
+    m_wanted = QSet<PageKey>(keys.cbegin(), keys.cend());
+    const quint64 now = ++m_clock;
+    for (const PageKey& key : keys) {
+        if (const auto found = m_held.find(key); found != m_held.end())
+            found->used = now;
+    }
+    Trim();
+}
+
+void PageCache::Trim()
+{
+    if (m_bytes <= m_budget)
+        return;
+    QList<std::pair<quint64, PageKey>> spares;
+    for (auto it = m_held.cbegin(); it != m_held.cend(); ++it) {
+        if (!m_wanted.contains(it.key()))
+            spares.append({ it->used, it.key() });
+    }
+    std::sort(spares.begin(), spares.end(),
+        [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [used, key] : spares) {
+        if (m_bytes <= m_budget)
+            break;
+        m_bytes -= m_held.take(key).image.Bytes();
     }
 }
 
 void PageCache::Clear()
 {
     m_held.clear();
+    m_wanted.clear();
     m_bytes = 0;
 }

@@ -5,9 +5,13 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 
 // The decoded pages held for the open book, within one byte budget. A failed decode
-// is held too, as a null image, so that nobody waits for it again.
+// is held too, as a null image, so that nobody waits for it again. Pages the reader
+// wants are kept; the others stay as stand-ins (the same page at another size, shown
+// stretched until the exact one arrives) while the budget allows, the least recently
+// wanted going first.
 class PageCache
 {
 public:
@@ -19,10 +23,12 @@ public:
     const PageImage* Largest(const QString& path) const;
     void Insert(const PageKey& key, const PageImage& image);
     // The wanted keys, in priority order, that may be held: the first inSight always,
-    // the rest while what is held plus an estimate of what is not stays in the budget.
+    // the rest while what they take (held, or estimated) stays in the budget. Stand-ins
+    // count for nothing here: they give way to what is wanted.
     QList<PageKey> Admit(const QList<PageKey>& wanted, int inSight) const;
-    // Drops everything but these keys.
-    void Keep(const QList<PageKey>& keys);
+    // These keys are wanted now and are never given up for the budget; what else is
+    // held stays while it fits.
+    void Want(const QList<PageKey>& keys);
     void Clear();
     qint64 Bytes() const { return m_bytes; }
 
@@ -30,7 +36,17 @@ public:
     static qint64 Estimate(const PageKey& key);
 
 private:
+    struct Entry {
+        PageImage image;
+        quint64 used = 0;
+    };
+
+    // Drops stand-ins, the least recently wanted first, until the budget holds.
+    void Trim();
+
     qint64 m_budget;
     qint64 m_bytes = 0;
-    QHash<PageKey, PageImage> m_held;
+    quint64 m_clock = 0;
+    QHash<PageKey, Entry> m_held;
+    QSet<PageKey> m_wanted;
 };

@@ -3,13 +3,13 @@
 #include "view/PageRules.h"
 #include "view/TalvexView.h"
 
+#include <QElapsedTimer>
 #include <QPainter>
 
 namespace
 {
-// On opening, a page not decoded by then counts as one that cannot be.
-constexpr int kOpenWaitMs = 20000;
 // A turn shows what it has after this; pages still coming fill in when they arrive.
+// Opening shows the chosen page without waiting longer for the one beside it.
 constexpr int kTurnWaitMs = 3000;
 constexpr int kSpreadsAhead = 2;
 constexpr int kSpreadsBehind = 1;
@@ -20,13 +20,13 @@ QString CTalvexView::PagePath(int n) const
     return ImageRules::PagePath(m_strCurrentFolder, m_imageFiles, n);
 }
 
-bool CTalvexView::OpenImageBook(BookRecord& record)
+CTalvexView::Opening CTalvexView::OpenImageBook(BookRecord& record)
 {
     ReleasePages();
     m_pageTimes.clear();
     const int page = ScanImageBook(record);
     if (page < 1)
-        return false;
+        return Opening::Failed;
     const int pages = int(m_imageFiles.size());
     record.nPage = page;
     record.nPageCount = pages;
@@ -40,7 +40,46 @@ bool CTalvexView::OpenImageBook(BookRecord& record)
         record.nBind = m_nBind;
     const WaitCursor wait;
     m_bTurnForward = true;
-    return LoadPages(record);
+    return LoadFirstPages(record);
+}
+
+CTalvexView::Opening CTalvexView::LoadFirstPages(BookRecord& record)
+{
+    record.strPath = PagePath(record.nPage);
+    m_pendingPages = ImageRules::PagesOf(record.nPage, record.nLayout, record.nBind);
+    m_nPendingLayout = record.nLayout;
+    m_nPendingZoom = record.nZoom;
+    m_bPagesPending = true;
+    RequestPages(record);
+    // Keys follow the window's size, which may change while the wait goes on.
+    const auto chosenKey = [this, &record] {
+        return PageKeyOf(
+            record.nPage, record.nLayout, record.nZoom, record.nPage == m_pendingPages.left);
+    };
+    QElapsedTimer sinceChosen;
+    const auto ready = [&] {
+        if (!m_imageEngine.Held(chosenKey()))
+            return false;
+        if (!sinceChosen.isValid())
+            sinceChosen.start();
+        const QList<PageKey> spread = SpreadKeys(m_pendingPages, record.nLayout, record.nZoom);
+        return sinceChosen.elapsed() >= kTurnWaitMs
+            || std::all_of(spread.cbegin(), spread.cend(),
+                [this](const PageKey& key) { return m_imageEngine.Held(key).has_value(); });
+    };
+    m_pOpening = &record;
+    const bool arrived = m_opening.Run(ready);
+    m_pOpening = nullptr;
+    if (!arrived)
+        return Opening::GaveUp;
+    const std::optional<PageImage> chosen = m_imageEngine.Held(chosenKey());
+    if (!chosen || chosen->IsNull()) {
+        m_bPagesPending = false;
+        return Opening::Failed;
+    }
+    // The page beside it shows grey when it cannot be decoded, and fills in when late.
+    ShowPendingPages(true);
+    return Opening::Opened;
 }
 
 PageKey CTalvexView::PageKeyOf(int page, int layout, int zoom, bool leftSide)
@@ -112,12 +151,6 @@ bool CTalvexView::LoadPages(BookRecord& record)
     m_pendingImage1 = heldOf(m_pendingPages.left);
     m_pendingImage2 = heldOf(m_pendingPages.right);
     RequestPages(record);
-    if (!m_bContent) {
-        // Opening: the first spread is decoded before anything shows, and a page that
-        // cannot be must still fail the opening.
-        m_imageEngine.WaitFor(
-            SpreadKeys(m_pendingPages, record.nLayout, record.nZoom), kOpenWaitMs);
-    }
     return ShowPendingPages();
 }
 
@@ -145,10 +178,6 @@ bool CTalvexView::ShowPendingPages(bool force)
             ready = false;
     }
     if (!ready && !force) {
-        if (!m_bContent) {
-            m_bPagesPending = false;
-            return false;
-        }
         m_inputGate.Shut();
         if (!m_pageWait.isActive())
             m_pageWait.start(kTurnWaitMs);
@@ -158,6 +187,7 @@ bool CTalvexView::ShowPendingPages(bool force)
     m_image2 = shown[1];
     m_shownPages = m_pendingPages;
     m_nShownLayout = m_nPendingLayout;
+    m_nShownZoom = m_nPendingZoom;
     m_bPagesPending = false;
     m_pendingImage1.Destroy();
     m_pendingImage2.Destroy();
@@ -172,7 +202,7 @@ void CTalvexView::RefreshShownPages()
     PageImage* images[2] = { &m_image1, &m_image2 };
     const int pages[2] = { m_shownPages.left, m_shownPages.right };
     for (int side = 0; side < 2; ++side) {
-        const PageKey key = PageKeyOf(pages[side], m_nShownLayout, m_book.nZoom, side == 0);
+        const PageKey key = PageKeyOf(pages[side], m_nShownLayout, m_nShownZoom, side == 0);
         if (key.path.isEmpty())
             continue;
         // A failed decode at the new size (the file is gone) keeps what is shown.
@@ -188,17 +218,21 @@ void CTalvexView::RefreshShownPages()
 void CTalvexView::ResizePages()
 {
     // A new size or magnification paints at once from what is held, and the pages
-    // decoded for it take over as they arrive.
+    // decoded for it take over as they arrive. While a turn waits, the spread on the
+    // screen keeps its region until the new one comes.
     m_nPendingZoom = m_book.nZoom;
     RequestPages(m_book);
-    if (m_bPagesPending)
+    if (m_bPagesPending) {
         ShowPendingPages();
-    else
+    } else {
+        m_nShownZoom = m_book.nZoom;
         RefreshShownPages();
+    }
 }
 
 void CTalvexView::OnPageDecoded(const QString&)
 {
+    m_opening.Recheck();
     if (!m_bContent || !m_book.bImages)
         return;
     if (m_bPagesPending)
@@ -227,7 +261,7 @@ void CTalvexView::DrawImagePages(QPainter& painter)
         return;
     if (!qFuzzyCompare(devicePixelRatioF(), m_requestedPixelRatio))
         QMetaObject::invokeMethod(this, &CTalvexView::LayoutContent, Qt::QueuedConnection);
-    const ImageRules::Frame frame = ImageRules::LayoutFrame(client, m_book.nZoom, m_nSpace);
+    const ImageRules::Frame frame = ImageRules::LayoutFrame(client, m_nShownZoom, m_nSpace);
     const ImageRules::Placement placed = ImageRules::PlacePages(
         frame, m_nShownLayout, m_bPicEnlarge, m_image1.Size(), m_image2.Size());
     painter.setRenderHint(QPainter::SmoothPixmapTransform);

@@ -28,9 +28,12 @@ bool CTalvexView::OpenBook(BookRecord& record)
 {
     const QString cannotOpen = QStringLiteral("ファイルを開けません。");
     if (record.bImages) {
-        if (!OpenImageBook(record)) {
+        const Opening opened = OpenImageBook(record);
+        if (opened != Opening::Opened) {
             ReleasePages();
-            Prompt::MessageBox(this, cannotOpen, Prompt::ErrorIcon);
+            // Given up by the reader, it ends quietly, as the page-count dialog's Cancel.
+            if (opened == Opening::Failed)
+                Prompt::MessageBox(this, cannotOpen, Prompt::ErrorIcon);
             return false;
         }
         EnterContent(record, record.nPageCount);
@@ -134,6 +137,11 @@ void CTalvexView::ApplyLayout()
 
 void CTalvexView::LayoutContent()
 {
+    if (m_pOpening) {
+        // The first pages are asked for again at the size they will be shown at.
+        RequestPages(*m_pOpening);
+        return;
+    }
     if (m_book.bImages) {
         m_bTurnForward = true;
         if (m_bContent)

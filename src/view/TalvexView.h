@@ -11,6 +11,7 @@
 #include "pdf/CoverDlg.h"
 #include "platform/KeyTracker.h"
 #include "view/InputGate.h"
+#include "view/OpeningWait.h"
 #include "view/ListGeometry.h"
 
 #include <QFont>
@@ -105,9 +106,9 @@ public:
 
     // Image books.
     QString PagePath(int n) const;
-    // Asks for the pages the record shows. While reading, a spread not decoded yet keeps
-    // the old one on the screen and holds the reader's input back until it is ready;
-    // on opening it waits for them. False when a page shown could not be decoded.
+    // Asks for the pages the record shows. A spread not decoded yet keeps the old one on
+    // the screen and holds the reader's input back until it is ready. False when a page
+    // shown could not be decoded.
     bool LoadPages(BookRecord& record);
     void DrawImagePages(QPainter& painter);
 
@@ -162,6 +163,7 @@ public:
     bool m_bTurnForward = true;
     ImageEngine m_imageEngine;
     InputGate m_inputGate;
+    OpeningWait m_opening { this };
     // Which keys are down, so that a key held down acts once.
     KeyTracker m_keys;
 
@@ -188,7 +190,11 @@ private:
     void OnContentTimer();
     bool LoadTempCopy(const QString& path);
     void EnterContent(const BookRecord& record, int pages);
-    bool OpenImageBook(BookRecord& record);
+    enum class Opening { Opened, Failed, GaveUp };
+    Opening OpenImageBook(BookRecord& record);
+    // Waits, with the window alive, for the page the reader chose and the one beside
+    // it; only the chosen page must decode.
+    Opening LoadFirstPages(BookRecord& record);
     PageKey PageKeyOf(int page, int layout, int zoom, bool leftSide);
     QList<PageKey> SpreadKeys(const ImageRules::Sides& pages, int layout, int zoom);
     // The spread in sight, then read-ahead in the reading direction and one behind.
@@ -224,6 +230,7 @@ private:
     // its pages at another size.
     ImageRules::Sides m_shownPages;
     int m_nShownLayout = 0;
+    int m_nShownZoom = 0;
     bool m_bPagesPending = false;
     ImageRules::Sides m_pendingPages;
     int m_nPendingLayout = 0;
@@ -233,5 +240,7 @@ private:
     QTimer m_pageWait;
     qreal m_requestedPixelRatio = 1;
     QHash<QString, qint64> m_pageTimes;
+    // The record of the image book being opened while its first pages are waited for.
+    BookRecord* m_pOpening = nullptr;
     QString m_strHanded;
 };
