@@ -2,7 +2,7 @@
 // cold, against djpeg decoding the same two files one after the other, page turns at a
 // fast reader's pace, and the memory that reading takes.
 //
-//   build/bench/bench_images [WORK_DIR]
+//   build/bench/bench_images [WORK_DIR] [--books-only]
 
 #include "BenchSupport.h"
 
@@ -192,8 +192,8 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    const QString work
-        = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath() + "/benchimages";
+    const QString work = argc > 1 && argv[1][0] != '-' ? QString::fromLocal8Bit(argv[1])
+                                                       : QDir::tempPath() + "/benchimages";
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(work + "/config"));
     QApplication app(argc, argv);
 
@@ -207,6 +207,8 @@ int main(int argc, char** argv)
         std::fflush(stdout);
         WriteBook(book);
     }
+    if (app.arguments().contains("--books-only"))
+        return 0;
     for (const Book& book : books)
         MeasureBook(book);
     return 0;

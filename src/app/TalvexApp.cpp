@@ -81,10 +81,11 @@ bool CTalvexApp::InitInstance()
         m_nExitCode = 1;
         return false;
     }
-    view->OnInitialUpdate();
-
+    // The window takes its place first, so that a book named on the command line is
+    // decoded once, at the size it is shown at.
     if (!m_pFrame->LoadFrameSettings())
         m_pFrame->show();
+    view->OnInitialUpdate();
     m_pFrame->update();
 
     m_pSessionEnd = new SessionEndWatcher(this);

@@ -73,7 +73,14 @@ void CTalvexView::OpenFromOutside(const QString& path)
         if (Paths::SameName(m_folderItems[i].strPath, path)) {
             m_listFolder.SelectItem(int(i));
             m_listFolder.EnsureVisible(int(i));
+            // The list stays out of sight while the book opens, and comes back if it
+            // does not.
+            m_listFolder.hide();
             OpenSelectedEntry();
+            if (!m_bContent) {
+                m_listFolder.show();
+                m_listFolder.setFocus();
+            }
             return;
         }
     }
