@@ -171,6 +171,29 @@ void TimeTurns(ImageReader& reader, const Book& book, const char* what, Qt::Key 
         waited, times.size(), held >> 20, PeakMemoryMb());
 }
 
+// The magnifier on and off, then at once a turn: the pages read ahead before are
+// still held, so the turn should not wait.
+void TimeTurnAfterMagnifier(ImageReader& reader, const Book& book)
+{
+    QList<double> times;
+    int waited = 0;
+    CTalvexView* view = reader.view;
+    reader.Press(Qt::Key_Home);
+    for (int i = 0; i < 10 && view->m_book.nPage < view->m_book.nPageCount; ++i) {
+        reader.Pause(kPaceMs);
+        reader.Press(Qt::Key_5);
+        reader.Pause(kPaceMs);
+        reader.Press(Qt::Key_0);
+        QElapsedTimer timer;
+        timer.start();
+        waited += reader.Press(Qt::Key_PageDown) ? 1 : 0;
+        times << timer.nsecsElapsed() / 1e6;
+    }
+    std::printf("%s: turn right after the magnifier on and off: median %.2f ms, max %.2f ms, "
+                "%d of %lld waited\n",
+        qPrintable(book.name), Median(times), Percentile(times, 1.0), waited, times.size());
+}
+
 void MeasureBook(const Book& book)
 {
     ColdFirstSpread(book);
@@ -185,6 +208,8 @@ void MeasureBook(const Book& book)
     reader.Press(Qt::Key_8);
     ResetPeakMemory();
     TimeTurns(reader, book, "magnified step every 300 ms", Qt::Key_Down);
+    reader.Press(Qt::Key_0);
+    TimeTurnAfterMagnifier(reader, book);
 }
 } // namespace
 
