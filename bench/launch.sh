@@ -10,7 +10,8 @@
 #
 #   bench/launch.sh [RUNS] [PDF]
 #
-# Needs a build (./run.sh or cmake --build build). The PDF defaults to the Valgrind
+# Needs a build (./run.sh or cmake --build build); LUMIVO=PATH times another build of
+# the program instead. The PDF defaults to the Valgrind
 # manual (1.4 MB, from the valgrind package's documentation); the image book is written
 # by bench_images into /tmp/benchimages.
 set -euo pipefail
@@ -45,7 +46,7 @@ lumivo() {
   mkdir -p "$profile/config/Oberkan" "$profile/tmp"
   printf '[Settings]\nFullScreen=1\n' >"$profile/config/Oberkan/Lumivo.conf"
   XDG_CONFIG_HOME=$profile/config TMPDIR=$profile/tmp QT_QPA_PLATFORM=xcb \
-    build/bench/bench_first_paint -- build/lumivo "$1"
+    build/bench/bench_first_paint -- "${LUMIVO:-build/lumivo}" "$1"
 }
 zathura_run() {
   rm -rf "${profile:?}"/*
