@@ -1,4 +1,6 @@
 #include "DesktopDriver.h"
+#include "HandoverClient.h"
+#include "ImageSupport.h"
 
 // A later start hands its book or folder to the running copy, on a virtual X display.
 class TestEndToEndHandOver : public QObject, public DesktopDriver
@@ -14,10 +16,24 @@ private:
         QProcess second;
         second.setProcessEnvironment(DisplayEnvironment());
         second.setWorkingDirectory(dir);
-        second.start(LUMIVO_BINARY, { name });
+        second.start(LUMIVO_BINARY, name.isNull() ? QStringList() : QStringList { name });
         QVERIFY(second.waitForFinished(10000));
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 0);
+    }
+
+    // A message of the program over its main window (both are titled "Lumivo"), other
+    // than the one before; 0 when none shows.
+    Window MessageOver(Window main, Window before)
+    {
+        for (int waited = 0; waited < 10000; waited += 100) {
+            for (const auto& [id, rect] : WindowsNamed("Lumivo")) {
+                if (id != main && id != before)
+                    return id;
+            }
+            QTest::qWait(100);
+        }
+        return 0;
     }
 
 private slots:
@@ -35,13 +51,16 @@ private slots:
         const Window window = StartAndFind(first, {}, "Lumivo");
         QVERIFY(window != 0);
 
-        // From the Folder screen, and while reading another book, which closes unsaved.
+        // From the Folder screen, and while reading another book, which closes keeping
+        // its place as Ctrl+C does.
         HandOver(dir, "b.pdf");
         QCOMPARE(FindWindow("b.pdf - Lumivo"), window);
+        Xdotool({ "windowfocus", "--sync", QString::number(window) });
+        Xdotool({ "key", "Next" });
         HandOver(dir, "a.pdf");
         QCOMPARE(FindWindow("a.pdf - Lumivo"), window);
-        StoredSettings().sync();
-        QVERIFY(StoredSettings().value("Settings/Resume0").toString().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(Stored("Settings/Resume0").startsWith("2|3|4|"), 5000);
+        QVERIFY(Stored("Settings/Resume0").endsWith("|" + dir + "/b.pdf"));
 
         // While a dialog is open the book waits until the dialog closes.
         Xdotool({ "windowfocus", "--sync", QString::number(window) });
@@ -57,6 +76,66 @@ private slots:
         Xdotool({ "key", "Escape" });
         QCOMPARE(FindWindow("b.pdf - Lumivo"), window);
 
+        CloseAndCheck(first, window);
+    }
+
+    void aBookThatCannotOpenLeavesTheCopyRunning_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes"); // written to name unless null
+        // A question the program asks before it says it cannot open the book, and the key
+        // that answers it.
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("a missing file") << "gone.pdf" << QByteArray() << ""
+                                        << "";
+        QTest::newRow("a missing folder") << "gone/deeper" << QByteArray() << "Lumivo"
+                                          << "Escape";
+        QTest::newRow("a GIF, switched off by default") << "page.gif" << TwoFrameGif() << ""
+                                                        << "";
+        QTest::newRow("a damaged PDF")
+            << "damaged.pdf" << QByteArray("%PDF-1.4\n1 0 obj <<\n") << "ページ数"
+            << "Return";
+    }
+    void aBookThatCannotOpenLeavesTheCopyRunning()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, asked);
+        QFETCH(QString, answer);
+        const QString dir = env->path("unopened");
+        QDir(dir).removeRecursively();
+        WritePdf(dir + "/good.pdf", 2);
+        if (!bytes.isNull())
+            QVERIFY(WriteBytes(dir + "/" + name, bytes));
+        StartInFolder(dir);
+        QProcess first;
+        const Window window = StartAndFind(first, {}, "Lumivo");
+        QVERIFY(window != 0);
+
+        HandOver(dir, name);
+        Window question = 0;
+        if (!asked.isEmpty()) {
+            question = asked == "Lumivo" ? MessageOver(window, 0) : FindWindow(asked);
+            QVERIFY(question != 0);
+            Xdotool({ "windowfocus", "--sync", QString::number(question) });
+            Xdotool({ "key", answer });
+        }
+        const Window message = MessageOver(window, question);
+        QVERIFY(message != 0);
+        // While the message waits: a client that comes and goes at once, and a start that
+        // brings the program forward and is answered.
+        HandoverClient passing;
+        QVERIFY(passing.Connect());
+        passing.Close();
+        HandOver(dir, {});
+        Xdotool({ "windowfocus", "--sync", QString::number(message) });
+        Xdotool({ "key", "Return" });
+        QTRY_COMPARE_WITH_TIMEOUT(WindowsNamed("Lumivo").size(), 1, 10000);
+        QCOMPARE(first.state(), QProcess::Running);
+
+        HandOver(dir, "good.pdf");
+        QCOMPARE(FindWindow("good.pdf - Lumivo"), window);
         CloseAndCheck(first, window);
     }
 };

@@ -75,19 +75,22 @@ void SingleInstance::onNewConnection()
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         const bool sameUser = SameUser(*socket);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket, sameUser] {
-            while (socket->canReadLine()) {
-                const QList<QByteArray> words = socket->readLine().trimmed().split(' ');
-                if (words.value(0) != kActivate)
-                    continue;
-                // Another user's start may learn that a viewer runs, and nothing more.
-                if (sameUser) {
-                    emit activateRequested(
-                        Paths::FromNative(QByteArray::fromBase64(words.value(1))),
-                        QString::fromUtf8(QByteArray::fromBase64(words.value(2))));
-                }
-                socket->write(sameUser ? kDone : kRefused);
-                socket->flush();
-            }
+            if (!socket->canReadLine())
+                return;
+            const QList<QByteArray> words = socket->readLine().trimmed().split(' ');
+            // Answered first: acting may open a message with an event loop of its own, in
+            // which the later start gives up waiting and the connection goes away.
+            socket->write(sameUser ? kDone : kRefused);
+            socket->flush();
+            socket->disconnectFromServer();
+            // Another user's start may learn that a viewer runs, and nothing more.
+            if (!sameUser || words.value(0) != kActivate)
+                return;
+            const QString path = Paths::FromNative(QByteArray::fromBase64(words.value(1)));
+            const QString token = QString::fromUtf8(QByteArray::fromBase64(words.value(2)));
+            QMetaObject::invokeMethod(
+                this, [this, path, token] { emit activateRequested(path, token); },
+                Qt::QueuedConnection);
         });
     }
 }
