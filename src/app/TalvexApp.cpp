@@ -96,6 +96,7 @@ bool CTalvexApp::InitInstance()
             if (!path.isEmpty())
                 view->OpenHanded(path);
         });
+    m_pInstance->serve();
     return true;
 }
 
