@@ -87,6 +87,13 @@ private slots:
             << QStringList { "./book.pdf" } << QStringList { "XDG_ACTIVATION_TOKEN=token-42" }
             << "given/book.pdf"
             << "token-42";
+        // Qt's xcb plugin would take the startup id out of the environment, and fail with
+        // no display to connect to: the hand-over happens before either could.
+        QTest::newRow("without a display, with a startup id alone")
+            << QStringList { "-platform", "xcb", "./book.pdf" }
+            << QStringList { "DISPLAY=:404", "XDG_ACTIVATION_TOKEN=", "DESKTOP_STARTUP_ID=id_7" }
+            << "given/book.pdf"
+            << "id_7";
     }
     void aLaterStartHandsOverAndLeaves()
     {
