@@ -326,6 +326,12 @@ private slots:
         next.start(LUMIVO_BINARY, {});
         QVERIFY(next.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(ViewerRuns(), 10000);
+        // Answering a start, it has come up whole, and takes SIGTERM as the end of a session.
+        QProcess answered;
+        answered.setProcessEnvironment(environment);
+        answered.start(LUMIVO_BINARY, {});
+        QVERIFY(answered.waitForFinished(10000));
+        QCOMPARE(answered.exitCode(), 0);
         next.terminate();
         QVERIFY(next.waitForFinished(10000));
         QCOMPARE(next.exitCode(), 0);

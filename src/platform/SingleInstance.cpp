@@ -6,9 +6,11 @@
 #include <QScopeGuard>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
+#include <optional>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -63,7 +65,6 @@ bool WaitFor(int fd, short events, const QDeadlineTimer& deadline)
             return n > 0;
     }
 }
-
 } // namespace
 
 SingleInstance::SingleInstance(const QString& id, uid_t user, QObject* parent)
@@ -119,7 +120,8 @@ void SingleInstance::serve()
 void SingleInstance::acceptPending()
 {
     bool dropped = false;
-    for (;;) {
+    // A queue's worth at a time, so that a flood of connections cannot hold the event loop.
+    for (int taken = 0; taken < kBacklog; ++taken) {
         const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd >= 0) {
             dropped = false;
