@@ -2,9 +2,45 @@
 #include "app/TalvexApp.h"
 #include "platform/LeftRunning.h"
 #include "platform/Paths.h"
+#include "platform/SingleInstance.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <thread>
+
+namespace
+{
+// The launcher's token, which lets the running copy come to the front. Read before the
+// application object exists: Qt's xcb and Wayland plugins take these out of the
+// environment as it is made.
+QString LaunchToken()
+{
+    const QString token = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
+    return token.isEmpty() ? qEnvironmentVariable("DESKTOP_STARTUP_ID") : token;
+}
+
+// What a start that handed FILE or FOLDER to the running copy ends with.
+int HandedOver(SingleInstance::Answer answer, const QString& target)
+{
+    switch (answer) {
+    case SingleInstance::Answer::Taken:
+    case SingleInstance::Answer::NotOurs:
+        // Another user's copy runs: one copy per machine, and this user's request is not
+        // theirs to see.
+        return CommandLine::kExitOk;
+    case SingleInstance::Answer::Refused:
+        std::fprintf(stderr, "lumivo: cannot open %s\n", qPrintable(target));
+        return CommandLine::kExitFailed;
+    case SingleInstance::Answer::Silent:
+    case SingleInstance::Answer::Gone:
+        break;
+    }
+    std::fputs("lumivo: the running Lumivo does not answer\n", stderr);
+    return CommandLine::kExitFailed;
+}
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -27,10 +63,24 @@ int main(int argc, char** argv)
         break;
     }
 
+    const QString token = LaunchToken();
+    const QString path = parsed.target.isEmpty() ? QString() : Paths::Absolute(parsed.target);
+    auto instance = std::make_unique<SingleInstance>(QString::fromLatin1(CTalvexApp::kAppId));
+    SingleInstance::Claim claim = instance->claim();
+    // A copy runs already: this start hands it FILE or FOLDER and leaves, never having
+    // connected to the display. A copy that ends just then frees the mark for this one.
+    for (int attempt = 1; claim == SingleInstance::Claim::AnotherRuns; ++attempt) {
+        const SingleInstance::Answer answer = instance->askFirst(path, token);
+        if (answer != SingleInstance::Answer::Gone || attempt == 3)
+            return HandedOver(answer, parsed.target);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        claim = instance->claim();
+    }
+
     int code = 0;
     {
         CTalvexApp app(argc, argv);
-        if (app.InitInstance())
+        if (app.InitInstance(std::move(instance), claim))
             app.exec();
         code = app.ExitInstance();
     }

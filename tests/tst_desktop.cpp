@@ -48,8 +48,13 @@ private slots:
         QTest::newRow("help") << QStringList { "a.pdf", "--help" } << true << int(CommandLine::Help)
                               << "";
         QTest::newRow("version") << QStringList { "-v" } << true << int(CommandLine::Version) << "";
-        QTest::newRow("Qt's own, before Qt")
-            << QStringList { "-platform", "xcb" } << true << int(CommandLine::Run) << "xcb";
+        QTest::newRow("Qt's own, before Qt") << QStringList { "-platform", "xcb", "a.pdf" } << true
+                                             << int(CommandLine::Run) << "a.pdf";
+        QTest::newRow("Qt's own with its value joined")
+            << QStringList { "-style=fusion", "-reverse", "a.pdf" } << true << int(CommandLine::Run)
+            << "a.pdf";
+        QTest::newRow("one dash, not Qt's")
+            << QStringList { "-x", "a.pdf" } << true << int(CommandLine::Wrong) << "";
         QTest::newRow("one dash, after Qt")
             << QStringList { "-x" } << false << int(CommandLine::Wrong) << "";
         QTest::newRow("unknown") << QStringList { "--frob" } << true << int(CommandLine::Wrong)

@@ -1,139 +1,24 @@
+#include "DesktopDriver.h"
 #include "ImageSupport.h"
-#include "TestSupport.h"
-#include "VirtualDisplay.h"
 
 #include "pad/PadRules.h"
 #include "platform/Paths.h"
-#include "platform/SingleInstance.h"
-
-#include <QProcess>
-
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 
 #include <csignal>
 #include <unistd.h>
 
 // Starts the real program on a virtual X display and works it from outside, as a
 // reader's desktop would.
-class TestEndToEnd : public QObject
+class TestEndToEnd : public QObject, public DesktopDriver
 {
     Q_OBJECT
 public:
     TestEnvironment* env = nullptr;
 
-private:
-    VirtualDisplay m_x;
-    Display* m_dpy = nullptr;
-
-    QString Xdotool(const QStringList& args) { return m_x.Xdotool(args); }
-    QProcessEnvironment DisplayEnvironment() const { return m_x.Environment(); }
-
-    bool Launch(QProcess& viewer, const QStringList& args, const QProcessEnvironment& environment)
-    {
-        viewer.setProcessEnvironment(environment.isEmpty() ? DisplayEnvironment() : environment);
-        viewer.start(LUMIVO_BINARY, args);
-        return viewer.waitForStarted();
-    }
-
-    void StartViewer(QProcess& viewer, const QStringList& args)
-    {
-        QVERIFY(Launch(viewer, args, {}));
-    }
-
-    // A stored value as it is on the disk now.
-    static QString Stored(const QString& name)
-    {
-        StoredSettings().sync();
-        return StoredSettings().value(name).toString();
-    }
-
-    // Closes the window as a window manager's close button does; the program ends cleanly.
-    void CloseAndCheck(QProcess& viewer, Window window)
-    {
-        AskToClose(window);
-        QVERIFY(viewer.waitForFinished(10000));
-        QCOMPARE(viewer.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(viewer.exitCode(), 0);
-    }
-
-    // Starts the program and finds its window by title; 0 when it never shows.
-    Window StartAndFind(QProcess& viewer, const QStringList& args, const QString& title,
-        const QProcessEnvironment& environment = {})
-    {
-        return Launch(viewer, args, environment) ? FindWindow(title) : 0;
-    }
-
-    Window FindWindow(const QString& title)
-    {
-        const QString id
-            = Xdotool({ "search", "--sync", "--onlyvisible", "--name", "^" + title + "$" });
-        return id.split('\n').value(0).toULong();
-    }
-
-    // The colour of a pixel of the window as it is on the screen.
-    QColor PixelOf(Window window, int x, int y)
-    {
-        XImage* image = XGetImage(m_dpy, window, x, y, 1, 1, AllPlanes, ZPixmap);
-        if (!image)
-            return {};
-        const unsigned long pixel = XGetPixel(image, 0, 0);
-        XDestroyImage(image);
-        return QColor((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
-    }
-
-    bool HasColour(Window window, const QRect& rect, const QColor& colour)
-    {
-        XImage* image = XGetImage(
-            m_dpy, window, rect.x(), rect.y(), rect.width(), rect.height(), AllPlanes, ZPixmap);
-        if (!image)
-            return false;
-        bool found = false;
-        for (int y = 0; y < rect.height() && !found; ++y) {
-            for (int x = 0; x < rect.width() && !found; ++x) {
-                const unsigned long p = XGetPixel(image, x, y);
-                found = QColor((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF) == colour;
-            }
-        }
-        XDestroyImage(image);
-        return found;
-    }
-
-    // What the close button of a window manager sends.
-    void AskToClose(Window window)
-    {
-        XEvent event = {};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = window;
-        event.xclient.message_type = XInternAtom(m_dpy, "WM_PROTOCOLS", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = long(XInternAtom(m_dpy, "WM_DELETE_WINDOW", False));
-        event.xclient.data.l[1] = CurrentTime;
-        XSendEvent(m_dpy, window, False, NoEventMask, &event);
-        XFlush(m_dpy);
-    }
-
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_x.Start(90));
-        QTRY_VERIFY_WITH_TIMEOUT((m_dpy = XOpenDisplay(m_x.Name().toLatin1().constData())), 10000);
-    }
-
-    // A copy from the test before may still be ending: each test starts the first copy.
-    void init()
-    {
-        QTRY_VERIFY_WITH_TIMEOUT(SingleInstance(QStringLiteral("Lumivo.2016.Oberkan")).claim()
-                == SingleInstance::Claim::First,
-            10000);
-    }
-
-    void cleanupTestCase()
-    {
-        if (m_dpy)
-            XCloseDisplay(m_dpy);
-        m_x.Stop();
-    }
+    void initTestCase() { OpenDisplay(90); }
+    void init() { WaitUntilNoCopyRuns(); }
+    void cleanupTestCase() { CloseDisplay(); }
 
     void startShowCloseAndKeep()
     {
@@ -287,19 +172,6 @@ private slots:
         QVERIFY(StoredSettings().value("Settings/Resume0").toString().startsWith("258|3|6|"));
 
         CloseAndCheck(viewer, window);
-    }
-
-    // The visible top-level windows of that title and where they are on the screen.
-    QList<QPair<Window, QRect>> WindowsNamed(const QString& title)
-    {
-        QList<QPair<Window, QRect>> found;
-        const QString ids = Xdotool({ "search", "--onlyvisible", "--name", "^" + title + "$" });
-        for (const QString& id : ids.split('\n', Qt::SkipEmptyParts)) {
-            XWindowAttributes a;
-            if (XGetWindowAttributes(m_dpy, id.toULong(), &a))
-                found.append({ id.toULong(), QRect(a.x, a.y, a.width, a.height) });
-        }
-        return found;
     }
 
     QRect PadWindow(const QSize& size)
@@ -463,49 +335,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(Stored("Settings/Resume0").startsWith("2|3|36|"), 5000);
         AskToClose(window);
         QVERIFY(viewer.waitForFinished(10000));
-    }
-
-    void aSecondStartHandsItsBookOver()
-    {
-        const QString dir = env->path("handed");
-        WritePdf(dir + "/a.pdf", 4);
-        WritePdf(dir + "/b.pdf", 4);
-        StartInFolder(dir);
-        QProcess first;
-        const Window window = StartAndFind(first, {}, "Lumivo");
-        QVERIFY(window != 0);
-        const auto handOver = [&](const QString& name) {
-            QProcess second;
-            second.setProcessEnvironment(DisplayEnvironment());
-            second.setWorkingDirectory(dir);
-            second.start(LUMIVO_BINARY, { name });
-            QVERIFY(second.waitForFinished(10000));
-            QCOMPARE(second.exitCode(), 0);
-        };
-
-        // From the Folder screen, and while reading another book, which closes unsaved.
-        handOver("b.pdf");
-        QCOMPARE(FindWindow("b.pdf - Lumivo"), window);
-        handOver("a.pdf");
-        QCOMPARE(FindWindow("a.pdf - Lumivo"), window);
-        StoredSettings().sync();
-        QVERIFY(StoredSettings().value("Settings/Resume0").toString().isEmpty());
-
-        // While a dialog is open the book waits until the dialog closes.
-        Xdotool({ "windowfocus", "--sync", QString::number(window) });
-        Xdotool({ "key", "Escape" });
-        QVERIFY(FindWindow("Lumivo") != 0);
-        Xdotool({ "key", "Menu" });
-        Xdotool({ "key", "Up", "Up", "Up", "Return" });
-        const Window dialog = FindWindow("設定");
-        QVERIFY(dialog != 0);
-        handOver("b.pdf");
-        QCOMPARE(Xdotool({ "getwindowname", QString::number(window) }), QString("Lumivo"));
-        Xdotool({ "windowfocus", "--sync", QString::number(dialog) });
-        Xdotool({ "key", "Escape" });
-        QCOMPARE(FindWindow("b.pdf - Lumivo"), window);
-
-        CloseAndCheck(first, window);
     }
 
     void highDensityScreensKeepTheLayout_data()

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds Lumivo with AddressSanitizer and UBSan (into build-asan/), writes the hostile
-# corpus and opens every book of it in that build under Xvfb.
+# corpus and opens every book of it in that build under Xvfb; then throws hostile clients
+# at that build's hand-over socket.
 #   tools/hostile-corpus.sh [CORPUS_DIR]      (default /tmp/lumivo-corpus)
-# Prints the counts of books shown, refused, crashed and hung, and every sanitizer report.
+# Prints the counts of books shown, refused, crashed and hung, how the hand-over held, and
+# every sanitizer report.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -10,4 +12,7 @@ corpus="${1:-/tmp/lumivo-corpus}"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIVO_SANITIZE=ON >/dev/null
 cmake --build build-asan --target lumivo lumivo_corpus -j "$(nproc)"
 build-asan/lumivo_corpus generate "$corpus"
-exec build-asan/lumivo_corpus run "$corpus" --binary build-asan/lumivo --timeout 60
+status=0
+build-asan/lumivo_corpus run "$corpus" --binary build-asan/lumivo --timeout 60 || status=1
+build-asan/lumivo_corpus handover --binary build-asan/lumivo --timeout 60 || status=1
+exit $status

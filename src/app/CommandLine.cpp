@@ -2,8 +2,30 @@
 
 #include "Version.h"
 
+#include <optional>
+
 namespace CommandLine
 {
+
+namespace
+{
+    // Qt's own options on Linux (the application, widgets, the xcb plugin), and whether the
+    // next argument is the option's value. A value may also follow "=" where Qt takes it so.
+    std::optional<bool> QtOptionTakesValue(const QString& option)
+    {
+        static const QStringList withValue = { "-platform", "-platformpluginpath", "-platformtheme",
+            "-plugin", "-qwindowgeometry", "-geometry", "-qwindowtitle", "-title", "-qwindowicon",
+            "-icon", "-session", "-style", "-stylesheet", "-display", "-name", "-visual" };
+        static const QStringList alone
+            = { "-reverse", "-widgetcount", "-testability", "-nograb", "-dograb" };
+        const QString name = option.section(QLatin1Char('='), 0, 0);
+        if (withValue.contains(name))
+            return name == option;
+        if (alone.contains(option) || name == QLatin1String("-qmljsdebugger"))
+            return false;
+        return std::nullopt;
+    }
+} // namespace
 
 Parsed Parse(const QStringList& arguments, bool beforeQt)
 {
@@ -20,8 +42,11 @@ Parsed Parse(const QStringList& arguments, bool beforeQt)
         } else if (options && a.startsWith(QLatin1String("--"))) {
             return { Wrong, {}, QStringLiteral("unknown option %1").arg(a) };
         } else if (options && a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-            if (!beforeQt)
+            const std::optional<bool> takesValue = QtOptionTakesValue(a);
+            if (!beforeQt || !takesValue)
                 return { Wrong, {}, QStringLiteral("unknown option %1").arg(a) };
+            if (*takesValue)
+                ++i;
         } else if (parsed.target.isEmpty()) {
             parsed.target = a;
         }
@@ -47,8 +72,9 @@ QString HelpText()
         "Settings and reading positions live in $XDG_CONFIG_HOME/Oberkan/Lumivo.conf\n"
         "(normally ~/.config/Oberkan/Lumivo.conf).\n"
         "\n"
-        "Exit status: 0 done, or handed to the running Lumivo; 1 could not start, or could\n"
-        "not open FILE; 2 wrong arguments.\n");
+        "Exit status: 0 done, or the running Lumivo has taken FILE or FOLDER (it shows its\n"
+        "own message if it cannot open FILE); 1 this start could not start, or could not\n"
+        "open FILE itself; 2 wrong arguments.\n");
 }
 
 QString VersionText()

@@ -4,8 +4,9 @@
 #include <QStringList>
 
 // The command line, read before anything needs a display: help and the version work
-// anywhere. Exit codes: 0 done (or handed to the running copy), 1 the program could not
-// start or open what it was given, 2 wrong arguments.
+// anywhere. Exit codes: 0 done (or taken by the running copy, which answers before it
+// opens anything), 1 this start could not start or open what it was given, 2 wrong
+// arguments.
 namespace CommandLine
 {
 
@@ -22,8 +23,8 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 // arguments[0] is the program. Before Qt has taken its own options (one dash:
-// -platform …), options with one dash are passed over; after, any left are wrong, as
-// unknown options with two dashes always are.
+// -platform xcb, -style=fusion …), those are passed over with their values; after, any
+// option with one dash left is wrong, as unknown options always are.
 Parsed Parse(const QStringList& arguments, bool beforeQt);
 QString HelpText();
 QString VersionText();

@@ -36,7 +36,7 @@ CTalvexApp::CTalvexApp(int& argc, char** argv)
 
 CTalvexApp::~CTalvexApp() = default;
 
-bool CTalvexApp::InitInstance()
+bool CTalvexApp::InitInstance(std::unique_ptr<SingleInstance> instance, SingleInstance::Claim claim)
 {
     // What is left once Qt has taken its own options.
     const CommandLine::Parsed parsed = CommandLine::Parse(m_arguments, false);
@@ -47,24 +47,12 @@ bool CTalvexApp::InitInstance()
     }
     const QString file = parsed.target;
 
-    m_pInstance = std::make_unique<SingleInstance>(QString::fromLatin1(kAppId));
-    switch (m_pInstance->claim()) {
-    case SingleInstance::Claim::Failed:
+    if (claim != SingleInstance::Claim::First) {
         Prompt::MessageBox(nullptr, QStringLiteral("CreateMutex: Failed."), Prompt::ErrorIcon);
         m_nExitCode = 1;
         return false;
-    case SingleInstance::Claim::AnotherRuns: {
-        // The launcher's token lets the running copy come to the front.
-        QString token = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
-        if (token.isEmpty())
-            token = qEnvironmentVariable("DESKTOP_STARTUP_ID");
-        m_pInstance->askFirst(file.isEmpty() ? QString() : Paths::Absolute(file), token);
-        m_nExitCode = 0;
-        return false;
     }
-    case SingleInstance::Claim::First:
-        break;
-    }
+    m_pInstance = std::move(instance);
 
     TempCopy::RemoveStale();
     X11Keyboard::EnableDetectableAutoRepeat();
@@ -97,6 +85,7 @@ bool CTalvexApp::InitInstance()
             if (!path.isEmpty())
                 view->OpenHanded(path);
         });
+    m_pInstance->serve();
     return true;
 }
 

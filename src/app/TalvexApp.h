@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SingleInstance.h"
+
 #include <QApplication>
 
 #include <memory>
@@ -8,7 +10,6 @@ class CMainFrame;
 class CTalvexDoc;
 class CTalvexView;
 class SessionEndWatcher;
-class SingleInstance;
 
 // The application: one running copy per machine, the frame, document and view, and
 // the command line.
@@ -21,8 +22,9 @@ public:
     CTalvexApp(int& argc, char** argv);
     ~CTalvexApp() override;
 
-    // True to run the event loop; false ends the program with ExitInstance's code.
-    bool InitInstance();
+    // With the mark main() claimed before the application existed. True to run the event
+    // loop; false ends the program with ExitInstance's code.
+    bool InitInstance(std::unique_ptr<SingleInstance> instance, SingleInstance::Claim claim);
     int ExitInstance();
 
     CMainFrame* mainFrame() const { return m_pFrame.get(); }

@@ -60,8 +60,9 @@ void CTalvexView::OpenSelectedEntry()
 
 void CTalvexView::OpenFromOutside(const QString& path)
 {
+    // The book open here keeps its place, as Ctrl+C keeps it.
     if (m_bContent)
-        CloseBook(CLOSE_NO_RESUME);
+        CloseBook(CLOSE_OVERWRITE_RESUME);
     const bool folder = Paths::IsExistingFolder(path);
     m_strCurrentFolder = folder ? path : Paths::FolderPart(path);
     m_book = BookRecord();

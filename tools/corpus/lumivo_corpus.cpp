@@ -4,11 +4,14 @@
 //
 //   lumivo_corpus generate DIR
 //   lumivo_corpus run DIR --binary PATH [--sample N] [--timeout SECONDS]
+//   lumivo_corpus handover --binary PATH [--timeout SECONDS]
 //
 // run prints the counts of books shown, refused with the program's message, crashed and
 // hung, and the sanitizer reports found; it exits 1 when anything crashed, hung or was
-// reported.
+// reported. handover throws hostile clients at the running program's hand-over socket
+// (see HandoverProbe.h) and exits 1 when the program did not hold through all of them.
 
+#include "HandoverProbe.h"
 #include "ImageSupport.h"
 #include "TestSupport.h"
 #include "VirtualDisplay.h"
@@ -376,23 +379,25 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments();
     if (args.size() >= 3 && args[1] == "generate")
         return Generate(args[2]);
-    if (args.size() >= 3 && args[1] == "run") {
-        QString binary;
-        int sample = 0;
-        int timeout = 20;
-        for (qsizetype i = 3; i + 1 < args.size(); i += 2) {
-            if (args[i] == "--binary")
-                binary = args[i + 1];
-            else if (args[i] == "--sample")
-                sample = args[i + 1].toInt();
-            else if (args[i] == "--timeout")
-                timeout = args[i + 1].toInt();
-        }
-        if (!binary.isEmpty())
-            return RunCorpus(args[2], binary, sample, timeout);
+    QString binary;
+    int sample = 0;
+    int timeout = 20;
+    const bool handover = args.value(1) == "handover";
+    for (qsizetype i = handover ? 2 : 3; i + 1 < args.size(); i += 2) {
+        if (args[i] == "--binary")
+            binary = args[i + 1];
+        else if (args[i] == "--sample")
+            sample = args[i + 1].toInt();
+        else if (args[i] == "--timeout")
+            timeout = args[i + 1].toInt();
     }
+    if (handover && !binary.isEmpty())
+        return HandoverProbe(binary, timeout).Run();
+    if (args.size() >= 3 && args[1] == "run" && !binary.isEmpty())
+        return RunCorpus(args[2], binary, sample, timeout);
     std::fprintf(stderr,
         "usage: lumivo_corpus generate DIR\n"
-        "       lumivo_corpus run DIR --binary PATH [--sample N] [--timeout SECONDS]\n");
+        "       lumivo_corpus run DIR --binary PATH [--sample N] [--timeout SECONDS]\n"
+        "       lumivo_corpus handover --binary PATH [--timeout SECONDS]\n");
     return 2;
 }

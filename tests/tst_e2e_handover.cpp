@@ -1,0 +1,144 @@
+#include "DesktopDriver.h"
+#include "HandoverClient.h"
+#include "ImageSupport.h"
+
+// A later start hands its book or folder to the running copy, on a virtual X display.
+class TestEndToEndHandOver : public QObject, public DesktopDriver
+{
+    Q_OBJECT
+public:
+    TestEnvironment* env = nullptr;
+
+private:
+    // Starts the program again in that folder with that argument; it hands it over.
+    void HandOver(const QString& dir, const QString& name)
+    {
+        QProcess second;
+        second.setProcessEnvironment(DisplayEnvironment());
+        second.setWorkingDirectory(dir);
+        second.start(LUMIVO_BINARY, name.isNull() ? QStringList() : QStringList { name });
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+    }
+
+    // A message of the program over its main window (both are titled "Lumivo"), other
+    // than the one before; 0 when none shows.
+    Window MessageOver(Window main, Window before)
+    {
+        for (int waited = 0; waited < 10000; waited += 100) {
+            for (const auto& [id, rect] : WindowsNamed("Lumivo")) {
+                if (id != main && id != before)
+                    return id;
+            }
+            QTest::qWait(100);
+        }
+        return 0;
+    }
+
+private slots:
+    void initTestCase() { OpenDisplay(92); }
+    void init() { WaitUntilNoCopyRuns(); }
+    void cleanupTestCase() { CloseDisplay(); }
+
+    void aSecondStartHandsItsBookOver()
+    {
+        const QString dir = env->path("handed");
+        WritePdf(dir + "/a.pdf", 4);
+        WritePdf(dir + "/b.pdf", 4);
+        StartInFolder(dir);
+        QProcess first;
+        const Window window = StartAndFind(first, {}, "Lumivo");
+        QVERIFY(window != 0);
+
+        // From the Folder screen, and while reading another book, which closes keeping
+        // its place as Ctrl+C does.
+        HandOver(dir, "b.pdf");
+        QCOMPARE(FindWindow("b.pdf - Lumivo"), window);
+        Xdotool({ "windowfocus", "--sync", QString::number(window) });
+        Xdotool({ "key", "Next" });
+        HandOver(dir, "a.pdf");
+        QCOMPARE(FindWindow("a.pdf - Lumivo"), window);
+        QTRY_VERIFY_WITH_TIMEOUT(Stored("Settings/Resume0").startsWith("2|3|4|"), 5000);
+        QVERIFY(Stored("Settings/Resume0").endsWith("|" + dir + "/b.pdf"));
+
+        // While a dialog is open the book waits until the dialog closes.
+        Xdotool({ "windowfocus", "--sync", QString::number(window) });
+        Xdotool({ "key", "Escape" });
+        QVERIFY(FindWindow("Lumivo") != 0);
+        Xdotool({ "key", "Menu" });
+        Xdotool({ "key", "Up", "Up", "Up", "Return" });
+        const Window dialog = FindWindow("設定");
+        QVERIFY(dialog != 0);
+        HandOver(dir, "b.pdf");
+        QCOMPARE(Xdotool({ "getwindowname", QString::number(window) }), QString("Lumivo"));
+        Xdotool({ "windowfocus", "--sync", QString::number(dialog) });
+        Xdotool({ "key", "Escape" });
+        QCOMPARE(FindWindow("b.pdf - Lumivo"), window);
+
+        CloseAndCheck(first, window);
+    }
+
+    void aBookThatCannotOpenLeavesTheCopyRunning_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes"); // written to name unless null
+        // A question the program asks before it says it cannot open the book, and the key
+        // that answers it.
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("a missing file") << "gone.pdf" << QByteArray() << ""
+                                        << "";
+        QTest::newRow("a missing folder") << "gone/deeper" << QByteArray() << "Lumivo"
+                                          << "Escape";
+        QTest::newRow("a GIF, switched off by default") << "page.gif" << TwoFrameGif() << ""
+                                                        << "";
+        QTest::newRow("a damaged PDF")
+            << "damaged.pdf" << QByteArray("%PDF-1.4\n1 0 obj <<\n") << "ページ数"
+            << "Return";
+    }
+    void aBookThatCannotOpenLeavesTheCopyRunning()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, asked);
+        QFETCH(QString, answer);
+        const QString dir = env->path("unopened");
+        QDir(dir).removeRecursively();
+        WritePdf(dir + "/good.pdf", 2);
+        if (!bytes.isNull())
+            QVERIFY(WriteBytes(dir + "/" + name, bytes));
+        StartInFolder(dir);
+        QProcess first;
+        const Window window = StartAndFind(first, {}, "Lumivo");
+        QVERIFY(window != 0);
+
+        HandOver(dir, name);
+        Window question = 0;
+        if (!asked.isEmpty()) {
+            question = asked == "Lumivo" ? MessageOver(window, 0) : FindWindow(asked);
+            QVERIFY(question != 0);
+            Xdotool({ "windowfocus", "--sync", QString::number(question) });
+            Xdotool({ "key", answer });
+        }
+        const Window message = MessageOver(window, question);
+        QVERIFY(message != 0);
+        // While the message waits: a client that comes and goes at once, and a start that
+        // brings the program forward and is answered.
+        HandoverClient passing;
+        QVERIFY(passing.Connect());
+        passing.Close();
+        HandOver(dir, {});
+        Xdotool({ "windowfocus", "--sync", QString::number(message) });
+        Xdotool({ "key", "Return" });
+        QTRY_COMPARE_WITH_TIMEOUT(WindowsNamed("Lumivo").size(), 1, 10000);
+        QCOMPARE(first.state(), QProcess::Running);
+
+        HandOver(dir, "good.pdf");
+        QCOMPARE(FindWindow("good.pdf - Lumivo"), window);
+        CloseAndCheck(first, window);
+    }
+};
+
+LUMIVO_TEST_MAIN(TestEndToEndHandOver)
+#include "tst_e2e_handover.moc"
