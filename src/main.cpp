@@ -21,6 +21,14 @@ QString LaunchToken()
     return token.isEmpty() ? qEnvironmentVariable("DESKTOP_STARTUP_ID") : token;
 }
 
+// Qt's own diagnostics (a runtime folder not set, a plugin's word on a damaged file) are
+// not the reader's business: nothing but the program's "lumivo: " lines goes to stderr.
+void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtFatalMsg)
+        std::fprintf(stderr, "lumivo: %s\n", qPrintable(message));
+}
+
 // What a start that handed FILE or FOLDER to the running copy ends with.
 int HandedOver(SingleInstance::Answer answer, const QString& target)
 {
@@ -79,6 +87,7 @@ int main(int argc, char** argv)
 
     int code = 0;
     {
+        qInstallMessageHandler(QuietQt);
         CTalvexApp app(argc, argv);
         if (app.InitInstance(std::move(instance), claim))
             app.exec();

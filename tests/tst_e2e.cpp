@@ -172,6 +172,8 @@ private slots:
         QVERIFY(StoredSettings().value("Settings/Resume0").toString().startsWith("258|3|6|"));
 
         CloseAndCheck(viewer, window);
+        // Reading is quiet: nothing on stderr but the program's own words, and none here.
+        QCOMPARE(viewer.readAllStandardError(), QByteArray());
     }
 
     QRect PadWindow(const QSize& size)
