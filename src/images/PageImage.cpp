@@ -5,6 +5,7 @@
 #include "images/JpegDecoder.h"
 #include "images/Orientation.h"
 #include "images/PageScaler.h"
+#include "images/PngDecoder.h"
 #include "platform/Paths.h"
 
 #include <QImageReader>
@@ -74,6 +75,8 @@ DecodedPage Decode(QIODevice& file, const FitRequest& fit, const std::function<b
     DecodedPage page { DecodedPage::kNotMine, {}, {} };
     if (StartsWith(head, "\xff\xd8\xff", 3))
         page = JpegDecoder(file, abandoned).Decode(fit);
+    else if (StartsWith(head, "\x89PNG\r\n\x1a\n", 8))
+        page = PngDecoder(file, abandoned).Decode(fit);
     if (page.status == DecodedPage::kNotMine)
         page = ReadWithQt(file, fit);
     return page;
