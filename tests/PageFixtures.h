@@ -186,16 +186,22 @@ inline QByteArray ProgressiveJpeg(const QImage& picture)
     return bytes;
 }
 
-// The JPEG with its first scan sent again and again until it has scans scans in all:
-// each is one more pass over the picture that adds nothing. Empty when the JPEG's
-// markers cannot be followed.
-inline QByteArray WithScans(const QByteArray& jpeg, int scans)
+// A JPEG cut around its first scan: head (which ends with that scan), tail, and the
+// scan's own bytes, so that head + scan repeated + tail is the JPEG with more scans,
+// each one more pass over the picture that adds nothing.
+struct FirstScan {
+    QByteArray head;
+    QByteArray scan;
+    QByteArray tail;
+    // How many scans the JPEG has; 0 when its markers cannot be followed.
+    int scans = 0;
+};
+
+inline FirstScan FindFirstScan(const QByteArray& jpeg)
 {
     const auto byte = [&jpeg](qsizetype at) { return uchar(jpeg[at]); };
+    FirstScan found;
     qsizetype at = 2;
-    int found = 0;
-    qsizetype firstStart = -1;
-    qsizetype firstEnd = -1;
     while (at + 4 <= jpeg.size() && byte(at) == 0xFF && byte(at + 1) != 0xD9) {
         qsizetype next = at + 2 + (byte(at + 2) << 8 | byte(at + 3));
         if (byte(at + 1) == 0xDA) {
@@ -204,15 +210,23 @@ inline QByteArray WithScans(const QByteArray& jpeg, int scans)
                 && !(byte(next) == 0xFF && byte(next + 1) != 0
                     && (byte(next + 1) < 0xD0 || byte(next + 1) > 0xD7)))
                 ++next;
-            if (++found == 1) {
-                firstStart = at;
-                firstEnd = next;
+            if (++found.scans == 1) {
+                found.head = jpeg.left(next);
+                found.scan = jpeg.mid(at, next - at);
+                found.tail = jpeg.mid(next);
             }
         }
         at = next;
     }
-    if (found == 0 || scans < found)
+    return found;
+}
+
+// The JPEG with its first scan sent again until it has scans scans in all; empty when
+// its markers cannot be followed.
+inline QByteArray WithScans(const QByteArray& jpeg, int scans)
+{
+    const FirstScan first = FindFirstScan(jpeg);
+    if (first.scans == 0 || scans < first.scans)
         return {};
-    return jpeg.left(firstEnd) + jpeg.mid(firstStart, firstEnd - firstStart).repeated(scans - found)
-        + jpeg.mid(firstEnd);
+    return first.head + first.scan.repeated(scans - first.scans) + first.tail;
 }
