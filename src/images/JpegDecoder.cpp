@@ -179,7 +179,6 @@ DecodedPage JpegDecoder::Decode(const FitRequest& fit)
         return {};
     jpeg_create_decompress(&info);
     state.created = true;
-    info.client_data = &state;
     state.source.init_source = State::InitSource;
     state.source.fill_input_buffer = State::FillInput;
     state.source.skip_input_data = State::SkipInput;
