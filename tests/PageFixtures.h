@@ -8,6 +8,10 @@
 
 #include "ImageSupport.h"
 
+#include <cstdio>
+#include <vector>
+
+#include <jpeglib.h>
 #include <png.h>
 #include <zlib.h>
 
@@ -229,4 +233,34 @@ inline QByteArray WithScans(const QByteArray& jpeg, int scans)
     if (first.scans == 0 || scans < first.scans)
         return {};
     return first.head + first.scan.repeated(scans - first.scans) + first.tail;
+}
+
+// A CMYK JPEG of one colour, as print workflows write them.
+inline QByteArray CmykJpeg(const QSize& size, const uchar cmyk[4])
+{
+    jpeg_compress_struct info {};
+    jpeg_error_mgr errors {};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* data = nullptr;
+    unsigned long length = 0;
+    jpeg_mem_dest(&info, &data, &length);
+    info.image_width = JDIMENSION(size.width());
+    info.image_height = JDIMENSION(size.height());
+    info.input_components = 4;
+    info.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&info);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> row(size_t(size.width()) * 4);
+    for (int x = 0; x < size.width(); ++x)
+        std::copy(cmyk, cmyk + 4, row.begin() + 4 * x);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW rows[1] = { row.data() };
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(length));
+    std::free(data);
+    return bytes;
 }

@@ -193,6 +193,17 @@ private slots:
         }
     }
 
+    void cmykJpegIsLeftToQt()
+    {
+        const uchar cmyk[4] = { 40, 200, 120, 30 };
+        const QString path = Write("cmyk.jpg", CmykJpeg({ 48, 32 }, cmyk));
+        const QImage theirs = QImage(path).convertToFormat(QImage::Format_RGB32);
+        QVERIFY(!theirs.isNull());
+        const QImage pixels = LoadedPixels(path, { 24, 16 });
+        QCOMPARE(pixels.size(), QSize(24, 16));
+        QVERIFY(Difference(pixels.pixel(12, 8), theirs.pixel(24, 16)) <= 2);
+    }
+
     void exifOrientationIsReadSafely()
     {
         using Orientation::FromExif;
