@@ -1,6 +1,7 @@
 // Times decoding single pages the way the engine does, without the view: one page at a
 // time, and two at once on two threads (the engine's two decoders), at the size a page
-// of a spread takes in a 1920 x 1080 window and under the 2x magnifier.
+// of a spread takes in a 1920 x 1080 window and under the 2x magnifier. Then the scaler
+// alone against QImage::scaled, which spreads over Qt's global thread pool.
 //
 //   build/bench/bench_decode [WORK_DIR]    (the books of bench_images, written if missing)
 
@@ -9,8 +10,10 @@
 
 #include "images/ImageRules.h"
 #include "images/PageImage.h"
+#include "images/PageScaler.h"
 
 #include <QGuiApplication>
+#include <QRandomGenerator>
 
 #include <cstdio>
 #include <thread>
@@ -55,6 +58,31 @@ void MeasureBook(const Book& book, const char* what, const FitRequest& fit)
         Median(two));
     std::fflush(stdout);
 }
+
+void MeasureScaler(const QSize& from, const QSize& to)
+{
+    QImage source(from, QImage::Format_RGB32);
+    QRandomGenerator random(3);
+    for (int y = 0; y < from.height(); ++y) {
+        quint32* line = reinterpret_cast<quint32*>(source.scanLine(y));
+        for (int x = 0; x < from.width(); ++x)
+            line[x] = random.generate();
+    }
+    QList<double> ours;
+    QList<double> qt;
+    for (int run = 0; run < kRuns; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        const QImage mine = PageScaler::Scaled(source, to);
+        ours << timer.nsecsElapsed() / 1e6;
+        timer.start();
+        const QImage theirs = source.scaled(to, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        qt << timer.nsecsElapsed() / 1e6;
+    }
+    std::printf("scaling %dx%d to %dx%d: PageScaler %.1f ms, QImage::scaled %.1f ms\n",
+        from.width(), from.height(), to.width(), to.height(), Median(ours), Median(qt));
+    std::fflush(stdout);
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -72,5 +100,9 @@ int main(int argc, char** argv)
         MeasureBook(book, "spread", { spread, 1, false, 1 });
         MeasureBook(book, "magnified", { magnified, 2, false, 1 });
     }
+    MeasureScaler({ 2000, 3000 }, { 720, 1080 });
+    MeasureScaler({ 750, 1125 }, { 720, 1080 });
+    MeasureScaler({ 1500, 1000 }, { 960, 640 });
+    MeasureScaler({ 1000, 1500 }, { 1440, 2160 });
     return 0;
 }
