@@ -114,7 +114,7 @@ private slots:
     void pngKindsMatchAnUnscaledRead()
     {
         QFETCH(int, kind);
-        const PngKind& png = AllPngKinds()[kind];
+        const PngKind png = AllPngKinds()[kind];
         const QString path = Write(QString("kind-%1.png").arg(kind), PngOfKind(png));
         // Qt's unscaled read, turned into RGB32 keeping the colour of transparent pixels.
         const QImage read(path);
