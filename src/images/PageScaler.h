@@ -24,8 +24,6 @@ public:
     void Push();
     // Copies a row to Row() and takes it.
     void Push(const quint32* row);
-    // All destination rows are written.
-    bool Done() const { return m_rowsOut == m_to.height(); }
 
     // The whole picture at once; a null image when the result cannot be allocated.
     static QImage Scaled(const QImage& rgb32, const QSize& to);
