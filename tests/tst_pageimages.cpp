@@ -506,26 +506,6 @@ private slots:
         QCOMPARE(
             image.Load(path, Box({ 10, 10 })), int(read ? PageImage::kLoaded : PageImage::kFailed));
     }
-
-    void thinPicturesShowALine_data()
-    {
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<QSize>("shown");
-        QTest::newRow("1 x 30,000") << QSize(1, 30000) << QSize(1, 200);
-        QTest::newRow("30,000 x 1") << QSize(30000, 1) << QSize(200, 1);
-    }
-    void thinPicturesShowALine()
-    {
-        QFETCH(QSize, size);
-        QFETCH(QSize, shown);
-        QImage thin(size, QImage::Format_RGB32);
-        thin.fill(QColor(10, 120, 60));
-        const QString path = m_dir + QString("/thin-%1.png").arg(size.width());
-        QVERIFY(thin.save(path));
-        const QImage pixels = LoadedPixels(path, { 200, 200 });
-        QCOMPARE(pixels.size(), shown);
-        QVERIFY(SameColour(pixels.pixelColor(0, 0), QColor(10, 120, 60), 0));
-    }
 };
 
 LUMIVO_TEST_MAIN(TestPageImages)
