@@ -4,13 +4,11 @@
 //
 //   build/bench/bench_images [WORK_DIR] [--books-only]
 
+#include "BenchBooks.h"
 #include "BenchSupport.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QKeyEvent>
-#include <QPainter>
-#include <QRandomGenerator>
 #include <QStandardPaths>
 
 #include <cstdio>
@@ -21,50 +19,6 @@ constexpr int kRuns = 5;
 constexpr int kPaceMs = 300;
 constexpr int kMaxTurns = 40;
 const QSize kWindow(1920, 1080);
-
-struct Book {
-    QString name;
-    QString dir;
-    QString suffix;
-    int pages;
-    QSize size;
-};
-
-QString PagePath(const Book& book, int page)
-{
-    return QString("%1/%2.%3").arg(book.dir).arg(page, 3, 10, QChar('0')).arg(book.suffix);
-}
-
-// Pages that compress like photographs and scans do: gradients under many shapes.
-void WriteBook(const Book& book)
-{
-    QDir().mkpath(book.dir);
-    QRandomGenerator random(11);
-    const int w = book.size.width();
-    const int h = book.size.height();
-    for (int i = 1; i <= book.pages; ++i) {
-        const QString path = PagePath(book, i);
-        if (QFile::exists(path))
-            continue;
-        QImage image(book.size, QImage::Format_RGB32);
-        QPainter p(&image);
-        QLinearGradient gradient(0, 0, w, h);
-        gradient.setColorAt(0, QColor::fromHsv(i * 23 % 360, 90, 240));
-        gradient.setColorAt(1, QColor::fromHsv((i * 23 + 150) % 360, 170, 80));
-        p.fillRect(image.rect(), gradient);
-        p.setRenderHint(QPainter::Antialiasing);
-        for (int k = 0; k < 1500; ++k) {
-            p.setPen(QPen(QColor::fromRgb(random.generate()), 1 + random.bounded(4)));
-            const int r = 1 + random.bounded(w / 12);
-            p.drawEllipse(QPoint(random.bounded(w), random.bounded(h)), r, r);
-        }
-        p.setPen(Qt::black);
-        p.setFont(QFont("sans", h / 12));
-        p.drawText(image.rect(), Qt::AlignCenter, QString::number(i));
-        p.end();
-        image.save(path, nullptr, 90);
-    }
-}
 
 // The peak resident memory since the last reset, in MB.
 qint64 PeakMemoryMb()
@@ -222,11 +176,7 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(work + "/config"));
     QApplication app(argc, argv);
 
-    const QList<Book> books = {
-        { "scans 2000x3000 jpeg", work + "/scans", "jpg", 40, { 2000, 3000 } },
-        { "photos 6000x4000 jpeg", work + "/photos", "jpg", 20, { 6000, 4000 } },
-        { "scans 2000x3000 png", work + "/pngs", "png", 40, { 2000, 3000 } },
-    };
+    const QList<Book> books = ImageBooks(work);
     for (const Book& book : books) {
         std::printf("writing %s ...\n", qPrintable(book.dir));
         std::fflush(stdout);

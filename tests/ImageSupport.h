@@ -82,12 +82,22 @@ inline QByteArray TwoFrameGif()
     return gif + ';';
 }
 
-// The JPEG with an Exif orientation tag (6: the camera was turned a quarter clockwise).
-inline QByteArray WithOrientation(const QByteArray& jpeg, quint8 orientation)
+// An Exif segment's bytes after its length, holding one orientation tag (6: the
+// camera was turned a quarter clockwise), in either byte order.
+inline QByteArray ExifOrientation(quint8 orientation, bool bigEndian = false)
 {
-    QByteArray exif("Exif\0\0II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0", 24);
-    exif += char(orientation);
-    exif += QByteArray(7, '\0');
+    if (bigEndian)
+        return QByteArray("Exif\0\0MM\0*\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0", 25)
+            + char(orientation) + QByteArray(6, '\0');
+    return QByteArray("Exif\0\0II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0", 24)
+        + char(orientation) + QByteArray(7, '\0');
+}
+
+// The JPEG with an Exif orientation tag.
+inline QByteArray WithOrientation(
+    const QByteArray& jpeg, quint8 orientation, bool bigEndian = false)
+{
+    const QByteArray exif = ExifOrientation(orientation, bigEndian);
     const quint16 length = quint16(exif.size() + 2);
     const QByteArray app1 = QByteArray("\xff\xe1", 2) + char(length >> 8) + char(length & 0xff);
     return jpeg.left(2) + app1 + exif + jpeg.mid(2);

@@ -199,6 +199,12 @@ private slots:
             505, 0, 1000, 600) << QSize(100, 200) << 1 << false << edges(505, 200, 605, 400);
         QTest::newRow("doubled under the magnifier") << edges(-200, -150, 600,
             450) << QSize(200, 100) << 0 << false << edges(100, 100, 300, 200);
+        QTest::newRow("one pixel wide, 30,000 tall: still a line")
+            << client << QSize(1, 30000) << 0 << false << edges(499, 0, 500, 600);
+        QTest::newRow("30,000 wide, one pixel tall: still a line")
+            << client << QSize(30000, 1) << 0 << false << edges(0, 299, 1000, 300);
+        QTest::newRow("thin and enlarged, against the gap")
+            << edges(505, 0, 1000, 600) << QSize(2, 20000) << 1 << true << edges(505, 0, 506, 600);
         QTest::newRow("empty picture") << client << QSize(0, 10) << 0 << true << QRect();
         QTest::newRow("empty box") << QRect(0, 0, 0, 600) << QSize(10, 10) << 0 << true << QRect();
     }

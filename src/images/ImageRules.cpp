@@ -61,12 +61,13 @@ QRect FitImageRect(const QRect& box, int w, int h, FitAlign align, bool enlarge)
         return {};
     const double r = double(h) / w;
     const double boxRatio = double(bh) / bw;
+    // A picture far narrower (or flatter) than the box still shows one line of pixels.
     if (r > boxRatio) {
-        const int fw = int(bh / r);
+        const int fw = std::max(1, int(bh / r));
         if (enlarge || fw <= w)
             return QRect(AlignedLeft(box, fw, align), box.top(), fw, bh);
     } else {
-        const int fh = int(bw * r);
+        const int fh = std::max(1, int(bw * r));
         if (enlarge || fh <= h)
             return QRect(box.left(), box.top() + (bh - fh) / 2, bw, fh);
     }

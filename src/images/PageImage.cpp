@@ -2,9 +2,15 @@
 
 #include "images/AbortableFile.h"
 #include "images/ImageRules.h"
+#include "images/JpegDecoder.h"
+#include "images/Orientation.h"
+#include "images/PageScaler.h"
+#include "images/PngDecoder.h"
 #include "platform/Paths.h"
 
 #include <QImageReader>
+
+#include <new>
 
 namespace
 {
@@ -12,15 +18,68 @@ namespace
 // been checked already, and Qt's own default would refuse genuine large scans.
 constexpr int kAllocationLimitMb = int(PageImage::kMaxPixels * 4 / (1 << 20)) + 1;
 
-QImage Read(AbortableFile& file, const QSize& scaled)
+bool StartsWith(const QByteArray& head, const char* magic, qsizetype size)
+{
+    return head.size() >= size && std::equal(magic, magic + size, head.constData());
+}
+
+// The pixels of a row of any format as RGB32: a row at a time keeps Qt's conversion
+// on this thread (it spreads large pictures over its global thread pool).
+const quint32* Rgb32Row(const QImage& image, int y, QImage& converted)
+{
+    const QImage::Format format = image.format();
+    if (format == QImage::Format_RGB32 || format == QImage::Format_ARGB32)
+        return reinterpret_cast<const quint32*>(image.constScanLine(y));
+    QImage row(image.constScanLine(y), image.width(), 1, image.bytesPerLine(), format);
+    row.setColorTable(image.colorTable());
+    converted = row.convertToFormat(QImage::Format_RGB32);
+    return converted.isNull() ? nullptr : reinterpret_cast<const quint32*>(converted.constBits());
+}
+
+// BMP, GIF, TIFF, CMYK JPEG and the rest: read whole by Qt, then scaled and turned here.
+DecodedPage ReadWithQt(QIODevice& file, const FitRequest& fit)
 {
     file.seek(0);
     QImageReader reader(&file);
-    reader.setAutoTransform(true);
+    reader.setAutoTransform(false);
     reader.setAllocationLimit(kAllocationLimitMb);
-    if (scaled.isValid())
-        reader.setScaledSize(scaled);
-    return reader.read();
+    const QSize declared = reader.size();
+    if (declared.isValid() && !PageImage::AcceptableSize(declared))
+        return {};
+    const QImageIOHandler::Transformations turn = reader.transformation();
+    const QImage image = reader.read();
+    if (image.isNull())
+        return {};
+    const bool turned = Orientation::Turned(turn);
+    const QSize own = turned ? image.size().transposed() : image.size();
+    if (!PageImage::AcceptableSize(own))
+        return {};
+    const QSize shown = PageImage::TargetSize(fit, own);
+    QImage pixels = PageScaler::NewImage(turned ? shown.transposed() : shown);
+    if (pixels.isNull())
+        return {};
+    PageScaler scaler(image.size(), pixels.size(), pixels.bits(), pixels.bytesPerLine());
+    QImage converted;
+    for (int y = 0; y < image.height(); ++y) {
+        const quint32* row = Rgb32Row(image, y, converted);
+        if (!row)
+            return {};
+        scaler.Push(row);
+    }
+    return { DecodedPage::kDone, Orientation::Apply(pixels, turn), own };
+}
+
+DecodedPage Decode(QIODevice& file, const FitRequest& fit, const std::function<bool()>& abandoned)
+{
+    const QByteArray head = file.peek(8);
+    DecodedPage page { DecodedPage::kNotMine, {}, {} };
+    if (StartsWith(head, "\xff\xd8\xff", 3))
+        page = JpegDecoder(file, abandoned).Decode(fit);
+    else if (StartsWith(head, "\x89PNG\r\n\x1a\n", 8))
+        page = PngDecoder(file, abandoned).Decode(fit);
+    if (page.status == DecodedPage::kNotMine)
+        page = ReadWithQt(file, fit);
+    return page;
 }
 } // namespace
 
@@ -40,51 +99,31 @@ QSize PageImage::DeviceSize(const FitRequest& fit, const QSize& own)
         std::max(1, qRound(shown.width() * dpr)), std::max(1, qRound(shown.height() * dpr)));
 }
 
+QSize PageImage::TargetSize(const FitRequest& fit, const QSize& own)
+{
+    const QSize device = DeviceSize(fit, own);
+    return device.isValid() ? device : own;
+}
+
 int PageImage::Load(
     const QString& path, const FitRequest& fit, const std::function<bool()>& abandoned)
 {
     Destroy();
-    AbortableFile file(abandoned);
-    if (!Paths::OpenForReading(file, path))
-        return kFailed;
-    QSize own;
-    QSize scaled;
-    {
-        QImageReader probe(&file);
-        probe.setAutoTransform(true);
-        const QSize declared = probe.size();
-        if (declared.isValid()) {
-            if (!AcceptableSize(declared))
-                return kFailed;
-            const bool turned = probe.transformation() & QImageIOHandler::TransformationRotate90;
-            own = turned ? declared.transposed() : declared;
-            const QSize target = DeviceSize(fit, own);
-            // Decoding below the file's size is what makes large pages cheap; the
-            // reader wants the size before its own turning of the picture.
-            if (target.isValid() && target.width() < own.width() && target.height() < own.height())
-                scaled = turned ? target.transposed() : target;
-        }
-    }
-    QImage image = Read(file, scaled);
-    if (image.isNull() && scaled.isValid())
-        image = Read(file, QSize());
-    file.close();
-    if (image.isNull())
-        return kFailed;
-    if (!own.isValid()) {
-        own = image.size();
-        if (!AcceptableSize(own))
+    try {
+        AbortableFile file(abandoned);
+        if (!Paths::OpenForReading(file, path))
             return kFailed;
+        DecodedPage page = Decode(file, fit, abandoned);
+        if (page.status != DecodedPage::kDone || page.pixels.isNull())
+            return kFailed;
+        m_pixels = page.pixels;
+        m_size = page.own;
+        return kLoaded;
+    } catch (const std::bad_alloc&) {
+        // A page that cannot be given the memory it needs is a damaged page.
+        Destroy();
+        return kFailed;
     }
-    // Transparent pixels show the colour they carry, as a plain copy would.
-    if (image.format() != QImage::Format_RGB32)
-        image = image.convertToFormat(QImage::Format_RGB32);
-    const QSize device = DeviceSize(fit, own);
-    if (device.isValid() && image.size() != device)
-        image = image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    m_pixels = image;
-    m_size = own;
-    return kLoaded;
 }
 
 void PageImage::Destroy()

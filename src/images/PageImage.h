@@ -16,10 +16,12 @@ public:
     static constexpr int kMaxSide = 32767;
     static constexpr qint64 kMaxPixels = 250'000'000;
 
-    // Decodes the first frame of the file for the given fit: at the shown size, never
-    // above the file's own, then scaled to the exact device size. A file whose declared
-    // size is too large fails before any decoding. Stops early, failing, once
-    // abandoned() says nobody wants the page any more.
+    // Decodes the first frame of the file for the given fit, at the exact device size:
+    // JPEG scaled inside the decoder, PNG row by row as it comes, other types read
+    // whole by Qt, all scaled on this thread. Only regular files are read. A file
+    // whose declared size is too large, a damaged one and one that cannot be given the
+    // memory it needs fail alike. Stops early, failing, once abandoned() says nobody
+    // wants the page any more.
     int Load(
         const QString& path, const FitRequest& fit, const std::function<bool()>& abandoned = {});
     bool IsNull() const { return m_pixels.isNull(); }
@@ -34,6 +36,9 @@ public:
     static bool AcceptableSize(const QSize& size);
     // The device pixels a picture of its own size takes when shown for fit.
     static QSize DeviceSize(const FitRequest& fit, const QSize& own);
+    // The size a picture is decoded at: the device size, or its own size where the
+    // fit gives none (no box).
+    static QSize TargetSize(const FitRequest& fit, const QSize& own);
 
 private:
     QImage m_pixels;

@@ -200,10 +200,16 @@ QString Absolute(const QString& path)
 
 bool OpenForReading(QFile& file, const QString& path)
 {
-    const int fd = ::open(ToNative(path).constData(), O_RDONLY | O_CLOEXEC);
+    // Opening a FIFO for reading waits for a writer, for good; O_NONBLOCK returns at
+    // once, and then anything but a regular file is refused before it is read.
+    const int fd = ::open(ToNative(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
-    if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+    struct stat st;
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flags >= 0
+        && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0
+        && file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
         return true;
     ::close(fd);
     return false;

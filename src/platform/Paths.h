@@ -38,7 +38,8 @@ QString FromStored(const QString& text);
 
 // The path made absolute against the working folder, cleaned of "." and "..".
 QString Absolute(const QString& path);
-// Opens a file for reading by its bytes, closed again with the QFile.
+// Opens a regular file for reading by its bytes, closed again with the QFile, without
+// ever waiting: a FIFO, a device or a folder is refused.
 bool OpenForReading(QFile& file, const QString& path);
 // Milliseconds since the epoch, or 0 when the file cannot be reached.
 qint64 ModifiedTime(const QString& path);

@@ -13,6 +13,7 @@
 
 #include "HandoverProbe.h"
 #include "ImageSupport.h"
+#include "PageCases.h"
 #include "TestSupport.h"
 #include "VirtualDisplay.h"
 
@@ -27,6 +28,13 @@
 #include <csignal>
 #include <cstdio>
 
+QString CaseFolder(const QString& dir, int& n)
+{
+    const QString folder = QString("%1/case-%2").arg(dir).arg(n++, 4, 10, QChar('0'));
+    QDir().mkpath(folder);
+    return folder;
+}
+
 namespace
 {
 
@@ -40,8 +48,7 @@ QByteArray ImageBytes(const char* format, bool alpha = false);
 void Put(const QString& dir, int& n, const QString& name, const QByteArray& bytes, bool withPages)
 {
     static const QByteArray good = ImageBytes("PNG");
-    const QString folder = QString("%1/case-%2").arg(dir).arg(n++, 4, 10, QChar('0'));
-    QDir().mkpath(folder);
+    const QString folder = CaseFolder(dir, n);
     WriteBytes(folder + "/" + name, bytes);
     // Image pages sit between good ones, so that turning pages crosses them.
     if (withPages) {
@@ -176,6 +183,7 @@ int Generate(const QString& dir)
     Put(dir, n, "bomb-header.png", PngDeclaring({ 100000, 100000 }, false), true);
     Put(dir, n, "bomb-data.png", PngDeclaring({ 20000, 20000 }, true), true);
     Put(dir, n, "huge-declared.jpg", JpegDeclaringHuge(), true);
+    WritePageCases(dir, n);
     std::printf("%d books written to %s\n", n, qPrintable(dir));
     return 0;
 }
@@ -212,7 +220,8 @@ public:
         QProcess viewer;
         viewer.setProcessEnvironment(env);
         viewer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        viewer.start(m_binary, { book });
+        const QStringList command = CaseCommand(m_binary, book);
+        viewer.start(command.first(), command.mid(1));
         if (!viewer.waitForStarted())
             return Crashed;
         Outcome outcome = Refused;
@@ -253,6 +262,7 @@ public:
         if (viewer.state() != QProcess::Running)
             return Finish(viewer, work, report, Crashed);
         if (outcome == Shown) {
+            SwapCasePages(book);
             const QString window = Find(".* - Lumivo$");
             Xdotool({ "windowfocus", "--sync", window });
             Xdotool({ "key", "--delay", "60", "Next", "Next", "Next", "End", "Home", "5", "Down",
@@ -328,7 +338,7 @@ int RunCorpus(const QString& dir, const QString& binary, int sample, int timeout
     QDirIterator it(dir, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        if (!QFileInfo(path).fileName().contains("good"))
+        if (!QFileInfo(path).fileName().contains("good") && !IsCaseNote(path))
             books << path;
     }
     std::sort(books.begin(), books.end());

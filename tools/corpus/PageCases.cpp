@@ -1,0 +1,142 @@
+#include "PageCases.h"
+
+#include "ImageSupport.h"
+#include "PageFixtures.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <sys/stat.h>
+
+namespace
+{
+const QString kLimitNote = QStringLiteral("note-address-space");
+const QString kFifoNote = QStringLiteral("note-swap-for-fifo");
+
+QByteArray Encoded(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format, 90);
+    return bytes;
+}
+
+QImage Page(const QSize& size, int hue)
+{
+    QImage page(size, QImage::Format_RGB32);
+    QPainter painter(&page);
+    QLinearGradient gradient(0, 0, size.width(), size.height());
+    gradient.setColorAt(0, QColor::fromHsv(hue, 60, 240));
+    gradient.setColorAt(1, QColor::fromHsv((hue + 120) % 360, 200, 90));
+    painter.fillRect(page.rect(), gradient);
+    painter.setPen(QPen(Qt::black, std::max(1, size.width() / 100)));
+    painter.drawEllipse(page.rect().adjusted(
+        size.width() / 10, size.height() / 10, -size.width() / 10, -size.height() / 10));
+    return page;
+}
+
+// A case folder holding the page between two good ones, so that turning pages crosses it.
+QString Between(const QString& dir, int& n)
+{
+    static const QByteArray good = Encoded(Page({ 160, 240 }, 200), "PNG");
+    const QString folder = CaseFolder(dir, n);
+    WriteBytes(folder + "/0-good.png", good);
+    WriteBytes(folder + "/zz-good.png", good);
+    return folder;
+}
+
+// The progressive JPEG of many scans, written scan by scan rather than held whole.
+void WriteManyScans(const QString& path, int scans)
+{
+    const FirstScan first = FindFirstScan(ProgressiveJpeg(Page({ 1000, 1500 }, 30)));
+    QFile file(path);
+    if (first.scans == 0 || !file.open(QIODevice::WriteOnly))
+        return;
+    file.write(first.head);
+    for (int i = first.scans; i < scans; ++i)
+        file.write(first.scan);
+    file.write(first.tail);
+}
+} // namespace
+
+void WritePageCases(const QString& dir, int& n)
+{
+    // A book whose second page from the end becomes a FIFO once the book is open.
+    {
+        // Only the first page is opened as a book; the runner passes over "good" ones.
+        const QString folder = CaseFolder(dir, n);
+        const QByteArray page = Encoded(Page({ 300, 450 }, 90), "JPEG");
+        WriteBytes(folder + "/page-01.jpg", page);
+        for (int i = 2; i <= 12; ++i)
+            WriteBytes(QString("%1/page-%2-good.jpg").arg(folder).arg(i, 2, 10, QChar('0')), page);
+        WriteBytes(folder + "/" + kFifoNote, "page-11-good.jpg");
+    }
+    WriteManyScans(Between(dir, n) + "/scans-20000.jpg", 20000);
+    const QImage text = Page({ 600, 900 }, 300);
+    WritePngWithText(Between(dir, n) + "/text-400mb.png", text, qint64(400) << 20);
+    {
+        // The same with no more address space than the page and the program need.
+        const QString folder = Between(dir, n);
+        WritePngWithText(folder + "/text-400mb-low-memory.png", text, qint64(400) << 20);
+        WriteBytes(folder + "/" + kLimitNote, "1500000000");
+    }
+    for (const QSize& size : { QSize(1, 30000), QSize(30000, 1) }) {
+        QImage thin(size, QImage::Format_RGB32);
+        thin.fill(QColor(20, 90, 160));
+        const QString name = QString("thin-%1x%2").arg(size.width()).arg(size.height());
+        WriteBytes(Between(dir, n) + "/" + name + ".png", Encoded(thin, "PNG"));
+        WriteBytes(Between(dir, n) + "/" + name + ".jpg", Encoded(thin, "JPEG"));
+    }
+    for (const PngKind& kind : AllPngKinds()) {
+        const QString name = QString(kind.name).replace(QRegularExpression("[^a-zA-Z0-9]+"), "-");
+        WriteBytes(Between(dir, n) + "/kind-" + name + ".png", PngOfKind(kind, { 160, 120 }));
+    }
+    {
+        // A book of photographs with as little address space as a small machine's.
+        const QString folder = CaseFolder(dir, n);
+        const QByteArray photo = Encoded(Page({ 6000, 4000 }, 150), "JPEG");
+        WriteBytes(folder + "/photo-1.jpg", photo);
+        for (int i = 2; i <= 6; ++i)
+            WriteBytes(QString("%1/photo-%2-good.jpg").arg(folder).arg(i), photo);
+        WriteBytes(folder + "/" + kLimitNote, "450000000");
+    }
+}
+
+bool IsCaseNote(const QString& path)
+{
+    return QFileInfo(path).fileName().startsWith(QLatin1String("note-"));
+}
+
+QStringList CaseCommand(const QString& binary, const QString& book)
+{
+    QFile note(QFileInfo(book).absolutePath() + "/" + kLimitNote);
+    if (!note.open(QIODevice::ReadOnly))
+        return { binary, book };
+    const QString limit = "--as=" + QString::fromLatin1(note.readAll().trimmed());
+    static QHash<QString, bool> starts;
+    if (!starts.contains(limit)) {
+        QProcess probe;
+        probe.start("prlimit", { limit, "--", binary, "--version" });
+        starts[limit] = probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit
+            && probe.exitCode() == 0;
+    }
+    if (!starts[limit])
+        return { binary, book };
+    return { "prlimit", limit, "--", binary, book };
+}
+
+void SwapCasePages(const QString& book)
+{
+    const QString folder = QFileInfo(book).absolutePath();
+    QFile note(folder + "/" + kFifoNote);
+    if (!note.open(QIODevice::ReadOnly))
+        return;
+    const QString page = folder + "/" + QString::fromUtf8(note.readAll().trimmed());
+    QFile::remove(page);
+    ::mkfifo(QFile::encodeName(page).constData(), 0600);
+}
