@@ -11,8 +11,8 @@
 #include "pdf/CoverDlg.h"
 #include "platform/KeyTracker.h"
 #include "view/InputGate.h"
-#include "view/OpeningWait.h"
 #include "view/ListGeometry.h"
+#include "view/OpeningWait.h"
 
 #include <QFont>
 #include <QHash>
