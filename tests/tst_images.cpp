@@ -186,6 +186,11 @@ private slots:
         QCOMPARE(roomy.Bytes(), small.Bytes());
         QCOMPARE(roomy.Admit(three, 1).size(), 3);
         QCOMPARE(roomy.Largest("b")->Bytes(), small.Bytes());
+        // A box of no size holds what the budget counts for it, not the whole picture.
+        const PageKey nowhere = KeyFor(m_dir + "/big.jpg", QSize(0, 0));
+        PageImage unseen;
+        QCOMPARE(unseen.Load(nowhere.path, nowhere.fit), int(PageImage::kLoaded));
+        QVERIFY(unseen.Bytes() <= PageCache::Estimate(nowhere));
 
         // Pages nobody wants any more stay as stand-ins while they fit, the least
         // recently wanted going first; what is wanted stays even over the budget.

@@ -101,8 +101,10 @@ QSize PageImage::DeviceSize(const FitRequest& fit, const QSize& own)
 
 QSize PageImage::TargetSize(const FitRequest& fit, const QSize& own)
 {
+    // A box of no size (a window not laid out yet) shows nothing: the page is held at
+    // one pixel, as the budget counts it, never at its own size.
     const QSize device = DeviceSize(fit, own);
-    return device.isValid() ? device : own;
+    return device.isValid() ? device : QSize(1, 1);
 }
 
 int PageImage::Load(

@@ -36,8 +36,8 @@ public:
     static bool AcceptableSize(const QSize& size);
     // The device pixels a picture of its own size takes when shown for fit.
     static QSize DeviceSize(const FitRequest& fit, const QSize& own);
-    // The size a picture is decoded at: the device size, or its own size where the
-    // fit gives none (no box).
+    // The size a picture is decoded at: the device size, or one pixel where the fit
+    // gives none (a box of no size).
     static QSize TargetSize(const FitRequest& fit, const QSize& own);
 
 private:
