@@ -72,19 +72,27 @@ void PageCache::Want(const QList<PageKey>& keys)
 
 void PageCache::Trim()
 {
-    if (m_bytes <= m_budget)
-        return;
     QList<std::pair<quint64, PageKey>> spares;
+    qint64 spareBytes = 0;
     for (auto it = m_held.cbegin(); it != m_held.cend(); ++it) {
-        if (!m_wanted.contains(it.key()))
+        if (!m_wanted.contains(it.key())) {
             spares.append({ it->used, it.key() });
+            spareBytes += it->image.Bytes();
+        }
     }
+    // Stand-ins are for going back and for the magnifier going off; reading on must
+    // not keep every page passed.
+    const qint64 spareBudget = m_budget / 2;
+    if (m_bytes <= m_budget && spareBytes <= spareBudget)
+        return;
     std::sort(spares.begin(), spares.end(),
         [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& [used, key] : spares) {
-        if (m_bytes <= m_budget)
+        if (m_bytes <= m_budget && spareBytes <= spareBudget)
             break;
-        m_bytes -= m_held.take(key).image.Bytes();
+        const qint64 bytes = m_held.take(key).image.Bytes();
+        m_bytes -= bytes;
+        spareBytes -= bytes;
     }
 }
 

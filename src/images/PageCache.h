@@ -10,8 +10,8 @@
 // The decoded pages held for the open book, within one byte budget. A failed decode
 // is held too, as a null image, so that nobody waits for it again. Pages the reader
 // wants are kept; the others stay as stand-ins (the same page at another size, shown
-// stretched until the exact one arrives) while the budget allows, the least recently
-// wanted going first.
+// stretched until the exact one arrives) while they fit in half the budget and the
+// whole still holds, the least recently wanted going first.
 class PageCache
 {
 public:
