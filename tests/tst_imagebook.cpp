@@ -27,6 +27,18 @@ void WriteBook(const QString& dir, int pages, const QSize& size = { 800, 1200 })
         QVERIFY(WritePicture(dir + "/" + PageName(i), size, PageColour(i)));
 }
 
+// A book whose pages have a top half and a bottom half of their own colours.
+void WriteHalvesBook(const QString& dir, int pages)
+{
+    QDir().mkpath(dir);
+    for (int i = 1; i <= pages; ++i) {
+        QImage page(800, 1200, QImage::Format_RGB32);
+        page.fill(PageColour(i));
+        QPainter(&page).fillRect(0, 600, 800, 600, PageColour(i + 10));
+        QVERIFY(page.save(dir + "/" + PageName(i)));
+    }
+}
+
 // What the view shows once a turn waiting for its pages has them; nothing if it never
 // gets them.
 QImage Shot(CTalvexView* view)
@@ -188,13 +200,7 @@ private slots:
     void magnifiedRegionsAndStepping()
     {
         const QString dir = m_shelf + "/halves";
-        QDir().mkpath(dir);
-        for (int i = 1; i <= 3; ++i) {
-            QImage page(800, 1200, QImage::Format_RGB32);
-            page.fill(PageColour(i));
-            QPainter(&page).fillRect(0, 600, 800, 600, PageColour(i + 10));
-            QVERIFY(page.save(dir + "/" + PageName(i)));
-        }
+        WriteHalvesBook(dir, 3);
         StartInFolder(dir);
         Viewer v;
         CTalvexView* view = v.view;
@@ -319,13 +325,7 @@ private slots:
     void aMagnifierStepWaitsWithItsTurn()
     {
         const QString dir = m_shelf + "/waiting-step";
-        QDir().mkpath(dir);
-        for (int i = 1; i <= 2; ++i) {
-            QImage page(800, 1200, QImage::Format_RGB32);
-            page.fill(PageColour(i));
-            QPainter(&page).fillRect(0, 600, 800, 600, PageColour(i + 10));
-            QVERIFY(page.save(dir + "/" + PageName(i)));
-        }
+        WriteHalvesBook(dir, 2);
         StartInFolder(dir);
         static QSemaphore release;
         static std::atomic<bool> hold { false };

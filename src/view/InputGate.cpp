@@ -1,27 +1,9 @@
 #include "view/InputGate.h"
 
+#include "view/ReaderInput.h"
+
 #include <QCoreApplication>
 #include <QEvent>
-
-namespace
-{
-bool IsReaderInput(const QEvent* event)
-{
-    switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::ContextMenu:
-        return true;
-    default:
-        // Commands the program posts to itself on the reader's behalf.
-        return event->type() >= QEvent::User && event->type() <= QEvent::MaxUser;
-    }
-}
-} // namespace
 
 InputGate::InputGate(QObject* parent)
     : QObject(parent)

@@ -1,5 +1,7 @@
 #include "view/OpeningWait.h"
 
+#include "view/ReaderInput.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -11,23 +13,6 @@ namespace
 // Pages arriving call Recheck(); this only catches what a signal cannot say, such as
 // time passing.
 constexpr int kPollMs = 100;
-
-bool IsReaderInput(const QEvent* event)
-{
-    switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::ShortcutOverride:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::ContextMenu:
-        return true;
-    default:
-        // Commands the program posts to itself on the reader's behalf.
-        return event->type() >= QEvent::User && event->type() <= QEvent::MaxUser;
-    }
-}
 } // namespace
 
 OpeningWait::OpeningWait(QWidget* widget)
@@ -80,7 +65,8 @@ bool OpeningWait::eventFilter(QObject* watched, QEvent* event)
         event->ignore();
         return true;
     }
-    if (!IsReaderInput(event))
+    // Releases go through: they act on nothing, and whoever tracks held keys needs them.
+    if (!IsReaderInput(event) || event->type() == QEvent::KeyRelease)
         return false;
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape
         && !static_cast<QKeyEvent*>(event)->isAutoRepeat())

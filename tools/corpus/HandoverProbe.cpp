@@ -1,5 +1,6 @@
 #include "HandoverProbe.h"
 
+#include "CorpusEnvironment.h"
 #include "HandoverClient.h"
 #include "TestSupport.h"
 
@@ -186,15 +187,7 @@ bool HandoverProbe::StartProgram()
 
 QProcessEnvironment HandoverProbe::Environment() const
 {
-    QProcessEnvironment env = m_display.Environment();
-    env.insert("XDG_CONFIG_HOME", m_work + "/config");
-    env.insert("TMPDIR", m_work + "/tmp");
-    env.insert("ASAN_OPTIONS", "log_path=" + m_work + "/asan:detect_leaks=1");
-    env.insert("UBSAN_OPTIONS", "log_path=" + m_work + "/ubsan:print_stacktrace=1");
-    const QString supp = QCoreApplication::applicationDirPath() + "/lsan.supp";
-    if (QFile::exists(supp))
-        env.insert("LSAN_OPTIONS", "suppressions=" + supp + ":print_suppressions=0");
-    return env;
+    return CorpusEnvironment(m_display, m_work);
 }
 
 bool HandoverProbe::AnswersALaterStart(const QStringList& args)

@@ -11,6 +11,7 @@
 // reported. handover throws hostile clients at the running program's hand-over socket
 // (see HandoverProbe.h) and exits 1 when the program did not hold through all of them.
 
+#include "CorpusEnvironment.h"
 #include "HandoverProbe.h"
 #include "ImageSupport.h"
 #include "PageCases.h"
@@ -206,14 +207,7 @@ public:
     {
         QDir(work).removeRecursively();
         QDir().mkpath(work + "/tmp");
-        QProcessEnvironment env = m_display.Environment();
-        env.insert("XDG_CONFIG_HOME", work + "/config");
-        env.insert("TMPDIR", work + "/tmp");
-        env.insert("ASAN_OPTIONS", "log_path=" + work + "/asan:detect_leaks=1");
-        env.insert("UBSAN_OPTIONS", "log_path=" + work + "/ubsan:print_stacktrace=1");
-        const QString supp = QCoreApplication::applicationDirPath() + "/lsan.supp";
-        if (QFile::exists(supp))
-            env.insert("LSAN_OPTIONS", "suppressions=" + supp + ":print_suppressions=0");
+        QProcessEnvironment env = CorpusEnvironment(m_display, work);
         // Every image type enabled, so that every page of the corpus is read.
         QDir().mkpath(work + "/config/Oberkan");
         WriteBytes(work + "/config/Oberkan/Lumivo.conf", "[Settings]\nPicExt=31\n");
