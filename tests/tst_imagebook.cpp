@@ -39,6 +39,16 @@ void WriteHalvesBook(const QString& dir, int pages)
     }
 }
 
+// Decodes of the page so named wait until the test releases them, while hold is set.
+void HoldDecodesOf(const QString& name, QSemaphore& release, std::atomic<bool>& hold)
+{
+    hold = true;
+    ImageEngine::setDecodeHook([name, &release, &hold](const QString& path, const auto&) {
+        if (hold && path.endsWith("/" + name))
+            release.acquire();
+    });
+}
+
 // What the view shows once a turn waiting for its pages has them; nothing if it never
 // gets them.
 QImage Shot(CTalvexView* view)
@@ -247,10 +257,8 @@ private slots:
         WriteBook(dir, 8);
         StartInFolder(dir);
         static QSemaphore release;
-        ImageEngine::setDecodeHook([](const QString& path, const auto&) {
-            if (path.endsWith("/p5.png"))
-                release.acquire();
-        });
+        static std::atomic<bool> hold;
+        HoldDecodesOf("p5.png", release, hold);
         Viewer v;
         CTalvexView* view = v.view;
         view->m_nLayoutImage = 1;
@@ -286,10 +294,8 @@ private slots:
         QVERIFY(WriteBytes(dir + "/p2.png", "Not a picture.\n"));
         StartInFolder(dir);
         static QSemaphore release;
-        ImageEngine::setDecodeHook([](const QString& path, const auto&) {
-            if (path.endsWith("/p1.png"))
-                release.acquire();
-        });
+        static std::atomic<bool> hold;
+        HoldDecodesOf("p1.png", release, hold);
         Viewer v;
         CTalvexView* view = v.view;
         view->m_nLayoutImage = 3;
@@ -328,15 +334,11 @@ private slots:
         WriteHalvesBook(dir, 2);
         StartInFolder(dir);
         static QSemaphore release;
-        static std::atomic<bool> hold { false };
-        ImageEngine::setDecodeHook([](const QString& path, const auto&) {
-            if (hold && path.endsWith("/p2.png"))
-                release.acquire();
-        });
+        static std::atomic<bool> hold;
+        HoldDecodesOf("p2.png", release, hold);
         Viewer v;
         CTalvexView* view = v.view;
         view->m_nLayoutImage = 1;
-        hold = true;
         QVERIFY(OpenFromFolder(v, "p1.png"));
         const QPoint centre(view->width() / 2, view->height() / 2);
         Key(view, Qt::Key_2);
