@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QList>
 #include <QProcess>
@@ -25,6 +26,58 @@ inline double Percentile(QList<double> values, double p)
 {
     std::sort(values.begin(), values.end());
     return values.isEmpty() ? 0 : values[std::min<qsizetype>(values.size() * p, values.size() - 1)];
+}
+
+// The peak resident memory since the last reset, in MB.
+inline qint64 PeakMemoryMb()
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() / 1024;
+    }
+    return -1;
+}
+
+inline void ResetPeakMemory()
+{
+    QFile refs("/proc/self/clear_refs");
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
+}
+
+// The window sizes asked for with --size WxH (as often as wanted); by default a laptop's
+// window, a full HD screen and a 4K screen, all at one device pixel per pixel.
+inline QList<QSize> WindowSizes(const QStringList& args)
+{
+    QList<QSize> sizes;
+    for (qsizetype i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] != "--size")
+            continue;
+        const QStringList wh = args[i + 1].split('x');
+        if (wh.size() == 2 && wh[0].toInt() > 0 && wh[1].toInt() > 0)
+            sizes << QSize(wh[0].toInt(), wh[1].toInt());
+    }
+    return sizes.isEmpty() ? QList<QSize> { { 1280, 800 }, { 1920, 1080 }, { 3840, 2160 } } : sizes;
+}
+
+// The work folder: the first argument that is not an option or an option's value.
+inline QString WorkDir(const QStringList& args, const QString& fallback)
+{
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] == "--size")
+            ++i;
+        else if (!args[i].startsWith('-'))
+            return args[i];
+    }
+    return fallback;
+}
+
+inline QString SizeName(const QSize& size)
+{
+    return QString("%1x%2").arg(size.width()).arg(size.height());
 }
 
 // Milliseconds a program takes from start to exit, or -1 when it fails.

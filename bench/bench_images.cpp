@@ -2,7 +2,7 @@
 // cold, against djpeg decoding the same two files one after the other, page turns at a
 // fast reader's pace, and the memory that reading takes.
 //
-//   build/bench/bench_images [WORK_DIR] [--books-only]
+//   build/bench/bench_images [WORK_DIR] [--size WxH]... [--books-only]
 
 #include "BenchBooks.h"
 #include "BenchSupport.h"
@@ -18,31 +18,11 @@ namespace
 constexpr int kRuns = 5;
 constexpr int kPaceMs = 300;
 constexpr int kMaxTurns = 40;
-const QSize kWindow(1920, 1080);
-
-// The peak resident memory since the last reset, in MB.
-qint64 PeakMemoryMb()
-{
-    QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() / 1024;
-    }
-    return -1;
-}
-
-void ResetPeakMemory()
-{
-    QFile refs("/proc/self/clear_refs");
-    if (refs.open(QIODevice::WriteOnly))
-        refs.write("5");
-}
+QSize s_window;
 
 struct ImageReader : Reader {
     explicit ImageReader(int layout)
-        : Reader(kWindow)
+        : Reader(s_window)
     {
         view->m_nLayoutImage = layout;
     }
@@ -171,8 +151,10 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    const QString work = argc > 1 && argv[1][0] != '-' ? QString::fromLocal8Bit(argv[1])
-                                                       : QDir::tempPath() + "/benchimages";
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const QString work = WorkDir(args, QDir::tempPath() + "/benchimages");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(work + "/config"));
     QApplication app(argc, argv);
 
@@ -182,9 +164,13 @@ int main(int argc, char** argv)
         std::fflush(stdout);
         WriteBook(book);
     }
-    if (app.arguments().contains("--books-only"))
+    if (args.contains("--books-only"))
         return 0;
-    for (const Book& book : books)
-        MeasureBook(book);
+    for (const QSize& size : WindowSizes(args)) {
+        s_window = size;
+        std::printf("== window %s\n", qPrintable(SizeName(size)));
+        for (const Book& book : books)
+            MeasureBook(book);
+    }
     return 0;
 }

@@ -1,22 +1,23 @@
-// Times reading PDFs the way a reader does: the first page of a book opened cold, and
-// page turns while reading forward with read-ahead, against poppler's own pdftoppm
-// (and mutool, when installed) rendering the same page at the same pixel size.
+// Times reading PDFs the way a reader does: the first page of a book opened cold, against
+// poppler's own pdftoppm (and mutool, when installed) rendering the same page at the same
+// pixel size, then page turns and magnified steps at a fast reader's pace, and the memory
+// that reading takes, in windows of the sizes readers use.
 //
-//   build/bench/bench_pdf [WORK_DIR]
+//   build/bench/bench_pdf [WORK_DIR] [--size WxH]...
 
 #include "BenchSupport.h"
 
+#include "view/CommandIds.h"
+
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
-
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -25,43 +26,81 @@ namespace
 {
 constexpr int kRuns = 5;
 constexpr int kTurns = 40;
-const QSize kWindow(1280, 800);
+constexpr int kPaceMs = 300;
+QSize s_window;
 
-// A book of full-page pictures, like a scanned comic.
-void WriteImageBook(const QString& path, int pages)
+// A scan of 3000 x 4200 pixels as a JPEG: a gradient under many shapes, and the number.
+QByteArray ScanJpeg(int page)
 {
-    QPdfWriter writer(path);
-    writer.setResolution(150);
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageMargins(QMarginsF());
-    QPainter painter(&writer);
-    QRandomGenerator random(7);
-    for (int i = 0; i < pages; ++i) {
-        if (i > 0)
-            writer.newPage();
-        QImage image(1240, 1754, QImage::Format_RGB32);
-        QPainter p(&image);
-        QLinearGradient gradient(0, 0, 1240, 1754);
-        gradient.setColorAt(0, QColor::fromHsv(i * 7 % 360, 80, 250));
-        gradient.setColorAt(1, QColor::fromHsv((i * 7 + 120) % 360, 160, 90));
-        p.fillRect(image.rect(), gradient);
-        for (int k = 0; k < 400; ++k) {
-            p.setPen(QColor::fromRgb(random.generate()));
-            p.drawEllipse(QPoint(random.bounded(1240), random.bounded(1754)), random.bounded(80),
-                random.bounded(80));
-        }
-        p.setFont(QFont("sans", 120));
-        p.setPen(Qt::black);
-        p.drawText(image.rect(), Qt::AlignCenter, QString::number(i + 1));
-        p.end();
-        painter.drawImage(
-            QRect(QPoint(0, 0), writer.pageLayout().paintRectPixels(150).size()), image);
+    const QSize size(3000, 4200);
+    QImage image(size, QImage::Format_RGB32);
+    QPainter p(&image);
+    QLinearGradient gradient(0, 0, size.width(), size.height());
+    gradient.setColorAt(0, QColor::fromHsv(page * 7 % 360, 60, 250));
+    gradient.setColorAt(1, QColor::fromHsv((page * 7 + 120) % 360, 140, 110));
+    p.fillRect(image.rect(), gradient);
+    QRandomGenerator random(page);
+    for (int k = 0; k < 1500; ++k) {
+        p.setPen(QPen(QColor::fromRgb(random.generate()), 2));
+        p.drawEllipse(QPoint(random.bounded(size.width()), random.bounded(size.height())),
+            random.bounded(200), random.bounded(200));
     }
+    p.setFont(QFont("sans", 300));
+    p.setPen(Qt::black);
+    p.drawText(image.rect(), Qt::AlignCenter, QString::number(page));
+    p.end();
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 85);
+    return jpeg;
+}
+
+// A book of scanned pages, each one JPEG of 3000 x 4200 shown at 300 dpi, as scanners
+// write them: the JPEG's own bytes behind /DCTDecode.
+void WriteScanBook(const QString& path, int pages)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    QList<qint64> offsets;
+    const auto object = [&](const QByteArray& head, const QByteArray& stream = {}) {
+        offsets << file.pos();
+        file.write(QByteArray::number(offsets.size()) + " 0 obj " + head);
+        if (!stream.isNull())
+            file.write("stream\n" + stream + "\nendstream");
+        file.write(" endobj\n");
+    };
+    file.write("%PDF-1.4\n");
+    QByteArray kids;
+    for (int i = 0; i < pages; ++i)
+        kids += QByteArray::number(3 + 3 * i) + " 0 R ";
+    object("<< /Type /Catalog /Pages 2 0 R >>");
+    object("<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(pages) + " >>");
+    const QByteArray draw = "q 720 0 0 1008 0 0 cm /I Do Q";
+    for (int i = 0; i < pages; ++i) {
+        const QByteArray jpeg = ScanJpeg(i + 1);
+        object("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 720 1008] /Resources << /XObject "
+               "<< /I "
+            + QByteArray::number(5 + 3 * i) + " 0 R >> >> /Contents "
+            + QByteArray::number(4 + 3 * i) + " 0 R >>");
+        object("<< /Length " + QByteArray::number(draw.size()) + " >>", draw);
+        object("<< /Type /XObject /Subtype /Image /Width 3000 /Height 4200 /ColorSpace "
+               "/DeviceRGB /BitsPerComponent 8 /Filter /DCTDecode /Length "
+                + QByteArray::number(jpeg.size()) + " >>",
+            jpeg);
+    }
+    const qint64 xref = file.pos();
+    file.write("xref\n0 " + QByteArray::number(offsets.size() + 1) + "\n0000000000 65535 f \n");
+    for (const qint64 offset : offsets)
+        file.write(QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n");
+    file.write("trailer << /Size " + QByteArray::number(offsets.size() + 1)
+        + " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n");
 }
 
 struct PdfReader : Reader {
     explicit PdfReader(int layout)
-        : Reader(kWindow)
+        : Reader(s_window)
     {
         view->m_nLayoutPdf = layout;
     }
@@ -76,23 +115,24 @@ struct PdfReader : Reader {
         view->m_wndPdf.repaint();
     }
 
-    void WaitForReadAhead(int spreads, int limitMs)
+    // Lets the program run for a while, as a reader's pause between turns does.
+    void Pause(int ms)
     {
         QElapsedTimer timer;
         timer.start();
-        while (view->m_wndPdf.RenderedSpreadCount() < spreads && timer.elapsed() < limitMs)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+        while (timer.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     }
 };
 
-// Presses key up to kTurns times until the last page, each time after the read-ahead of
-// renders spreads (at most 3 s, a reader's pause), and times key to painted.
-void TimeSteps(const QString& name, const char* what, PdfReader& reader, Qt::Key key, int renders)
+// Presses key every 300 ms up to kTurns times until the last page, and times key to
+// painted.
+void TimeSteps(const QString& name, const char* what, PdfReader& reader, Qt::Key key)
 {
     QList<double> times;
     int waited = 0;
     for (int i = 0; i < kTurns && reader.view->m_book.nPage < reader.view->m_book.nPageCount; ++i) {
-        reader.WaitForReadAhead(renders, 3000);
+        reader.Pause(kPaceMs);
         QElapsedTimer timer;
         timer.start();
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
@@ -103,9 +143,9 @@ void TimeSteps(const QString& name, const char* what, PdfReader& reader, Qt::Key
         times << timer.nsecsElapsed() / 1e6;
     }
     std::printf("%s: %s: median %.2f ms, p95 %.2f ms, max %.2f ms, %d of %lld waited for a "
-                "render\n",
+                "render; peak memory %lld MB\n",
         qPrintable(name), what, Median(times), Percentile(times, 0.95), Percentile(times, 1.0),
-        waited, times.size());
+        waited, times.size(), PeakMemoryMb());
 }
 
 void MeasureBook(const QString& name, const QString& path, const QString& work)
@@ -144,17 +184,21 @@ void MeasureBook(const QString& name, const QString& path, const QString& work)
         Median(cold) / Median(floor),
         haveMutool ? qPrintable(QString("%1 ms").arg(Median(mupdf), 0, 'f', 1)) : "not installed");
 
-    // Reading forward through spreads with a cover page, pausing as a reader does.
+    // Reading forward through spreads with a cover page, at a fast reader's pace.
+    ResetPeakMemory();
     PdfReader reader(2);
     reader.Open(path);
     reader.WaitAndPaint();
-    TimeSteps(name, "page turn to painted spread", reader, Qt::Key_PageDown, 4);
+    TimeSteps(name, "page turn every 300 ms to painted spread", reader, Qt::Key_PageDown);
 
     // Reading under the magnifier: down through the regions and on to the next page.
+    reader.view->OnCommand(ID_PAGE_FIRST);
+    reader.WaitAndPaint();
     QKeyEvent topLeft(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier);
     QCoreApplication::sendEvent(reader.view, &topLeft);
     reader.WaitAndPaint();
-    TimeSteps(name, "magnified step down to painted region", reader, Qt::Key_Down, 3);
+    ResetPeakMemory();
+    TimeSteps(name, "magnified step every 300 ms to painted region", reader, Qt::Key_Down);
 }
 } // namespace
 
@@ -162,16 +206,20 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    const QString work
-        = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath() + "/benchpdf";
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const QString work = WorkDir(args, QDir::tempPath() + "/benchpdf");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(work + "/config"));
     QApplication app(argc, argv);
     QDir().mkpath(work);
 
-    const QString images = work + "/images500.pdf";
-    if (!QFile::exists(images)) {
-        std::printf("writing %s ...\n", qPrintable(images));
-        WriteImageBook(images, 500);
+    const QString scans = work + "/scans40.pdf";
+    if (!QFile::exists(scans)) {
+        std::printf("writing %s ...\n", qPrintable(scans));
+        std::fflush(stdout);
+        WriteScanBook(scans + ".part", 40);
+        QFile::rename(scans + ".part", scans);
     }
     const QString manual = work + "/gnucobol.pdf";
     if (!QFile::exists(manual)) {
@@ -180,11 +228,11 @@ int main(int argc, char** argv)
         gunzip.start("gunzip", { "-c", "/usr/share/doc/gnucobol3/gnucobol.pdf.gz" });
         gunzip.waitForFinished();
     }
-    MeasureBook("gnucobol.pdf (text, 93 pages)", manual, work);
-    MeasureBook("images500.pdf (500 full-page pictures)", images, work);
-
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("peak memory: %ld MB\n", usage.ru_maxrss / 1024);
+    for (const QSize& size : WindowSizes(args)) {
+        s_window = size;
+        std::printf("== window %s\n", qPrintable(SizeName(size)));
+        MeasureBook("gnucobol.pdf (text, 93 pages)", manual, work);
+        MeasureBook("scans40.pdf (40 pages of 3000 x 4200 JPEG)", scans, work);
+    }
     return 0;
 }

@@ -8,6 +8,7 @@
 
 #include <poppler-qt6.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -15,17 +16,36 @@
 
 const QColor PdfRenderer::kBackground(96, 96, 96);
 
-struct PdfRenderer::Worker {
+namespace
+{
+// One render thread per core, two at most: the reader's thread paints besides.
+int RenderThreads()
+{
+    return int(std::clamp(std::thread::hardware_concurrency(), 1u, 2u));
+}
+} // namespace
+
+// What the threads rendering one document share.
+struct PdfRenderer::Shared {
     std::mutex mutex;
     std::condition_variable wake;
     QString path;
     QList<RenderJob> jobs;
+    bool stop = false;
+    // Poppler builds some state of its own lazily and without a lock: only once one
+    // render has finished may a second thread render beside the first.
+    bool warmed = false;
+    // Read and written on the reader's thread only; null once the document is let go.
+    PdfRenderer* owner = nullptr;
+    QList<Worker*> workers;
+};
+
+// One render thread, with a document of its own: one document must never be rendered
+// from two threads at once.
+struct PdfRenderer::Worker {
     QString runningKey;
     std::atomic<bool> abortRunning { false };
-    bool stop = false;
-    // Read and written on the reader's thread only; null once the worker is retired.
-    PdfRenderer* owner = nullptr;
-    std::unique_ptr<Poppler::Document> document; // the worker's own
+    std::unique_ptr<Poppler::Document> document;
 };
 
 namespace
@@ -65,17 +85,18 @@ PdfRenderer::~PdfRenderer()
 
 void PdfRenderer::Retire()
 {
-    if (!m_worker)
+    if (!m_shared)
         return;
     {
-        const std::lock_guard<std::mutex> lock(m_worker->mutex);
-        m_worker->owner = nullptr;
-        m_worker->stop = true;
-        m_worker->jobs.clear();
-        m_worker->abortRunning = true;
+        const std::lock_guard<std::mutex> lock(m_shared->mutex);
+        m_shared->owner = nullptr;
+        m_shared->stop = true;
+        m_shared->jobs.clear();
+        for (Worker* worker : std::as_const(m_shared->workers))
+            worker->abortRunning = true;
     }
-    m_worker->wake.notify_all();
-    m_worker.reset();
+    m_shared->wake.notify_all();
+    m_shared.reset();
 }
 
 void PdfRenderer::Open(const QString& path)
@@ -83,63 +104,81 @@ void PdfRenderer::Open(const QString& path)
     Retire();
     if (path.isEmpty())
         return;
-    m_worker = std::make_shared<Worker>();
-    m_worker->path = path;
-    m_worker->owner = this;
-    LeftRunning::Started();
-    std::thread([worker = m_worker] { Run(worker); }).detach();
+    m_shared = std::make_shared<Shared>();
+    m_shared->path = path;
+    m_shared->owner = this;
+    for (int i = 0; i < RenderThreads(); ++i) {
+        LeftRunning::Started();
+        std::thread([shared = m_shared] { Run(shared); }).detach();
+    }
 }
 
 void PdfRenderer::Submit(const QList<RenderJob>& jobs)
 {
-    if (!m_worker)
+    if (!m_shared)
         return;
-    const std::lock_guard<std::mutex> lock(m_worker->mutex);
-    m_worker->jobs = jobs;
-    if (!m_worker->runningKey.isEmpty()) {
-        // A render under way that is still wanted is kept, and not queued twice.
-        const QString running = m_worker->runningKey;
-        const qsizetype before = m_worker->jobs.size();
-        m_worker->jobs.removeIf([&running](const RenderJob& job) { return job.key == running; });
-        m_worker->abortRunning = m_worker->jobs.size() == before;
+    const std::lock_guard<std::mutex> lock(m_shared->mutex);
+    m_shared->jobs = jobs;
+    // A render under way that is still wanted is kept, and not queued twice; one that
+    // is not wanted any more stops.
+    for (Worker* worker : std::as_const(m_shared->workers)) {
+        if (worker->runningKey.isEmpty())
+            continue;
+        const qsizetype before = m_shared->jobs.size();
+        m_shared->jobs.removeIf(
+            [worker](const RenderJob& job) { return job.key == worker->runningKey; });
+        worker->abortRunning = m_shared->jobs.size() == before;
     }
-    m_worker->wake.notify_all();
+    m_shared->wake.notify_all();
 }
 
-void PdfRenderer::Run(const std::shared_ptr<Worker>& worker)
+void PdfRenderer::Run(const std::shared_ptr<Shared>& shared)
 {
-    worker->document = PopplerDocuments::Load(worker->path);
-    if (worker->document) {
-        worker->document->setRenderHint(Poppler::Document::Antialiasing);
-        worker->document->setRenderHint(Poppler::Document::TextAntialiasing);
+    Worker self;
+    self.document = PopplerDocuments::Load(shared->path);
+    if (self.document) {
+        self.document->setRenderHint(Poppler::Document::Antialiasing);
+        self.document->setRenderHint(Poppler::Document::TextAntialiasing);
     }
-    std::unique_lock<std::mutex> lock(worker->mutex);
+    std::unique_lock<std::mutex> lock(shared->mutex);
+    shared->workers.append(&self);
     for (;;) {
-        worker->wake.wait(lock, [&] { return worker->stop || !worker->jobs.isEmpty(); });
-        if (worker->stop || !worker->document)
+        // The first thread to find work renders alone until one render is done.
+        const auto mayRender = [&] {
+            if (shared->jobs.isEmpty())
+                return false;
+            return shared->warmed
+                || std::none_of(shared->workers.cbegin(), shared->workers.cend(),
+                    [](const Worker* w) { return !w->runningKey.isEmpty(); });
+        };
+        shared->wake.wait(lock, [&] { return shared->stop || mayRender(); });
+        if (shared->stop || !self.document)
             break;
-        const RenderJob job = worker->jobs.takeFirst();
-        worker->runningKey = job.key;
-        worker->abortRunning = false;
+        const RenderJob job = shared->jobs.takeFirst();
+        self.runningKey = job.key;
+        self.abortRunning = false;
         lock.unlock();
         RunHook();
-        const QImage image = Render(*worker, job);
+        const QImage image = Render(self, job);
         lock.lock();
-        const bool abandoned = worker->abortRunning;
-        worker->runningKey.clear();
-        if (abandoned || image.isNull() || worker->stop)
+        const bool abandoned = self.abortRunning;
+        self.runningKey.clear();
+        shared->warmed = true;
+        shared->wake.notify_all();
+        if (abandoned || image.isNull() || shared->stop)
             continue;
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [worker, job, image] {
+            [shared, job, image] {
                 // Runs on the reader's thread, where the owner is let go.
-                if (PdfRenderer* owner = worker->owner)
+                if (PdfRenderer* owner = shared->owner)
                     emit owner->rendered(job.key, image, job.area);
             },
             Qt::QueuedConnection);
     }
+    shared->workers.removeOne(&self);
     lock.unlock();
-    PopplerDocuments::Release(worker->document);
+    PopplerDocuments::Release(self.document);
     LeftRunning::Ended();
 }
 

@@ -25,12 +25,13 @@ struct RenderJob {
     QList<RenderPiece> pieces;
 };
 
-// Renders PDF pages on a worker thread with a document of its own, so the reader's
-// thread never waits for poppler. Each Submit replaces the waiting jobs: the first is
-// what shows now, the rest is read-ahead. A render that nobody wants any more is
-// abandoned. Results come back as queued signals. Every document gets a worker of its
-// own; a worker whose document is let go finishes its render in the background, so
-// closing a book and quitting never wait for poppler.
+// Renders PDF pages on worker threads, one per core (two at most), each with a document
+// of its own, so the reader's thread never waits for poppler. Each Submit replaces the
+// waiting jobs: the first is what shows now, the rest is read-ahead, taken by whichever
+// thread is free. A render that nobody wants any more is abandoned. Results come back as
+// queued signals. Every document gets threads of its own; a thread whose document is let
+// go finishes its render in the background, so closing a book and quitting never wait
+// for poppler.
 class PdfRenderer : public QObject
 {
     Q_OBJECT
@@ -40,7 +41,7 @@ public:
     PdfRenderer();
     ~PdfRenderer() override;
 
-    // Opens path on a new worker; an empty path only lets the document go.
+    // Opens path on new threads; an empty path only lets the document go.
     void Open(const QString& path);
     void Submit(const QList<RenderJob>& jobs);
 
@@ -51,10 +52,11 @@ signals:
     void rendered(const QString& key, const QImage& image, const QRect& area);
 
 private:
+    struct Shared;
     struct Worker;
-    static void Run(const std::shared_ptr<Worker>& worker);
+    static void Run(const std::shared_ptr<Shared>& shared);
     static QImage Render(Worker& worker, const RenderJob& job);
     void Retire();
 
-    std::shared_ptr<Worker> m_worker;
+    std::shared_ptr<Shared> m_shared;
 };
