@@ -316,6 +316,30 @@ private slots:
         QCOMPARE(view->m_resumeItems[0].nZoom, 2);
     }
 
+    void magnifiedOnALargeScreenTheNextRegionIsReadAhead()
+    {
+        // On a 4K screen an enlarged spread is too large to keep whole: the region a
+        // step down shows, and from the bottom row the next page's top, come ahead.
+        StoredSettings().setValue("Settings/Layout", 1);
+        StoredSettings().sync();
+        Viewer v;
+        v.frame.setGeometry(0, 0, 3840, 2160);
+        CTalvexView* view = v.view;
+        QTRY_COMPARE(view->size(), QSize(3840, 2160));
+        QVERIFY(OpenFromFolder(v, "ten.pdf"));
+        // Each time: the region in sight, the one a step down shows, and the same
+        // region of the next page.
+        Key(view, Qt::Key_8);
+        QTRY_COMPARE_WITH_TIMEOUT(view->m_wndPdf.RenderedSpreadCount(), 3, 10000);
+        Key(view, Qt::Key_Down);
+        QVERIFY(view->m_wndPdf.IsShowingRendered());
+        Key(view, Qt::Key_2);
+        QTRY_COMPARE_WITH_TIMEOUT(view->m_wndPdf.RenderedSpreadCount(), 3, 10000);
+        Key(view, Qt::Key_Down);
+        QCOMPARE(view->m_book.nPage, 2);
+        QVERIFY(view->m_wndPdf.IsShowingRendered());
+    }
+
     void pageCountDialogRoad_data()
     {
         QTest::addColumn<QString>("name");
@@ -432,7 +456,8 @@ private slots:
         Viewer v;
         const int idle = LeftRunning::Count();
         QVERIFY(OpenFromFolder(v, "heavy.pdf"));
-        QVERIFY(entered.tryAcquire(1, 10000));
+        QTRY_VERIFY_WITH_TIMEOUT(entered.available() > 0, 10000);
+        entered.acquire();
         // Closed while the render is under way: it goes on, and nobody waits for it.
         Key(v.view, Qt::Key_Escape);
         QVERIFY(!v.view->m_bContent);

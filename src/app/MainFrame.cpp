@@ -135,6 +135,7 @@ void CMainFrame::ActivateFromAnotherStart(const QString& token)
 
 void CMainFrame::OnEndSession()
 {
+    m_bEnded = true;
     Profile::setQuiet(true);
     if (m_pView)
         m_pView->SaveViewState();

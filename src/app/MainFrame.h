@@ -23,7 +23,6 @@ public:
     void SaveFrameSettings();
     void ToggleFullScreen();
     void OnUpdateFrameTitle();
-    // A later start of the program asks this one to come forward.
     // Comes to the front for a later start; the token is its launcher's, which the
     // window system wants before it lets a window take the focus.
     void ActivateFromAnotherStart(const QString& token);
@@ -34,6 +33,8 @@ public:
     WindowPlacement m_wp;
     bool m_bPlacementValid = false;
     bool m_bContentShown = false;
+    // The session ended, or a signal came, while the program was still starting.
+    bool m_bEnded = false;
 
 protected:
     void closeEvent(QCloseEvent* e) override;

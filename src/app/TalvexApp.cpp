@@ -69,16 +69,19 @@ bool CTalvexApp::InitInstance(std::unique_ptr<SingleInstance> instance, SingleIn
         m_nExitCode = 1;
         return false;
     }
+    // The end of the session or a signal is heard from the moment the window shows.
+    m_pSessionEnd = new SessionEndWatcher(this);
+    connect(m_pSessionEnd, &SessionEndWatcher::sessionEnding, m_pFrame.get(),
+        &CMainFrame::OnEndSession);
     // The window takes its place first, so that a book named on the command line is
     // decoded once, at the size it is shown at.
     if (!m_pFrame->LoadFrameSettings())
         m_pFrame->show();
     view->OnInitialUpdate();
+    // An end that came while the book opened has kept the values: leave at once.
+    if (m_pFrame->m_bEnded)
+        return false;
     m_pFrame->update();
-
-    m_pSessionEnd = new SessionEndWatcher(this);
-    connect(m_pSessionEnd, &SessionEndWatcher::sessionEnding, m_pFrame.get(),
-        &CMainFrame::OnEndSession);
     connect(m_pInstance.get(), &SingleInstance::activateRequested, m_pFrame.get(),
         [this, view](const QString& path, const QString& token) {
             m_pFrame->ActivateFromAnotherStart(token);

@@ -66,7 +66,7 @@ void CAcroAXDocShim::setCurrentPage(int page)
 {
     emit dispatched(QStringLiteral("setCurrentPage"), page);
     m_nPage = std::clamp(page, 1, std::max(m_nPageCount, 1));
-    RequestRenders();
+    ScheduleRenders();
     update();
 }
 
@@ -80,7 +80,7 @@ void CAcroAXDocShim::setView(const QString& view)
 {
     emit dispatched(QStringLiteral("setView"), view);
     // Fitting is the only view there is; the spread may have changed with the layout.
-    RequestRenders();
+    ScheduleRenders();
     update();
 }
 
@@ -167,6 +167,23 @@ bool CAcroAXDocShim::WholeFits() const
     return qint64(width() * dpr) * qint64(height() * dpr) * 4 <= kMaxWholeBytes;
 }
 
+void CAcroAXDocShim::ScheduleRenders()
+{
+    // A step of the magnifier turns the page and then moves to its region: asked for
+    // once things have settled, the renders are of where the reader ends up, and what
+    // is read ahead for it is not thrown away half way.
+    if (m_bRendersScheduled)
+        return;
+    m_bRendersScheduled = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_bRendersScheduled = false;
+            RequestRenders();
+        },
+        Qt::QueuedConnection);
+}
+
 void CAcroAXDocShim::RequestRenders()
 {
     const QRect visible = VisibleRect();
@@ -179,8 +196,20 @@ void CAcroAXDocShim::RequestRenders()
     if (!m_cache.contains(KeyFor(m_nPage, whole)))
         wanted.append({ m_nPage, visible });
     wanted.append({ m_nPage, whole });
-    // Whole enlarged spreads are large: under the magnifier one is read ahead, not two.
-    const int ahead = visible != rect() && whole == rect() ? 1 : kAhead;
+    if (whole != rect()) {
+        // Too large to keep whole (a magnified spread on a 4K screen): the region a step
+        // down shows next is read ahead, half a view lower, or from the bottom row the
+        // top of the next spread.
+        const QRect below = visible.translated(0, visible.height() / 2);
+        if (rect().contains(below)) {
+            wanted.append({ m_nPage, below });
+        } else if (const int next
+            = SpreadLayout::NeighbourSpread(m_nPage, m_nPageCount, m_mode, 1)) {
+            wanted.append({ next, visible.translated(0, -visible.top()) });
+        }
+    }
+    // Enlarged spreads are large: under the magnifier one is read ahead, not two.
+    const int ahead = visible != rect() ? 1 : kAhead;
     for (int i = 0, p = m_nPage; i < ahead; ++i) {
         p = SpreadLayout::NeighbourSpread(p, m_nPageCount, m_mode, 1);
         if (p == 0)
@@ -257,15 +286,15 @@ void CAcroAXDocShim::paintEvent(QPaintEvent*)
 
 void CAcroAXDocShim::resizeEvent(QResizeEvent*)
 {
-    RequestRenders();
+    ScheduleRenders();
 }
 
 void CAcroAXDocShim::moveEvent(QMoveEvent*)
 {
-    RequestRenders();
+    ScheduleRenders();
 }
 
 void CAcroAXDocShim::showEvent(QShowEvent*)
 {
-    RequestRenders();
+    ScheduleRenders();
 }

@@ -73,6 +73,7 @@ private:
     QString KeyFor(int page, const QRect& area) const;
     RenderJob JobFor(int page, const QRect& area) const;
     bool WholeFits() const;
+    void ScheduleRenders();
     void RequestRenders();
     void OnRendered(const QString& key, const QImage& image, const QRect& area);
     // The render of the current spread that covers what is in sight, if any.
@@ -87,5 +88,6 @@ private:
     int m_nPage = 1;
     SpreadLayout::Mode m_mode = SpreadLayout::SinglePage;
     QHash<QString, Rendered> m_cache;
+    bool m_bRendersScheduled = false;
     PdfRenderer m_renderer;
 };
