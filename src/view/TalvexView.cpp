@@ -32,6 +32,7 @@ CTalvexView::CTalvexView(CTalvexDoc* doc, QWidget* parent)
     , m_listResume(this)
     , m_wndPdf(this)
     , m_dlgCover(this)
+    , m_pageIndicator(this)
     , m_pDocument(doc)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
