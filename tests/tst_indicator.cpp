@@ -3,9 +3,12 @@
 #include "TestSupport.h"
 #include "ViewerFixture.h"
 
+#include "app/SettingDlg.h"
 #include "platform/Prompt.h"
+#include "view/CommandIds.h"
 #include "view/IndicatorRules.h"
 
+#include <QCheckBox>
 #include <QSemaphore>
 
 #include <atomic>
@@ -224,6 +227,63 @@ private slots:
         release.release();
         QCOMPARE(Said(view), QString("5 / 8|単一ページ"));
         ImageEngine::setDecodeHook(nullptr);
+    }
+
+    void theSettingTurnsItOff()
+    {
+        StartInFolder(m_shelf);
+        const auto setInDialog = [this](bool checked, bool ok) {
+            m_onDialog = [checked, ok](QDialog& dialog) {
+                auto& dlg = static_cast<CSettingDlg&>(dialog);
+                dlg.m_checkPageIndicator->setChecked(checked);
+                if (ok)
+                    dlg.accept();
+                else
+                    dlg.reject();
+                return dlg.result();
+            };
+        };
+        {
+            Viewer v;
+            CTalvexView* view = v.view;
+            bool shownChecked = false;
+            m_onDialog = [&shownChecked](QDialog& dialog) {
+                auto& dlg = static_cast<CSettingDlg&>(dialog);
+                shownChecked = dlg.m_checkPageIndicator->isChecked();
+                dlg.m_checkPageIndicator->setChecked(false);
+                dlg.accept();
+                return dlg.result();
+            };
+            view->OnCommand(ID_SETTINGS);
+            QVERIFY(shownChecked);
+            QVERIFY(!view->m_bPageIndicator);
+            StoredSettings().sync();
+            QCOMPARE(StoredSettings().value("Settings/PageIndicator").toInt(), 0);
+
+            QVERIFY(OpenFromFolder(v, "ten.pdf"));
+            QVERIFY(!view->m_pageIndicator.isVisible());
+            Key(view, Qt::Key_PageDown);
+            Key(view, Qt::Key_5);
+            QVERIFY(!view->m_pageIndicator.isVisible());
+            Key(view, Qt::Key_Escape);
+
+            // Cancel keeps it off.
+            setInDialog(true, false);
+            view->OnCommand(ID_SETTINGS);
+            QVERIFY(!view->m_bPageIndicator);
+        }
+        {
+            // The next start reads it, and OK turns it on again.
+            Viewer v;
+            QVERIFY(!v.view->m_bPageIndicator);
+            setInDialog(true, true);
+            v.view->OnCommand(ID_SETTINGS);
+            QVERIFY(v.view->m_bPageIndicator);
+            StoredSettings().sync();
+            QCOMPARE(StoredSettings().value("Settings/PageIndicator").toInt(), 1);
+            QVERIFY(OpenFromFolder(v, "ten.pdf"));
+            QVERIFY(v.view->m_pageIndicator.isVisible());
+        }
     }
 };
 

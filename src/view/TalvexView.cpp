@@ -129,6 +129,7 @@ void CTalvexView::OnInitialUpdate()
     m_nSpace = settings.space;
     m_bHideCursor = settings.hideCursor;
     m_bFolderOnResume = settings.folderOnResume;
+    m_bPageIndicator = settings.pageIndicator;
 
     m_resumeItems = ResumeStore::LoadResumeEntries(profile);
     m_bResumeScreen = !m_resumeItems.isEmpty();
