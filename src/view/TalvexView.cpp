@@ -84,6 +84,8 @@ void CTalvexView::OnCreate()
     }
     m_listFolder.SetColumns(QStringLiteral("File"), QStringLiteral("Size"));
     m_listResume.SetColumns(QStringLiteral("File"), QStringLiteral("Page"));
+    m_listResume.SetPlaceholderText(
+        QStringLiteral("読書中に Ctrl+S を押すと、\nここに読書位置が追加されます。"));
     connect(&m_listResume, &CColorListCtrl::itemChanged, this, [this] {
         if (!m_bContent && m_bResumeScreen)
             update();
