@@ -8,6 +8,9 @@
 
 namespace
 {
+// The page turned to is painted first and the plate follows a few frames later, so
+// a turn never waits for the plate's text to be laid out and drawn.
+constexpr int kSettleMs = 50;
 constexpr int kHoldMs = 1500;
 constexpr int kFadeMs = 400;
 const QColor kPlate(0, 16, 32, 200);
@@ -20,6 +23,9 @@ PageIndicator::PageIndicator(QWidget* parent)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(kSettleMs);
+    connect(&m_settle, &QTimer::timeout, this, &PageIndicator::Show);
     m_hold.setSingleShot(true);
     m_hold.setInterval(kHoldMs);
     connect(&m_hold, &QTimer::timeout, this, [this] { m_fade.start(); });
@@ -33,28 +39,30 @@ PageIndicator::PageIndicator(QWidget* parent)
 
 void PageIndicator::Flash(const IndicatorRules::Text& text, const QFont& large, const QFont& small)
 {
-    const bool changed = !(text == m_text) || large != m_large || small != m_small;
     m_text = text;
     m_large = large;
     m_small = small;
+    m_hold.stop();
     m_fade.stop();
-    if (changed)
-        Place();
-    // Said again while it is on the screen, it only stays longer.
-    if (changed || m_opacity < 1 || !isVisible()) {
-        m_opacity = 1;
-        update();
-    }
-    raise();
-    show();
-    m_hold.start();
+    m_settle.start();
 }
 
 void PageIndicator::Dismiss()
 {
+    m_settle.stop();
     m_hold.stop();
     m_fade.stop();
     hide();
+}
+
+void PageIndicator::Show()
+{
+    Prepare();
+    m_opacity = 1;
+    raise();
+    show();
+    update();
+    m_hold.start();
 }
 
 void PageIndicator::SetOpacity(qreal opacity)
@@ -83,43 +91,51 @@ QList<PageIndicator::Line> PageIndicator::Lines() const
     return lines;
 }
 
-void PageIndicator::Place()
+void PageIndicator::Prepare()
 {
     const int padding = Padding();
+    const QList<Line> lines = Lines();
     int textWidth = 0;
     int textHeight = 0;
-    for (const Line& line : Lines()) {
+    for (const Line& line : lines) {
         const QFontMetrics metrics(*line.font);
         textWidth = std::max(textWidth, metrics.horizontalAdvance(line.text));
         textHeight += metrics.height();
     }
-    const QSize plate(textWidth + 2 * padding, textHeight + 2 * padding);
-    setGeometry(QRect(QPoint(padding, parentWidget()->height() - padding - plate.height()), plate));
+    const QSize size(textWidth + 2 * padding, textHeight + 2 * padding);
+    setGeometry(QRect(QPoint(padding, parentWidget()->height() - padding - size.height()), size));
+
+    const qreal ratio = devicePixelRatioF();
+    m_plate = QPixmap(size * ratio);
+    m_plate.setDevicePixelRatio(ratio);
+    m_plate.fill(Qt::transparent);
+    QPainter painter(&m_plate);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kPlate);
+    painter.drawRoundedRect(QRect(QPoint(0, 0), size), padding / 2, padding / 2);
+    int y = padding;
+    for (const Line& line : lines) {
+        const int height = QFontMetrics(*line.font).height();
+        painter.setFont(*line.font);
+        painter.setPen(line.font == &m_large ? kPagesText : kListRowText);
+        painter.drawText(QRect(padding, y, textWidth, height),
+            Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line.text);
+        y += height;
+    }
 }
 
 bool PageIndicator::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == parentWidget() && event->type() == QEvent::Resize)
-        Place();
+    if (watched == parentWidget() && event->type() == QEvent::Resize && isVisible())
+        Prepare();
     return false;
 }
 
 void PageIndicator::paintEvent(QPaintEvent*)
 {
+    // Every paint while it fades, or of the page beneath it, is one copy of the plate.
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     painter.setOpacity(m_opacity);
-    const int padding = Padding();
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(kPlate);
-    painter.drawRoundedRect(rect(), padding / 2, padding / 2);
-    int y = padding;
-    for (const Line& line : Lines()) {
-        const int height = QFontMetrics(*line.font).height();
-        painter.setFont(*line.font);
-        painter.setPen(line.font == &m_large ? kPagesText : kListRowText);
-        painter.drawText(QRect(padding, y, width() - 2 * padding, height),
-            Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line.text);
-        y += height;
-    }
+    painter.drawPixmap(0, 0, m_plate);
 }

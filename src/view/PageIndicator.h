@@ -3,6 +3,7 @@
 #include "view/IndicatorRules.h"
 
 #include <QFont>
+#include <QPixmap>
 #include <QPropertyAnimation>
 #include <QTimer>
 #include <QWidget>
@@ -19,11 +20,12 @@ class PageIndicator : public QWidget
 public:
     explicit PageIndicator(QWidget* parent);
 
-    // Shows the text, the pages in large type and the rest in small, placed in the
-    // parent's corner, and starts the moment over.
+    // Says the text, the pages in large type and the rest in small, in the parent's
+    // corner, and starts the moment over.
     void Flash(const IndicatorRules::Text& text, const QFont& large, const QFont& small);
     // Gone at once.
     void Dismiss();
+    // What it says, or is about to say.
     const IndicatorRules::Text& Text() const { return m_text; }
 
     qreal Opacity() const { return m_opacity; }
@@ -40,12 +42,16 @@ private:
     };
     QList<Line> Lines() const;
     int Padding() const;
-    void Place();
+    void Show();
+    // Places the plate for the text and the parent's size, and draws it once.
+    void Prepare();
 
     IndicatorRules::Text m_text;
     QFont m_large;
     QFont m_small;
+    QPixmap m_plate;
     qreal m_opacity = 1;
+    QTimer m_settle;
     QTimer m_hold;
     QPropertyAnimation m_fade;
 };
