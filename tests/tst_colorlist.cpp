@@ -165,6 +165,48 @@ private slots:
         QVERIFY(list.drawn());
     }
 
+    void placeholderWhileEmpty_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("firstLine");
+        QTest::addColumn<bool>("secondLine");
+        QTest::newRow("fits on one line") << 600 << 0 << true << false;
+        QTest::newRow("breaks where it may") << 250 << 0 << true << true;
+        QTest::newRow("gone with a row") << 600 << 1 << false << false;
+    }
+    void placeholderWhileEmpty()
+    {
+        QFETCH(int, width);
+        QFETCH(int, rows);
+        QFETCH(bool, firstLine);
+        QFETCH(bool, secondLine);
+        CColorListCtrl list;
+        list.SetColumns("File", "Page");
+        list.setFont(PixelFont(30));
+        list.SetPlaceholderText("EMPTY HERE \nADD ONE");
+        Fill(list, rows);
+        // A selected row is drawn in the highlight colours, never in the row's own.
+        list.SelectItem(0);
+        list.resize(width, 300);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        const QImage image
+            = list.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const int row = list.GetItemHeight();
+        const auto textIn = [&image](int top, int bottom) {
+            for (int y = top; y < bottom; ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    if (image.pixelColor(x, y) == kText)
+                        return true;
+                }
+            }
+            return false;
+        };
+        QCOMPARE(textIn(0, row), firstLine);
+        QCOMPARE(textIn(row, image.height()), secondLine);
+    }
+
     void cellRectangles()
     {
         CColorListCtrl list;

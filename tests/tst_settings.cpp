@@ -67,6 +67,7 @@ private slots:
         QCOMPARE(s.picExt, 7);
         QVERIFY(s.hideCursor);
         QVERIFY(!s.folderOnResume);
+        QVERIFY(s.pageIndicator);
         QVERIFY(ResumeStore::LoadResumeEntries(profile).isEmpty());
     }
 
@@ -105,6 +106,12 @@ private slots:
                                        << "0" << 0;
         QTest::newRow("folder names 9") << "FolderOnResume"
                                         << "9" << 1;
+        QTest::newRow("page indicator 0") << "PageIndicator"
+                                          << "0" << 0;
+        QTest::newRow("page indicator -4") << "PageIndicator"
+                                           << "-4" << 1;
+        QTest::newRow("page indicator not a number") << "PageIndicator"
+                                                     << "off" << 1;
     }
     void storedValuesAreCorrected()
     {
@@ -118,8 +125,18 @@ private slots:
             { "SkipBack", s.skipBack }, { "Space", s.space }, { "Layout", s.layoutPdf },
             { "Layout2", s.layoutImage }, { "PicExt", s.picExt }, { "Bind", s.bind },
             { "PicEnlarge", s.picEnlarge }, { "HideCursor", s.hideCursor },
-            { "FolderOnResume", s.folderOnResume } };
+            { "FolderOnResume", s.folderOnResume }, { "PageIndicator", s.pageIndicator } };
         QCOMPARE(read.value(name), expected);
+    }
+
+    void viewSettingsRoundTrip()
+    {
+        Profile profile;
+        const ViewSettings saved { 30, 7, 1, 3, 1, true, 21, 12, false, true, false };
+        SettingsStore::SaveViewSettings(profile, saved);
+        StoredSettings().sync();
+        QCOMPARE(StoredSettings().value("Settings/PageIndicator").toString(), QString("0"));
+        QCOMPARE(SettingsStore::LoadViewSettings(Profile()), saved);
     }
 
     void writesReachTheDiskAtOnce()

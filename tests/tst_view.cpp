@@ -2,6 +2,7 @@
 #include "ViewerFixture.h"
 
 #include "app/AboutDlg.h"
+#include "browser/ListColours.h"
 #include "platform/CursorCounter.h"
 #include "platform/Prompt.h"
 #include "platform/VirtualKeys.h"
@@ -175,6 +176,37 @@ private slots:
         QCOMPARE(v.view->m_resumeItems[1].nType, int(TYPE_MISSING));
         const QImage image = v.view->grab().toImage();
         QVERIFY(HasColourIn(image, QRect(6, 0, 150, 40), kResumeLabel));
+    }
+
+    void emptyResumeScreenTellsHowToFillIt()
+    {
+        const QString dir = env->path("hint");
+        WritePdf(dir + "/ten.pdf", 10);
+        QDir().mkpath(dir + "/empty");
+        const auto hintIn = [](CColorListCtrl& list) {
+            const QImage image = list.viewport()->grab().toImage();
+            return HasColourIn(image, image.rect(), kListRowText);
+        };
+        StartInFolder(dir + "/empty");
+        Viewer v;
+        CTalvexView* view = v.view;
+        QVERIFY(QTest::qWaitForWindowExposed(&v.frame));
+        // An empty folder is only empty.
+        QCOMPARE(view->m_listFolder.GetItemCount(), 0);
+        QVERIFY(!hintIn(view->m_listFolder));
+        QTest::keyClick(&view->m_listFolder, Qt::Key_O, Qt::ControlModifier);
+        QVERIFY(view->m_listResume.isVisible());
+        QVERIFY(hintIn(view->m_listResume));
+
+        // Gone once a position is added.
+        QTest::keyClick(&view->m_listResume, Qt::Key_O, Qt::ControlModifier);
+        QTest::keyClick(&view->m_listFolder, Qt::Key_Left);
+        QCOMPARE(view->m_strCurrentFolder, dir);
+        QVERIFY(OpenFromFolder(v, "ten.pdf"));
+        QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
+        QTest::keyClick(&view->m_listFolder, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(view->m_listResume.GetItemCount(), 1);
+        QVERIFY(!hintIn(view->m_listResume));
     }
 
     void folderOfTheCommandLineFileIsShown()

@@ -88,6 +88,8 @@ CSettingDlg::CSettingDlg(QWidget* parent)
     m_checkHideCursor
         = check(QStringLiteral("コンテンツ表示中はマウスカーソルを消す"), du.Rect(8, 170, 176, 12));
     label(QStringLiteral("（マウスを動かせば表示されます）"), du.Rect(20, 183, 164, 11));
+    m_checkPageIndicator
+        = check(QStringLiteral("ページ番号とレイアウトを一時表示"), du.Rect(8, 200, 176, 12));
 
     // Right column.
     // The group frames go first, so that what they hold lies above them.
@@ -154,6 +156,7 @@ void CSettingDlg::OnInitDialog()
     m_checkPicEnlarge->setChecked(m_bPicEnlarge);
     m_editSpace->setText(QString::number(m_nSpace));
     m_checkFolderOnResume->setChecked(m_bFolderOnResume);
+    m_checkPageIndicator->setChecked(m_bPageIndicator);
 }
 
 void CSettingDlg::accept()
@@ -173,6 +176,7 @@ void CSettingDlg::accept()
         m_bPicExt[i] = m_checkPicExt[i]->isChecked();
     m_bPicEnlarge = m_checkPicEnlarge->isChecked();
     m_bFolderOnResume = m_checkFolderOnResume->isChecked();
+    m_bPageIndicator = m_checkPageIndicator->isChecked();
     if (m_cbFontNormal->currentIndex() >= 0)
         m_nFontNormal = m_cbFontNormal->currentIndex();
     if (m_cbFontFull->currentIndex() >= 0)

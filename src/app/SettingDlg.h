@@ -10,9 +10,9 @@ class QSlider;
 class SpinButton;
 
 // "設定": list font sizes, the remote pad's size (shown live on the pad while the
-// slider moves), skips, the cursor, and how PDF and image books open. OK accepts only
-// whole numbers in range in the number fields; anything else is refused with a message
-// and the dialog stays open with the focus in that field.
+// slider moves), skips, the cursor, the page indicator, and how PDF and image books
+// open. OK accepts only whole numbers in range in the number fields; anything else is
+// refused with a message and the dialog stays open with the focus in that field.
 class CSettingDlg : public QDialog
 {
     Q_OBJECT
@@ -47,6 +47,7 @@ public:
     SpinButton* m_spinSpace;
     QComboBox* m_cbLayoutImage;
     bool m_bFolderOnResume = false;
+    bool m_bPageIndicator = true;
 
     QLineEdit* m_editSkipForward;
     QLineEdit* m_editSkipBack;
@@ -55,4 +56,5 @@ public:
     QCheckBox* m_checkPicExt[5];
     QCheckBox* m_checkPicEnlarge;
     QCheckBox* m_checkFolderOnResume;
+    QCheckBox* m_checkPageIndicator;
 };

@@ -86,6 +86,7 @@ ViewSettings SettingsStore::LoadViewSettings(const Profile& profile)
     s.space = SpaceFrom(profile.GetProfileInt(QStringLiteral("Space"), 0));
     s.hideCursor = profile.GetProfileInt(QStringLiteral("HideCursor"), 1) != 0;
     s.folderOnResume = profile.GetProfileInt(QStringLiteral("FolderOnResume"), 0) != 0;
+    s.pageIndicator = profile.GetProfileInt(QStringLiteral("PageIndicator"), 1) != 0;
     return s;
 }
 
@@ -102,5 +103,6 @@ void SettingsStore::SaveViewSettings(Profile& profile, const ViewSettings& s)
         { QStringLiteral("PicExt"), number(s.picExt) },
         { QStringLiteral("Space"), number(s.space) },
         { QStringLiteral("HideCursor"), number(s.hideCursor ? 1 : 0) },
-        { QStringLiteral("FolderOnResume"), number(s.folderOnResume ? 1 : 0) } });
+        { QStringLiteral("FolderOnResume"), number(s.folderOnResume ? 1 : 0) },
+        { QStringLiteral("PageIndicator"), number(s.pageIndicator ? 1 : 0) } });
 }

@@ -25,6 +25,7 @@ struct ViewSettings {
     int space = 0;
     bool hideCursor = true;
     bool folderOnResume = false;
+    bool pageIndicator = true;
     bool operator==(const ViewSettings&) const = default;
 };
 
@@ -49,7 +50,7 @@ public:
     static void SaveFontSize(Profile& profile, const FontSizes& sizes);
     static void LoadSkipPages(const Profile& profile, int& forward, int& back);
     static QString LoadCurrentFolder(const Profile& profile);
-    // "SkipForward" to "FolderOnResume", in the order they are read at start.
+    // "SkipForward" to "PageIndicator", in the order they are read at start.
     static ViewSettings LoadViewSettings(const Profile& profile);
     static void SaveViewSettings(Profile& profile, const ViewSettings& settings);
 };

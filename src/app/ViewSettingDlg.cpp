@@ -23,6 +23,7 @@ void CTalvexView::OnSettings()
     dlg.m_nSpace = m_nSpace;
     dlg.m_bHideCursor = m_bHideCursor;
     dlg.m_bFolderOnResume = m_bFolderOnResume;
+    dlg.m_bPageIndicator = m_bPageIndicator;
     for (int i = 0; i < 5; ++i)
         dlg.m_bPicExt[i] = (m_nPicExt >> i) & 1;
     dlg.OnInitDialog();
@@ -43,6 +44,7 @@ void CTalvexView::OnSettings()
         m_nSpace = dlg.m_nSpace;
         m_bHideCursor = dlg.m_bHideCursor;
         m_bFolderOnResume = dlg.m_bFolderOnResume;
+        m_bPageIndicator = dlg.m_bPageIndicator;
         m_nPicExt = 0;
         for (int i = 0; i < 5; ++i)
             m_nPicExt |= dlg.m_bPicExt[i] ? 1 << i : 0;
@@ -51,7 +53,7 @@ void CTalvexView::OnSettings()
         SettingsStore::SaveFontSize(profile, { m_nFontSizeNormal, m_nFontSizeFull, m_nPadSize });
         SettingsStore::SaveViewSettings(profile,
             { m_nSkipForward, m_nSkipBack, m_nLayoutPdf, m_nLayoutImage, m_nBind, m_bPicEnlarge,
-                m_nPicExt, m_nSpace, m_bHideCursor, m_bFolderOnResume });
+                m_nPicExt, m_nSpace, m_bHideCursor, m_bFolderOnResume, m_bPageIndicator });
         LayoutList(m_listFolder, width(), height());
         LayoutList(m_listResume, width(), height());
         m_book = BookRecord();

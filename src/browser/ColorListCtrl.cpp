@@ -1,6 +1,7 @@
 #include "browser/ColorListCtrl.h"
 
 #include "browser/IconStrip.h"
+#include "browser/ListColours.h"
 
 #include <QCoreApplication>
 #include <QHeaderView>
@@ -52,6 +53,12 @@ void CColorListCtrl::SetColumns(const QString& first, const QString& second)
 void CColorListCtrl::SetStateImageList(const IconStrip* strip)
 {
     m_pStrip = strip;
+    viewport()->update();
+}
+
+void CColorListCtrl::SetPlaceholderText(const QString& text)
+{
+    m_strPlaceholder = text;
     viewport()->update();
 }
 
@@ -209,6 +216,24 @@ void CColorListCtrl::drawRow(
         }
     }
     painter->restore();
+}
+
+void CColorListCtrl::paintEvent(QPaintEvent* e)
+{
+    QTreeView::paintEvent(e);
+    if (m_strPlaceholder.isEmpty() || m_model.rowCount() > 0)
+        return;
+    // Where the first row's name would be.
+    const int indent = 5 + (m_pStrip ? m_pStrip->size() * 5 / 4 : 0);
+    const int top = (GetItemHeight() - fontMetrics().height()) / 2;
+    const QRect area = viewport()->rect().adjusted(indent, top, -4, 0);
+    QString text = m_strPlaceholder;
+    if (fontMetrics().horizontalAdvance(QString(text).remove(QLatin1Char('\n'))) <= area.width())
+        text.remove(QLatin1Char('\n'));
+    QPainter painter(viewport());
+    painter.setFont(font());
+    painter.setPen(kListRowText);
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
 }
 
 void CColorListCtrl::DrawIcon(QPainter* painter, int icon, QRect& rect) const

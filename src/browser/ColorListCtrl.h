@@ -18,6 +18,9 @@ public:
 
     void SetColumns(const QString& first, const QString& second);
     void SetStateImageList(const IconStrip* strip);
+    // A line shown where the rows would be while there are none. Too long for the
+    // width, it breaks at its "\n" first.
+    void SetPlaceholderText(const QString& text);
     const IconStrip* GetStateImageList() const { return m_pStrip; }
 
     int InsertColoredItem(int index, const QString& text, int icon);
@@ -51,6 +54,7 @@ protected:
     bool focusNextPrevChild(bool next) override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
         const QModelIndex& index) const override;
+    void paintEvent(QPaintEvent* e) override;
     void changeEvent(QEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
@@ -65,5 +69,6 @@ private:
     ColorListModel m_model;
     const IconStrip* m_pStrip = nullptr;
     int m_nColumns = -1;
+    QString m_strPlaceholder;
     mutable bool m_bDrawn = false;
 };

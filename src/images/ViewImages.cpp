@@ -193,6 +193,8 @@ bool CTalvexView::ShowPendingPages(bool force)
     m_pendingImage2.Destroy();
     m_pageWait.stop();
     update();
+    // Before the keys held meanwhile act: they may turn on at once.
+    ShowPageIndicator();
     m_inputGate.Open();
     return loaded;
 }

@@ -1,20 +1,24 @@
 #include "images/ZoomRules.h"
 #include "view/TalvexView.h"
 
+void CTalvexView::ApplyZoom(int zoom)
+{
+    m_book.nZoom = zoom;
+    LayoutContent();
+    ShowPageIndicator();
+}
+
 void CTalvexView::StepUp()
 {
     const int zoom = m_book.nZoom;
     if (zoom == 0) {
         GoPrevPage();
     } else if (zoom >= 4 && zoom <= 9) {
-        m_book.nZoom = zoom - 3;
-        LayoutContent();
+        ApplyZoom(zoom - 3);
     } else if (zoom >= 1 && zoom <= 3) {
         // Up from the top row shows the bottom of the page before.
-        if (GoPrevPage()) {
-            m_book.nZoom = zoom + 6;
-            LayoutContent();
-        }
+        if (GoPrevPage())
+            ApplyZoom(zoom + 6);
     } else {
         LayoutContent();
     }
@@ -26,13 +30,10 @@ void CTalvexView::StepDown()
     if (zoom == 0) {
         GoNextPage();
     } else if (zoom >= 1 && zoom <= 6) {
-        m_book.nZoom = zoom + 3;
-        LayoutContent();
+        ApplyZoom(zoom + 3);
     } else if (zoom >= 7 && zoom <= 9) {
-        if (GoNextPage()) {
-            m_book.nZoom = zoom - 6;
-            LayoutContent();
-        }
+        if (GoNextPage())
+            ApplyZoom(zoom - 6);
     } else {
         LayoutContent();
     }
@@ -51,8 +52,6 @@ void CTalvexView::MoveZoomRight()
 void CTalvexView::MoveZoomTo(int zoom)
 {
     // Without zoom, or at the edge column, nothing happens; a damaged value is re-applied.
-    if (zoom != m_book.nZoom || (!ZoomRules::IsRegion(zoom) && zoom != 0)) {
-        m_book.nZoom = zoom;
-        LayoutContent();
-    }
+    if (zoom != m_book.nZoom || (!ZoomRules::IsRegion(zoom) && zoom != 0))
+        ApplyZoom(zoom);
 }

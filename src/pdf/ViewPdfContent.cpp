@@ -119,6 +119,7 @@ void CTalvexView::EnterContent(const BookRecord& record, int pages)
     m_dlgCover.raise();
     m_dlgCover.show();
     update();
+    ShowPageIndicator(true);
 }
 
 void CTalvexView::ApplyLayout()
@@ -133,6 +134,7 @@ void CTalvexView::ApplyLayout()
     if (m_book.nLayout >= LAYOUT_SINGLE && m_book.nLayout <= LAYOUT_SPREAD_NOCOVER)
         m_wndPdf.setLayoutMode(QString::fromLatin1(kModes[m_book.nLayout - 1]));
     m_wndPdf.setView(QStringLiteral("Fit"));
+    ShowPageIndicator();
 }
 
 void CTalvexView::LayoutContent()

@@ -105,6 +105,17 @@ namespace
             }
         }
     }
+
+    const Entry* FindEntry(std::span<const Entry> entries, int id)
+    {
+        for (const Entry& entry : entries) {
+            if (entry.text && entry.id != 0 && entry.id == id)
+                return &entry;
+            if (const Entry* inner = FindEntry(entry.children, id))
+                return inner;
+        }
+        return nullptr;
+    }
 } // namespace
 
 ItemState StateOf(int id, const Context& context)
@@ -168,6 +179,16 @@ std::unique_ptr<QMenu> Build(MenuId menu, const Context& context, QWidget* paren
         break;
     }
     return result;
+}
+
+QString ItemText(int id)
+{
+    for (const std::span<const Entry> menu : { std::span<const Entry>(kFolderMenu),
+             std::span<const Entry>(kResumeMenu), std::span<const Entry>(kContentMenu) }) {
+        if (const Entry* entry = FindEntry(menu, id))
+            return QString::fromUtf8(entry->text).section(QLatin1Char('\t'), 0, 0);
+    }
+    return QString();
 }
 
 } // namespace ContextMenus

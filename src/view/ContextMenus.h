@@ -31,5 +31,8 @@ ItemState StateOf(int id, const Context& context);
 // The menu with every item, nested ones included, checked and enabled for the context.
 // Each action carries its command id as data.
 std::unique_ptr<QMenu> Build(MenuId menu, const Context& context, QWidget* parent);
+// The text of the item of any menu that carries a command id, without its key
+// ("２倍 - 上段左"); "" for an id no menu holds.
+QString ItemText(int id);
 
 } // namespace ContextMenus

@@ -32,6 +32,7 @@ CTalvexView::CTalvexView(CTalvexDoc* doc, QWidget* parent)
     , m_listResume(this)
     , m_wndPdf(this)
     , m_dlgCover(this)
+    , m_pageIndicator(this)
     , m_pDocument(doc)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -83,6 +84,8 @@ void CTalvexView::OnCreate()
     }
     m_listFolder.SetColumns(QStringLiteral("File"), QStringLiteral("Size"));
     m_listResume.SetColumns(QStringLiteral("File"), QStringLiteral("Page"));
+    m_listResume.SetPlaceholderText(
+        QStringLiteral("読書中に Ctrl+S を押すと、\nここに読書位置が追加されます。"));
     connect(&m_listResume, &CColorListCtrl::itemChanged, this, [this] {
         if (!m_bContent && m_bResumeScreen)
             update();
@@ -128,6 +131,7 @@ void CTalvexView::OnInitialUpdate()
     m_nSpace = settings.space;
     m_bHideCursor = settings.hideCursor;
     m_bFolderOnResume = settings.folderOnResume;
+    m_bPageIndicator = settings.pageIndicator;
 
     m_resumeItems = ResumeStore::LoadResumeEntries(profile);
     m_bResumeScreen = !m_resumeItems.isEmpty();

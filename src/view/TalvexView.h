@@ -13,6 +13,7 @@
 #include "view/InputGate.h"
 #include "view/ListGeometry.h"
 #include "view/OpeningWait.h"
+#include "view/PageIndicator.h"
 
 #include <QFont>
 #include <QHash>
@@ -101,6 +102,7 @@ public:
     void MoveZoomLeft();
     void MoveZoomRight();
     void ApplyLayout();
+    void ApplyZoom(int zoom);
     void LayoutContent();
     void PlaceCoverWindow();
 
@@ -138,6 +140,7 @@ public:
     CColorListCtrl m_listResume;
     CAcroAXDocShim m_wndPdf;
     CCoverDlg m_dlgCover;
+    PageIndicator m_pageIndicator;
     QStringList m_imageFiles;
     int m_nFontSizeNormal = 2;
     int m_nFontSizeFull = 4;
@@ -151,6 +154,7 @@ public:
     bool m_bPicEnlarge = false;
     bool m_bFolderOnResume = false;
     bool m_bHideCursor = true;
+    bool m_bPageIndicator = true;
     bool m_bMenuOpen = false;
     QString m_strOpenedPath;
     int m_nOpenedPage = -1;
@@ -213,6 +217,9 @@ private:
     // Next and previous: a page move that shows a new spread only when there is one.
     bool TurnTo(int page, bool forward);
     void MoveZoomTo(int zoom);
+    // Says where the reader is, once what it says is on the screen: an image book's
+    // spread still on its way tells when it arrives.
+    void ShowPageIndicator(bool opening = false);
     void ToggleFullScreenByReader();
     // Registrations and deletions go to disk at once, not only at a clean exit.
     void SaveResumeEntriesNow();

@@ -97,10 +97,8 @@ void CTalvexView::OnCommand(int id)
         }
         break;
     default:
-        if (const int zoom = InputRules::ZoomOfCommand(id); zoom >= 0) {
-            m_book.nZoom = zoom;
-            LayoutContent();
-        }
+        if (const int zoom = InputRules::ZoomOfCommand(id); zoom >= 0)
+            ApplyZoom(zoom);
         break;
     }
 }
@@ -116,8 +114,7 @@ void CTalvexView::ToggleFullScreenByReader()
 
 void CTalvexView::ToggleZoom()
 {
-    m_book.nZoom = m_book.nZoom == 0 ? 5 : 0;
-    LayoutContent();
+    ApplyZoom(m_book.nZoom == 0 ? 5 : 0);
 }
 
 void CTalvexView::CycleLayout()

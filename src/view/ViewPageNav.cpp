@@ -20,6 +20,7 @@ void CTalvexView::ShowPageAt(int page, bool forward)
     m_bTurnForward = forward;
     m_book.nPage = page;
     ShowPage();
+    ShowPageIndicator();
 }
 
 bool CTalvexView::TurnTo(int page, bool forward)
@@ -34,6 +35,7 @@ bool CTalvexView::TurnTo(int page, bool forward)
     // Image pages are decoded again only when the spread changes.
     if (!m_book.bImages || newSpread)
         ShowPage();
+    ShowPageIndicator();
     return true;
 }
 
@@ -83,6 +85,7 @@ void CTalvexView::CloseBook(int mode)
         m_wndPdf.LoadFile(QString());
     }
     m_dlgCover.hide();
+    m_pageIndicator.Dismiss();
     m_pDocument->SetTitle(QString());
     if (m_bHideCursor)
         CursorCounter::ShowCursorNow();

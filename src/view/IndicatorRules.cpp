@@ -1,0 +1,91 @@
+#include "view/IndicatorRules.h"
+
+#include "images/ImageRules.h"
+#include "pdf/SpreadLayout.h"
+#include "platform/Paths.h"
+#include "view/CommandIds.h"
+#include "view/ContextMenus.h"
+#include "view/InputRules.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+namespace IndicatorRules
+{
+
+namespace
+{
+    QList<int> PagesInSight(const BookRecord& book)
+    {
+        QList<int> pages;
+        if (book.bImages) {
+            const ImageRules::Sides sides
+                = ImageRules::PagesOf(book.nPage, book.nLayout, book.nBind);
+            pages = { sides.left, sides.right };
+        } else {
+            const SpreadLayout::Mode modes[] = { SpreadLayout::SinglePage,
+                SpreadLayout::TwoColumnRight, SpreadLayout::TwoColumnLeft };
+            const SpreadLayout::Mode mode = modes[std::clamp(book.nLayout, 1, 3) - 1];
+            for (const SpreadLayout::Slot& slot :
+                SpreadLayout::SpreadOf(book.nPage, book.nPageCount, mode))
+                pages.append(slot.page);
+        }
+        // Either rule leaves a side empty, or past the end of the book, at its ends.
+        pages.removeIf([&book](int page) { return page < 1 || page > book.nPageCount; });
+        std::sort(pages.begin(), pages.end());
+        return pages;
+    }
+
+    int LayoutCommand(int layout)
+    {
+        switch (layout) {
+        case LAYOUT_SINGLE:
+            return ID_LAYOUT_SINGLE;
+        case LAYOUT_SPREAD_COVER:
+            return ID_LAYOUT_SPREAD_COVER;
+        case LAYOUT_SPREAD_NOCOVER:
+            return ID_LAYOUT_SPREAD_NOCOVER;
+        default:
+            return 0;
+        }
+    }
+
+    // The zoom command of a region, found through the keys that choose it.
+    int ZoomCommand(int zoom)
+    {
+        for (int digit = 0; digit <= 9; ++digit) {
+            const int id = InputRules::ZoomCommandForDigit(digit);
+            if (InputRules::ZoomOfCommand(id) == zoom)
+                return id;
+        }
+        return 0;
+    }
+} // namespace
+
+Text Compose(const BookRecord& book, bool opening)
+{
+    Text text;
+    if (opening) {
+        const QString named = book.bImages ? Paths::FolderPart(book.strPath) : book.strPath;
+        text.title = Paths::ForDisplay(Paths::FileNamePart(named));
+    }
+    const QList<int> pages = PagesInSight(book);
+    const QString count = QString::number(book.nPageCount);
+    if (pages.size() == 2)
+        text.pages = QStringLiteral("%1-%2 / %3").arg(pages[0]).arg(pages[1]).arg(count);
+    else
+        text.pages = QStringLiteral("%1 / %2").arg(pages.value(0, book.nPage)).arg(count);
+
+    QStringList mode;
+    mode << ContextMenus::ItemText(LayoutCommand(book.nLayout));
+    if (book.bImages && book.nLayout != LAYOUT_SINGLE)
+        mode << ContextMenus::ItemText(book.nBind == BIND_RIGHT ? ID_BIND_RIGHT : ID_BIND_LEFT);
+    if (book.nZoom != 0)
+        mode << ContextMenus::ItemText(ZoomCommand(book.nZoom));
+    mode.removeAll(QString());
+    text.mode = mode.join(QStringLiteral("・"));
+    return text;
+}
+
+} // namespace IndicatorRules

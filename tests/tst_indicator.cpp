@@ -1,0 +1,290 @@
+#include "ImageSupport.h"
+#include "InputSupport.h"
+#include "TestSupport.h"
+#include "ViewerFixture.h"
+
+#include "app/SettingDlg.h"
+#include "platform/Prompt.h"
+#include "view/CommandIds.h"
+#include "view/IndicatorRules.h"
+
+#include <QCheckBox>
+#include <QSemaphore>
+
+#include <atomic>
+
+namespace
+{
+// A key as written in the tables below: "PgDown", "Ctrl+O", "7".
+void Press(QWidget* target, const QString& key)
+{
+    const QKeyCombination combination = QKeySequence::fromString(key)[0];
+    QTest::keyClick(target, combination.key(), combination.keyboardModifiers());
+}
+
+// What the indicator says once the pages a turn waits for are on the screen.
+QString Said(CTalvexView* view)
+{
+    if (!QTest::qWaitFor([view] { return !view->m_inputGate.IsShut(); }, 10000))
+        return "still waiting";
+    if (!QTest::qWaitFor([view] { return view->m_pageIndicator.isVisible(); }, 10000))
+        return "hidden";
+    const IndicatorRules::Text& text = view->m_pageIndicator.Text();
+    return text.pages + "|" + text.mode;
+}
+
+int Lightness(const QImage& image, const QPoint& at)
+{
+    return image.pixelColor(at).lightness();
+}
+} // namespace
+
+class TestIndicator : public QObject
+{
+    Q_OBJECT
+public:
+    TestEnvironment* env = nullptr;
+
+private:
+    QString m_shelf;
+    std::function<int(QDialog&)> m_onDialog;
+
+private slots:
+    void initTestCase()
+    {
+        m_shelf = env->path("shelf");
+        WritePdf(m_shelf + "/ten.pdf", 10);
+        for (int i = 1; i <= 5; ++i)
+            QVERIFY(WritePicture(
+                m_shelf + QString("/colours/p%1.png").arg(i), { 800, 1200 }, PageColour(i)));
+        for (int i = 1; i <= 8; ++i)
+            QVERIFY(WritePicture(
+                m_shelf + QString("/slow/p%1.png").arg(i), { 800, 1200 }, PageColour(i)));
+    }
+
+    void init()
+    {
+        ClearStoredSettings();
+        ImageEngine::setDecodeHook(nullptr);
+        m_onDialog = nullptr;
+        Prompt::setResponder([this](const Prompt::Request& request) {
+            if (request.dialog)
+                return m_onDialog ? m_onDialog(*request.dialog) : int(QDialog::Rejected);
+            return int(Prompt::IDOK);
+        });
+    }
+
+    void composedText_data()
+    {
+        QTest::addColumn<bool>("images");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("layout");
+        QTest::addColumn<int>("bind");
+        QTest::addColumn<int>("zoom");
+        QTest::addColumn<QString>("pages");
+        QTest::addColumn<QString>("mode");
+        const auto row = [](const char* name, bool images, int page, int count, int layout,
+                             int bind, int zoom, const char* pages, const char* mode) {
+            QTest::newRow(name) << images << page << count << layout << bind << zoom
+                                << QString(pages) << QString::fromUtf8(mode);
+        };
+        row("pdf single", false, 12, 397, 1, 0, 0, "12 / 397", "単一ページ");
+        row("pdf cover alone", false, 1, 397, 2, 0, 0, "1 / 397", "表紙あり見開き");
+        row("pdf cover spread", false, 13, 397, 2, 0, 0, "12-13 / 397", "表紙あり見開き");
+        row("pdf cover, even count ends alone", false, 10, 10, 2, 0, 0, "10 / 10",
+            "表紙あり見開き");
+        row("pdf cover, odd count ends in a pair", false, 9, 9, 2, 0, 0, "8-9 / 9",
+            "表紙あり見開き");
+        row("pdf plain first", false, 1, 397, 3, 0, 0, "1-2 / 397", "表紙なし見開き");
+        row("pdf plain, odd count ends alone", false, 397, 397, 3, 0, 0, "397 / 397",
+            "表紙なし見開き");
+        row("pdf has no binding", false, 4, 9, 3, 1, 0, "3-4 / 9", "表紙なし見開き");
+        row("pdf magnified", false, 5, 9, 1, 0, 1, "5 / 9", "単一ページ・２倍 - 上段左");
+        row("pdf magnified spread", false, 5, 9, 2, 0, 9, "4-5 / 9",
+            "表紙あり見開き・２倍 - 下段右");
+        row("images cover, right", true, 1, 25, 2, 0, 0, "1 / 25", "表紙あり見開き・右綴じ");
+        row("images cover, left", true, 3, 25, 2, 1, 0, "2-3 / 25", "表紙あり見開き・左綴じ");
+        row("images plain, odd count ends alone", true, 25, 25, 3, 0, 0, "25 / 25",
+            "表紙なし見開き・右綴じ");
+        row("images plain, left", true, 24, 25, 3, 1, 0, "23-24 / 25", "表紙なし見開き・左綴じ");
+        row("images single has no binding", true, 7, 25, 1, 1, 0, "7 / 25", "単一ページ");
+        row("images magnified", true, 6, 25, 3, 0, 7, "5-6 / 25",
+            "表紙なし見開き・右綴じ・２倍 - 下段左");
+        row("images middle region", true, 6, 25, 1, 0, 5, "6 / 25", "単一ページ・２倍 - 中段中");
+        row("a damaged zoom names no region", false, 2, 9, 1, 0, 12, "2 / 9", "単一ページ");
+    }
+    void composedText()
+    {
+        QFETCH(bool, images);
+        QFETCH(int, page);
+        QFETCH(int, count);
+        QFETCH(int, layout);
+        QFETCH(int, bind);
+        QFETCH(int, zoom);
+        QFETCH(QString, pages);
+        QFETCH(QString, mode);
+        BookRecord book;
+        book.bImages = images;
+        book.strPath = images ? "/books/Manga Vol 1/p007.png" : "/books/小説 上巻.pdf";
+        book.nPage = page;
+        book.nPageCount = count;
+        book.nLayout = layout;
+        book.nBind = bind;
+        book.nZoom = zoom;
+        const IndicatorRules::Text later = IndicatorRules::Compose(book, false);
+        QCOMPARE(later, (IndicatorRules::Text { QString(), pages, mode }));
+        // At opening the book is named: a PDF by its file, an image book by its folder.
+        QCOMPARE(IndicatorRules::Compose(book, true).title,
+            images ? QString("Manga Vol 1") : QString("小説 上巻.pdf"));
+    }
+
+    void followsTheReader_data()
+    {
+        QTest::addColumn<QString>("book");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("keys");
+        // What it says at opening, then after each key.
+        QTest::addColumn<QStringList>("said");
+        QTest::newRow("pdf") << "ten.pdf"
+                             << "ten.pdf"
+                             << QStringList { "PgDown", "End", "Tab", "Tab", "7", "Down", "Home",
+                                    "0" }
+                             << QStringList { "1 / 10|表紙あり見開き", "2-3 / 10|表紙あり見開き",
+                                    "10 / 10|表紙あり見開き", "9-10 / 10|表紙なし見開き",
+                                    "10 / 10|単一ページ", "10 / 10|単一ページ・２倍 - 上段左",
+                                    "10 / 10|単一ページ・２倍 - 中段左",
+                                    "1 / 10|単一ページ・２倍 - 中段左", "1 / 10|単一ページ" };
+        QTest::newRow("images")
+            << "colours/p1.png"
+            << "colours"
+            << QStringList { "PgDown", "Ctrl+O", "End", "Tab", "Tab", "5", "Return", "PgUp" }
+            << QStringList { "1 / 5|表紙あり見開き・右綴じ", "2-3 / 5|表紙あり見開き・右綴じ",
+                   "2-3 / 5|表紙あり見開き・左綴じ", "4-5 / 5|表紙あり見開き・左綴じ",
+                   "5 / 5|表紙なし見開き・左綴じ", "5 / 5|単一ページ",
+                   "5 / 5|単一ページ・２倍 - 中段中", "5 / 5|単一ページ", "4 / 5|単一ページ" };
+    }
+    void followsTheReader()
+    {
+        QFETCH(QString, book);
+        QFETCH(QString, title);
+        QFETCH(QStringList, keys);
+        QFETCH(QStringList, said);
+        StartInFolder(m_shelf + "/" + QFileInfo(book).path());
+        Viewer v;
+        CTalvexView* view = v.view;
+        QVERIFY(QTest::qWaitForWindowExposed(&v.frame));
+        QVERIFY(OpenFromFolder(v, QFileInfo(book).fileName()));
+        PageIndicator& indicator = view->m_pageIndicator;
+        QCOMPARE(Said(view), said[0]);
+        QCOMPARE(indicator.Text().title, title);
+
+        // In the bottom-left corner, over the pages; clicks go through it to the cover.
+        const QRect plate = indicator.geometry();
+        QCOMPARE(plate.bottom(), view->height() - plate.left() - 1);
+        QVERIFY(plate.left() < view->width() / 3);
+        QCOMPARE(view->childAt(plate.center()), &view->m_dlgCover);
+        // Beside the text, on the plate alone.
+        const QPoint inside = plate.topLeft() + QPoint(plate.left() / 2, plate.height() / 2);
+        const QImage over = view->grab().toImage();
+        indicator.SetOpacity(0);
+        QVERIFY(Lightness(over, inside) + 40 < Lightness(view->grab().toImage(), inside));
+
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            Press(view, keys[i]);
+            QVERIFY2(Said(view) == said[i + 1],
+                qPrintable(keys[i] + ": " + Said(view) + " instead of " + said[i + 1]));
+            QCOMPARE(indicator.Text().title, QString());
+        }
+        // The keys still reach the view: the indicator never took the focus.
+        QVERIFY(indicator.focusPolicy() == Qt::NoFocus && !indicator.hasFocus());
+        Key(view, Qt::Key_Escape);
+        QVERIFY(!view->m_bContent);
+        QVERIFY(!indicator.isVisible());
+    }
+
+    void aWaitingTurnTellsOnceItsSpreadIsShown()
+    {
+        StartInFolder(m_shelf + "/slow");
+        static QSemaphore release;
+        static std::atomic<bool> hold { true };
+        ImageEngine::setDecodeHook([](const QString& path, const auto&) {
+            if (hold && path.endsWith("/p5.png"))
+                release.acquire();
+        });
+        Viewer v;
+        CTalvexView* view = v.view;
+        view->m_nLayoutImage = 1;
+        view->m_nSkipForward = 4;
+        QVERIFY(OpenFromFolder(v, "p1.png"));
+        QCOMPARE(Said(view), QString("1 / 8|単一ページ"));
+        // Page 5 is not read ahead: page 1 stays in sight, and so does what is said of it.
+        Key(view, Qt::Key_T, Qt::ControlModifier);
+        QCOMPARE(view->m_book.nPage, 5);
+        QVERIFY(view->m_inputGate.IsShut());
+        QCOMPARE(view->m_pageIndicator.Text().pages, QString("1 / 8"));
+        hold = false;
+        release.release();
+        QCOMPARE(Said(view), QString("5 / 8|単一ページ"));
+        ImageEngine::setDecodeHook(nullptr);
+    }
+
+    void theSettingTurnsItOff()
+    {
+        StartInFolder(m_shelf);
+        const auto setInDialog = [this](bool checked, bool ok) {
+            m_onDialog = [checked, ok](QDialog& dialog) {
+                auto& dlg = static_cast<CSettingDlg&>(dialog);
+                dlg.m_checkPageIndicator->setChecked(checked);
+                if (ok)
+                    dlg.accept();
+                else
+                    dlg.reject();
+                return dlg.result();
+            };
+        };
+        {
+            Viewer v;
+            CTalvexView* view = v.view;
+            bool shownChecked = false;
+            m_onDialog = [&shownChecked](QDialog& dialog) {
+                auto& dlg = static_cast<CSettingDlg&>(dialog);
+                shownChecked = dlg.m_checkPageIndicator->isChecked();
+                dlg.m_checkPageIndicator->setChecked(false);
+                dlg.accept();
+                return dlg.result();
+            };
+            view->OnCommand(ID_SETTINGS);
+            QVERIFY(shownChecked);
+            QVERIFY(!view->m_bPageIndicator);
+            StoredSettings().sync();
+            QCOMPARE(StoredSettings().value("Settings/PageIndicator").toInt(), 0);
+
+            QVERIFY(OpenFromFolder(v, "ten.pdf"));
+            Key(view, Qt::Key_PageDown);
+            Key(view, Qt::Key_5);
+            QCOMPARE(view->m_pageIndicator.Text(), IndicatorRules::Text {});
+            Key(view, Qt::Key_Escape);
+
+            // Cancel keeps it off.
+            setInDialog(true, false);
+            view->OnCommand(ID_SETTINGS);
+            QVERIFY(!view->m_bPageIndicator);
+        }
+        {
+            // The next start reads it, and OK turns it on again.
+            Viewer v;
+            QVERIFY(!v.view->m_bPageIndicator);
+            setInDialog(true, true);
+            v.view->OnCommand(ID_SETTINGS);
+            QVERIFY(v.view->m_bPageIndicator);
+            StoredSettings().sync();
+            QCOMPARE(StoredSettings().value("Settings/PageIndicator").toInt(), 1);
+            QVERIFY(OpenFromFolder(v, "ten.pdf"));
+            QCOMPARE(Said(v.view), QString("1 / 10|表紙あり見開き"));
+        }
+    }
+};
+
+LUMIVO_TEST_MAIN(TestIndicator)
+#include "tst_indicator.moc"
