@@ -19,6 +19,7 @@ struct PdfRenderer::Worker {
     std::mutex mutex;
     std::condition_variable wake;
     QString path;
+    PdfPassword password;
     QList<RenderJob> jobs;
     QString runningKey;
     std::atomic<bool> abortRunning { false };
@@ -78,13 +79,14 @@ void PdfRenderer::Retire()
     m_worker.reset();
 }
 
-void PdfRenderer::Open(const QString& path)
+void PdfRenderer::Open(const QString& path, const PdfPassword& password)
 {
     Retire();
     if (path.isEmpty())
         return;
     m_worker = std::make_shared<Worker>();
     m_worker->path = path;
+    m_worker->password = password;
     m_worker->owner = this;
     LeftRunning::Started();
     std::thread([worker = m_worker] { Run(worker); }).detach();
@@ -108,7 +110,8 @@ void PdfRenderer::Submit(const QList<RenderJob>& jobs)
 
 void PdfRenderer::Run(const std::shared_ptr<Worker>& worker)
 {
-    worker->document = PopplerDocuments::Load(worker->path);
+    worker->document = PopplerDocuments::Load(worker->path, worker->password);
+    worker->password.Wipe();
     if (worker->document) {
         worker->document->setRenderHint(Poppler::Document::Antialiasing);
         worker->document->setRenderHint(Poppler::Document::TextAntialiasing);

@@ -9,6 +9,7 @@
 #include "pad/ControlDlg.h"
 #include "pdf/AcroAXDocShim.h"
 #include "pdf/CoverDlg.h"
+#include "pdf/PopplerDocuments.h"
 #include "platform/KeyTracker.h"
 #include "view/InputGate.h"
 #include "view/ListGeometry.h"
@@ -87,7 +88,7 @@ public:
 
     // Books.
     bool OpenBook(BookRecord& record);
-    int CountPdfPages(const QString& path);
+    PopplerDocuments::Examined CountPdfPages(const QString& path, const PdfPassword& password);
     bool GoNextPage();
     bool GoPrevPage();
     void GoSkipForward();
@@ -188,7 +189,11 @@ private:
     int InputScreen() const;
     void RunAction(int action);
     void OnContentTimer();
-    bool LoadTempCopy(const QString& path);
+    bool LoadTempCopy(const QString& path, const PdfPassword& password);
+    // Asks until the password opens the file, which examined then describes; false when
+    // the reader cancels.
+    bool AskPdfPassword(
+        const QString& path, PdfPassword& password, PopplerDocuments::Examined& examined);
     void EnterContent(const BookRecord& record, int pages);
     enum class Opening { Opened, Failed, GaveUp };
     Opening OpenImageBook(BookRecord& record);
