@@ -12,6 +12,7 @@
 #include "pdf/PopplerDocuments.h"
 #include "platform/KeyTracker.h"
 #include "view/InputGate.h"
+#include "view/KeyHelpOverlay.h"
 #include "view/ListGeometry.h"
 #include "view/OpeningWait.h"
 
@@ -81,7 +82,7 @@ public:
     // book of the enabled types is refused with the message.
     void OpenFromOutside(const QString& path);
     // The same for a path a later start hands over: it waits while a dialog, a message,
-    // a menu or a page turn is under way, and goes when they are done.
+    // a menu, the key help or a page turn is under way, and goes when they are done.
     void OpenHanded(const QString& path);
     void RegisterResume(int mode);
     void FilterResumeByPicExt();
@@ -167,6 +168,8 @@ public:
     OpeningWait m_opening { this };
     // Which keys are down, so that a key held down acts once.
     KeyTracker m_keys;
+    // Above every other child, so it is made after them.
+    KeyHelpOverlay m_keyHelp { this, m_keys };
 
 protected:
     bool event(QEvent* e) override;
