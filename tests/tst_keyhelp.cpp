@@ -133,13 +133,8 @@ private slots:
         for (const KeyHelp::Row& row : sheet.rows + sheet.everywhere) {
             QVERIFY(!row.keys.isEmpty() && !row.effect.isEmpty());
             for (const KeyHelp::Stroke& stroke : row.strokes) {
-                const int effect = Effect(stroke.vk, stroke.ctrl, stroke.shift, screen);
-                if (effect != stroke.action)
-                    QFAIL(qPrintable(QString("%1 (%2): %3, not %4")
-                                         .arg(row.keys)
-                                         .arg(stroke.vk)
-                                         .arg(effect)
-                                         .arg(stroke.action)));
+                QVERIFY2(Effect(stroke.vk, stroke.ctrl, stroke.shift, screen) == stroke.action,
+                    qPrintable(row.keys));
                 // Only the lists move by keys the view leaves alone.
                 QVERIFY(stroke.action != ACT_NONE || screen != SCREEN_CONTENT);
                 named << stroke;
@@ -158,11 +153,11 @@ private slots:
                         = std::any_of(named.cbegin(), named.cend(), [&](const auto& stroke) {
                               return stroke.vk == vk && stroke.action == effect;
                           });
-                    if (!listed)
-                        QFAIL(qPrintable(QString("key %1 (ctrl %2, shift %3) is missing")
-                                             .arg(vk)
-                                             .arg(ctrl)
-                                             .arg(shift)));
+                    QVERIFY2(listed,
+                        qPrintable(QString("key %1, Ctrl %2, Shift %3 is missing")
+                                       .arg(vk)
+                                       .arg(ctrl)
+                                       .arg(shift)));
                 }
             }
         }
