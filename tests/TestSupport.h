@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QPainter>
@@ -10,6 +11,7 @@
 #include <QtTest>
 
 #include <filesystem>
+#include <utility>
 
 // Every test process gets its own settings, home and temp folders, set before anything
 // reads them, so that where the tests run changes nothing; all of it goes at the end.
@@ -106,19 +108,56 @@ inline QByteArray PdfFromObjects(const QList<QByteArray>& objects, const QByteAr
     return pdf;
 }
 
-// A one-page PDF that needs a user password to open.
-inline QByteArray LockedPdf()
+// RC4, as the standard security handler of PDF encrypts with it.
+inline QByteArray Rc4(const QByteArray& key, const QByteArray& data)
 {
-    const QByteArray key = QByteArray(32, 'k').toHex();
+    unsigned char s[256];
+    for (int i = 0; i < 256; ++i)
+        s[i] = static_cast<unsigned char>(i);
+    for (int i = 0, j = 0; i < 256; ++i) {
+        j = (j + s[i] + static_cast<unsigned char>(key[i % key.size()])) & 255;
+        std::swap(s[i], s[j]);
+    }
+    QByteArray out(data.size(), '\0');
+    for (qsizetype n = 0, i = 0, j = 0; n < data.size(); ++n) {
+        i = (i + 1) & 255;
+        j = (j + s[i]) & 255;
+        std::swap(s[i], s[j]);
+        out[n] = char(data[n] ^ s[(s[i] + s[j]) & 255]);
+    }
+    return out;
+}
+
+// A one-page PDF, a blue square on white, that opens only with the user password (its
+// bytes as given) or the owner password "owner": revision 2 of the standard security
+// handler, 40-bit RC4.
+inline QByteArray LockedPdf(const QByteArray& password = "lumivo")
+{
+    const auto md5 = [](const QByteArray& bytes) {
+        return QCryptographicHash::hash(bytes, QCryptographicHash::Md5);
+    };
+    const QByteArray padding
+        = QByteArray::fromHex("28BF4E5E4E758A4164004E56FFFA01082E2E00B6D0683E802F0CA9FE6453697A");
+    const auto padded = [&padding](const QByteArray& text) { return (text + padding).left(32); };
+    const QByteArray id = QByteArray::fromHex("0123456789abcdef0123456789abcdef");
+    const QByteArray owner = Rc4(md5(padded("owner")).left(5), padded(password));
+    const QByteArray permissions = QByteArray::fromHex("fcffffff"); // -4, low byte first
+    const QByteArray key = md5(padded(password) + owner + permissions + id).left(5);
+    const QByteArray user = Rc4(key, padding);
+    // Object 4, generation 0.
+    const QByteArray objectKey = md5(key + QByteArray::fromHex("0400000000")).left(10);
+    const QByteArray content = Rc4(objectKey, "0 0 1 rg 20 20 160 160 re f");
     return PdfFromObjects(
         {
             "<< /Type /Catalog /Pages 2 0 R >>",
             "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-            "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] >>",
-            "<< /Filter /Standard /V 1 /R 2 /O <" + key + "> /U <" + key + "> /P -4 >>",
+            "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R >>",
+            "<< /Length " + QByteArray::number(content.size()) + " >>stream\n" + content
+                + "\nendstream",
+            "<< /Filter /Standard /V 1 /R 2 /O <" + owner.toHex() + "> /U <" + user.toHex()
+                + "> /P -4 >>",
         },
-        "/Encrypt 4 0 R /ID [<0123456789abcdef0123456789abcdef>"
-        "<0123456789abcdef0123456789abcdef>]");
+        "/Encrypt 5 0 R /ID [<" + id.toHex() + "><" + id.toHex() + ">]");
 }
 
 // A page holding one grey picture of side x side pixels, tiny once compressed: slow
@@ -146,9 +185,9 @@ inline bool WriteBytes(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-inline void WriteLockedPdf(const QString& path)
+inline void WriteLockedPdf(const QString& path, const QByteArray& password = "lumivo")
 {
-    QVERIFY(WriteBytes(path, LockedPdf()));
+    QVERIFY(WriteBytes(path, LockedPdf(password)));
 }
 
 #define LUMIVO_TEST_MAIN(TestClass)                                                                \

@@ -94,7 +94,13 @@ private slots:
         QTest::newRow("a GIF, switched off by default") << "page.gif" << TwoFrameGif() << ""
                                                         << "";
         QTest::newRow("a damaged PDF")
-            << "damaged.pdf" << QByteArray("%PDF-1.4\n1 0 obj <<\n") << "ページ数"
+            << "damaged.pdf" << QByteArray("%PDF-1.4\n1 0 obj <<\n") << ""
+            << "";
+        QTest::newRow("a PDF without pages")
+            << "pageless.pdf"
+            << PdfFromObjects(
+                   { "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [] /Count 0 >>" })
+            << "ページ数"
             << "Return";
     }
     void aBookThatCannotOpenLeavesTheCopyRunning()

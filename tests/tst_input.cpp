@@ -101,6 +101,8 @@ private slots:
         row("play/pause", VK_MEDIA_PLAY_PAUSE, true, true, ID_CLOSE_ADD_RESUME, ID_OPEN_ITEM,
             ID_OPEN_ITEM);
         row("menu key", VK_APPS, false, false, ACT_DEFAULT, ACT_DEFAULT, ACT_DEFAULT);
+        row("F1", VK_F1, false, false, ACT_KEY_HELP, ACT_KEY_HELP, ACT_KEY_HELP);
+        row("Shift+F1", VK_F1, false, true, ACT_NONE, ACT_NONE, ACT_NONE);
         row("below the range", 0, false, false, ACT_NONE, ACT_NONE, ACT_NONE);
         row("above the range", 180, false, false, ACT_NONE, ACT_NONE, ACT_NONE);
     }

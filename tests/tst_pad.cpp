@@ -7,6 +7,7 @@
 #include "pad/PadEvent.h"
 #include "pad/PadRules.h"
 #include "platform/Prompt.h"
+#include "platform/VirtualKeys.h"
 #include "view/CommandIds.h"
 #include "view/PadCommands.h"
 
@@ -14,6 +15,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSlider>
+#include <QToolTip>
 
 using namespace InputRules;
 using PadCommands::PadAction;
@@ -162,6 +164,51 @@ private slots:
         }
         for (const int code : { -1, 21, 1000 })
             QCOMPARE(PadCommands::PadCommand(code, SCREEN_FOLDER), PadAction {});
+    }
+
+    void tooltipsNameWhatACellDoesAndItsKey()
+    {
+        for (const Screen screen : { SCREEN_CONTENT, SCREEN_FOLDER, SCREEN_RESUME }) {
+            for (int cell = 0; cell < PadRules::kCellCount; ++cell) {
+                const PadAction action = PadCommands::PadCommand(cell, screen);
+                const PadCommands::PadHint hint = PadCommands::PadHintFor(cell, screen);
+                const QString where = QString("cell %1 on screen %2").arg(cell).arg(screen);
+                // Said for every cell that does something, and for the grip, which moves.
+                const bool acts = action.action != ACT_NONE || action.listKey != 0;
+                QVERIFY2(
+                    (hint.what != nullptr) == (acts || cell == PadRules::kGrip), qPrintable(where));
+                if (hint.vk == 0)
+                    continue;
+                // The key named does what the cell does.
+                if (action.listKey != 0) {
+                    QCOMPARE(VirtualKeys::fromQtKey(action.listKey, false), hint.vk);
+                } else {
+                    const int accelerator = AcceleratorCommand(hint.vk, hint.ctrl, false, false);
+                    const int effect = accelerator != 0
+                        ? accelerator
+                        : KeyAction(hint.vk, hint.ctrl, false, screen);
+                    QVERIFY2(effect == action.action, qPrintable(where));
+                }
+            }
+        }
+
+        // Shown for the cell under the mouse, as the screen under the pad has it.
+        Viewer v;
+        CTalvexView* view = v.view;
+        CControlDlg& pad = view->m_dlgControl;
+        view->TogglePad(QPoint(300, 300));
+        const auto hover = [&pad](int cell) {
+            const QPoint at = CentreOf(cell, pad.size());
+            QHelpEvent help(QEvent::ToolTip, at, pad.mapToGlobal(at));
+            QCoreApplication::sendEvent(&pad, &help);
+            return help.isAccepted() && QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        QCOMPARE(hover(11), QString("一覧を次へ送る\nキー: PageDown"));
+        QCOMPARE(hover(3), QString());
+        QVERIFY(OpenFromFolder(v, "book.pdf"));
+        QCOMPARE(hover(11), QString("次のページ\nキー: PageDown"));
+        QCOMPARE(hover(3), QString("先頭ページ\nキー: Home"));
+        QToolTip::hideText();
     }
 
     void pressingReleasingAndDragging()

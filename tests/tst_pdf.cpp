@@ -3,6 +3,7 @@
 #include "ViewerFixture.h"
 
 #include "pdf/InqNumPagesDlg.h"
+#include "pdf/InqPasswordDlg.h"
 #include "pdf/TempCopy.h"
 #include "platform/LeftRunning.h"
 #include "platform/Prompt.h"
@@ -14,6 +15,13 @@
 
 namespace
 {
+// A PDF poppler reads whose page tree holds no page.
+QByteArray PagelessPdf()
+{
+    return PdfFromObjects(
+        { "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [] /Count 0 >>" });
+}
+
 QString Stored(int i)
 {
     return StoredSettings().value(QString("Settings/Resume%1").arg(i)).toString();
@@ -64,7 +72,10 @@ private slots:
         QVERIFY(damaged.open(QIODevice::WriteOnly));
         damaged.write("%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 9 0 R >>\nxref garbage\n");
         damaged.close();
-        WriteLockedPdf(m_dir + "/locked.pdf");
+        WriteLockedPdf(m_dir + "/locked.pdf", "s3cret-pw");
+        WriteLockedPdf(m_dir + "/latin.pdf", "caf\xe9");
+        QVERIFY(WriteBytes(m_dir + "/pageless.pdf", PagelessPdf()));
+        QVERIFY(WriteBytes(m_dir + "/treeless.pdf", PdfFromObjects({ "<< /Type /Catalog >>" })));
         Prompt::setBeeper([this] { ++m_beeps; });
     }
 
@@ -343,10 +354,8 @@ private slots:
     void pageCountDialogRoad_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::newRow("zero bytes") << "empty.pdf";
-        QTest::newRow("text named .pdf") << "notes.pdf";
-        QTest::newRow("damaged") << "damaged.pdf";
-        QTest::newRow("password") << "locked.pdf";
+        QTest::newRow("no page in the tree") << "pageless.pdf";
+        QTest::newRow("no page tree") << "treeless.pdf";
     }
     void pageCountDialogRoad()
     {
@@ -380,11 +389,106 @@ private slots:
         QCOMPARE(Stored(0), QString());
     }
 
+    void unreadableFilesAreRefusedAtOnce_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("zero bytes") << "empty.pdf";
+        QTest::newRow("text named .pdf") << "notes.pdf";
+        QTest::newRow("damaged") << "damaged.pdf";
+    }
+    void unreadableFilesAreRefusedAtOnce()
+    {
+        QFETCH(QString, name);
+        Viewer v;
+        int asked = 0;
+        m_onDialog = [&asked](QDialog&) {
+            ++asked;
+            return int(QDialog::Accepted);
+        };
+        QVERIFY(!OpenFromFolder(v, name));
+        QCOMPARE(asked, 0);
+        QCOMPARE(m_prompts, QStringList({ "ファイルを開けません。" }));
+        QCOMPARE(m_beeps, 1);
+        QVERIFY(v.view->m_listFolder.isVisible());
+    }
+
+    void passwordProtected_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("answers"); // typed, or "" for Cancel
+        QTest::addColumn<QStringList>("prompts");
+        const QString wrong = "パスワードが違います。";
+        QTest::newRow("right") << "locked.pdf" << QStringList { "s3cret-pw" } << QStringList {};
+        QTest::newRow("owner's") << "locked.pdf" << QStringList { "owner" } << QStringList {};
+        QTest::newRow("wrong, then right")
+            << "locked.pdf" << QStringList { "secret", " ", "s3cret-pw" }
+            << QStringList { wrong, wrong };
+        QTest::newRow("cancel") << "locked.pdf" << QStringList { "" } << QStringList {};
+        QTest::newRow("wrong, then cancel")
+            << "locked.pdf" << QStringList { "S3CRET-PW", "" } << QStringList { wrong };
+        QTest::newRow("older file, Latin-1 bytes")
+            << "latin.pdf" << QStringList { "café" } << QStringList {};
+    }
+    void passwordProtected()
+    {
+        QFETCH(QString, name);
+        QFETCH(QStringList, answers);
+        QFETCH(QStringList, prompts);
+        const bool opens = !answers.last().isEmpty();
+        Viewer v;
+        CTalvexView* view = v.view;
+        QStringList left;
+        m_onDialog = [&left](QDialog& dialog) {
+            auto* ask = qobject_cast<CInqPasswordDlg*>(&dialog);
+            if (!ask || left.isEmpty() || ask->windowTitle() != "パスワード"
+                || ask->edit()->echoMode() != QLineEdit::Password)
+                return int(QDialog::Rejected);
+            const QString typed = left.takeFirst();
+            if (typed.isEmpty()) {
+                ask->cancelButton()->click();
+            } else {
+                ask->edit()->setText(typed);
+                ask->okButton()->click();
+            }
+            return dialog.result();
+        };
+        left = answers;
+        QCOMPARE(OpenFromFolder(v, name), opens);
+        QVERIFY(left.isEmpty());
+        QCOMPARE(m_prompts, prompts);
+        QCOMPARE(m_beeps, opens ? 0 : 1);
+        if (!opens) {
+            QVERIFY(v.view->m_listFolder.isVisible());
+            return;
+        }
+        // The control and its render worker open the document with it too.
+        QCOMPARE(view->m_book.nPageCount, 1);
+        QTRY_VERIFY(view->m_wndPdf.IsShowingRendered());
+        const QImage shot = view->m_wndPdf.grab().toImage();
+        QCOMPARE(shot.pixelColor(shot.rect().center()), QColor(Qt::blue));
+
+        // Kept nowhere: reopened from its entry, with its count stored, it asks again.
+        Key(view, Qt::Key_S, Qt::ControlModifier);
+        StoredSettings().sync();
+        QFile stored(StoredSettings().fileName());
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        const QByteArray bytes = stored.readAll();
+        QVERIFY(bytes.contains(name.toUtf8()));
+        QVERIFY(!bytes.contains(answers.last().toUtf8()));
+        QVERIFY(!bytes.contains(answers.last().toLatin1()));
+        left = QStringList { answers.last() };
+        Key(&view->m_listFolder, Qt::Key_Tab);
+        QVERIFY(view->m_bResumeScreen);
+        Key(&view->m_listResume, Qt::Key_Return);
+        QVERIFY(left.isEmpty());
+        QVERIFY(view->m_bContent);
+    }
+
     void theDocumentsOwnCountWins()
     {
-        // Asked of the reader while the file was unreadable, then finished meanwhile.
+        // Asked of the reader while the file had no pages yet, then finished meanwhile.
         const QString path = m_dir + "/growing.pdf";
-        WriteFile(path);
+        QVERIFY(WriteBytes(path, PagelessPdf()));
         Viewer v;
         bool asked = false;
         m_onDialog = [&path, &asked](QDialog& dialog) {

@@ -338,6 +338,7 @@ private slots:
         QTest::newRow("enter") << int(Qt::Key_Enter) << true << 13;
         QTest::newRow("play") << int(Qt::Key_MediaTogglePlayPause) << false << 179;
         QTest::newRow("volume up") << int(Qt::Key_VolumeUp) << false << 175;
+        QTest::newRow("F1") << int(Qt::Key_F1) << false << 112;
         QTest::newRow("F5") << int(Qt::Key_F5) << false << 0;
     }
     void virtualKeys()

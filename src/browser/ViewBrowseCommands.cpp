@@ -92,7 +92,7 @@ void CTalvexView::OpenHanded(const QString& path)
 {
     m_strHanded = path;
     const bool busy = QApplication::activeModalWidget() || QApplication::activePopupWidget()
-        || m_bMenuOpen || m_inputGate.IsShut() || m_opening.IsRunning();
+        || m_bMenuOpen || m_inputGate.IsShut() || m_opening.IsRunning() || m_keyHelp.isVisible();
     if (busy) {
         QTimer::singleShot(100, this, [this] {
             if (!m_strHanded.isEmpty())

@@ -3,10 +3,13 @@
 #include "pad/PadEvent.h"
 #include "pad/PadRules.h"
 #include "pad/PadSkin.h"
+#include "platform/DialogUnits.h"
 
 #include <QCoreApplication>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QWindow>
 
 namespace
@@ -24,6 +27,8 @@ CControlDlg::CControlDlg(QWidget* parent)
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The pad is never the active window, where Qt shows no tooltips by default.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setFocusPolicy(Qt::NoFocus);
     setWindowTitle(QStringLiteral("Lumivo"));
 }
@@ -31,6 +36,24 @@ CControlDlg::CControlDlg(QWidget* parent)
 void CControlDlg::setSystemMove(std::function<bool(QWindow*)> move)
 {
     s_systemMove = std::move(move);
+}
+
+bool CControlDlg::event(QEvent* e)
+{
+    if (e->type() != QEvent::ToolTip)
+        return QWidget::event(e);
+    const auto* help = static_cast<QHelpEvent*>(e);
+    const int cell = PadRules::PadHitTest(size(), help->pos().x(), help->pos().y());
+    const QString tip = cell >= 0 && m_cellTip ? m_cellTip(cell) : QString();
+    if (tip.isEmpty()) {
+        QToolTip::hideText();
+        e->ignore();
+        return true;
+    }
+    // The program's only tooltips, in the large type of its dialogs.
+    QToolTip::setFont(DialogUnits::DialogFont());
+    QToolTip::showText(help->globalPos(), tip, this, PadRules::PadCellRect(cell, size()));
+    return true;
 }
 
 void CControlDlg::paintEvent(QPaintEvent*)

@@ -18,6 +18,8 @@ public:
 
     // Where WM_PAD_COMMAND goes.
     QPointer<QObject> m_pView;
+    // The tooltip of a cell, "" for none: what it does on the screen shown, and its key.
+    std::function<QString(int cell)> m_cellTip;
     int m_nPressed = -1;
 
     // Asks the window system to move a window with the mouse; false where it cannot
@@ -25,6 +27,7 @@ public:
     static void setSystemMove(std::function<bool(QWindow*)> move);
 
 protected:
+    bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;

@@ -43,7 +43,7 @@ void CAcroAXDocShim::setPageMode(const QString& mode)
     emit dispatched(QStringLiteral("setPageMode"), mode);
 }
 
-bool CAcroAXDocShim::LoadFile(const QString& path)
+bool CAcroAXDocShim::LoadFile(const QString& path, const PdfPassword& password)
 {
     emit dispatched(QStringLiteral("LoadFile"), path);
     m_renderer.Open(QString());
@@ -53,12 +53,12 @@ bool CAcroAXDocShim::LoadFile(const QString& path)
     m_nPage = 1;
     PopplerDocuments::Release(m_pDoc);
     if (!path.isEmpty() && (!s_accepts || s_accepts(path)))
-        m_pDoc = PopplerDocuments::Load(path);
+        m_pDoc = PopplerDocuments::Load(path, password);
     update();
     if (!m_pDoc)
         return false;
     m_nPageCount = m_pDoc->numPages();
-    m_renderer.Open(path);
+    m_renderer.Open(path, password);
     return true;
 }
 

@@ -27,8 +27,9 @@ public:
     ~CAcroAXDocShim() override;
 
     void setPageMode(const QString& mode);
-    // TRUE when the document loaded and can be shown; "" releases the document.
-    bool LoadFile(const QString& path);
+    // TRUE when the document loaded and can be shown; "" releases the document. A locked
+    // document needs its password, which is not kept once the document is open.
+    bool LoadFile(const QString& path, const PdfPassword& password = {});
     void setCurrentPage(int page);
     void setLayoutMode(const QString& mode);
     void setView(const QString& view);

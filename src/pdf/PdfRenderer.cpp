@@ -30,6 +30,9 @@ struct PdfRenderer::Shared {
     std::mutex mutex;
     std::condition_variable wake;
     QString path;
+    // Until every thread has opened its document with it.
+    PdfPassword password;
+    int toOpen = 0;
     QList<RenderJob> jobs;
     bool stop = false;
     // Poppler builds some state of its own lazily and without a lock: only once one
@@ -99,15 +102,17 @@ void PdfRenderer::Retire()
     m_shared.reset();
 }
 
-void PdfRenderer::Open(const QString& path)
+void PdfRenderer::Open(const QString& path, const PdfPassword& password)
 {
     Retire();
     if (path.isEmpty())
         return;
     m_shared = std::make_shared<Shared>();
     m_shared->path = path;
+    m_shared->password = password;
     m_shared->owner = this;
-    for (int i = 0; i < RenderThreads(); ++i) {
+    m_shared->toOpen = RenderThreads();
+    for (int i = 0; i < m_shared->toOpen; ++i) {
         LeftRunning::Started();
         std::thread([shared = m_shared] { Run(shared); }).detach();
     }
@@ -135,7 +140,15 @@ void PdfRenderer::Submit(const QList<RenderJob>& jobs)
 void PdfRenderer::Run(const std::shared_ptr<Shared>& shared)
 {
     Worker self;
-    self.document = PopplerDocuments::Load(shared->path);
+    PdfPassword password;
+    {
+        const std::lock_guard<std::mutex> lock(shared->mutex);
+        password = shared->password;
+        if (--shared->toOpen == 0)
+            shared->password.Wipe();
+    }
+    self.document = PopplerDocuments::Load(shared->path, password);
+    password.Wipe();
     if (self.document) {
         self.document->setRenderHint(Poppler::Document::Antialiasing);
         self.document->setRenderHint(Poppler::Document::TextAntialiasing);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pdf/PdfPassword.h"
+
 #include <QImage>
 #include <QList>
 #include <QObject>
@@ -41,8 +43,9 @@ public:
     PdfRenderer();
     ~PdfRenderer() override;
 
-    // Opens path on new threads; an empty path only lets the document go.
-    void Open(const QString& path);
+    // Opens path on new threads, with the password of a locked book; an empty path only
+    // lets the document go. The threads forget the password once their documents are open.
+    void Open(const QString& path, const PdfPassword& password = {});
     void Submit(const QList<RenderJob>& jobs);
 
     // Runs on the worker before each render (tests hold a render up with it).

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pdf/PdfPassword.h"
+
 #include <QString>
 
 #include <memory>
@@ -16,12 +18,20 @@ class Document;
 namespace PopplerDocuments
 {
 
+enum class Access { Open, Locked, Unreadable };
+struct Examined {
+    Access access = Access::Unreadable;
+    int pages = 0; // 0 when the file is not open or poppler cannot tell its count
+};
+
 std::mutex& Lock();
-// The document at path, or null when it is not a PDF poppler can open (damaged, or
-// protected by a user password).
-std::unique_ptr<Poppler::Document> Load(const QString& path);
+// What poppler makes of the file with that password (empty for none): open, locked
+// by a password it does not take, or no PDF poppler can read at all.
+Examined Examine(const QString& path, const PdfPassword& password);
+// The document at path, or null when it is not a PDF poppler can show (damaged, without
+// pages, or locked by a password it does not take). The password opens a document that
+// asks for its user or its owner password.
+std::unique_ptr<Poppler::Document> Load(const QString& path, const PdfPassword& password = {});
 void Release(std::unique_ptr<Poppler::Document>& document);
-// The page count, or 0 when the file cannot be opened as a PDF.
-int CountPages(const QString& path);
 
 } // namespace PopplerDocuments

@@ -2,7 +2,7 @@
 #include "app/TalvexDoc.h"
 #include "images/ZoomRules.h"
 #include "pdf/InqNumPagesDlg.h"
-#include "pdf/PopplerDocuments.h"
+#include "pdf/InqPasswordDlg.h"
 #include "pdf/TempCopy.h"
 #include "platform/CursorCounter.h"
 #include "platform/Paths.h"
@@ -19,9 +19,10 @@ constexpr int kIdleTicks = 20;
 constexpr int kMoveThreshold = 32; // squared pixels
 } // namespace
 
-int CTalvexView::CountPdfPages(const QString& path)
+PopplerDocuments::Examined CTalvexView::CountPdfPages(
+    const QString& path, const PdfPassword& password)
 {
-    return PopplerDocuments::CountPages(path);
+    return PopplerDocuments::Examine(path, password);
 }
 
 bool CTalvexView::OpenBook(BookRecord& record)
@@ -39,11 +40,23 @@ bool CTalvexView::OpenBook(BookRecord& record)
         EnterContent(record, record.nPageCount);
         return true;
     }
-    int pages = record.nPageCount;
-    if (pages < 1) {
+    // Held while the book opens, and wiped once each of its documents is open.
+    PdfPassword password;
+    PopplerDocuments::Examined examined;
+    {
         const WaitCursor wait;
-        pages = CountPdfPages(record.strPath);
+        examined = CountPdfPages(record.strPath, password);
     }
+    // The password comes before anything else, even with a count stored: every
+    // document of the book needs it.
+    if (examined.access == PopplerDocuments::Access::Locked
+        && !AskPdfPassword(record.strPath, password, examined))
+        return false;
+    if (examined.access == PopplerDocuments::Access::Unreadable) {
+        Prompt::MessageBox(this, cannotOpen, Prompt::ErrorIcon);
+        return false;
+    }
+    int pages = record.nPageCount >= 1 ? record.nPageCount : examined.pages;
     if (pages < 1) {
         // The reader is asked with the normal cursor, not the busy one.
         CInqNumPagesDlg dlg(this);
@@ -56,7 +69,8 @@ bool CTalvexView::OpenBook(BookRecord& record)
     bool loaded = false;
     {
         const WaitCursor wait;
-        loaded = m_wndPdf.LoadFile(record.strPath) || LoadTempCopy(record.strPath);
+        loaded
+            = m_wndPdf.LoadFile(record.strPath, password) || LoadTempCopy(record.strPath, password);
     }
     if (!loaded) {
         Prompt::MessageBox(this, cannotOpen, Prompt::ErrorIcon);
@@ -66,7 +80,31 @@ bool CTalvexView::OpenBook(BookRecord& record)
     return true;
 }
 
-bool CTalvexView::LoadTempCopy(const QString& path)
+bool CTalvexView::AskPdfPassword(
+    const QString& path, PdfPassword& password, PopplerDocuments::Examined& examined)
+{
+    for (;;) {
+        CInqPasswordDlg dlg(this);
+        if (Prompt::RunModal(dlg) != QDialog::Accepted)
+            return false;
+        {
+            const WaitCursor wait;
+            QString typed = dlg.TakePassword();
+            const QList<PdfPassword> spellings = PdfPassword::Spellings(typed);
+            typed.fill(QChar(0));
+            for (const PdfPassword& spelling : spellings) {
+                examined = CountPdfPages(path, spelling);
+                if (examined.access != PopplerDocuments::Access::Locked) {
+                    password = spelling;
+                    return true;
+                }
+            }
+        }
+        Prompt::MessageBox(this, QStringLiteral("パスワードが違います。"), Prompt::WarningIcon);
+    }
+}
+
+bool CTalvexView::LoadTempCopy(const QString& path, const PdfPassword& password)
 {
     if (!TempCopy::StartsLikePdf(path))
         return false;
@@ -77,7 +115,7 @@ bool CTalvexView::LoadTempCopy(const QString& path)
         QFile::remove(m_strTempFile);
     m_strTempFile = copy;
     TempCopy::CopyOver(path, m_strTempFile);
-    return m_wndPdf.LoadFile(m_strTempFile);
+    return m_wndPdf.LoadFile(m_strTempFile, password);
 }
 
 void CTalvexView::EnterContent(const BookRecord& record, int pages)

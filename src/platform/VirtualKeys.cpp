@@ -42,6 +42,8 @@ int fromQtKey(int qtKey, bool keypad)
         return VK_DOWN;
     case Qt::Key_Menu:
         return VK_APPS;
+    case Qt::Key_F1:
+        return VK_F1;
     case Qt::Key_F4:
         return VK_F4;
     case Qt::Key_F10:

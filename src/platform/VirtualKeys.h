@@ -18,6 +18,7 @@ constexpr int VK_UP = 38;
 constexpr int VK_RIGHT = 39;
 constexpr int VK_DOWN = 40;
 constexpr int VK_APPS = 93;
+constexpr int VK_F1 = 112;
 constexpr int VK_F4 = 115;
 constexpr int VK_F10 = 121;
 constexpr int VK_VOLUME_MUTE = 173;

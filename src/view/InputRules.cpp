@@ -125,6 +125,8 @@ int KeyAction(int vk, bool ctrl, bool shift, Screen screen)
         return content ? ID_CLOSE_OVERWRITE_RESUME : ACT_NONE;
     case VK_MEDIA_PLAY_PAUSE:
         return ByScreen(screen, ID_CLOSE_ADD_RESUME, ID_OPEN_ITEM, ID_OPEN_ITEM);
+    case VK_F1:
+        return noMod ? ACT_KEY_HELP : ACT_NONE;
     default:
         break;
     }

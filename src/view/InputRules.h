@@ -25,6 +25,7 @@ constexpr int ACT_TOGGLE_PAD = 9;
 // Ctrl+3: leave a full screen the reader did not ask for with Alt+Enter.
 constexpr int ACT_LEAVE_FULLSCREEN = 10;
 constexpr int ACT_HIDE_PAD = 11;
+constexpr int ACT_KEY_HELP = 12;
 
 // The zoom command for a digit 0..9 on the numeric-keypad plan (7 8 9 the top row).
 int ZoomCommandForDigit(int digit);

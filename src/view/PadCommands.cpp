@@ -1,5 +1,6 @@
 #include "view/PadCommands.h"
 
+#include "platform/VirtualKeys.h"
 #include "view/CommandIds.h"
 
 #include <Qt>
@@ -63,6 +64,88 @@ PadAction PadCommand(int code, Screen screen)
     default:
         return {};
     }
+}
+
+PadHint PadHintFor(int code, Screen screen)
+{
+    using namespace VirtualKeys;
+    const bool content = screen == SCREEN_CONTENT;
+    const bool folder = screen == SCREEN_FOLDER;
+    const auto either = [content](const PadHint& reading, const PadHint& listing) {
+        return content ? reading : listing;
+    };
+    const auto inFolder = [folder](const PadHint& hint) { return folder ? hint : PadHint {}; };
+    switch (code) {
+    case 0:
+        return { "Lumivoを終了", "Alt+F4" };
+    case 1:
+        return { "ドラッグしてパッドを動かす" };
+    case 2:
+        return { "パッドを隠す" };
+    case 3:
+        return either({ "先頭ページ", "Home", VK_HOME }, {});
+    case 4:
+        return either({ "最終ページ", "End", VK_END }, {});
+    case 5:
+        return { "Full Screen 切替", "Ctrl+F", 'F', true };
+    case 6:
+        return either(
+            { "スキップ戻り", "Ctrl+R", 'R', true }, inFolder({ "上位Folderへ", "←", VK_LEFT }));
+    case 7:
+        return either({ "スキップ送り", "Ctrl+T", 'T', true }, {});
+    case 8:
+        return either(
+            { "前のページ", "PageUp", VK_PRIOR }, { "一覧を前へ送る", "PageUp", VK_PRIOR });
+    case 9:
+        return either({ "Resume追加して閉じる", "Ctrl+S", 'S', true },
+            { "ファイルを開く", "Enter", VK_RETURN });
+    case 10:
+        return either({ "Resume上書きして閉じる", "Ctrl+C", 'C', true }, {});
+    case 11:
+        return either(
+            { "次のページ", "PageDown", VK_NEXT }, { "一覧を次へ送る", "PageDown", VK_NEXT });
+    case 12:
+        return either({ "単一ページ・表紙あり見開き・表紙なし見開きの切替", "Tab", VK_TAB },
+            { folder ? "Resume画面へ（選んだ本を引き継ぐ）" : "選んだ本のFolder画面へ", "Tab",
+                VK_TAB });
+    case 13:
+        return either({ "前のページ（拡大中は上へ）", "↑", VK_UP }, { "一つ上を選ぶ", "↑", VK_UP });
+    case 14:
+        return either({},
+            { folder ? "選んだ本のResume登録を削除" : "選んだResume登録を削除", "Backspace",
+                VK_BACK });
+    case 15:
+        return either(
+            { "拡大する所を左へ", "←", VK_LEFT }, inFolder({ "上位Folderへ", "←", VK_LEFT }));
+    case 16:
+        return either({ "ページの中央を２倍に拡大 / 拡大をやめる", "Enter", VK_RETURN },
+            { "ファイルを開く", "Enter", VK_RETURN });
+    case 17:
+        return either({ "拡大する所を右へ", "→", VK_RIGHT }, {});
+    case 18:
+        return either({ "画像の見開きを右綴じ / 左綴じに", "Ctrl+O", 'O', true },
+            { folder ? "Resume画面へ（前に見ていたまま）" : "Folder画面へ（前に見ていたまま）",
+                "Ctrl+O", 'O', true });
+    case 19:
+        return either(
+            { "次のページ（拡大中は下へ）", "↓", VK_DOWN }, { "一つ下を選ぶ", "↓", VK_DOWN });
+    case 20:
+        return either({ "Resume登録せずに閉じる", "Esc", VK_ESCAPE },
+            inFolder({ "ドライブの一覧へ", "Esc", VK_ESCAPE }));
+    default:
+        return {};
+    }
+}
+
+QString PadToolTip(int code, Screen screen)
+{
+    const PadHint hint = PadHintFor(code, screen);
+    if (!hint.what)
+        return {};
+    QString tip = QString::fromUtf8(hint.what);
+    if (hint.key)
+        tip += QStringLiteral("\nキー: ") + QString::fromUtf8(hint.key);
+    return tip;
 }
 
 } // namespace PadCommands

@@ -10,6 +10,7 @@
 #include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "platform/UiFont.h"
+#include "view/PadCommands.h"
 
 #include <QApplication>
 #include <QFile>
@@ -102,6 +103,9 @@ void CTalvexView::OnCreate()
     m_dlgCover.hide();
     PlaceCoverWindow();
     m_dlgControl.m_pView = this;
+    m_dlgControl.m_cellTip = [this](int cell) {
+        return PadCommands::PadToolTip(cell, InputRules::Screen(InputScreen()));
+    };
     m_dlgControl.setGeometry(0, 0, 0, 0);
     m_dlgControl.hide();
 }

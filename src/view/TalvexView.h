@@ -9,8 +9,10 @@
 #include "pad/ControlDlg.h"
 #include "pdf/AcroAXDocShim.h"
 #include "pdf/CoverDlg.h"
+#include "pdf/PopplerDocuments.h"
 #include "platform/KeyTracker.h"
 #include "view/InputGate.h"
+#include "view/KeyHelpOverlay.h"
 #include "view/ListGeometry.h"
 #include "view/OpeningWait.h"
 #include "view/PageIndicator.h"
@@ -81,14 +83,14 @@ public:
     // book of the enabled types is refused with the message.
     void OpenFromOutside(const QString& path);
     // The same for a path a later start hands over: it waits while a dialog, a message,
-    // a menu or a page turn is under way, and goes when they are done.
+    // a menu, the key help or a page turn is under way, and goes when they are done.
     void OpenHanded(const QString& path);
     void RegisterResume(int mode);
     void FilterResumeByPicExt();
 
     // Books.
     bool OpenBook(BookRecord& record);
-    int CountPdfPages(const QString& path);
+    PopplerDocuments::Examined CountPdfPages(const QString& path, const PdfPassword& password);
     bool GoNextPage();
     bool GoPrevPage();
     void GoSkipForward();
@@ -170,6 +172,8 @@ public:
     OpeningWait m_opening { this };
     // Which keys are down, so that a key held down acts once.
     KeyTracker m_keys;
+    // Above every other child, so it is made after them.
+    KeyHelpOverlay m_keyHelp { this, m_keys };
 
 protected:
     bool event(QEvent* e) override;
@@ -192,7 +196,11 @@ private:
     int InputScreen() const;
     void RunAction(int action);
     void OnContentTimer();
-    bool LoadTempCopy(const QString& path);
+    bool LoadTempCopy(const QString& path, const PdfPassword& password);
+    // Asks until the password opens the file, which examined then describes; false when
+    // the reader cancels.
+    bool AskPdfPassword(
+        const QString& path, PdfPassword& password, PopplerDocuments::Examined& examined);
     void EnterContent(const BookRecord& record, int pages);
     enum class Opening { Opened, Failed, GaveUp };
     Opening OpenImageBook(BookRecord& record);

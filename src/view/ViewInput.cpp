@@ -4,6 +4,7 @@
 #include "view/CommandIds.h"
 #include "view/ContextMenus.h"
 #include "view/InputRules.h"
+#include "view/KeyHelp.h"
 #include "view/TalvexView.h"
 
 #include <QApplication>
@@ -191,6 +192,10 @@ void CTalvexView::RunAction(int action)
         break;
     case ACT_ZOOM_RIGHT:
         MoveZoomRight();
+        break;
+    case ACT_KEY_HELP:
+        m_keyHelp.Open(KeyHelp::ForScreen(Screen(InputScreen())), m_fonts,
+            ListGeometry::ForIndex(SizeIndex()).listFont);
         break;
     case ACT_LEAVE_FULLSCREEN: {
         CMainFrame* frame = GetParentFrame();

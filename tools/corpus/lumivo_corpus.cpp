@@ -227,7 +227,7 @@ public:
             if (!Find(".* - Lumivo$").isEmpty()) {
                 outcome = Shown;
                 settled = true;
-            } else if (const QString ask = Find("^ページ数$"); !ask.isEmpty()) {
+            } else if (const QString ask = Find("^(ページ数|パスワード)$"); !ask.isEmpty()) {
                 Answer(ask, "Escape");
                 settled = true;
             } else if (const QString box = MessageBox(); !box.isEmpty()) {

@@ -1,0 +1,133 @@
+#include "view/KeyHelp.h"
+
+#include "platform/VirtualKeys.h"
+#include "view/CommandIds.h"
+
+namespace KeyHelp
+{
+
+using namespace InputRules;
+using namespace VirtualKeys;
+
+namespace
+{
+    Stroke Ctrl(int vk, int action)
+    {
+        return { vk, true, false, action };
+    }
+
+    // The keys the list moves by itself, on both list screens.
+    Row ListMoves()
+    {
+        return { QStringLiteral("↑ ↓ PageUp PageDown Home End"), QStringLiteral("一覧の中で選ぶ"),
+            { { VK_UP }, { VK_DOWN }, { VK_PRIOR }, { VK_NEXT }, { VK_HOME }, { VK_END } } };
+    }
+
+    QList<Row> FolderRows()
+    {
+        return {
+            { QStringLiteral("Enter, 再生"), QStringLiteral("ファイルを開く、Folderの展開"),
+                { { VK_RETURN, false, false, ID_OPEN_ITEM },
+                    { VK_MEDIA_PLAY_PAUSE, false, false, ID_OPEN_ITEM } } },
+            ListMoves(),
+            { QStringLiteral("←"), QStringLiteral("上位Folderへ"),
+                { { VK_LEFT, false, false, ID_FOLDER_UP } } },
+            { QStringLiteral("Esc"), QStringLiteral("ドライブの一覧へ"),
+                { { VK_ESCAPE, false, false, ID_FOLDER_TOP } } },
+            { QStringLiteral("Tab"), QStringLiteral("Resume画面へ（選んだ本を引き継ぐ）"),
+                { { VK_TAB, false, false, ID_SWITCH_SCREEN_KEEP } } },
+            { QStringLiteral("Ctrl+O"), QStringLiteral("Resume画面へ（前に見ていたまま）"),
+                { Ctrl('O', ID_SWITCH_SCREEN_RESET) } },
+            { QStringLiteral("Backspace"), QStringLiteral("選んだ本のResume登録を削除"),
+                { { VK_BACK, false, false, ID_RESUME_DELETE } } },
+        };
+    }
+
+    QList<Row> ResumeRows()
+    {
+        return {
+            { QStringLiteral("Enter, 再生"), QStringLiteral("読んでいた位置から開く"),
+                { { VK_RETURN, false, false, ID_OPEN_ITEM },
+                    { VK_MEDIA_PLAY_PAUSE, false, false, ID_OPEN_ITEM } } },
+            ListMoves(),
+            { QStringLiteral("Tab"), QStringLiteral("選んだ本のFolder画面へ"),
+                { { VK_TAB, false, false, ID_SWITCH_SCREEN_KEEP } } },
+            { QStringLiteral("Ctrl+O"), QStringLiteral("Folder画面へ（前に見ていたまま）"),
+                { Ctrl('O', ID_SWITCH_SCREEN_RESET) } },
+            { QStringLiteral("Backspace"), QStringLiteral("選んだResume登録を削除"),
+                { { VK_BACK, false, false, ID_RESUME_DELETE } } },
+        };
+    }
+
+    QList<Row> ContentRows()
+    {
+        QList<Stroke> digits;
+        for (int digit = 1; digit <= 10; ++digit)
+            digits.append({ '0' + digit % 10, false, false, ZoomCommandForDigit(digit % 10) });
+        return {
+            { QStringLiteral("PageDown / PageUp"), QStringLiteral("次 / 前のページ"),
+                { { VK_NEXT, false, false, ID_PAGE_NEXT },
+                    { VK_PRIOR, false, false, ID_PAGE_PREV } } },
+            { QStringLiteral("Ctrl+T / Ctrl+R"), QStringLiteral("スキップ送り / 戻り"),
+                { Ctrl('T', ID_SKIP_FORWARD), Ctrl('R', ID_SKIP_BACK) } },
+            { QStringLiteral("Home, Ctrl+B / End, Ctrl+E"), QStringLiteral("先頭 / 最終ページ"),
+                { { VK_HOME, false, false, ID_PAGE_FIRST }, Ctrl('B', ID_PAGE_FIRST),
+                    { VK_END, false, false, ID_PAGE_LAST }, Ctrl('E', ID_PAGE_LAST) } },
+            { QStringLiteral("前の曲 / 次の曲"), QStringLiteral("先頭 / 最終ページ"),
+                { { VK_MEDIA_PREV_TRACK, false, false, ID_PAGE_FIRST },
+                    { VK_MEDIA_NEXT_TRACK, false, false, ID_PAGE_LAST } } },
+            { QStringLiteral("Tab"), QStringLiteral("単一ページ → 表紙あり見開き → 表紙なし見開き"),
+                { { VK_TAB, false, false, ACT_CYCLE_LAYOUT } } },
+            { QStringLiteral("Ctrl+O"), QStringLiteral("画像の見開きを右綴じ / 左綴じに"),
+                { Ctrl('O', ACT_TOGGLE_BINDING) } },
+            { QStringLiteral("Enter"), QStringLiteral("ページの中央を２倍に拡大 / 拡大をやめる"),
+                { { VK_RETURN, false, false, ACT_TOGGLE_ZOOM } } },
+            { QStringLiteral("1〜9, 0"),
+                QStringLiteral("９分割の一つを２倍に（テンキーの並び）、0で拡大なし"), digits },
+            { QStringLiteral("← ↑ → ↓"),
+                QStringLiteral("拡大する所を動かす（↑↓は端でページをめくる）"),
+                { { VK_LEFT, false, false, ACT_ZOOM_LEFT }, { VK_UP, false, false, ACT_STEP_UP },
+                    { VK_RIGHT, false, false, ACT_ZOOM_RIGHT },
+                    { VK_DOWN, false, false, ACT_STEP_DOWN } } },
+            { QStringLiteral("Esc"), QStringLiteral("Resume登録せずに閉じる"),
+                { { VK_ESCAPE, false, false, ID_CLOSE_NO_RESUME } } },
+            { QStringLiteral("Ctrl+C, 停止"), QStringLiteral("Resume上書きして閉じる"),
+                { Ctrl('C', ID_CLOSE_OVERWRITE_RESUME),
+                    { VK_MEDIA_STOP, false, false, ID_CLOSE_OVERWRITE_RESUME } } },
+            { QStringLiteral("Ctrl+S, 再生"), QStringLiteral("Resume追加して閉じる"),
+                { Ctrl('S', ID_CLOSE_ADD_RESUME),
+                    { VK_MEDIA_PLAY_PAUSE, false, false, ID_CLOSE_ADD_RESUME } } },
+        };
+    }
+
+    QList<Row> EverywhereRows()
+    {
+        return {
+            { QStringLiteral("Ctrl+F"), QStringLiteral("Full Screen 切替"),
+                { Ctrl('F', ID_FULLSCREEN_TOGGLE) } },
+            { QStringLiteral("Alt+Enter"), QStringLiteral("Full Screen にする"), {} },
+            { QStringLiteral("メニューキー, Shift+F10"),
+                QStringLiteral("メニューを出す（右クリックでも）"),
+                { { VK_APPS, false, false, ACT_DEFAULT }, { VK_F10, false, true, ACT_DEFAULT } } },
+            { QStringLiteral("F1"), QStringLiteral("このキーの一覧"),
+                { { VK_F1, false, false, ACT_KEY_HELP } } },
+            { QStringLiteral("Alt+F4"), QStringLiteral("終了"), {} },
+        };
+    }
+} // namespace
+
+Sheet ForScreen(Screen screen)
+{
+    // A new screen brings its own title and rows here; the keys of every screen follow.
+    switch (screen) {
+    case SCREEN_CONTENT:
+        return { QStringLiteral("読書中のキー"), ContentRows(), EverywhereRows() };
+    case SCREEN_FOLDER:
+        return { QStringLiteral("Folder画面のキー"), FolderRows(), EverywhereRows() };
+    case SCREEN_RESUME:
+        return { QStringLiteral("Resume画面のキー"), ResumeRows(), EverywhereRows() };
+    }
+    return {};
+}
+
+} // namespace KeyHelp

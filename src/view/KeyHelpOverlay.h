@@ -1,0 +1,55 @@
+#pragma once
+
+#include "view/KeyHelp.h"
+
+#include <QFont>
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+#include <span>
+
+class KeyTracker;
+
+// The keys of a screen, shown over the whole of the view on a dark see-through plate in
+// two columns. Any key or click closes it and does nothing else, and the wheel does
+// nothing at all: while it shows, neither the view nor anything in it (the lists, the
+// page, the pad) takes the reader's input, so nothing under it changes.
+class KeyHelpOverlay : public QWidget
+{
+public:
+    // keys: the view's, which has seen each key before this does.
+    KeyHelpOverlay(QWidget* view, const KeyTracker& keys);
+    ~KeyHelpOverlay() override;
+
+    // fonts: the view's list fonts, smallest first. The sheet is set in the largest of
+    // them, up to largest, in which it fits the view.
+    void Open(const KeyHelp::Sheet& sheet, std::span<const QFont> fonts, int largest);
+    const KeyHelp::Sheet& Shown() const { return m_sheet; }
+    int FontIndex() const { return m_font; }
+    QRect Plate() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    // Closing: hidden, while the rest of the click that closed it (its release, the menu
+    // of a right click, the second click of a double click) still does nothing.
+    enum class State { Closed, Open, Closing };
+
+    void Close(State next);
+    void Watch(bool on);
+    void Fit();
+    QSize Needed(int font) const;
+    bool PartOfClosingClick(const QEvent* event) const;
+
+    const KeyTracker& m_keys;
+    KeyHelp::Sheet m_sheet;
+    QList<QFont> m_fonts;
+    int m_largest = 0;
+    int m_font = 0;
+    State m_state = State::Closed;
+    quint64 m_closingPress = 0;
+    QList<QPointer<QWidget>> m_watched;
+};
