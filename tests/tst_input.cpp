@@ -101,6 +101,9 @@ private slots:
         row("play/pause", VK_MEDIA_PLAY_PAUSE, true, true, ID_CLOSE_ADD_RESUME, ID_OPEN_ITEM,
             ID_OPEN_ITEM);
         row("menu key", VK_APPS, false, false, ACT_DEFAULT, ACT_DEFAULT, ACT_DEFAULT);
+        row("Space", VK_SPACE, false, false, ID_PAGE_NEXT, ACT_NONE, ACT_NONE);
+        row("Shift+Space", VK_SPACE, false, true, ID_PAGE_PREV, ACT_NONE, ACT_NONE);
+        row("Ctrl+Space", VK_SPACE, true, false, ACT_NONE, ACT_NONE, ACT_NONE);
         row("below the range", 0, false, false, ACT_NONE, ACT_NONE, ACT_NONE);
         row("above the range", 180, false, false, ACT_NONE, ACT_NONE, ACT_NONE);
     }
@@ -117,11 +120,60 @@ private slots:
         QCOMPARE(KeyAction(vk, ctrl, shift, SCREEN_RESUME), resume);
     }
 
+    void sideKeysFollowTheReadingDirection_data()
+    {
+        QTest::addColumn<int>("layout");
+        QTest::addColumn<int>("bind");
+        QTest::addColumn<bool>("images");
+        QTest::addColumn<int>("zoom");
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("right");
+        const int next = ID_PAGE_NEXT;
+        const int prev = ID_PAGE_PREV;
+        QTest::newRow("image spreads, right binding")
+            << int(LAYOUT_SPREAD_COVER) << int(BIND_RIGHT) << true << 0 << next << prev;
+        QTest::newRow("image spreads without a cover, right binding")
+            << int(LAYOUT_SPREAD_NOCOVER) << int(BIND_RIGHT) << true << 0 << next << prev;
+        QTest::newRow("image spreads, left binding")
+            << int(LAYOUT_SPREAD_COVER) << int(BIND_LEFT) << true << 0 << prev << next;
+        QTest::newRow("image single pages, right binding")
+            << int(LAYOUT_SINGLE) << int(BIND_RIGHT) << true << 0 << prev << next;
+        QTest::newRow("PDF spreads, whatever the binding says")
+            << int(LAYOUT_SPREAD_NOCOVER) << int(BIND_RIGHT) << false << 0 << prev << next;
+        QTest::newRow("PDF single pages")
+            << int(LAYOUT_SINGLE) << int(BIND_LEFT) << false << 0 << prev << next;
+        QTest::newRow("magnified: the region moves")
+            << int(LAYOUT_SPREAD_COVER) << int(BIND_RIGHT) << true << 5 << ACT_ZOOM_LEFT
+            << ACT_ZOOM_RIGHT;
+        QTest::newRow("a damaged magnifier value still counts as magnified") << int(
+            LAYOUT_SINGLE) << int(BIND_LEFT) << false << 12 << ACT_ZOOM_LEFT << ACT_ZOOM_RIGHT;
+    }
+    void sideKeysFollowTheReadingDirection()
+    {
+        QFETCH(int, layout);
+        QFETCH(int, bind);
+        QFETCH(bool, images);
+        QFETCH(int, zoom);
+        QFETCH(int, left);
+        QFETCH(int, right);
+        const bool leftIsNext = LeftIsNext(layout, bind, images);
+        const auto side = [&](int vk, bool ctrl) {
+            return SideKeyAction(KeyAction(vk, ctrl, false, SCREEN_CONTENT), zoom != 0, leftIsNext);
+        };
+        QCOMPARE(side(VK_LEFT, false), left);
+        QCOMPARE(side(VK_RIGHT, false), right);
+        // Only the plain arrows turn; Space and the other keys keep their own meaning.
+        QCOMPARE(side(VK_LEFT, true), ACT_NONE);
+        QCOMPARE(side(VK_SPACE, false), int(ID_PAGE_NEXT));
+        QCOMPARE(side(VK_UP, false), ACT_STEP_UP);
+    }
+
     void keypadDigitsAreNotDigitKeys()
     {
         QCOMPARE(fromQtKey(Qt::Key_7, false), int('7'));
         QCOMPARE(fromQtKey(Qt::Key_7, true), 0);
         QCOMPARE(fromQtKey(Qt::Key_Backtab, false), VK_TAB);
+        QCOMPARE(fromQtKey(Qt::Key_Space, false), VK_SPACE);
         QCOMPARE(fromQtKey(Qt::Key_MediaTogglePlayPause, false), VK_MEDIA_PLAY_PAUSE);
     }
 

@@ -1,5 +1,6 @@
 #include "view/InputRules.h"
 
+#include "browser/BookRecord.h"
 #include "platform/VirtualKeys.h"
 #include "view/CommandIds.h"
 
@@ -87,6 +88,10 @@ int KeyAction(int vk, bool ctrl, bool shift, Screen screen)
         return noMod ? ByScreen(screen, ACT_TOGGLE_ZOOM, ID_OPEN_ITEM, ID_OPEN_ITEM) : ACT_NONE;
     case VK_ESCAPE:
         return noMod ? ByScreen(screen, ID_CLOSE_NO_RESUME, ID_FOLDER_TOP, ACT_NONE) : ACT_NONE;
+    case VK_SPACE:
+        if (!content || ctrl)
+            return ACT_NONE;
+        return shift ? ID_PAGE_PREV : ID_PAGE_NEXT;
     case VK_PRIOR:
         return content ? ID_PAGE_PREV : ACT_NONE;
     case VK_NEXT:
@@ -134,6 +139,18 @@ int KeyAction(int vk, bool ctrl, bool shift, Screen screen)
         return noMod && content ? ZoomCommandForDigit(vk - '0') : ACT_NONE;
     }
     return ACT_DEFAULT;
+}
+
+bool LeftIsNext(int layout, int bind, bool images)
+{
+    return images && layout != LAYOUT_SINGLE && bind == BIND_RIGHT;
+}
+
+int SideKeyAction(int action, bool zoomed, bool leftIsNext)
+{
+    if (zoomed || (action != ACT_ZOOM_LEFT && action != ACT_ZOOM_RIGHT))
+        return action;
+    return (action == ACT_ZOOM_LEFT) == leftIsNext ? ID_PAGE_NEXT : ID_PAGE_PREV;
 }
 
 int ClickCell(int width, int height, int x, int y)

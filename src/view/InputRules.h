@@ -36,6 +36,13 @@ int AcceleratorCommand(int vk, bool ctrl, bool shift, bool alt);
 // A key-down that is not an auto-repeat. Keys outside 8..179 are ignored.
 int KeyAction(int vk, bool ctrl, bool shift, Screen screen);
 
+// Whether Left turns to the next page while reading: in a book bound on the right, that
+// is an image book's spreads with right binding. PDF spreads run left to right.
+bool LeftIsNext(int layout, int bind, bool images);
+// Left and Right of the key table turn pages in the reading direction when nothing is
+// magnified; with the magnifier on, and for every other action, the action stands.
+int SideKeyAction(int action, bool zoomed, bool leftIsNext);
+
 // The cell of the 3 x 3 grid of a client area: 0..2 in the top row, 3..5, 6..8.
 int ClickCell(int width, int height, int x, int y);
 int ClickAction(int width, int height, int x, int y, Screen screen, bool zoomed);

@@ -50,7 +50,12 @@ bool CTalvexView::OnKeyDown(int vk, bool repeat, bool ctrl, bool shift)
 {
     if (repeat)
         return true;
-    const int action = KeyAction(vk, ctrl, shift, Screen(InputScreen()));
+    const Screen screen = Screen(InputScreen());
+    int action = KeyAction(vk, ctrl, shift, screen);
+    if (screen == SCREEN_CONTENT) {
+        const bool leftIsNext = LeftIsNext(m_book.nLayout, m_book.nBind, m_book.bImages);
+        action = SideKeyAction(action, m_book.nZoom != 0, leftIsNext);
+    }
     if (action == ACT_DEFAULT)
         return false;
     RunAction(action);
