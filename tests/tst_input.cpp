@@ -183,6 +183,8 @@ private slots:
         QCOMPARE(AcceleratorCommand('T', true, false, false), int(ID_SKIP_FORWARD));
         QCOMPARE(AcceleratorCommand('B', true, false, false), int(ID_PAGE_FIRST));
         QCOMPARE(AcceleratorCommand('E', true, false, false), int(ID_PAGE_LAST));
+        QCOMPARE(AcceleratorCommand('G', true, false, false), int(ID_GO_TO_PAGE));
+        QCOMPARE(AcceleratorCommand('G', true, true, false), 0);
         QCOMPARE(AcceleratorCommand('E', false, false, false), 0);
         QCOMPARE(AcceleratorCommand('E', true, true, false), 0);
         QCOMPARE(AcceleratorCommand('E', true, false, true), 0);
@@ -295,10 +297,10 @@ private slots:
             QStringList({ "Full Screen 切替\tCtrl+F=e", "-", "Resume登録せずに閉じる\tEsc=e",
                 "Resume上書きして閉じる\tCtrl+C=e", "Resume追加して閉じる\tCtrl+S=e", "-",
                 "次のページ\tPageDown=e", "前のページ\tPageUp=d", "スキップ送り\tCtrl+T=e",
-                "スキップ戻り\tCtrl+R=d", "先頭ページ\tCtrl+B=d", "最終ページ\tCtrl+E=e", "-",
-                "[レイアウト]", "単一ページ=e", "表紙あり見開き=ec", "表紙なし見開き=e",
-                "[画像の見開きモード]", "右綴じ=ec", "左綴じ=e", "[拡大表示]", "拡大なし\t0=e",
-                "２倍 - 上段左\t7=e", "２倍 - 上段中\t8=e", "２倍 - 上段右\t9=e",
+                "スキップ戻り\tCtrl+R=d", "先頭ページ\tCtrl+B=d", "最終ページ\tCtrl+E=e",
+                "ページ指定...\tCtrl+G=e", "-", "[レイアウト]", "単一ページ=e", "表紙あり見開き=ec",
+                "表紙なし見開き=e", "[画像の見開きモード]", "右綴じ=ec", "左綴じ=e", "[拡大表示]",
+                "拡大なし\t0=e", "２倍 - 上段左\t7=e", "２倍 - 上段中\t8=e", "２倍 - 上段右\t9=e",
                 "２倍 - 中段左\t4=e", "２倍 - 中段中\t5=e", "２倍 - 中段右\t6=e",
                 "２倍 - 下段左\t1=ec", "２倍 - 下段中\t2=e", "２倍 - 下段右\t3=e", "-",
                 "終了\tAlt+F4=e" }));

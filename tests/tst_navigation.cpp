@@ -4,6 +4,12 @@
 #include "ViewerFixture.h"
 
 #include "platform/Prompt.h"
+#include "platform/SpinButton.h"
+#include "view/CommandIds.h"
+#include "view/GoToPageDlg.h"
+
+#include <QLineEdit>
+#include <QPushButton>
 
 namespace
 {
@@ -23,6 +29,8 @@ public:
 private:
     QString m_shelf;
     QStringList m_prompts;
+    std::function<int(QDialog&)> m_onDialog;
+    std::function<int(QMenu&)> m_onMenu;
 
     // Opens a book of the shelf at a page, layout, binding and magnifier, as a resume
     // entry would.
@@ -52,9 +60,14 @@ private slots:
     {
         StartInFolder(m_shelf);
         m_prompts.clear();
+        m_onDialog = nullptr;
+        m_onMenu = nullptr;
         Prompt::setResponder([this](const Prompt::Request& request) {
-            if (!request.dialog && !request.menu)
-                m_prompts << request.text;
+            if (request.dialog)
+                return m_onDialog ? m_onDialog(*request.dialog) : int(QDialog::Rejected);
+            if (request.menu)
+                return m_onMenu ? m_onMenu(*request.menu) : 0;
+            m_prompts << request.text;
             return int(Prompt::IDOK);
         });
     }
@@ -113,6 +126,110 @@ private slots:
         else
             QCOMPARE(view->m_wndPdf.CurrentPage(), page);
         QVERIFY(m_prompts.isEmpty());
+    }
+
+    void goToPage_data()
+    {
+        QTest::addColumn<QString>("book");
+        QTest::addColumn<bool>("fromMenu");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("page");
+        QTest::newRow("PDF, Ctrl+G") << "book.pdf" << false << "7" << 7;
+        QTest::newRow("PDF, back to the first") << "book.pdf" << false << "1" << 1;
+        QTest::newRow("images, from the menu") << "p3.png" << true << "8" << 8;
+        QTest::newRow("past the end") << "book.pdf" << false << "10" << 0;
+        QTest::newRow("zero") << "p3.png" << false << "0" << 0;
+        QTest::newRow("nothing typed") << "book.pdf" << true << "" << 0;
+        QTest::newRow("beyond any int") << "book.pdf" << false << "99999999999" << 0;
+    }
+    void goToPage()
+    {
+        QFETCH(QString, book);
+        QFETCH(bool, fromMenu);
+        QFETCH(QString, typed);
+        QFETCH(int, page);
+        Viewer v;
+        CTalvexView* view = v.view;
+        // Outside a book the key asks nothing.
+        int asked = 0;
+        m_onDialog = [&asked](QDialog&) {
+            ++asked;
+            return int(QDialog::Rejected);
+        };
+        Key(&view->m_listFolder, Qt::Key_G, Qt::ControlModifier);
+        QCOMPARE(asked, 0);
+
+        QVERIFY(Open(v, book, 3, LAYOUT_SINGLE, BIND_RIGHT, 0));
+        QString shown;
+        bool stayedOpen = false;
+        bool focusInField = false;
+        m_onDialog = [&](QDialog& dialog) {
+            auto* dlg = qobject_cast<CGoToPageDlg*>(&dialog);
+            if (!dlg)
+                return int(QDialog::Rejected);
+            shown = dlg->windowTitle() + ":" + dlg->edit()->text();
+            dlg->edit()->setText(typed);
+            dlg->okButton()->click();
+            stayedOpen = dlg->result() != QDialog::Accepted;
+            focusInField = dlg->focusWidget() == dlg->edit();
+            return dlg->result();
+        };
+        QString item;
+        m_onMenu = [&item](QMenu& menu) {
+            const QAction* action = FindAction(menu, ID_GO_TO_PAGE);
+            item = action->text() + (action->isEnabled() ? "" : " (greyed)");
+            return int(ID_GO_TO_PAGE);
+        };
+        if (fromMenu)
+            view->OnContextMenu(QPoint(-1, -1));
+        else
+            Key(view, Qt::Key_G, Qt::ControlModifier);
+        QVERIFY(Settled(view));
+        QCOMPARE(shown, QString("ページ指定:3"));
+        QCOMPARE(item, fromMenu ? QString("ページ指定...\tCtrl+G") : QString());
+        if (page == 0) {
+            QVERIFY(stayedOpen);
+            QVERIFY(focusInField);
+            QCOMPARE(m_prompts, QStringList("1 から 9 までの整数を入力してください。"));
+            QCOMPARE(view->m_book.nPage, 3);
+            return;
+        }
+        QVERIFY(!stayedOpen);
+        QVERIFY(m_prompts.isEmpty());
+        QCOMPARE(view->m_book.nPage, page);
+        if (view->m_book.bImages)
+            QCOMPARE(view->grab().toImage().pixelColor(view->width() / 2, view->height() / 2),
+                PageColour(page));
+        else
+            QCOMPARE(view->m_wndPdf.CurrentPage(), page);
+        // The position saved next is the page gone to.
+        Key(view, Qt::Key_S, Qt::ControlModifier);
+        StoredSettings().sync();
+        const QString stored = StoredSettings().value("Settings/Resume0").toString();
+        QVERIFY2(
+            stored.startsWith(QString("%1|%2|9|").arg(view->m_book.bImages ? 258 : 2).arg(page))
+                && stored.endsWith(view->m_book.bImages ? QString("/p%1.png").arg(page) : book),
+            qPrintable(stored));
+    }
+
+    void goToPageDialog()
+    {
+        CGoToPageDlg dlg;
+        dlg.m_nPage = 5;
+        dlg.m_nPageCount = 397;
+        dlg.OnInitDialog();
+        QCOMPARE(dlg.edit()->text(), QString("5"));
+        dlg.edit()->setText("39");
+        dlg.edit()->end(false);
+        QTest::keyClicks(dlg.edit(), "x-7");
+        QCOMPARE(dlg.edit()->text(), QString("397"));
+        dlg.m_spinPage->Step(1);
+        QCOMPARE(dlg.edit()->text(), QString("397"));
+        QTest::keyClick(dlg.edit(), Qt::Key_Down);
+        QCOMPARE(dlg.edit()->text(), QString("396"));
+        dlg.okButton()->click();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(dlg.m_nPage, 396);
     }
 };
 

@@ -38,4 +38,5 @@ enum CommandId {
     ID_BIND_RIGHT = 32908,
     ID_BIND_LEFT = 32909,
     ID_APP_ABOUT = 57664,
+    ID_GO_TO_PAGE = 32920,
 };

@@ -65,6 +65,8 @@ int AcceleratorCommand(int vk, bool ctrl, bool shift, bool alt)
         return ID_PAGE_FIRST;
     case 'E':
         return ID_PAGE_LAST;
+    case 'G':
+        return ID_GO_TO_PAGE;
     default:
         return 0;
     }

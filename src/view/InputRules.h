@@ -31,7 +31,7 @@ int ZoomCommandForDigit(int digit);
 // The zoom value 0..9 of a zoom command, or -1 for any other command.
 int ZoomOfCommand(int id);
 
-// The accelerators Ctrl+R, T, B and E, which apply before the key table.
+// The accelerators Ctrl+R, T, B, E and G, which apply before the key table.
 int AcceleratorCommand(int vk, bool ctrl, bool shift, bool alt);
 // A key-down that is not an auto-repeat. Keys outside 8..179 are ignored.
 int KeyAction(int vk, bool ctrl, bool shift, Screen screen);

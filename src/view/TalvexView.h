@@ -104,6 +104,10 @@ public:
     void LayoutContent();
     void PlaceCoverWindow();
 
+    // A page of the reader's choice, shown as a skip shows it.
+    void GoToPage();
+    void JumpToPage(int page);
+
     // Image books.
     QString PagePath(int n) const;
     // Asks for the pages the record shows. A spread not decoded yet keeps the old one on

@@ -81,6 +81,9 @@ void CTalvexView::OnCommand(int id)
     case ID_PAGE_LAST:
         GoLastPage();
         break;
+    case ID_GO_TO_PAGE:
+        GoToPage();
+        break;
     case ID_LAYOUT_SINGLE:
     case ID_LAYOUT_SPREAD_COVER:
     case ID_LAYOUT_SPREAD_NOCOVER:
