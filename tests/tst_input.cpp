@@ -104,6 +104,8 @@ private slots:
         row("Space", VK_SPACE, false, false, ID_PAGE_NEXT, ACT_NONE, ACT_NONE);
         row("Shift+Space", VK_SPACE, false, true, ID_PAGE_PREV, ACT_NONE, ACT_NONE);
         row("Ctrl+Space", VK_SPACE, true, false, ACT_NONE, ACT_NONE, ACT_NONE);
+        row("Ctrl+M", 'M', true, false, ID_SHOW_OUTLINE, ACT_NONE, ACT_NONE);
+        row("plain M", 'M', false, false, ACT_NONE, ACT_NONE, ACT_NONE);
         row("below the range", 0, false, false, ACT_NONE, ACT_NONE, ACT_NONE);
         row("above the range", 180, false, false, ACT_NONE, ACT_NONE, ACT_NONE);
     }
@@ -118,6 +120,35 @@ private slots:
         QCOMPARE(KeyAction(vk, ctrl, shift, SCREEN_CONTENT), content);
         QCOMPARE(KeyAction(vk, ctrl, shift, SCREEN_FOLDER), folder);
         QCOMPARE(KeyAction(vk, ctrl, shift, SCREEN_RESUME), resume);
+    }
+
+    void contentsScreenKeys_data()
+    {
+        QTest::addColumn<int>("vk");
+        QTest::addColumn<bool>("ctrl");
+        QTest::addColumn<bool>("shift");
+        QTest::addColumn<int>("action");
+        QTest::newRow("Enter") << VK_RETURN << false << false << int(ID_OPEN_ITEM);
+        QTest::newRow("play/pause") << VK_MEDIA_PLAY_PAUSE << false << false << int(ID_OPEN_ITEM);
+        QTest::newRow("Esc") << VK_ESCAPE << false << false << int(ID_OUTLINE_CLOSE);
+        QTest::newRow("Ctrl+M") << int('M') << true << false << int(ID_OUTLINE_CLOSE);
+        QTest::newRow("Ctrl+F") << int('F') << true << false << int(ID_FULLSCREEN_TOGGLE);
+        QTest::newRow("Ctrl+3") << int('3') << true << false << ACT_LEAVE_FULLSCREEN;
+        // The list moves with its own keys; the reading and list-screen keys do nothing.
+        for (const int vk : { VK_PRIOR, VK_NEXT, VK_HOME, VK_END, VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT,
+                 VK_SPACE, VK_TAB, VK_BACK, int('5'), VK_MEDIA_STOP })
+            QTest::addRow("key %d", vk) << vk << false << false << ACT_NONE;
+        QTest::newRow("Ctrl+S") << int('S') << true << false << ACT_NONE;
+        QTest::newRow("Ctrl+O") << int('O') << true << false << ACT_NONE;
+        QTest::newRow("A, not in the table") << int('A') << false << false << ACT_DEFAULT;
+    }
+    void contentsScreenKeys()
+    {
+        QFETCH(int, vk);
+        QFETCH(bool, ctrl);
+        QFETCH(bool, shift);
+        QFETCH(int, action);
+        QCOMPARE(KeyAction(vk, ctrl, shift, SCREEN_OUTLINE), action);
     }
 
     void sideKeysFollowTheReadingDirection_data()
@@ -298,12 +329,12 @@ private slots:
                 "Resume上書きして閉じる\tCtrl+C=e", "Resume追加して閉じる\tCtrl+S=e", "-",
                 "次のページ\tPageDown=e", "前のページ\tPageUp=d", "スキップ送り\tCtrl+T=e",
                 "スキップ戻り\tCtrl+R=d", "先頭ページ\tCtrl+B=d", "最終ページ\tCtrl+E=e",
-                "ページ指定...\tCtrl+G=e", "-", "[レイアウト]", "単一ページ=e", "表紙あり見開き=ec",
-                "表紙なし見開き=e", "[画像の見開きモード]", "右綴じ=ec", "左綴じ=e", "[拡大表示]",
-                "拡大なし\t0=e", "２倍 - 上段左\t7=e", "２倍 - 上段中\t8=e", "２倍 - 上段右\t9=e",
-                "２倍 - 中段左\t4=e", "２倍 - 中段中\t5=e", "２倍 - 中段右\t6=e",
-                "２倍 - 下段左\t1=ec", "２倍 - 下段中\t2=e", "２倍 - 下段右\t3=e", "-",
-                "終了\tAlt+F4=e" }));
+                "ページ指定...\tCtrl+G=e", "目次...\tCtrl+M=d", "-", "[レイアウト]", "単一ページ=e",
+                "表紙あり見開き=ec", "表紙なし見開き=e", "[画像の見開きモード]", "右綴じ=ec",
+                "左綴じ=e", "[拡大表示]", "拡大なし\t0=e", "２倍 - 上段左\t7=e",
+                "２倍 - 上段中\t8=e", "２倍 - 上段右\t9=e", "２倍 - 中段左\t4=e",
+                "２倍 - 中段中\t5=e", "２倍 - 中段右\t6=e", "２倍 - 下段左\t1=ec",
+                "２倍 - 下段中\t2=e", "２倍 - 下段右\t3=e", "-", "終了\tAlt+F4=e" }));
     }
 
     void menuStates_data()
@@ -354,6 +385,11 @@ private slots:
         c.book.nPage = 10;
         c.book.nPageCount = 10;
         QVERIFY(!ContextMenus::StateOf(ID_PAGE_LAST, c).enabled);
+        QVERIFY(ContextMenus::StateOf(ID_GO_TO_PAGE, c).enabled);
+        c.book.nPageCount = 1;
+        QVERIFY(!ContextMenus::StateOf(ID_GO_TO_PAGE, c).enabled);
+        c.hasOutline = true;
+        QVERIFY(ContextMenus::StateOf(ID_SHOW_OUTLINE, c).enabled);
         QVERIFY(ContextMenus::StateOf(ID_SKIP_BACK, c).enabled);
     }
 

@@ -3,6 +3,9 @@
 #include "TestSupport.h"
 #include "ViewerFixture.h"
 
+#include "pad/PadEvent.h"
+#include "pdf/PdfOutline.h"
+#include "pdf/PopplerDocuments.h"
 #include "platform/Prompt.h"
 #include "platform/SpinButton.h"
 #include "view/CommandIds.h"
@@ -11,8 +14,42 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <poppler-qt6.h>
+
 namespace
 {
+// A book of nine blank pages with an outline (each entry's depth, title and page):
+//   0 Cover 1 / 0 Chapter 1 3 / 1 1.1 First steps 3 / 1 1.2 Further, over two lines 5 /
+//   2 1.2.1 Deeper 6 (a GoTo action) / 0 Web site (a web address: no page) /
+//   0 第2章 8 (a named destination, in UTF-16) / 0 Broken (leads to no page)
+QByteArray OutlinedPdf()
+{
+    const auto page = [](int n) { return "[" + QByteArray::number(10 + n) + " 0 R /Fit]"; };
+    QList<QByteArray> objects = {
+        "<< /Type /Catalog /Pages 2 0 R /Outlines 3 0 R /Names << /Dests 20 0 R >> >>",
+        "<< /Type /Pages /Kids [11 0 R 12 0 R 13 0 R 14 0 R 15 0 R 16 0 R 17 0 R 18 0 R 19 0 "
+        "R] /Count 9 >>",
+        "<< /Type /Outlines /First 4 0 R /Last 21 0 R /Count 8 >>",
+        "<< /Title (Cover) /Parent 3 0 R /Next 5 0 R /Dest " + page(1) + " >>",
+        "<< /Title (Chapter 1) /Parent 3 0 R /Prev 4 0 R /Next 9 0 R /First 6 0 R /Last 7 0 R "
+        "/Count 3 /Dest "
+            + page(3) + " >>",
+        "<< /Title (1.1 First steps) /Parent 5 0 R /Next 7 0 R /Dest " + page(3) + " >>",
+        "<< /Title (1.2 Further,\nover two lines) /Parent 5 0 R /Prev 6 0 R /First 8 0 R /Last "
+        "8 0 R /Count 1 /Dest "
+            + page(5) + " >>",
+        "<< /Title (1.2.1 Deeper) /Parent 7 0 R /A << /S /GoTo /D " + page(6) + " >> >>",
+        "<< /Title (Web site) /Parent 3 0 R /Prev 5 0 R /Next 10 0 R /A << /S /URI /URI "
+        "(https://example.org/) >> >>",
+        "<< /Title <FEFF7B2C00327AE0> /Parent 3 0 R /Prev 9 0 R /Next 21 0 R /Dest (ch2) >>",
+    };
+    for (int n = 1; n <= 9; ++n)
+        objects << "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 300] >>";
+    objects << "<< /Names [(ch2) " + page(8) + "] >>";
+    objects << "<< /Title (Broken) /Parent 3 0 R /Prev 10 0 R /Dest [99 0 R /Fit] >>";
+    return PdfFromObjects(objects);
+}
+
 // Lets a turn that waits for its pages finish; false if they never come.
 bool Settled(CTalvexView* view)
 {
@@ -29,6 +66,7 @@ public:
 private:
     QString m_shelf;
     QStringList m_prompts;
+    int m_beeps = 0;
     std::function<int(QDialog&)> m_onDialog;
     std::function<int(QMenu&)> m_onMenu;
 
@@ -54,12 +92,15 @@ private slots:
         for (int i = 1; i <= 9; ++i)
             QVERIFY(WritePicture(m_shelf + QString("/p%1.png").arg(i), { 60, 90 }, PageColour(i)));
         WritePdf(m_shelf + "/book.pdf", 9);
+        QVERIFY(WriteBytes(m_shelf + "/outlined.pdf", OutlinedPdf()));
+        Prompt::setBeeper([this] { ++m_beeps; });
     }
 
     void init()
     {
         StartInFolder(m_shelf);
         m_prompts.clear();
+        m_beeps = 0;
         m_onDialog = nullptr;
         m_onMenu = nullptr;
         Prompt::setResponder([this](const Prompt::Request& request) {
@@ -230,6 +271,191 @@ private slots:
         dlg.okButton()->click();
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(dlg.m_nPage, 396);
+    }
+
+    void outlineAsPlainData()
+    {
+        std::unique_ptr<Poppler::Document> document
+            = PopplerDocuments::Load(m_shelf + "/outlined.pdf");
+        QVERIFY(document);
+        const QList<OutlineEntry> entries = PdfOutline::Read(*document);
+        PopplerDocuments::Release(document);
+        const QList<OutlineEntry> expected = { { "Cover", 1, 0 }, { "Chapter 1", 3, 0 },
+            { "1.1 First steps", 3, 1 }, { "1.2 Further, over two lines", 5, 1 },
+            { "1.2.1 Deeper", 6, 2 }, { "Web site", 0, 0 }, { "第2章", 8, 0 }, { "Broken", 0, 0 } };
+        QCOMPARE(entries, expected);
+    }
+
+    void entryHoldingThePage_data()
+    {
+        QTest::addColumn<QList<int>>("starts");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("row");
+        const QList<int> book = { 1, 3, 3, 5, 6, 0, 8, 0 };
+        QTest::newRow("the first page") << book << 1 << 0;
+        QTest::newRow("between entries") << book << 2 << 0;
+        QTest::newRow("two start together: the later listed") << book << 3 << 2;
+        QTest::newRow("inside a nested entry") << book << 7 << 4;
+        QTest::newRow("entries without a page are passed over") << book << 9 << 6;
+        QTest::newRow("out of page order: the latest start") << QList<int> { 10, 20, 3 } << 15 << 0;
+        QTest::newRow("before every entry: the first") << QList<int> { 5, 9 } << 2 << 0;
+        QTest::newRow("no entries") << QList<int>() << 4 << -1;
+    }
+    void entryHoldingThePage()
+    {
+        QFETCH(QList<int>, starts);
+        QFETCH(int, page);
+        QFETCH(int, row);
+        QList<OutlineEntry> entries;
+        for (const int start : starts)
+            entries.append({ QString::number(start), start, 0 });
+        QCOMPARE(PdfOutline::EntryHolding(entries, page), row);
+    }
+
+    void contentsScreen()
+    {
+        Viewer v;
+        CTalvexView* view = v.view;
+        QVERIFY(Open(v, "outlined.pdf", 6, LAYOUT_SINGLE, BIND_RIGHT, 0));
+        CColorListCtrl& list = view->m_outline.List();
+
+        // The menu offers it, and it opens on the entry of the page being read.
+        QString item;
+        m_onMenu = [&item](QMenu& menu) {
+            const QAction* action = FindAction(menu, ID_SHOW_OUTLINE);
+            item = action->text() + (action->isEnabled() ? "" : " (greyed)");
+            return int(ID_SHOW_OUTLINE);
+        };
+        view->OnContextMenu(QPoint(-1, -1));
+        QCOMPARE(item, QString("目次...\tCtrl+M"));
+        QVERIFY(view->m_outline.isVisible());
+        QCOMPARE(view->m_outline.geometry(), view->rect());
+        QCOMPARE(view->childAt(view->width() / 2, view->height() / 2), list.viewport());
+        QCOMPARE(list.GetItemCount(), 8);
+        QCOMPARE(list.GetSelectedIndex(), 4);
+        QCOMPARE(list.GetItemText(4, 0), QString("1.2.1 Deeper"));
+        QCOMPARE(list.GetItemText(5, 1), QString());
+        QCOMPARE(list.GetItemText(6, 1), QString("8"));
+        QCOMPARE(list.font().pixelSize(), view->m_listFolder.font().pixelSize());
+        // Nested entries are moved in, a level at a time.
+        const auto textLeft = [&list](int row) {
+            const QImage shot = list.viewport()->grab().toImage();
+            const QRect cell = list.GetCellRect(row, 0, false);
+            for (int x = cell.left(); x < cell.right(); ++x) {
+                if (shot.pixelColor(x, cell.center().y())
+                    != shot.pixelColor(cell.left(), cell.center().y()))
+                    return x;
+            }
+            return -1;
+        };
+        QVERIFY(textLeft(1) < textLeft(2));
+        QVERIFY(textLeft(2) < textLeft(4));
+
+        // Reading keys belong to the list here: PageDown moves in it, Ctrl+G asks nothing.
+        int asked = 0;
+        m_onDialog = [&asked](QDialog&) {
+            ++asked;
+            return int(QDialog::Rejected);
+        };
+        Key(&list, Qt::Key_G, Qt::ControlModifier);
+        Key(&list, Qt::Key_Up);
+        QCOMPARE(list.GetSelectedIndex(), 3);
+        QCOMPARE(asked, 0);
+        QCOMPARE(view->m_book.nPage, 6);
+
+        // An entry that leads nowhere beeps and stays; one that leads on jumps.
+        Key(&list, Qt::Key_Down);
+        Key(&list, Qt::Key_Down);
+        Key(&list, Qt::Key_Return);
+        QCOMPARE(m_beeps, 1);
+        QVERIFY(view->m_outline.isVisible());
+        Key(&list, Qt::Key_Down);
+        Key(&list, Qt::Key_Return);
+        QVERIFY(!view->m_outline.isVisible());
+        QCOMPARE(view->m_book.nPage, 8);
+        QCOMPARE(view->m_wndPdf.CurrentPage(), 8);
+        QCOMPARE(v.frame.focusWidget(), view);
+
+        // Esc goes back to the page; Ctrl+M opens and closes it.
+        Key(view, Qt::Key_M, Qt::ControlModifier);
+        QCOMPARE(list.GetSelectedIndex(), 6);
+        Key(&list, Qt::Key_Home);
+        Key(&list, Qt::Key_Escape);
+        QVERIFY(!view->m_outline.isVisible());
+        QCOMPARE(view->m_book.nPage, 8);
+        Key(view, Qt::Key_M, Qt::ControlModifier);
+        Key(&list, Qt::Key_M, Qt::ControlModifier);
+        QVERIFY(!view->m_outline.isVisible());
+
+        // The pad's arrows, Enter and Esc, and the wheel, work it as a list screen; a click
+        // on its header shows the pad.
+        Key(view, Qt::Key_M, Qt::ControlModifier);
+        QTest::mouseClick(&view->m_outline, Qt::LeftButton, {}, QPoint(view->width() / 2, 5));
+        QVERIFY(view->m_dlgControl.isVisible());
+        const auto pad = [view](int cell) {
+            QCoreApplication::postEvent(view, new PadEvent(WM_PAD_COMMAND, cell));
+            QCoreApplication::processEvents();
+            QCoreApplication::processEvents();
+        };
+        pad(13);
+        pad(13);
+        QCOMPARE(list.GetSelectedIndex(), 4);
+        pad(20);
+        QVERIFY(!view->m_outline.isVisible());
+        QCOMPARE(view->m_book.nPage, 8);
+        Key(view, Qt::Key_M, Qt::ControlModifier);
+        Wheel(list.viewport(), QPoint(10, 10), 0, 120);
+        QCoreApplication::processEvents();
+        QCOMPARE(list.GetSelectedIndex(), 0);
+        QCOMPARE(view->m_book.nPage, 8);
+        pad(19);
+        pad(16);
+        QVERIFY(!view->m_outline.isVisible());
+        QCOMPARE(view->m_book.nPage, 3);
+
+        // A double click jumps too, and the position saved after is the page jumped to.
+        Key(view, Qt::Key_M, Qt::ControlModifier);
+        const QPoint row5 = list.GetCellRect(4, 0, false).center();
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, row5);
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, row5);
+        QVERIFY(!view->m_outline.isVisible());
+        QCOMPARE(view->m_book.nPage, 6);
+        Key(view, Qt::Key_S, Qt::ControlModifier);
+        StoredSettings().sync();
+        QVERIFY(StoredSettings().value("Settings/Resume0").toString().startsWith("2|6|9|"));
+        QVERIFY(m_prompts.isEmpty());
+    }
+
+    void contentsNeedAnOutline_data()
+    {
+        QTest::addColumn<QString>("book");
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("PDF with an outline") << "outlined.pdf" << true;
+        QTest::newRow("PDF without") << "book.pdf" << false;
+        QTest::newRow("image book") << "p3.png" << false;
+    }
+    void contentsNeedAnOutline()
+    {
+        QFETCH(QString, book);
+        QFETCH(bool, offered);
+        Viewer v;
+        CTalvexView* view = v.view;
+        QVERIFY(Open(v, book, 3, LAYOUT_SPREAD_COVER, BIND_RIGHT, 0));
+        bool enabled = !offered;
+        m_onMenu = [&enabled](QMenu& menu) {
+            enabled = FindAction(menu, ID_SHOW_OUTLINE)->isEnabled();
+            return 0;
+        };
+        view->OnContextMenu(QPoint(-1, -1));
+        QCOMPARE(enabled, offered);
+        Key(view, Qt::Key_M, Qt::ControlModifier);
+        QCOMPARE(view->m_outline.isVisible(), offered);
+        // Closing the book leaves no contents behind.
+        Key(view, Qt::Key_Escape);
+        Key(view, Qt::Key_Escape);
+        QVERIFY(!view->m_bContent);
+        QVERIFY(!view->m_outline.isVisible());
+        QVERIFY(view->m_listFolder.isVisible());
     }
 };
 

@@ -51,6 +51,7 @@ bool CAcroAXDocShim::LoadFile(const QString& path)
     m_pageSizes.clear();
     m_nPageCount = 0;
     m_nPage = 1;
+    m_outline.clear();
     PopplerDocuments::Release(m_pDoc);
     if (!path.isEmpty() && (!s_accepts || s_accepts(path)))
         m_pDoc = PopplerDocuments::Load(path);
@@ -58,6 +59,7 @@ bool CAcroAXDocShim::LoadFile(const QString& path)
     if (!m_pDoc)
         return false;
     m_nPageCount = m_pDoc->numPages();
+    m_outline = PdfOutline::Read(*m_pDoc);
     m_renderer.Open(path);
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pdf/PdfOutline.h"
 #include "pdf/PdfRenderer.h"
 #include "pdf/SpreadLayout.h"
 
@@ -38,6 +39,8 @@ public:
     int PageCount() const { return m_nPageCount; }
     int CurrentPage() const { return m_nPage; }
     SpreadLayout::Mode LayoutMode() const { return m_mode; }
+    // The document's outline, read once as it loads; empty when it has none.
+    const QList<OutlineEntry>& Outline() const { return m_outline; }
     // The pages in sight and where they are, in this widget's coordinates.
     QList<SpreadLayout::Placed> PagesShown() const;
     // The spread in sight has been rendered.
@@ -84,6 +87,7 @@ private:
     std::unique_ptr<Poppler::Document> m_pDoc;
     mutable QHash<int, QSizeF> m_pageSizes;
     int m_nPageCount = 0;
+    QList<OutlineEntry> m_outline;
     int m_nPage = 1;
     SpreadLayout::Mode m_mode = SpreadLayout::SinglePage;
     QHash<QString, Rendered> m_cache;

@@ -162,8 +162,8 @@ void CTalvexView::PlaceCoverWindow()
 
 void CTalvexView::OnContentTimer()
 {
-    // Over a menu or a dialog the reader needs the pointer.
-    if (m_bMenuOpen || QApplication::activeModalWidget()) {
+    // Over a menu, a dialog or the contents screen the reader needs the pointer.
+    if (m_bMenuOpen || QApplication::activeModalWidget() || OutlineShown()) {
         if (m_bHideCursor)
             CursorCounter::ShowCursorNow();
         m_nIdleTicks = 0;

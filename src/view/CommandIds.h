@@ -39,4 +39,6 @@ enum CommandId {
     ID_BIND_LEFT = 32909,
     ID_APP_ABOUT = 57664,
     ID_GO_TO_PAGE = 32920,
+    ID_SHOW_OUTLINE = 32921,
+    ID_OUTLINE_CLOSE = 32922,
 };

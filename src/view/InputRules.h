@@ -8,7 +8,8 @@
 namespace InputRules
 {
 
-enum Screen { SCREEN_CONTENT, SCREEN_FOLDER, SCREEN_RESUME };
+// The contents screen lists a PDF's outline over the book being read.
+enum Screen { SCREEN_CONTENT, SCREEN_FOLDER, SCREEN_RESUME, SCREEN_OUTLINE };
 
 // A known key whose condition failed, or one with nothing to do here.
 constexpr int ACT_NONE = 0;

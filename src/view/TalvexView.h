@@ -9,6 +9,7 @@
 #include "pad/ControlDlg.h"
 #include "pdf/AcroAXDocShim.h"
 #include "pdf/CoverDlg.h"
+#include "pdf/OutlineScreen.h"
 #include "platform/KeyTracker.h"
 #include "view/InputGate.h"
 #include "view/ListGeometry.h"
@@ -107,6 +108,12 @@ public:
     // A page of the reader's choice, shown as a skip shows it.
     void GoToPage();
     void JumpToPage(int page);
+    // The contents screen of a PDF with an outline.
+    void ShowOutline();
+    void CloseOutline();
+    void OpenOutlineEntry();
+    bool OutlineShown() const;
+    void LayoutOutline();
 
     // Image books.
     QString PagePath(int n) const;
@@ -142,6 +149,8 @@ public:
     CColorListCtrl m_listResume;
     CAcroAXDocShim m_wndPdf;
     CCoverDlg m_dlgCover;
+    // Over the content and the cover, so made after them.
+    COutlineScreen m_outline { this };
     QStringList m_imageFiles;
     int m_nFontSizeNormal = 2;
     int m_nFontSizeFull = 4;

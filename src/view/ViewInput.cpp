@@ -18,7 +18,7 @@ using namespace VirtualKeys;
 int CTalvexView::InputScreen() const
 {
     if (m_bContent)
-        return SCREEN_CONTENT;
+        return OutlineShown() ? SCREEN_OUTLINE : SCREEN_CONTENT;
     return m_bResumeScreen ? SCREEN_RESUME : SCREEN_FOLDER;
 }
 
@@ -119,7 +119,7 @@ void CTalvexView::OnMouseWheel(int delta)
     if (delta == 0)
         return;
     const qint64 n = ScrollStep(delta, lines);
-    if (m_bContent) {
+    if (InputScreen() == SCREEN_CONTENT) {
         RunAction(n > 0 ? ACT_STEP_DOWN : ACT_STEP_UP);
         return;
     }
@@ -132,7 +132,7 @@ void CTalvexView::OnMouseWheel(int delta)
 void CTalvexView::OnMouseHWheel(int delta)
 {
     delta = GatherWheel(m_nHWheelPending, delta, 1);
-    if (m_bContent && delta != 0)
+    if (InputScreen() == SCREEN_CONTENT && delta != 0)
         RunAction(delta < 0 ? ACT_ZOOM_LEFT : ACT_ZOOM_RIGHT);
 }
 
@@ -143,6 +143,9 @@ void CTalvexView::contextMenuEvent(QContextMenuEvent* e)
 
 void CTalvexView::OnContextMenu(const QPoint& globalPos)
 {
+    // The contents screen has no menu: Enter, a double click or Esc leave it.
+    if (OutlineShown())
+        return;
     const QPoint at = globalPos == QPoint(-1, -1) ? mapToGlobal(QPoint(50, 50)) : globalPos;
     ContextMenus::Context context;
     const CMainFrame* frame = GetParentFrame();
@@ -150,6 +153,7 @@ void CTalvexView::OnContextMenu(const QPoint& globalPos)
     context.resumeScreen = m_bResumeScreen;
     context.atDriveList = m_strCurrentFolder.isEmpty();
     context.book = m_book;
+    context.hasOutline = m_bContent && !m_book.bImages && !m_wndPdf.Outline().isEmpty();
     ContextMenus::MenuId menu = ContextMenus::MENU_CONTENT;
     if (!m_bContent) {
         context.selected = SelectedRecord();
