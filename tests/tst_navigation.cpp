@@ -82,7 +82,10 @@ private:
         record.nLayout = layout;
         record.nBind = bind;
         record.nZoom = zoom;
-        return v.view->OpenBook(record) && Settled(v.view);
+        // A PDF's outline comes after its first page.
+        QSignalSpy outline(&v.view->m_wndPdf, &CAcroAXDocShim::outlineRead);
+        return v.view->OpenBook(record) && Settled(v.view)
+            && (record.bImages || outline.count() > 0 || outline.wait(10000));
     }
 
 private slots:
@@ -284,6 +287,23 @@ private slots:
             { "1.1 First steps", 3, 1 }, { "1.2 Further, over two lines", 5, 1 },
             { "1.2.1 Deeper", 6, 2 }, { "Web site", 0, 0 }, { "第2章", 8, 0 }, { "Broken", 0, 0 } };
         QCOMPARE(entries, expected);
+
+        // Entries each nested in the one before, the last leading back to the first: cut
+        // at 32 levels.
+        QList<QByteArray> objects = { "<< /Type /Catalog /Pages 2 0 R /Outlines 4 0 R >>",
+            "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+            "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] >>",
+            "<< /Type /Outlines /First 5 0 R >>" };
+        for (int i = 0; i < 40; ++i)
+            objects << "<< /Title (Deeper) /Dest [3 0 R /Fit] /First "
+                    + QByteArray::number(i < 39 ? 6 + i : 5) + " 0 R >>";
+        QVERIFY(WriteBytes(env->path("deep.pdf"), PdfFromObjects(objects)));
+        document = PopplerDocuments::Load(env->path("deep.pdf"));
+        QVERIFY(document);
+        const QList<OutlineEntry> deep = PdfOutline::Read(*document);
+        PopplerDocuments::Release(document);
+        QCOMPARE(deep.size(), 32);
+        QCOMPARE(deep.last(), OutlineEntry({ "Deeper", 1, 31 }));
     }
 
     void entryHoldingThePage_data()

@@ -25,6 +25,11 @@ CAcroAXDocShim::CAcroAXDocShim(QWidget* parent)
     setFocusPolicy(Qt::NoFocus);
     connect(&m_renderer, &PdfRenderer::rendered, this, &CAcroAXDocShim::OnRendered,
         Qt::QueuedConnection);
+    connect(
+        &m_renderer, &PdfRenderer::outlineRead, this, [this](const QList<OutlineEntry>& entries) {
+            m_outline = entries;
+            emit outlineRead();
+        });
 }
 
 CAcroAXDocShim::~CAcroAXDocShim()
@@ -59,7 +64,6 @@ bool CAcroAXDocShim::LoadFile(const QString& path)
     if (!m_pDoc)
         return false;
     m_nPageCount = m_pDoc->numPages();
-    m_outline = PdfOutline::Read(*m_pDoc);
     m_renderer.Open(path);
     return true;
 }

@@ -39,7 +39,8 @@ public:
     int PageCount() const { return m_nPageCount; }
     int CurrentPage() const { return m_nPage; }
     SpreadLayout::Mode LayoutMode() const { return m_mode; }
-    // The document's outline, read once as it loads; empty when it has none.
+    // The document's outline, read off the reader's thread once the first page is
+    // rendered; empty until then and when it has none.
     const QList<OutlineEntry>& Outline() const { return m_outline; }
     // The pages in sight and where they are, in this widget's coordinates.
     QList<SpreadLayout::Placed> PagesShown() const;
@@ -58,6 +59,8 @@ signals:
     void dispatched(const QString& method, const QVariant& argument);
     // A paint that showed the rendered spread of the current page.
     void renderedSpreadPainted(int page);
+    // The outline of the document loaded has been read, whether it has one or not.
+    void outlineRead();
 
 protected:
     void paintEvent(QPaintEvent* e) override;

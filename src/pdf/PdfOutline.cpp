@@ -7,6 +7,9 @@ namespace PdfOutline
 
 namespace
 {
+    constexpr int kMaxDepth = 32;
+    constexpr int kMaxEntries = 20000;
+
     // Titles are shown on one line: breaks and other control characters become spaces.
     QString OneLine(QString title)
     {

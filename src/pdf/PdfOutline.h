@@ -21,13 +21,10 @@ struct OutlineEntry {
 namespace PdfOutline
 {
 
-// A damaged or hostile outline may nest or run on without end; what lies beyond these
-// is left out.
-constexpr int kMaxDepth = 32;
-constexpr int kMaxEntries = 20000;
-
-// The outline in reading order, each entry before those nested in it. Poppler's
-// documents are not shared between threads: call it where the document lives.
+// The outline in reading order, each entry before those nested in it. A damaged or
+// hostile outline may nest or run on without end: entries nested more than 32 deep, and
+// those past the first 20000, are left out. Poppler's documents are not shared between
+// threads: call it on the thread that owns the document.
 QList<OutlineEntry> Read(const Poppler::Document& document);
 // The row of the entry that holds page: of the entries at or before it, the one that
 // starts last, and the last listed of those. The first row when none starts that early,

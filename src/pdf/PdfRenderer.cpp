@@ -23,6 +23,7 @@ struct PdfRenderer::Worker {
     QString runningKey;
     std::atomic<bool> abortRunning { false };
     bool stop = false;
+    bool outlineRead = false;
     // Read and written on the reader's thread only; null once the worker is retired.
     PdfRenderer* owner = nullptr;
     std::unique_ptr<Poppler::Document> document; // the worker's own
@@ -127,16 +128,29 @@ void PdfRenderer::Run(const std::shared_ptr<Worker>& worker)
         lock.lock();
         const bool abandoned = worker->abortRunning;
         worker->runningKey.clear();
-        if (abandoned || image.isNull() || worker->stop)
-            continue;
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [worker, job, image] {
-                // Runs on the reader's thread, where the owner is let go.
-                if (PdfRenderer* owner = worker->owner)
-                    emit owner->rendered(job.key, image, job.area);
-            },
-            Qt::QueuedConnection);
+        if (!abandoned && !image.isNull() && !worker->stop) {
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [worker, job, image] {
+                    // Runs on the reader's thread, where the owner is let go.
+                    if (PdfRenderer* owner = worker->owner)
+                        emit owner->rendered(job.key, image, job.area);
+                },
+                Qt::QueuedConnection);
+        }
+        if (!worker->outlineRead && !worker->stop) {
+            worker->outlineRead = true;
+            lock.unlock();
+            const QList<OutlineEntry> entries = PdfOutline::Read(*worker->document);
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [worker, entries] {
+                    if (PdfRenderer* owner = worker->owner)
+                        emit owner->outlineRead(entries);
+                },
+                Qt::QueuedConnection);
+            lock.lock();
+        }
     }
     lock.unlock();
     PopplerDocuments::Release(worker->document);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pdf/PdfOutline.h"
+
 #include <QImage>
 #include <QList>
 #include <QObject>
@@ -30,7 +32,9 @@ struct RenderJob {
 // what shows now, the rest is read-ahead. A render that nobody wants any more is
 // abandoned. Results come back as queued signals. Every document gets a worker of its
 // own; a worker whose document is let go finishes its render in the background, so
-// closing a book and quitting never wait for poppler.
+// closing a book and quitting never wait for poppler. Once the first render is done, the
+// worker reads the document's outline, so that neither the page nor the reader waits for
+// a long one.
 class PdfRenderer : public QObject
 {
     Q_OBJECT
@@ -49,6 +53,8 @@ public:
 
 signals:
     void rendered(const QString& key, const QImage& image, const QRect& area);
+    // Once per document opened, empty when it has no outline.
+    void outlineRead(const QList<OutlineEntry>& entries);
 
 private:
     struct Worker;
