@@ -162,13 +162,6 @@ private slots:
         }
         for (const int code : { -1, 21, 1000 })
             QCOMPARE(PadCommands::PadCommand(code, SCREEN_FOLDER), PadAction {});
-        // The contents screen is worked as a list, and Esc goes back to the page.
-        QCOMPARE(PadCommands::PadCommand(13, SCREEN_OUTLINE), PadAction({ ACT_NONE, Qt::Key_Up }));
-        QCOMPARE(
-            PadCommands::PadCommand(11, SCREEN_OUTLINE), PadAction({ ACT_NONE, Qt::Key_PageDown }));
-        QCOMPARE(PadCommands::PadCommand(16, SCREEN_OUTLINE), PadAction({ ID_OPEN_ITEM, 0 }));
-        QCOMPARE(PadCommands::PadCommand(20, SCREEN_OUTLINE), PadAction({ ID_OUTLINE_CLOSE, 0 }));
-        QCOMPARE(PadCommands::PadCommand(3, SCREEN_OUTLINE), PadAction({ ACT_NONE, 0 }));
     }
 
     void pressingReleasingAndDragging()
