@@ -103,6 +103,11 @@ private slots:
         row("menu key", VK_APPS, false, false, ACT_DEFAULT, ACT_DEFAULT, ACT_DEFAULT);
         row("F1", VK_F1, false, false, ACT_KEY_HELP, ACT_KEY_HELP, ACT_KEY_HELP);
         row("Shift+F1", VK_F1, false, true, ACT_NONE, ACT_NONE, ACT_NONE);
+        row("Space", VK_SPACE, false, false, ID_PAGE_NEXT, ACT_NONE, ACT_NONE);
+        row("Shift+Space", VK_SPACE, false, true, ID_PAGE_PREV, ACT_NONE, ACT_NONE);
+        row("Ctrl+Space", VK_SPACE, true, false, ACT_NONE, ACT_NONE, ACT_NONE);
+        row("Ctrl+M", 'M', true, false, ID_SHOW_OUTLINE, ACT_NONE, ACT_NONE);
+        row("plain M", 'M', false, false, ACT_NONE, ACT_NONE, ACT_NONE);
         row("below the range", 0, false, false, ACT_NONE, ACT_NONE, ACT_NONE);
         row("above the range", 180, false, false, ACT_NONE, ACT_NONE, ACT_NONE);
     }
@@ -119,11 +124,81 @@ private slots:
         QCOMPARE(KeyAction(vk, ctrl, shift, SCREEN_RESUME), resume);
     }
 
+    void contentsScreenKeys_data()
+    {
+        QTest::addColumn<int>("vk");
+        QTest::addColumn<bool>("ctrl");
+        QTest::addColumn<bool>("shift");
+        QTest::addColumn<int>("action");
+        QTest::newRow("Enter") << VK_RETURN << false << false << int(ID_OPEN_ITEM);
+        QTest::newRow("Esc") << VK_ESCAPE << false << false << int(ID_OUTLINE_CLOSE);
+        QTest::newRow("Ctrl+M") << int('M') << true << false << int(ID_OUTLINE_CLOSE);
+        QTest::newRow("Ctrl+F") << int('F') << true << false << int(ID_FULLSCREEN_TOGGLE);
+        // The list moves with its own keys; the reading and list-screen keys do nothing.
+        for (const int vk : { VK_PRIOR, VK_NEXT, VK_HOME, VK_END, VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT,
+                 VK_SPACE, VK_TAB, VK_BACK, int('5'), VK_MEDIA_STOP })
+            QTest::addRow("key %d", vk) << vk << false << false << ACT_NONE;
+        QTest::newRow("A, not in the table") << int('A') << false << false << ACT_DEFAULT;
+    }
+    void contentsScreenKeys()
+    {
+        QFETCH(int, vk);
+        QFETCH(bool, ctrl);
+        QFETCH(bool, shift);
+        QFETCH(int, action);
+        QCOMPARE(KeyAction(vk, ctrl, shift, SCREEN_OUTLINE), action);
+    }
+
+    void sideKeysFollowTheReadingDirection_data()
+    {
+        QTest::addColumn<int>("layout");
+        QTest::addColumn<int>("bind");
+        QTest::addColumn<bool>("images");
+        QTest::addColumn<int>("zoom");
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("right");
+        const int next = ID_PAGE_NEXT;
+        const int prev = ID_PAGE_PREV;
+        QTest::newRow("image spreads, right binding")
+            << int(LAYOUT_SPREAD_COVER) << int(BIND_RIGHT) << true << 0 << next << prev;
+        QTest::newRow("image spreads, left binding")
+            << int(LAYOUT_SPREAD_COVER) << int(BIND_LEFT) << true << 0 << prev << next;
+        QTest::newRow("image single pages, right binding")
+            << int(LAYOUT_SINGLE) << int(BIND_RIGHT) << true << 0 << prev << next;
+        QTest::newRow("PDF spreads, whatever the binding says")
+            << int(LAYOUT_SPREAD_NOCOVER) << int(BIND_RIGHT) << false << 0 << prev << next;
+        QTest::newRow("PDF single pages")
+            << int(LAYOUT_SINGLE) << int(BIND_LEFT) << false << 0 << prev << next;
+        QTest::newRow("magnified: the region moves")
+            << int(LAYOUT_SPREAD_COVER) << int(BIND_RIGHT) << true << 5 << ACT_ZOOM_LEFT
+            << ACT_ZOOM_RIGHT;
+    }
+    void sideKeysFollowTheReadingDirection()
+    {
+        QFETCH(int, layout);
+        QFETCH(int, bind);
+        QFETCH(bool, images);
+        QFETCH(int, zoom);
+        QFETCH(int, left);
+        QFETCH(int, right);
+        const bool leftIsNext = LeftIsNext(layout, bind, images);
+        const auto side = [&](int vk, bool ctrl) {
+            return SideKeyAction(KeyAction(vk, ctrl, false, SCREEN_CONTENT), zoom != 0, leftIsNext);
+        };
+        QCOMPARE(side(VK_LEFT, false), left);
+        QCOMPARE(side(VK_RIGHT, false), right);
+        // Only the plain arrows turn; Space and the other keys keep their own meaning.
+        QCOMPARE(side(VK_LEFT, true), ACT_NONE);
+        QCOMPARE(side(VK_SPACE, false), int(ID_PAGE_NEXT));
+        QCOMPARE(side(VK_UP, false), ACT_STEP_UP);
+    }
+
     void keypadDigitsAreNotDigitKeys()
     {
         QCOMPARE(fromQtKey(Qt::Key_7, false), int('7'));
         QCOMPARE(fromQtKey(Qt::Key_7, true), 0);
         QCOMPARE(fromQtKey(Qt::Key_Backtab, false), VK_TAB);
+        QCOMPARE(fromQtKey(Qt::Key_Space, false), VK_SPACE);
         QCOMPARE(fromQtKey(Qt::Key_MediaTogglePlayPause, false), VK_MEDIA_PLAY_PAUSE);
     }
 
@@ -133,6 +208,8 @@ private slots:
         QCOMPARE(AcceleratorCommand('T', true, false, false), int(ID_SKIP_FORWARD));
         QCOMPARE(AcceleratorCommand('B', true, false, false), int(ID_PAGE_FIRST));
         QCOMPARE(AcceleratorCommand('E', true, false, false), int(ID_PAGE_LAST));
+        QCOMPARE(AcceleratorCommand('G', true, false, false), int(ID_GO_TO_PAGE));
+        QCOMPARE(AcceleratorCommand('G', true, true, false), 0);
         QCOMPARE(AcceleratorCommand('E', false, false, false), 0);
         QCOMPARE(AcceleratorCommand('E', true, true, false), 0);
         QCOMPARE(AcceleratorCommand('E', true, false, true), 0);
@@ -245,13 +322,13 @@ private slots:
             QStringList({ "Full Screen 切替\tCtrl+F=e", "-", "Resume登録せずに閉じる\tEsc=e",
                 "Resume上書きして閉じる\tCtrl+C=e", "Resume追加して閉じる\tCtrl+S=e", "-",
                 "次のページ\tPageDown=e", "前のページ\tPageUp=d", "スキップ送り\tCtrl+T=e",
-                "スキップ戻り\tCtrl+R=d", "先頭ページ\tCtrl+B=d", "最終ページ\tCtrl+E=e", "-",
-                "[レイアウト]", "単一ページ=e", "表紙あり見開き=ec", "表紙なし見開き=e",
-                "[画像の見開きモード]", "右綴じ=ec", "左綴じ=e", "[拡大表示]", "拡大なし\t0=e",
-                "２倍 - 上段左\t7=e", "２倍 - 上段中\t8=e", "２倍 - 上段右\t9=e",
-                "２倍 - 中段左\t4=e", "２倍 - 中段中\t5=e", "２倍 - 中段右\t6=e",
-                "２倍 - 下段左\t1=ec", "２倍 - 下段中\t2=e", "２倍 - 下段右\t3=e", "-",
-                "終了\tAlt+F4=e" }));
+                "スキップ戻り\tCtrl+R=d", "先頭ページ\tCtrl+B=d", "最終ページ\tCtrl+E=e",
+                "ページ指定...\tCtrl+G=e", "目次...\tCtrl+M=d", "-", "[レイアウト]", "単一ページ=e",
+                "表紙あり見開き=ec", "表紙なし見開き=e", "[画像の見開きモード]", "右綴じ=ec",
+                "左綴じ=e", "[拡大表示]", "拡大なし\t0=e", "２倍 - 上段左\t7=e",
+                "２倍 - 上段中\t8=e", "２倍 - 上段右\t9=e", "２倍 - 中段左\t4=e",
+                "２倍 - 中段中\t5=e", "２倍 - 中段右\t6=e", "２倍 - 下段左\t1=ec",
+                "２倍 - 下段中\t2=e", "２倍 - 下段右\t3=e", "-", "終了\tAlt+F4=e" }));
     }
 
     void menuStates_data()
@@ -302,6 +379,11 @@ private slots:
         c.book.nPage = 10;
         c.book.nPageCount = 10;
         QVERIFY(!ContextMenus::StateOf(ID_PAGE_LAST, c).enabled);
+        QVERIFY(ContextMenus::StateOf(ID_GO_TO_PAGE, c).enabled);
+        c.book.nPageCount = 1;
+        QVERIFY(!ContextMenus::StateOf(ID_GO_TO_PAGE, c).enabled);
+        c.hasOutline = true;
+        QVERIFY(ContextMenus::StateOf(ID_SHOW_OUTLINE, c).enabled);
         QVERIFY(ContextMenus::StateOf(ID_SKIP_BACK, c).enabled);
     }
 

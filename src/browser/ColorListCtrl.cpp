@@ -88,6 +88,14 @@ void CColorListCtrl::SetItemBkColor(int index, const QColor& color)
     }
 }
 
+void CColorListCtrl::SetItemIndent(int index, int quarters)
+{
+    if (ColorListModel::Row* row = m_model.row(index)) {
+        row->indent = std::max(quarters, 0);
+        m_model.rowChanged(index);
+    }
+}
+
 void CColorListCtrl::DeleteAllColoredItems()
 {
     m_model.clear();
@@ -201,8 +209,8 @@ void CColorListCtrl::drawRow(
         painter->setPen(text);
         for (int c = 0; c < m_nColumns; ++c) {
             QRect rect = GetCellRect(row, c, false);
-            if (c == 0 && m_pStrip)
-                DrawIcon(painter, data->icon, rect);
+            if (c == 0)
+                DrawLead(painter, *data, rect);
             DrawText(painter, data->texts[c], rect, c);
         }
     } else {
@@ -210,8 +218,8 @@ void CColorListCtrl::drawRow(
             painter->fillRect(GetCellRect(row, c, true), data->colors.m_crBk);
             painter->setPen(data->colors.m_crText);
             QRect rect = GetCellRect(row, c, false);
-            if (c == 0 && m_pStrip)
-                DrawIcon(painter, data->icon, rect);
+            if (c == 0)
+                DrawLead(painter, *data, rect);
             DrawText(painter, data->texts[c], rect, c);
         }
     }
@@ -234,6 +242,15 @@ void CColorListCtrl::paintEvent(QPaintEvent* e)
     painter.setFont(font());
     painter.setPen(kListRowText);
     painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
+}
+
+void CColorListCtrl::DrawLead(QPainter* painter, const ColorListModel::Row& row, QRect& rect) const
+{
+    const int pixelSize = font().pixelSize();
+    const int height = pixelSize > 0 ? pixelSize : fontMetrics().height();
+    rect.setLeft(rect.left() + row.indent * height / 4);
+    if (m_pStrip)
+        DrawIcon(painter, row.icon, rect);
 }
 
 void CColorListCtrl::DrawIcon(QPainter* painter, int icon, QRect& rect) const

@@ -27,6 +27,8 @@ public:
     void SetItemText(int index, int column, const QString& text);
     void SetItemTextColor(int index, const QColor& color);
     void SetItemBkColor(int index, const QColor& color);
+    // Moves the name in by quarters of the type's height.
+    void SetItemIndent(int index, int quarters);
     void DeleteAllColoredItems();
     int GetItemCount() const;
     QString GetItemText(int index, int column) const;
@@ -62,6 +64,8 @@ protected:
     void wheelEvent(QWheelEvent* e) override;
 
 private:
+    // The indent and the icon before a name; rect keeps what is left for the text.
+    void DrawLead(QPainter* painter, const ColorListModel::Row& row, QRect& rect) const;
     void DrawIcon(QPainter* painter, int icon, QRect& rect) const;
     void DrawText(QPainter* painter, const QString& text, const QRect& rect, int column) const;
     void RepaintSelection();

@@ -14,6 +14,7 @@ public:
     struct Row {
         QString texts[2];
         int icon = 0;
+        int indent = 0; // how far the name is moved in, in quarters of the type's height
         CMyLParam colors;
     };
 

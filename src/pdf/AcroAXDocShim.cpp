@@ -25,6 +25,11 @@ CAcroAXDocShim::CAcroAXDocShim(QWidget* parent)
     setFocusPolicy(Qt::NoFocus);
     connect(&m_renderer, &PdfRenderer::rendered, this, &CAcroAXDocShim::OnRendered,
         Qt::QueuedConnection);
+    connect(
+        &m_renderer, &PdfRenderer::outlineRead, this, [this](const QList<OutlineEntry>& entries) {
+            m_outline = entries;
+            emit outlineRead();
+        });
 }
 
 CAcroAXDocShim::~CAcroAXDocShim()
@@ -51,6 +56,7 @@ bool CAcroAXDocShim::LoadFile(const QString& path, const PdfPassword& password)
     m_pageSizes.clear();
     m_nPageCount = 0;
     m_nPage = 1;
+    m_outline.clear();
     PopplerDocuments::Release(m_pDoc);
     if (!path.isEmpty() && (!s_accepts || s_accepts(path)))
         m_pDoc = PopplerDocuments::Load(path, password);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pdf/PdfOutline.h"
 #include "pdf/PdfRenderer.h"
 #include "pdf/SpreadLayout.h"
 
@@ -39,6 +40,9 @@ public:
     int PageCount() const { return m_nPageCount; }
     int CurrentPage() const { return m_nPage; }
     SpreadLayout::Mode LayoutMode() const { return m_mode; }
+    // The document's outline, read off the reader's thread once the first page is
+    // rendered; empty until then and when it has none.
+    const QList<OutlineEntry>& Outline() const { return m_outline; }
     // The pages in sight and where they are, in this widget's coordinates.
     QList<SpreadLayout::Placed> PagesShown() const;
     // The spread in sight has been rendered.
@@ -56,6 +60,8 @@ signals:
     void dispatched(const QString& method, const QVariant& argument);
     // A paint that showed the rendered spread of the current page.
     void renderedSpreadPainted(int page);
+    // The outline of the document loaded has been read, whether it has one or not.
+    void outlineRead();
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -86,6 +92,7 @@ private:
     std::unique_ptr<Poppler::Document> m_pDoc;
     mutable QHash<int, QSizeF> m_pageSizes;
     int m_nPageCount = 0;
+    QList<OutlineEntry> m_outline;
     int m_nPage = 1;
     SpreadLayout::Mode m_mode = SpreadLayout::SinglePage;
     QHash<QString, Rendered> m_cache;

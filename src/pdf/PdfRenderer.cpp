@@ -35,6 +35,8 @@ struct PdfRenderer::Shared {
     int toOpen = 0;
     QList<RenderJob> jobs;
     bool stop = false;
+    // One thread reads the outline, once, after the first render.
+    bool outlineRead = false;
     // Poppler builds some state of its own lazily and without a lock: only once one
     // render has finished may a second thread render beside the first.
     bool warmed = false;
@@ -178,16 +180,29 @@ void PdfRenderer::Run(const std::shared_ptr<Shared>& shared)
         self.runningKey.clear();
         shared->warmed = true;
         shared->wake.notify_all();
-        if (abandoned || image.isNull() || shared->stop)
-            continue;
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [shared, job, image] {
-                // Runs on the reader's thread, where the owner is let go.
-                if (PdfRenderer* owner = shared->owner)
-                    emit owner->rendered(job.key, image, job.area);
-            },
-            Qt::QueuedConnection);
+        if (!abandoned && !image.isNull() && !shared->stop) {
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [shared, job, image] {
+                    // Runs on the reader's thread, where the owner is let go.
+                    if (PdfRenderer* owner = shared->owner)
+                        emit owner->rendered(job.key, image, job.area);
+                },
+                Qt::QueuedConnection);
+        }
+        if (!shared->outlineRead && !shared->stop) {
+            shared->outlineRead = true;
+            lock.unlock();
+            const QList<OutlineEntry> entries = PdfOutline::Read(*self.document);
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [shared, entries] {
+                    if (PdfRenderer* owner = shared->owner)
+                        emit owner->outlineRead(entries);
+                },
+                Qt::QueuedConnection);
+            lock.lock();
+        }
     }
     shared->workers.removeOne(&self);
     lock.unlock();

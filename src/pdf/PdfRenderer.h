@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pdf/PdfOutline.h"
 #include "pdf/PdfPassword.h"
 
 #include <QImage>
@@ -33,7 +34,8 @@ struct RenderJob {
 // thread is free. A render that nobody wants any more is abandoned. Results come back as
 // queued signals. Every document gets threads of its own; a thread whose document is let
 // go finishes its render in the background, so closing a book and quitting never wait
-// for poppler.
+// for poppler. Once the first render is done, the document's outline is read, so that
+// neither the page nor the reader waits for a long one.
 class PdfRenderer : public QObject
 {
     Q_OBJECT
@@ -53,6 +55,8 @@ public:
 
 signals:
     void rendered(const QString& key, const QImage& image, const QRect& area);
+    // Once per document opened, empty when it has no outline.
+    void outlineRead(const QList<OutlineEntry>& entries);
 
 private:
     struct Shared;

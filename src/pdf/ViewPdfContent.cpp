@@ -10,6 +10,7 @@
 #include "platform/WaitCursor.h"
 #include "view/TalvexView.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QFile>
 
@@ -201,7 +202,8 @@ void CTalvexView::PlaceCoverWindow()
 
 void CTalvexView::OnContentTimer()
 {
-    if (m_bMenuOpen) {
+    // Over a menu, a dialog or the contents screen the reader needs the pointer.
+    if (m_bMenuOpen || QApplication::activeModalWidget() || OutlineShown()) {
         if (m_bHideCursor)
             CursorCounter::ShowCursorNow();
         m_nIdleTicks = 0;

@@ -24,6 +24,8 @@ int fromQtKey(int qtKey, bool keypad)
         return VK_RETURN;
     case Qt::Key_Escape:
         return VK_ESCAPE;
+    case Qt::Key_Space:
+        return VK_SPACE;
     case Qt::Key_PageUp:
         return VK_PRIOR;
     case Qt::Key_PageDown:

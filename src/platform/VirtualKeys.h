@@ -9,6 +9,7 @@ constexpr int VK_BACK = 8;
 constexpr int VK_TAB = 9;
 constexpr int VK_RETURN = 13;
 constexpr int VK_ESCAPE = 27;
+constexpr int VK_SPACE = 32;
 constexpr int VK_PRIOR = 33;
 constexpr int VK_NEXT = 34;
 constexpr int VK_END = 35;

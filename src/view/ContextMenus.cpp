@@ -78,6 +78,8 @@ namespace
         { ID_SKIP_BACK, "スキップ戻り\tCtrl+R" },
         { ID_PAGE_FIRST, "先頭ページ\tCtrl+B" },
         { ID_PAGE_LAST, "最終ページ\tCtrl+E" },
+        { ID_GO_TO_PAGE, "ページ指定...\tCtrl+G" },
+        { ID_SHOW_OUTLINE, "目次...\tCtrl+M" },
         { 0, nullptr },
         { 0, "レイアウト", kLayoutMenu },
         { 0, "画像の見開きモード", kBindMenu },
@@ -145,6 +147,10 @@ ItemState StateOf(int id, const Context& context)
     case ID_SKIP_FORWARD:
     case ID_PAGE_LAST:
         return { book.nPage < book.nPageCount, false };
+    case ID_GO_TO_PAGE:
+        return { book.nPageCount > 1, false };
+    case ID_SHOW_OUTLINE:
+        return { context.hasOutline, false };
     case ID_LAYOUT_SINGLE:
         return { true, book.nLayout == LAYOUT_SINGLE };
     case ID_LAYOUT_SPREAD_COVER:

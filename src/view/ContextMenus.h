@@ -20,6 +20,7 @@ struct Context {
     bool atDriveList = true; // no current folder
     const BookRecord* selected = nullptr; // the record behind the first selected row
     BookRecord book; // the open or last book
+    bool hasOutline = false; // the open book is a PDF with an outline
 };
 
 struct ItemState {

@@ -1,5 +1,6 @@
 #include "view/InputRules.h"
 
+#include "browser/BookRecord.h"
 #include "platform/VirtualKeys.h"
 #include "view/CommandIds.h"
 
@@ -23,7 +24,7 @@ namespace
         ID_ZOOM_TOP_RIGHT, ID_ZOOM_MIDDLE_LEFT, ID_ZOOM_MIDDLE_CENTER, ID_ZOOM_MIDDLE_RIGHT,
         ID_ZOOM_BOTTOM_LEFT, ID_ZOOM_BOTTOM_CENTER, ID_ZOOM_BOTTOM_RIGHT };
 
-    int ByScreen(Screen screen, int content, int folder, int resume)
+    int ByScreen(Screen screen, int content, int folder, int resume, int outline = ACT_NONE)
     {
         switch (screen) {
         case SCREEN_CONTENT:
@@ -32,6 +33,8 @@ namespace
             return folder;
         case SCREEN_RESUME:
             return resume;
+        case SCREEN_OUTLINE:
+            return outline;
         }
         return ACT_NONE;
     }
@@ -64,6 +67,8 @@ int AcceleratorCommand(int vk, bool ctrl, bool shift, bool alt)
         return ID_PAGE_FIRST;
     case 'E':
         return ID_PAGE_LAST;
+    case 'G':
+        return ID_GO_TO_PAGE;
     default:
         return 0;
     }
@@ -76,17 +81,25 @@ int KeyAction(int vk, bool ctrl, bool shift, Screen screen)
     const bool noMod = !ctrl && !shift;
     const bool ctrlOnly = ctrl && !shift;
     const bool content = screen == SCREEN_CONTENT;
+    const bool list = screen == SCREEN_FOLDER || screen == SCREEN_RESUME;
     switch (vk) {
     case VK_BACK:
-        return noMod && !content ? ID_RESUME_DELETE : ACT_NONE;
+        return noMod && list ? ID_RESUME_DELETE : ACT_NONE;
     case VK_TAB:
         return noMod
             ? ByScreen(screen, ACT_CYCLE_LAYOUT, ID_SWITCH_SCREEN_KEEP, ID_SWITCH_SCREEN_KEEP)
             : ACT_NONE;
     case VK_RETURN:
-        return noMod ? ByScreen(screen, ACT_TOGGLE_ZOOM, ID_OPEN_ITEM, ID_OPEN_ITEM) : ACT_NONE;
+        return noMod ? ByScreen(screen, ACT_TOGGLE_ZOOM, ID_OPEN_ITEM, ID_OPEN_ITEM, ID_OPEN_ITEM)
+                     : ACT_NONE;
     case VK_ESCAPE:
-        return noMod ? ByScreen(screen, ID_CLOSE_NO_RESUME, ID_FOLDER_TOP, ACT_NONE) : ACT_NONE;
+        return noMod
+            ? ByScreen(screen, ID_CLOSE_NO_RESUME, ID_FOLDER_TOP, ACT_NONE, ID_OUTLINE_CLOSE)
+            : ACT_NONE;
+    case VK_SPACE:
+        if (!content || ctrl)
+            return ACT_NONE;
+        return shift ? ID_PAGE_PREV : ID_PAGE_NEXT;
     case VK_PRIOR:
         return content ? ID_PAGE_PREV : ACT_NONE;
     case VK_NEXT:
@@ -107,6 +120,9 @@ int KeyAction(int vk, bool ctrl, bool shift, Screen screen)
         return ctrlOnly && content ? ID_CLOSE_OVERWRITE_RESUME : ACT_NONE;
     case 'F':
         return ctrlOnly ? ID_FULLSCREEN_TOGGLE : ACT_NONE;
+    case 'M':
+        return ctrlOnly ? ByScreen(screen, ID_SHOW_OUTLINE, ACT_NONE, ACT_NONE, ID_OUTLINE_CLOSE)
+                        : ACT_NONE;
     case 'O':
         return ctrlOnly
             ? ByScreen(screen, ACT_TOGGLE_BINDING, ID_SWITCH_SCREEN_RESET, ID_SWITCH_SCREEN_RESET)
@@ -124,7 +140,7 @@ int KeyAction(int vk, bool ctrl, bool shift, Screen screen)
     case VK_MEDIA_STOP:
         return content ? ID_CLOSE_OVERWRITE_RESUME : ACT_NONE;
     case VK_MEDIA_PLAY_PAUSE:
-        return ByScreen(screen, ID_CLOSE_ADD_RESUME, ID_OPEN_ITEM, ID_OPEN_ITEM);
+        return ByScreen(screen, ID_CLOSE_ADD_RESUME, ID_OPEN_ITEM, ID_OPEN_ITEM, ID_OPEN_ITEM);
     case VK_F1:
         return noMod ? ACT_KEY_HELP : ACT_NONE;
     default:
@@ -136,6 +152,18 @@ int KeyAction(int vk, bool ctrl, bool shift, Screen screen)
         return noMod && content ? ZoomCommandForDigit(vk - '0') : ACT_NONE;
     }
     return ACT_DEFAULT;
+}
+
+bool LeftIsNext(int layout, int bind, bool images)
+{
+    return images && layout != LAYOUT_SINGLE && bind == BIND_RIGHT;
+}
+
+int SideKeyAction(int action, bool zoomed, bool leftIsNext)
+{
+    if (zoomed || (action != ACT_ZOOM_LEFT && action != ACT_ZOOM_RIGHT))
+        return action;
+    return (action == ACT_ZOOM_LEFT) == leftIsNext ? ID_PAGE_NEXT : ID_PAGE_PREV;
 }
 
 int ClickCell(int width, int height, int x, int y)

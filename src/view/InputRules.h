@@ -8,7 +8,8 @@
 namespace InputRules
 {
 
-enum Screen { SCREEN_CONTENT, SCREEN_FOLDER, SCREEN_RESUME };
+// The contents screen lists a PDF's outline over the book being read.
+enum Screen { SCREEN_CONTENT, SCREEN_FOLDER, SCREEN_RESUME, SCREEN_OUTLINE };
 
 // A known key whose condition failed, or one with nothing to do here.
 constexpr int ACT_NONE = 0;
@@ -32,10 +33,17 @@ int ZoomCommandForDigit(int digit);
 // The zoom value 0..9 of a zoom command, or -1 for any other command.
 int ZoomOfCommand(int id);
 
-// The accelerators Ctrl+R, T, B and E, which apply before the key table.
+// The accelerators Ctrl+R, T, B, E and G, which apply before the key table.
 int AcceleratorCommand(int vk, bool ctrl, bool shift, bool alt);
 // A key-down that is not an auto-repeat. Keys outside 8..179 are ignored.
 int KeyAction(int vk, bool ctrl, bool shift, Screen screen);
+
+// Whether Left turns to the next page while reading: in a book bound on the right, that
+// is an image book's spreads with right binding. PDF spreads run left to right.
+bool LeftIsNext(int layout, int bind, bool images);
+// Left and Right of the key table turn pages in the reading direction when nothing is
+// magnified; with the magnifier on, and for every other action, the action stands.
+int SideKeyAction(int action, bool zoomed, bool leftIsNext);
 
 // The cell of the 3 x 3 grid of a client area: 0..2 in the top row, 3..5, 6..8.
 int ClickCell(int width, int height, int x, int y);

@@ -65,16 +65,22 @@ namespace
         for (int digit = 1; digit <= 10; ++digit)
             digits.append({ '0' + digit % 10, false, false, ZoomCommandForDigit(digit % 10) });
         return {
-            { QStringLiteral("PageDown / PageUp"), QStringLiteral("次 / 前のページ"),
-                { { VK_NEXT, false, false, ID_PAGE_NEXT },
-                    { VK_PRIOR, false, false, ID_PAGE_PREV } } },
+            { QStringLiteral("PageDown, Space / PageUp, Shift+Space"),
+                QStringLiteral("次 / 前のページ"),
+                { { VK_NEXT, false, false, ID_PAGE_NEXT }, { VK_SPACE, false, false, ID_PAGE_NEXT },
+                    { VK_PRIOR, false, false, ID_PAGE_PREV },
+                    { VK_SPACE, false, true, ID_PAGE_PREV } } },
+            { QStringLiteral("Ctrl+G"), QStringLiteral("ページ指定"),
+                { Ctrl('G', ID_GO_TO_PAGE) } },
+            { QStringLiteral("Ctrl+M"), QStringLiteral("目次（PDFの目次を一覧で）"),
+                { Ctrl('M', ID_SHOW_OUTLINE) } },
             { QStringLiteral("Ctrl+T / Ctrl+R"), QStringLiteral("スキップ送り / 戻り"),
                 { Ctrl('T', ID_SKIP_FORWARD), Ctrl('R', ID_SKIP_BACK) } },
-            { QStringLiteral("Home, Ctrl+B / End, Ctrl+E"), QStringLiteral("先頭 / 最終ページ"),
+            { QStringLiteral("Home, Ctrl+B, 前の曲 / End, Ctrl+E, 次の曲"),
+                QStringLiteral("先頭 / 最終ページ"),
                 { { VK_HOME, false, false, ID_PAGE_FIRST }, Ctrl('B', ID_PAGE_FIRST),
-                    { VK_END, false, false, ID_PAGE_LAST }, Ctrl('E', ID_PAGE_LAST) } },
-            { QStringLiteral("前の曲 / 次の曲"), QStringLiteral("先頭 / 最終ページ"),
-                { { VK_MEDIA_PREV_TRACK, false, false, ID_PAGE_FIRST },
+                    { VK_MEDIA_PREV_TRACK, false, false, ID_PAGE_FIRST },
+                    { VK_END, false, false, ID_PAGE_LAST }, Ctrl('E', ID_PAGE_LAST),
                     { VK_MEDIA_NEXT_TRACK, false, false, ID_PAGE_LAST } } },
             { QStringLiteral("Tab"), QStringLiteral("単一ページ → 表紙あり見開き → 表紙なし見開き"),
                 { { VK_TAB, false, false, ACT_CYCLE_LAYOUT } } },
@@ -85,7 +91,7 @@ namespace
             { QStringLiteral("1〜9, 0"),
                 QStringLiteral("９分割の一つを２倍に（テンキーの並び）、0で拡大なし"), digits },
             { QStringLiteral("← ↑ → ↓"),
-                QStringLiteral("拡大する所を動かす（↑↓は端でページをめくる）"),
+                QStringLiteral("拡大する所を動かす。端と拡大なしではページをめくる"),
                 { { VK_LEFT, false, false, ACT_ZOOM_LEFT }, { VK_UP, false, false, ACT_STEP_UP },
                     { VK_RIGHT, false, false, ACT_ZOOM_RIGHT },
                     { VK_DOWN, false, false, ACT_STEP_DOWN } } },
@@ -97,6 +103,18 @@ namespace
             { QStringLiteral("Ctrl+S, 再生"), QStringLiteral("Resume追加して閉じる"),
                 { Ctrl('S', ID_CLOSE_ADD_RESUME),
                     { VK_MEDIA_PLAY_PAUSE, false, false, ID_CLOSE_ADD_RESUME } } },
+        };
+    }
+
+    QList<Row> OutlineRows()
+    {
+        return {
+            { QStringLiteral("Enter, 再生"), QStringLiteral("選んだ項目のページへ"),
+                { { VK_RETURN, false, false, ID_OPEN_ITEM },
+                    { VK_MEDIA_PLAY_PAUSE, false, false, ID_OPEN_ITEM } } },
+            ListMoves(),
+            { QStringLiteral("Esc, Ctrl+M"), QStringLiteral("目次を閉じてページに戻る"),
+                { { VK_ESCAPE, false, false, ID_OUTLINE_CLOSE }, Ctrl('M', ID_OUTLINE_CLOSE) } },
         };
     }
 
@@ -118,7 +136,7 @@ namespace
 
 Sheet ForScreen(Screen screen)
 {
-    // A new screen brings its own title and rows here; the keys of every screen follow.
+    // Each screen brings its own title and rows; the keys of every screen follow.
     switch (screen) {
     case SCREEN_CONTENT:
         return { QStringLiteral("読書中のキー"), ContentRows(), EverywhereRows() };
@@ -126,6 +144,8 @@ Sheet ForScreen(Screen screen)
         return { QStringLiteral("Folder画面のキー"), FolderRows(), EverywhereRows() };
     case SCREEN_RESUME:
         return { QStringLiteral("Resume画面のキー"), ResumeRows(), EverywhereRows() };
+    case SCREEN_OUTLINE:
+        return { QStringLiteral("目次のキー"), OutlineRows(), EverywhereRows() };
     }
     return {};
 }

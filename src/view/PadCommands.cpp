@@ -60,6 +60,8 @@ PadAction PadCommand(int code, Screen screen)
     case 19:
         return key(ACT_STEP_DOWN, Qt::Key_Down);
     case 20:
+        if (screen == SCREEN_OUTLINE)
+            return { ID_OUTLINE_CLOSE, 0 };
         return either(ID_CLOSE_NO_RESUME, folder ? ID_FOLDER_TOP : ACT_NONE);
     default:
         return {};

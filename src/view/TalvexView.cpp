@@ -4,6 +4,7 @@
 #include "app/SettingsStore.h"
 #include "app/TalvexDoc.h"
 #include "browser/ListColours.h"
+#include "browser/ListHeader.h"
 #include "browser/ResumeStore.h"
 #include "pad/PadEvent.h"
 #include "platform/CursorCounter.h"
@@ -100,6 +101,8 @@ void CTalvexView::OnCreate()
     connect(&m_dlgCover, &CCoverDlg::wheelTurned, this, &CTalvexView::OnMouseWheel);
     connect(&m_dlgCover, &CCoverDlg::wheelTilted, this, &CTalvexView::OnMouseHWheel);
     connect(&m_dlgCover, &CCoverDlg::contextMenuRequested, this, &CTalvexView::OnContextMenu);
+    connect(&m_outline, &COutlineScreen::entryChosen, this, &CTalvexView::OpenOutlineEntry);
+    connect(&m_outline, &COutlineScreen::wheelTurned, this, &CTalvexView::OnMouseWheel);
     m_dlgCover.hide();
     PlaceCoverWindow();
     m_dlgControl.m_pView = this;
@@ -181,6 +184,8 @@ void CTalvexView::SaveViewState()
 
 CColorListCtrl& CTalvexView::CurrentList()
 {
+    if (OutlineShown())
+        return m_outline.List();
     return m_bResumeScreen ? m_listResume : m_listFolder;
 }
 
@@ -193,6 +198,7 @@ const IconStrip& CTalvexView::IconsFor(int sizeIndex) const
 
 void CTalvexView::ShowListScreen()
 {
+    m_outline.hide();
     if (m_bResumeScreen) {
         FillResumeList(&m_book);
         m_listFolder.hide();
@@ -257,26 +263,19 @@ void CTalvexView::paintEvent(QPaintEvent*)
 
 void CTalvexView::DrawHeader(QPainter& painter)
 {
-    const SizeGeometry g = ListGeometry::ForIndex(SizeIndex());
-    QString label;
-    QString line2;
     if (m_bResumeScreen) {
-        label = QStringLiteral("Resume");
-        painter.setPen(kResumeLabel);
+        QString folder;
         const int selected = m_listResume.GetSelectedIndex();
         if (selected >= 0 && selected < m_resumeItems.size())
-            line2 = Paths::ForDisplay(Paths::FolderPart(m_resumeItems[selected].strPath));
+            folder = Paths::ForDisplay(Paths::FolderPart(m_resumeItems[selected].strPath));
+        DrawListHeader(
+            painter, m_fonts, SizeIndex(), width(), kResumeLabel, QStringLiteral("Resume"), folder);
     } else {
-        label = QStringLiteral("Folder");
-        painter.setPen(kFolderLabel);
-        line2 = m_strCurrentFolder.isEmpty() ? QStringLiteral("<Drive Select>")
-                                             : Paths::ForDisplay(m_strCurrentFolder);
+        const QString folder = m_strCurrentFolder.isEmpty() ? QStringLiteral("<Drive Select>")
+                                                            : Paths::ForDisplay(m_strCurrentFolder);
+        DrawListHeader(
+            painter, m_fonts, SizeIndex(), width(), kFolderLabel, QStringLiteral("Folder"), folder);
     }
-    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
-    painter.setFont(m_fonts[g.line1Font]);
-    painter.drawText(QRect(6, 0, width() - 6, g.line1Height), flags, label);
-    painter.setFont(m_fonts[g.line2Font]);
-    painter.drawText(QRect(6, g.line1Height, width() - 6, g.line2Height), flags, line2);
 }
 
 void CTalvexView::resizeEvent(QResizeEvent*)
@@ -295,6 +294,8 @@ void CTalvexView::OnSize(int cx, int cy)
         list.setFocus();
     LayoutContent();
     PlaceCoverWindow();
+    if (OutlineShown())
+        LayoutOutline();
 }
 
 void CTalvexView::focusInEvent(QFocusEvent*)

@@ -9,6 +9,7 @@
 #include "pad/ControlDlg.h"
 #include "pdf/AcroAXDocShim.h"
 #include "pdf/CoverDlg.h"
+#include "pdf/OutlineScreen.h"
 #include "pdf/PopplerDocuments.h"
 #include "platform/KeyTracker.h"
 #include "view/InputGate.h"
@@ -108,6 +109,16 @@ public:
     void LayoutContent();
     void PlaceCoverWindow();
 
+    // A page of the reader's choice, shown as a skip shows it.
+    void GoToPage();
+    void JumpToPage(int page);
+    // The contents screen of a PDF with an outline.
+    void ShowOutline();
+    void CloseOutline();
+    void OpenOutlineEntry();
+    bool OutlineShown() const;
+    void LayoutOutline();
+
     // Image books.
     QString PagePath(int n) const;
     // Asks for the pages the record shows. A spread not decoded yet keeps the old one on
@@ -143,6 +154,8 @@ public:
     CAcroAXDocShim m_wndPdf;
     CCoverDlg m_dlgCover;
     PageIndicator m_pageIndicator;
+    // Over the content and the cover, so made after them.
+    COutlineScreen m_outline { this };
     QStringList m_imageFiles;
     int m_nFontSizeNormal = 2;
     int m_nFontSizeFull = 4;

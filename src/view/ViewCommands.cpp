@@ -19,6 +19,13 @@ void CTalvexView::OnCommand(int id)
     default:
         break;
     }
+    if (OutlineShown()) {
+        if (id == ID_OPEN_ITEM)
+            OpenOutlineEntry();
+        else if (id == ID_OUTLINE_CLOSE)
+            CloseOutline();
+        return;
+    }
     if (!m_bContent) {
         switch (id) {
         case ID_OPEN_ITEM:
@@ -80,6 +87,12 @@ void CTalvexView::OnCommand(int id)
         break;
     case ID_PAGE_LAST:
         GoLastPage();
+        break;
+    case ID_GO_TO_PAGE:
+        GoToPage();
+        break;
+    case ID_SHOW_OUTLINE:
+        ShowOutline();
         break;
     case ID_LAYOUT_SINGLE:
     case ID_LAYOUT_SPREAD_COVER:

@@ -19,7 +19,7 @@ using namespace VirtualKeys;
 int CTalvexView::InputScreen() const
 {
     if (m_bContent)
-        return SCREEN_CONTENT;
+        return OutlineShown() ? SCREEN_OUTLINE : SCREEN_CONTENT;
     return m_bResumeScreen ? SCREEN_RESUME : SCREEN_FOLDER;
 }
 
@@ -51,7 +51,12 @@ bool CTalvexView::OnKeyDown(int vk, bool repeat, bool ctrl, bool shift)
 {
     if (repeat)
         return true;
-    const int action = KeyAction(vk, ctrl, shift, Screen(InputScreen()));
+    const Screen screen = Screen(InputScreen());
+    int action = KeyAction(vk, ctrl, shift, screen);
+    if (screen == SCREEN_CONTENT) {
+        const bool leftIsNext = LeftIsNext(m_book.nLayout, m_book.nBind, m_book.bImages);
+        action = SideKeyAction(action, m_book.nZoom != 0, leftIsNext);
+    }
     if (action == ACT_DEFAULT)
         return false;
     RunAction(action);
@@ -115,7 +120,7 @@ void CTalvexView::OnMouseWheel(int delta)
     if (delta == 0)
         return;
     const qint64 n = ScrollStep(delta, lines);
-    if (m_bContent) {
+    if (InputScreen() == SCREEN_CONTENT) {
         RunAction(n > 0 ? ACT_STEP_DOWN : ACT_STEP_UP);
         return;
     }
@@ -128,7 +133,7 @@ void CTalvexView::OnMouseWheel(int delta)
 void CTalvexView::OnMouseHWheel(int delta)
 {
     delta = GatherWheel(m_nHWheelPending, delta, 1);
-    if (m_bContent && delta != 0)
+    if (InputScreen() == SCREEN_CONTENT && delta != 0)
         RunAction(delta < 0 ? ACT_ZOOM_LEFT : ACT_ZOOM_RIGHT);
 }
 
@@ -139,6 +144,9 @@ void CTalvexView::contextMenuEvent(QContextMenuEvent* e)
 
 void CTalvexView::OnContextMenu(const QPoint& globalPos)
 {
+    // The contents screen has no menu: Enter, a double click or Esc leave it.
+    if (OutlineShown())
+        return;
     const QPoint at = globalPos == QPoint(-1, -1) ? mapToGlobal(QPoint(50, 50)) : globalPos;
     ContextMenus::Context context;
     const CMainFrame* frame = GetParentFrame();
@@ -146,6 +154,7 @@ void CTalvexView::OnContextMenu(const QPoint& globalPos)
     context.resumeScreen = m_bResumeScreen;
     context.atDriveList = m_strCurrentFolder.isEmpty();
     context.book = m_book;
+    context.hasOutline = m_bContent && !m_book.bImages && !m_wndPdf.Outline().isEmpty();
     ContextMenus::MenuId menu = ContextMenus::MENU_CONTENT;
     if (!m_bContent) {
         context.selected = SelectedRecord();

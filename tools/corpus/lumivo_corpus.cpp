@@ -115,6 +115,22 @@ QByteArray PdfOfPages(const QByteArray& mediaBox, int count)
     return PdfFromObjects(objects);
 }
 
+// A page with an outline of count chapters, each the next one's sibling or, nested, its
+// parent; the last leads back to the first.
+QByteArray PdfWithOutline(int count, bool nested)
+{
+    QList<QByteArray> objects = { "<< /Type /Catalog /Pages 2 0 R /Outlines 4 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] >>",
+        "<< /Type /Outlines /First 5 0 R >>" };
+    const QByteArray link = nested ? " /First " : " /Next ";
+    for (int i = 0; i < count; ++i) {
+        const QByteArray next = QByteArray::number(i + 1 < count ? 6 + i : 5);
+        objects << "<< /Title (Chapter) /Dest [3 0 R /Fit]" + link + next + " 0 R >>";
+    }
+    return PdfFromObjects(objects);
+}
+
 QString SmallSystemPdf()
 {
     QStringList found;
@@ -177,6 +193,8 @@ int Generate(const QString& dir)
             "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] >>" }),
         false);
     Put(dir, n, "bomb.pdf", HeavyPdf(20000), false);
+    Put(dir, n, "outline-50000-chapters.pdf", PdfWithOutline(50000, false), false);
+    Put(dir, n, "outline-50000-deep.pdf", PdfWithOutline(50000, true), false);
     Put(dir, n, "png-named.pdf", images[0].bytes, false);
     Put(dir, n, "pdf-named.jpg", pdfs[0].bytes, true);
     Put(dir, n, "text-named.tif", "Not a picture.\n", true);
