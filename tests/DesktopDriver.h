@@ -109,6 +109,22 @@ protected:
         return QColor((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
     }
 
+    // A part of the window as it is on the screen.
+    QImage Grab(Window window, const QRect& rect)
+    {
+        XImage* image = XGetImage(
+            m_dpy, window, rect.x(), rect.y(), rect.width(), rect.height(), AllPlanes, ZPixmap);
+        if (!image)
+            return {};
+        QImage grabbed(rect.size(), QImage::Format_RGB32);
+        for (int y = 0; y < rect.height(); ++y) {
+            for (int x = 0; x < rect.width(); ++x)
+                grabbed.setPixel(x, y, 0xff000000u | quint32(XGetPixel(image, x, y)));
+        }
+        XDestroyImage(image);
+        return grabbed;
+    }
+
     bool HasColour(Window window, const QRect& rect, const QColor& colour)
     {
         XImage* image = XGetImage(

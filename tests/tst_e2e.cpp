@@ -3,6 +3,10 @@
 
 #include "pad/PadRules.h"
 #include "platform/Paths.h"
+#include "platform/UiFont.h"
+#include "view/IndicatorRules.h"
+#include "view/ListGeometry.h"
+#include "view/PageIndicator.h"
 
 #include <csignal>
 #include <unistd.h>
@@ -136,6 +140,88 @@ private slots:
         QCOMPARE(StoredSettings().value("Settings/Resume0").toString(),
             QString("2|7|12|2|0|%1|%2").arg(QFileInfo(path).size()).arg(path));
 
+        CloseAndCheck(viewer, window);
+    }
+
+    // The page indicator's plate for the book as it is, drawn here with the program's own
+    // type over what lies beneath it in the window.
+    static QImage PlateOver(const QImage& beneath, const BookRecord& book)
+    {
+        QWidget parent;
+        parent.resize(beneath.size());
+        PageIndicator indicator(&parent);
+        const auto font = [](int index) {
+            QFont f;
+            f.setFamilies(UiFontFamilies());
+            f.setPixelSize(ListGeometry::kFontHeights[index]);
+            f.setStyleStrategy(QFont::PreferAntialias);
+            return f;
+        };
+        const SizeGeometry g = ListGeometry::ForIndex(2);
+        indicator.Flash(IndicatorRules::Compose(book, false), font(g.line1Font), font(g.line2Font));
+        if (!QTest::qWaitFor([&indicator] { return !indicator.Plate().isNull(); }, 5000))
+            return {};
+        QImage composed = beneath;
+        QPainter(&composed).drawPixmap(indicator.geometry().topLeft(), indicator.Plate());
+        return composed;
+    }
+
+    static qint64 Difference(const QImage& a, const QImage& b)
+    {
+        qint64 sum = 0;
+        for (int y = 0; y < a.height(); ++y) {
+            for (int x = 0; x < a.width(); ++x) {
+                const QRgb p = a.pixel(x, y);
+                const QRgb q = b.pixel(x, y);
+                sum += qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q))
+                    + qAbs(qBlue(p) - qBlue(q));
+            }
+        }
+        return sum;
+    }
+
+    void goingToAPageTellsWhereTheReaderIs()
+    {
+        const QString path = env->path("goto/manual.pdf");
+        WritePdf(path, 120);
+        ClearStoredSettings();
+        QProcess viewer;
+        const Window window = StartAndFind(viewer, { path }, "manual.pdf - Lumivo");
+        QVERIFY(window != 0);
+        Xdotool({ "windowfocus", "--sync", QString::number(window) });
+        Xdotool({ "key", "ctrl+g" });
+        QVERIFY(FindWindow("ページ指定") != 0);
+        Xdotool({ "key", "ctrl+a" });
+        Xdotool({ "type", "100" });
+        Xdotool({ "key", "Return" });
+        QVERIFY(FindWindow("manual.pdf - Lumivo") == window);
+
+        // The plate as it shows for a moment, and the window once it has faded.
+        XWindowAttributes attributes;
+        XGetWindowAttributes(m_dpy, window, &attributes);
+        const QRect client(0, 0, attributes.width, attributes.height);
+        QTest::qWait(400);
+        const QImage shown = Grab(window, client);
+        QTest::qWait(3000);
+        const QImage beneath = Grab(window, client);
+        QVERIFY(Difference(shown, beneath) > 0);
+        BookRecord book;
+        book.nType = TYPE_FILE;
+        book.nLayout = LAYOUT_SPREAD_COVER;
+        book.nPageCount = 120;
+        book.nPage = 100;
+        const QImage right = PlateOver(beneath, book);
+        book.nPage = 102;
+        const QImage wrong = PlateOver(beneath, book);
+        QVERIFY(!right.isNull() && !wrong.isNull());
+        // It reads as pages 100-101 of 120, not as the next spread.
+        QVERIFY2(Difference(shown, right) * 3 < Difference(shown, wrong),
+            qPrintable(QString("%1 against %2")
+                           .arg(Difference(shown, right))
+                           .arg(Difference(shown, wrong))));
+
+        Xdotool({ "key", "ctrl+s" });
+        QTRY_VERIFY_WITH_TIMEOUT(Stored("Settings/Resume0").startsWith("2|100|120|"), 5000);
         CloseAndCheck(viewer, window);
     }
 

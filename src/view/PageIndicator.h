@@ -27,6 +27,8 @@ public:
     void Dismiss();
     // What it says, or is about to say.
     const IndicatorRules::Text& Text() const { return m_text; }
+    // The plate as it is drawn at full strength, once shown.
+    const QPixmap& Plate() const { return m_plate; }
 
     qreal Opacity() const { return m_opacity; }
     void SetOpacity(qreal opacity);
