@@ -1,32 +1,12 @@
 #include "InputSupport.h"
-#include "TestSupport.h"
-#include "ViewerFixture.h"
+#include "PdfFixture.h"
 
-#include "pdf/InqNumPagesDlg.h"
-#include "pdf/InqPasswordDlg.h"
-#include "pdf/TempCopy.h"
 #include "platform/LeftRunning.h"
-#include "platform/Prompt.h"
-#include "platform/SpinButton.h"
 
-#include <QLineEdit>
-#include <QPushButton>
 #include <QSemaphore>
 
 namespace
 {
-// A PDF poppler reads whose page tree holds no page.
-QByteArray PagelessPdf()
-{
-    return PdfFromObjects(
-        { "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [] /Count 0 >>" });
-}
-
-QString Stored(int i)
-{
-    return StoredSettings().value(QString("Settings/Resume%1").arg(i)).toString();
-}
-
 bool CursorHidden()
 {
     const QCursor* cursor = QGuiApplication::overrideCursor();
@@ -34,69 +14,13 @@ bool CursorHidden()
 }
 } // namespace
 
-class TestPdf : public QObject
+class TestPdf : public PdfShelf
 {
     Q_OBJECT
-public:
-    TestEnvironment* env = nullptr;
-
-private:
-    QString m_dir;
-    QStringList m_prompts;
-    QStringList m_calls;
-    int m_beeps = 0;
-    std::function<int(QDialog&)> m_onDialog;
-
-    void Follow(Viewer& v)
-    {
-        QObject::connect(&v.view->m_wndPdf, &CAcroAXDocShim::dispatched,
-            [this](const QString& method, const QVariant& argument) {
-                m_calls << method + "(" + argument.toString() + ")";
-            });
-    }
 
 private slots:
-    void initTestCase()
-    {
-        m_dir = env->path("shelf");
-        WritePdf(m_dir + "/ten.pdf", 10);
-        WritePdf(m_dir + "/one.pdf", 1);
-        WritePdf(m_dir + "/two.pdf", 2);
-        WritePdf(m_dir + "/mixed.pdf", 2, { { 595, 842 }, { 842, 595 } });
-        WriteFile(m_dir + "/empty.pdf");
-        QFile text(m_dir + "/notes.pdf");
-        QVERIFY(text.open(QIODevice::WriteOnly));
-        text.write("These are notes, not a PDF.\n");
-        text.close();
-        QFile damaged(m_dir + "/damaged.pdf");
-        QVERIFY(damaged.open(QIODevice::WriteOnly));
-        damaged.write("%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 9 0 R >>\nxref garbage\n");
-        damaged.close();
-        WriteLockedPdf(m_dir + "/locked.pdf", "s3cret-pw");
-        WriteLockedPdf(m_dir + "/latin.pdf", "caf\xe9");
-        QVERIFY(WriteBytes(m_dir + "/pageless.pdf", PagelessPdf()));
-        QVERIFY(WriteBytes(m_dir + "/treeless.pdf", PdfFromObjects({ "<< /Type /Catalog >>" })));
-        Prompt::setBeeper([this] { ++m_beeps; });
-    }
-
-    void init()
-    {
-        PdfRenderer::setRenderHook(nullptr);
-        StartInFolder(m_dir);
-        m_prompts.clear();
-        m_calls.clear();
-        m_beeps = 0;
-        m_onDialog = nullptr;
-        CAcroAXDocShim::setPathFilter(nullptr);
-        Prompt::setResponder([this](const Prompt::Request& request) {
-            if (request.dialog)
-                return m_onDialog ? m_onDialog(*request.dialog) : int(QDialog::Rejected);
-            if (request.menu)
-                return 0;
-            m_prompts << request.text;
-            return int(Prompt::IDOK);
-        });
-    }
+    void initTestCase() { WriteShelf(); }
+    void init() { Reset(); }
 
     void openingCallsTheControlInOrder()
     {
@@ -351,177 +275,6 @@ private slots:
         QVERIFY(view->m_wndPdf.IsShowingRendered());
     }
 
-    void pageCountDialogRoad_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("no page in the tree") << "pageless.pdf";
-        QTest::newRow("no page tree") << "treeless.pdf";
-    }
-    void pageCountDialogRoad()
-    {
-        QFETCH(QString, name);
-        Viewer v;
-        QString field;
-        m_onDialog = [&field](QDialog& dialog) {
-            auto* ask = qobject_cast<CInqNumPagesDlg*>(&dialog);
-            if (!ask)
-                return int(QDialog::Rejected);
-            field = ask->edit()->text();
-            return int(QDialog::Rejected);
-        };
-        QVERIFY(!OpenFromFolder(v, name));
-        QCOMPARE(field, QString("1"));
-        QVERIFY(m_prompts.isEmpty());
-        QCOMPARE(m_beeps, 1);
-
-        m_onDialog = [](QDialog& dialog) {
-            auto* ask = qobject_cast<CInqNumPagesDlg*>(&dialog);
-            ask->edit()->setText("250");
-            ask->okButton()->click();
-            return dialog.result();
-        };
-        QVERIFY(!OpenFromFolder(v, name));
-        QCOMPARE(m_prompts, QStringList({ "ファイルを開けません。" }));
-        QCOMPARE(m_beeps, 2);
-        QVERIFY(v.view->m_listFolder.isVisible());
-        QCOMPARE(v.frame.windowTitle(), QString("Lumivo"));
-        StoredSettings().sync();
-        QCOMPARE(Stored(0), QString());
-    }
-
-    void unreadableFilesAreRefusedAtOnce_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("zero bytes") << "empty.pdf";
-        QTest::newRow("text named .pdf") << "notes.pdf";
-        QTest::newRow("damaged") << "damaged.pdf";
-    }
-    void unreadableFilesAreRefusedAtOnce()
-    {
-        QFETCH(QString, name);
-        Viewer v;
-        int asked = 0;
-        m_onDialog = [&asked](QDialog&) {
-            ++asked;
-            return int(QDialog::Accepted);
-        };
-        QVERIFY(!OpenFromFolder(v, name));
-        QCOMPARE(asked, 0);
-        QCOMPARE(m_prompts, QStringList({ "ファイルを開けません。" }));
-        QCOMPARE(m_beeps, 1);
-        QVERIFY(v.view->m_listFolder.isVisible());
-    }
-
-    void passwordProtected_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QStringList>("answers"); // typed, or "" for Cancel
-        QTest::addColumn<QStringList>("prompts");
-        const QString wrong = "パスワードが違います。";
-        QTest::newRow("right") << "locked.pdf" << QStringList { "s3cret-pw" } << QStringList {};
-        QTest::newRow("owner's") << "locked.pdf" << QStringList { "owner" } << QStringList {};
-        QTest::newRow("wrong, then right")
-            << "locked.pdf" << QStringList { "secret", " ", "s3cret-pw" }
-            << QStringList { wrong, wrong };
-        QTest::newRow("cancel") << "locked.pdf" << QStringList { "" } << QStringList {};
-        QTest::newRow("wrong, then cancel")
-            << "locked.pdf" << QStringList { "S3CRET-PW", "" } << QStringList { wrong };
-        QTest::newRow("older file, Latin-1 bytes")
-            << "latin.pdf" << QStringList { "café" } << QStringList {};
-    }
-    void passwordProtected()
-    {
-        QFETCH(QString, name);
-        QFETCH(QStringList, answers);
-        QFETCH(QStringList, prompts);
-        const bool opens = !answers.last().isEmpty();
-        Viewer v;
-        CTalvexView* view = v.view;
-        QStringList left;
-        m_onDialog = [&left](QDialog& dialog) {
-            auto* ask = qobject_cast<CInqPasswordDlg*>(&dialog);
-            if (!ask || left.isEmpty() || ask->windowTitle() != "パスワード"
-                || ask->edit()->echoMode() != QLineEdit::Password)
-                return int(QDialog::Rejected);
-            const QString typed = left.takeFirst();
-            if (typed.isEmpty()) {
-                ask->cancelButton()->click();
-            } else {
-                ask->edit()->setText(typed);
-                ask->okButton()->click();
-            }
-            return dialog.result();
-        };
-        left = answers;
-        QCOMPARE(OpenFromFolder(v, name), opens);
-        QVERIFY(left.isEmpty());
-        QCOMPARE(m_prompts, prompts);
-        QCOMPARE(m_beeps, opens ? 0 : 1);
-        if (!opens) {
-            QVERIFY(v.view->m_listFolder.isVisible());
-            return;
-        }
-        // The control and its render worker open the document with it too.
-        QCOMPARE(view->m_book.nPageCount, 1);
-        QTRY_VERIFY(view->m_wndPdf.IsShowingRendered());
-        const QImage shot = view->m_wndPdf.grab().toImage();
-        QCOMPARE(shot.pixelColor(shot.rect().center()), QColor(Qt::blue));
-
-        // Kept nowhere: reopened from its entry, with its count stored, it asks again.
-        Key(view, Qt::Key_S, Qt::ControlModifier);
-        StoredSettings().sync();
-        QFile stored(StoredSettings().fileName());
-        QVERIFY(stored.open(QIODevice::ReadOnly));
-        const QByteArray bytes = stored.readAll();
-        QVERIFY(bytes.contains(name.toUtf8()));
-        QVERIFY(!bytes.contains(answers.last().toUtf8()));
-        QVERIFY(!bytes.contains(answers.last().toLatin1()));
-        left = QStringList { answers.last() };
-        Key(&view->m_listFolder, Qt::Key_Tab);
-        QVERIFY(view->m_bResumeScreen);
-        Key(&view->m_listResume, Qt::Key_Return);
-        QVERIFY(left.isEmpty());
-        QVERIFY(view->m_bContent);
-    }
-
-    void theDocumentsOwnCountWins()
-    {
-        // Asked of the reader while the file had no pages yet, then finished meanwhile.
-        const QString path = m_dir + "/growing.pdf";
-        QVERIFY(WriteBytes(path, PagelessPdf()));
-        Viewer v;
-        bool asked = false;
-        m_onDialog = [&path, &asked](QDialog& dialog) {
-            WritePdf(path, 3);
-            auto* ask = qobject_cast<CInqNumPagesDlg*>(&dialog);
-            ask->edit()->setText("250");
-            ask->okButton()->click();
-            asked = true;
-            return dialog.result();
-        };
-        QVERIFY(OpenFromFolder(v, "growing.pdf"));
-        QVERIFY(asked);
-        QCOMPARE(v.view->m_book.nPageCount, 3);
-        Key(v.view, Qt::Key_Escape);
-        QFile::remove(path);
-
-        // A stored count too large, and a page past the end, for a book of ten pages.
-        const QString size = QString::number(QFileInfo(m_dir + "/ten.pdf").size());
-        StoredSettings().setValue(
-            "Settings/Resume0", "2|2147483647|500|1|0|" + size + "|" + m_dir + "/ten.pdf");
-        StoredSettings().sync();
-        Viewer stored;
-        QVERIFY(stored.view->m_bResumeScreen);
-        QCOMPARE(stored.view->m_resumeItems[0].nPage, 1000000);
-        Key(&stored.view->m_listResume, Qt::Key_Return);
-        QCOMPARE(stored.view->m_book.nPageCount, 10);
-        QCOMPARE(stored.view->m_book.nPage, 10);
-        Key(stored.view, Qt::Key_T, Qt::ControlModifier);
-        Key(stored.view, Qt::Key_S, Qt::ControlModifier);
-        StoredSettings().sync();
-        QVERIFY(Stored(0).startsWith("2|10|10|1|"));
-    }
-
     void settingsThatCannotBeWrittenAreTold()
     {
         Viewer v;
@@ -571,83 +324,6 @@ private slots:
         release.release();
         QTRY_COMPARE_WITH_TIMEOUT(LeftRunning::Count(), idle, 30000);
         QFile::remove(m_dir + "/heavy.pdf");
-    }
-
-    void pageCountValidation()
-    {
-        CInqNumPagesDlg dlg;
-        QCOMPARE(dlg.windowTitle(), QString("ページ数"));
-        QCOMPARE(dlg.edit()->text(), QString("1"));
-        for (const QString& bad : { QString("0"), QString("1000001"), QString() }) {
-            dlg.edit()->setText(bad);
-            dlg.okButton()->click();
-            QCOMPARE(dlg.result(), int(QDialog::Rejected));
-            QCOMPARE(dlg.m_nPages, 1);
-        }
-        QCOMPARE(m_prompts.size(), 3);
-        QCOMPARE(m_prompts[0], QString("1 から 1000000 までの整数を入力してください。"));
-        dlg.edit()->setText("12");
-        dlg.edit()->end(false);
-        QTest::keyClicks(dlg.edit(), "x-3");
-        QCOMPARE(dlg.edit()->text(), QString("123"));
-        dlg.edit()->setText("999999");
-        dlg.m_spinPages->Step(5);
-        QCOMPARE(dlg.edit()->text(), QString("1000000"));
-        QTest::keyClick(dlg.edit(), Qt::Key_Down);
-        QCOMPARE(dlg.edit()->text(), QString("999999"));
-        dlg.okButton()->click();
-        QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        QCOMPARE(dlg.m_nPages, 999999);
-        QCOMPARE(dlg.m_spinPages->width(), dlg.cancelButton()->width() * 3 / 4);
-    }
-
-    void temporaryCopyFallback()
-    {
-        const QString temp = QDir::tempPath();
-        CAcroAXDocShim::setPathFilter(
-            [&temp](const QString& path) { return path.startsWith(temp + "/"); });
-        Viewer v;
-        CTalvexView* view = v.view;
-        QVERIFY(OpenFromFolder(v, "ten.pdf"));
-        const QString first = view->m_strTempFile;
-        QCOMPARE(QFileInfo(first).absolutePath(), temp);
-        QVERIFY(QFileInfo(first).fileName().startsWith("Lu"));
-        QVERIFY(first.endsWith(".tmp"));
-        QCOMPARE(QFileInfo(first).size(), QFileInfo(m_dir + "/ten.pdf").size());
-        QCOMPARE(view->m_book.strPath, m_dir + "/ten.pdf");
-        QCOMPARE(v.frame.windowTitle(), QString("ten.pdf - Lumivo"));
-
-        Key(view, Qt::Key_Escape);
-        QVERIFY(QFile::exists(first));
-        QVERIFY(OpenFromFolder(v, "two.pdf"));
-        QVERIFY(!QFile::exists(first));
-        const QString second = view->m_strTempFile;
-        QVERIFY(QFile::exists(second));
-        Key(view, Qt::Key_Escape);
-        view->SaveViewState();
-        QVERIFY(!QFile::exists(second));
-        QVERIFY(view->m_strTempFile.isEmpty());
-
-        CAcroAXDocShim::setPathFilter([](const QString&) { return false; });
-        QVERIFY(!OpenFromFolder(v, "ten.pdf"));
-        QCOMPARE(m_prompts, QStringList({ "ファイルを開けません。" }));
-
-        // A file that does not start as a PDF is not worth a copy, however large.
-        const QStringList before = QDir(temp).entryList({ "Lu*.tmp" });
-        CAcroAXDocShim::setPathFilter(nullptr);
-        QVERIFY(WriteBytes(m_dir + "/zeros.pdf", QByteArray(4 << 20, '\0')));
-        view->FillFolderList(QString());
-        QVERIFY(!OpenFromFolder(v, "zeros.pdf"));
-        QCOMPARE(QDir(temp).entryList({ "Lu*.tmp" }), before);
-        QFile::remove(m_dir + "/zeros.pdf");
-
-        // Copies left behind by a killed program go at the next start; others stay.
-        QVERIFY(WriteBytes(temp + "/LuAb12Cd.tmp", "%PDF-1.4"));
-        QVERIFY(WriteBytes(temp + "/Lunch.tmp", "not ours"));
-        TempCopy::RemoveStale();
-        QVERIFY(!QFile::exists(temp + "/LuAb12Cd.tmp"));
-        QVERIFY(QFile::exists(temp + "/Lunch.tmp"));
-        QFile::remove(temp + "/Lunch.tmp");
     }
 
     void pagesOfDifferentSizes()
