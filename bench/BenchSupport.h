@@ -2,6 +2,7 @@
 
 #include "app/MainFrame.h"
 #include "app/TalvexDoc.h"
+#include "platform/LeftRunning.h"
 #include "view/TalvexView.h"
 
 #include <QCoreApplication>
@@ -90,6 +91,14 @@ inline double RunTool(const QString& program, const QStringList& args)
     if (!tool.waitForFinished(60000) || tool.exitCode() != 0)
         return -1;
     return timer.nsecsElapsed() / 1e6;
+}
+
+// Waits for what the book before left running (read-ahead past its end of use), so that
+// a cold opening is timed on a machine as quiet as a reader's.
+inline void WaitUntilQuiet()
+{
+    while (LeftRunning::Count() > 0)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
 // The program's frame and view in a window of the given size, opening books as the

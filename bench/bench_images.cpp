@@ -58,6 +58,7 @@ void ColdFirstSpread(const Book& book)
 {
     QList<double> cold;
     for (int run = 0; run < kRuns; ++run) {
+        WaitUntilQuiet();
         ImageReader reader(2);
         QElapsedTimer timer;
         timer.start();

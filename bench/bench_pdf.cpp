@@ -154,6 +154,7 @@ void MeasureBook(const QString& name, const QString& path, const QString& work)
     QList<double> cold;
     QSize pixels;
     for (int run = 0; run < kRuns; ++run) {
+        WaitUntilQuiet();
         PdfReader reader(1);
         QElapsedTimer timer;
         timer.start();

@@ -2,6 +2,7 @@
 
 #include "images/PageCache.h"
 #include "platform/LeftRunning.h"
+#include "platform/WorkerPriority.h"
 
 #include <QCoreApplication>
 #include <QSet>
@@ -324,6 +325,7 @@ void ImageEngine::ReplaceStuckWorkers()
 
 void ImageEngine::Work(const std::shared_ptr<Shared>& shared, const std::shared_ptr<Worker>& me)
 {
+    WorkerPriority::Lower();
     std::unique_lock<std::mutex> lock(shared->mutex);
     for (;;) {
         shared->wake.wait(

@@ -2,6 +2,7 @@
 
 #include "pdf/PopplerDocuments.h"
 #include "platform/LeftRunning.h"
+#include "platform/WorkerPriority.h"
 
 #include <QCoreApplication>
 #include <QPainter>
@@ -40,6 +41,8 @@ struct PdfRenderer::Shared {
     // Poppler builds some state of its own lazily and without a lock: only once one
     // render has finished may a second thread render beside the first.
     bool warmed = false;
+    // The first thread has started opening its document.
+    bool opening = false;
     // Read and written on the reader's thread only; null once the document is let go.
     PdfRenderer* owner = nullptr;
     QList<Worker*> workers;
@@ -141,22 +144,36 @@ void PdfRenderer::Submit(const QList<RenderJob>& jobs)
 
 void PdfRenderer::Run(const std::shared_ptr<Shared>& shared)
 {
+    WorkerPriority::Lower();
     Worker self;
     PdfPassword password;
-    {
-        const std::lock_guard<std::mutex> lock(shared->mutex);
-        password = shared->password;
-        if (--shared->toOpen == 0)
-            shared->password.Wipe();
+    std::unique_lock<std::mutex> lock(shared->mutex);
+    if (!shared->opening) {
+        shared->opening = true;
+    } else {
+        // The others open their documents once the first page is rendered, so that
+        // they take no time from it.
+        shared->wake.wait(lock, [&] { return shared->stop || shared->warmed; });
     }
-    self.document = PopplerDocuments::Load(shared->path, password);
+    password = shared->password;
+    if (--shared->toOpen == 0)
+        shared->password.Wipe();
+    const bool stopped = shared->stop;
+    lock.unlock();
+    if (!stopped)
+        self.document = PopplerDocuments::Load(shared->path, password);
     password.Wipe();
     if (self.document) {
         self.document->setRenderHint(Poppler::Document::Antialiasing);
         self.document->setRenderHint(Poppler::Document::TextAntialiasing);
     }
-    std::unique_lock<std::mutex> lock(shared->mutex);
+    lock.lock();
     shared->workers.append(&self);
+    if (!self.document) {
+        // The others are not kept waiting for a render that will not come.
+        shared->warmed = true;
+        shared->wake.notify_all();
+    }
     for (;;) {
         // The first thread to find work renders alone until one render is done.
         const auto mayRender = [&] {
