@@ -172,6 +172,15 @@ private slots:
         const QList<PageKey> wanted = { KeyFor("a", { 100, 100 }), KeyFor("b", { 100, 100 }),
             KeyFor("c", { 100, 100 }), KeyFor("d", { 100, 100 }) };
         QCOMPARE(cache.Admit(wanted, 2), wanted.mid(0, 3));
+        cache.SetBudget(4 * one);
+        QCOMPARE(cache.Admit(wanted, 2), wanted);
+        // A 4K screen gets room for two magnified spreads and four plain ones; no screen
+        // gets less than the default or more than the largest budget.
+        const qint64 screen4k = qint64(3840) * 2160 * 4;
+        QVERIFY(ImageEngine::BudgetFor({ 3840, 2160 }) >= 2 * 4 * screen4k + 4 * screen4k);
+        QCOMPARE(ImageEngine::BudgetFor({ 1280, 800 }), ImageEngine::kDefaultBudget);
+        QCOMPARE(ImageEngine::BudgetFor({ -1, 0 }), ImageEngine::kDefaultBudget);
+        QCOMPARE(ImageEngine::BudgetFor({ 15360, 8640 }), ImageEngine::kLargestBudget);
         // What is in sight comes in even over the budget; read-ahead does not.
         QCOMPARE(cache.Admit(wanted, 4), wanted);
         PageCache tiny(10);

@@ -119,6 +119,19 @@ ImageEngine::ImageEngine(qint64 budget, QObject* parent)
     EnsureWorkers();
 }
 
+qint64 ImageEngine::BudgetFor(const QSize& screenPixels)
+{
+    const qint64 screen = qint64(std::max(screenPixels.width(), 0))
+        * qint64(std::max(screenPixels.height(), 0)) * 4;
+    return std::clamp(screen * 12, kDefaultBudget, kLargestBudget);
+}
+
+void ImageEngine::SetBudget(qint64 budget)
+{
+    const std::lock_guard<std::mutex> lock(m_shared->mutex);
+    m_shared->cache.SetBudget(budget);
+}
+
 ImageEngine::~ImageEngine()
 {
     QList<std::shared_ptr<Worker>> ended;

@@ -22,6 +22,12 @@ class ImageEngine : public QObject
     Q_OBJECT
 public:
     static constexpr qint64 kDefaultBudget = qint64(192) << 20;
+    static constexpr qint64 kLargestBudget = qint64(512) << 20;
+
+    // The budget for a screen of that many device pixels: a page turn and a magnified
+    // step must find their pages decoded, and on a large screen the spreads in sight,
+    // ahead and behind, with the magnifier's copies of two of them, take twelve screens.
+    static qint64 BudgetFor(const QSize& screenPixels);
 
     explicit ImageEngine(qint64 budget = kDefaultBudget, QObject* parent = nullptr);
     ~ImageEngine() override;
@@ -29,6 +35,7 @@ public:
     // The first inSight keys are on the screen and always held; the rest (read-ahead)
     // only while the budget allows.
     void Want(const QList<PageKey>& keys, int inSight);
+    void SetBudget(qint64 budget);
     // The result for key, once decoded: a null image when the file could not be.
     std::optional<PageImage> Held(const PageKey& key) const;
     // The largest picture of a file held at any size.

@@ -30,6 +30,8 @@ public:
     // held stays while it fits.
     void Want(const QList<PageKey>& keys);
     void Clear();
+    // A new budget, kept from the next insertion or admission on.
+    void SetBudget(qint64 budget) { m_budget = budget; }
     qint64 Bytes() const { return m_bytes; }
 
     // At most what a page decoded for key takes: its whole box in device pixels.

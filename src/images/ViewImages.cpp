@@ -132,6 +132,7 @@ void CTalvexView::RequestPages(const BookRecord& record)
     neighbours(m_bTurnForward, kSpreadsAhead);
     neighbours(!m_bTurnForward, kSpreadsBehind);
     m_requestedPixelRatio = devicePixelRatioF();
+    m_imageEngine.SetBudget(ImageEngine::BudgetFor(size() * devicePixelRatioF()));
     m_imageEngine.Want(keys, inSight);
 }
 
