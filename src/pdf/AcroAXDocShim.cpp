@@ -203,15 +203,23 @@ void CAcroAXDocShim::RequestRenders()
         wanted.append({ m_nPage, visible });
     wanted.append({ m_nPage, whole });
     if (whole != rect()) {
-        // Too large to keep whole (a magnified spread on a 4K screen): the region a step
-        // down shows next is read ahead, half a view lower, or from the bottom row the
-        // top of the next spread.
-        const QRect below = visible.translated(0, visible.height() / 2);
-        if (rect().contains(below)) {
-            wanted.append({ m_nPage, below });
-        } else if (const int next
-            = SpreadLayout::NeighbourSpread(m_nPage, m_nPageCount, m_mode, 1)) {
-            wanted.append({ next, visible.translated(0, -visible.top()) });
+        // Too large to keep whole (a magnified spread on a 4K screen): the regions the
+        // next two steps down show are read ahead, each half a view lower, and from the
+        // bottom row the top of the next spread. A region of a scanned page can take
+        // longer than a reader's step to render; two ahead keep both threads on them.
+        int page = m_nPage;
+        QRect region = visible;
+        for (int step = 0; step < 2; ++step) {
+            const QRect below = region.translated(0, region.height() / 2);
+            if (rect().contains(below)) {
+                region = below;
+            } else {
+                page = SpreadLayout::NeighbourSpread(page, m_nPageCount, m_mode, 1);
+                if (page == 0)
+                    break;
+                region.moveTop(0);
+            }
+            wanted.append({ page, region });
         }
     }
     // Enlarged spreads are large: under the magnifier one is read ahead, not two.
