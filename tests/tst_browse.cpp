@@ -489,10 +489,15 @@ private slots:
         QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(2, 2));
         QCOMPARE(view->m_book.nLayout, int(LAYOUT_SPREAD_COVER));
 
-        // A PDF never changes its binding.
+        // A PDF's spreads take the binding as their reading direction; its binding field
+        // stays as it was.
         view->m_book.bImages = false;
-        view->OnCommand(ID_BIND_LEFT);
         view->OnCommand(ID_BIND_RIGHT);
+        QVERIFY(view->m_book.bRightToLeft);
+        view->OnCommand(ID_BIND_LEFT);
+        QVERIFY(!view->m_book.bRightToLeft);
+        Key(view, Qt::Key_O, Qt::ControlModifier);
+        QVERIFY(view->m_book.bRightToLeft);
         QCOMPARE(view->m_book.nBind, int(BIND_LEFT));
         // List commands do nothing while reading.
         view->OnCommand(ID_SWITCH_SCREEN_RESET);

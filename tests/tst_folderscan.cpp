@@ -183,6 +183,7 @@ private slots:
         entry.nLayout = 3;
         entry.nZoom = 5;
         entry.nBind = 1;
+        entry.bRightToLeft = true;
         const BookRecordList items
             = FolderScan::ScanFolder(dir, 7, { entry, Record(dir + "/book.pdf", 9) });
         QCOMPARE(items[0].nPage, 40);
@@ -190,8 +191,11 @@ private slots:
         QCOMPARE(items[0].nLayout, 3);
         QCOMPARE(items[0].nZoom, 5);
         QCOMPARE(items[0].nBind, -1);
+        // A manga PDF opened from the Folder screen reads right to left again.
+        QVERIFY(items[0].bRightToLeft);
         QCOMPARE(items[1].nPage, -1);
         QCOMPARE(items[1].nPageCount, -1);
+        QVERIFY(!items[1].bRightToLeft);
     }
 
     void imageBookPages()

@@ -90,19 +90,21 @@ private slots:
                                 << QString(pages) << QString::fromUtf8(mode);
         };
         row("pdf single", false, 12, 397, 1, 0, 0, "12 / 397", "単一ページ");
-        row("pdf cover alone", false, 1, 397, 2, 0, 0, "1 / 397", "表紙あり見開き");
-        row("pdf cover spread", false, 13, 397, 2, 0, 0, "12-13 / 397", "表紙あり見開き");
-        row("pdf cover, even count ends alone", false, 10, 10, 2, 0, 0, "10 / 10",
-            "表紙あり見開き");
-        row("pdf cover, odd count ends in a pair", false, 9, 9, 2, 0, 0, "8-9 / 9",
-            "表紙あり見開き");
-        row("pdf plain first", false, 1, 397, 3, 0, 0, "1-2 / 397", "表紙なし見開き");
-        row("pdf plain, odd count ends alone", false, 397, 397, 3, 0, 0, "397 / 397",
-            "表紙なし見開き");
-        row("pdf has no binding", false, 4, 9, 3, 1, 0, "3-4 / 9", "表紙なし見開き");
+        row("pdf cover alone", false, 1, 397, 2, 1, 0, "1 / 397", "表紙あり見開き・左綴じ");
+        row("pdf cover spread", false, 13, 397, 2, 1, 0, "12-13 / 397", "表紙あり見開き・左綴じ");
+        row("pdf cover, even count ends alone", false, 10, 10, 2, 1, 0, "10 / 10",
+            "表紙あり見開き・左綴じ");
+        row("pdf cover, odd count ends in a pair", false, 9, 9, 2, 1, 0, "8-9 / 9",
+            "表紙あり見開き・左綴じ");
+        row("pdf plain first", false, 1, 397, 3, 1, 0, "1-2 / 397", "表紙なし見開き・左綴じ");
+        row("pdf plain, odd count ends alone", false, 397, 397, 3, 1, 0, "397 / 397",
+            "表紙なし見開き・左綴じ");
+        row("pdf right to left", false, 4, 9, 3, 0, 0, "3-4 / 9", "表紙なし見開き・右綴じ");
+        row("pdf cover alone, right to left", false, 1, 397, 2, 0, 0, "1 / 397",
+            "表紙あり見開き・右綴じ");
         row("pdf magnified", false, 5, 9, 1, 0, 1, "5 / 9", "単一ページ・２倍 - 上段左");
         row("pdf magnified spread", false, 5, 9, 2, 0, 9, "4-5 / 9",
-            "表紙あり見開き・２倍 - 下段右");
+            "表紙あり見開き・右綴じ・２倍 - 下段右");
         row("images cover, right", true, 1, 25, 2, 0, 0, "1 / 25", "表紙あり見開き・右綴じ");
         row("images cover, left", true, 3, 25, 2, 1, 0, "2-3 / 25", "表紙あり見開き・左綴じ");
         row("images plain, odd count ends alone", true, 25, 25, 3, 0, 0, "25 / 25",
@@ -130,7 +132,7 @@ private slots:
         book.nPage = page;
         book.nPageCount = count;
         book.nLayout = layout;
-        book.nBind = bind;
+        book.SetSpreadBinding(bind);
         book.nZoom = zoom;
         const IndicatorRules::Text later = IndicatorRules::Compose(book, false);
         QCOMPARE(later, (IndicatorRules::Text { QString(), pages, mode }));
@@ -146,15 +148,15 @@ private slots:
         QTest::addColumn<QStringList>("keys");
         // What it says at opening, then after each key.
         QTest::addColumn<QStringList>("said");
-        QTest::newRow("pdf") << "ten.pdf"
-                             << "ten.pdf"
-                             << QStringList { "PgDown", "End", "Tab", "Tab", "7", "Down", "Home",
-                                    "0" }
-                             << QStringList { "1 / 10|表紙あり見開き", "2-3 / 10|表紙あり見開き",
-                                    "10 / 10|表紙あり見開き", "9-10 / 10|表紙なし見開き",
-                                    "10 / 10|単一ページ", "10 / 10|単一ページ・２倍 - 上段左",
-                                    "10 / 10|単一ページ・２倍 - 中段左",
-                                    "1 / 10|単一ページ・２倍 - 中段左", "1 / 10|単一ページ" };
+        QTest::newRow("pdf")
+            << "ten.pdf"
+            << "ten.pdf"
+            << QStringList { "PgDown", "Ctrl+O", "End", "Tab", "Tab", "7", "Down", "Home", "0" }
+            << QStringList { "1 / 10|表紙あり見開き・左綴じ", "2-3 / 10|表紙あり見開き・左綴じ",
+                   "2-3 / 10|表紙あり見開き・右綴じ", "10 / 10|表紙あり見開き・右綴じ",
+                   "9-10 / 10|表紙なし見開き・右綴じ", "10 / 10|単一ページ",
+                   "10 / 10|単一ページ・２倍 - 上段左", "10 / 10|単一ページ・２倍 - 中段左",
+                   "1 / 10|単一ページ・２倍 - 中段左", "1 / 10|単一ページ" };
         QTest::newRow("images")
             << "colours/p1.png"
             << "colours"
@@ -281,7 +283,7 @@ private slots:
             StoredSettings().sync();
             QCOMPARE(StoredSettings().value("Settings/PageIndicator").toInt(), 1);
             QVERIFY(OpenFromFolder(v, "ten.pdf"));
-            QCOMPARE(Said(v.view), QString("1 / 10|表紙あり見開き"));
+            QCOMPARE(Said(v.view), QString("1 / 10|表紙あり見開き・左綴じ"));
         }
     }
 };

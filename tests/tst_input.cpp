@@ -152,36 +152,48 @@ private slots:
     void sideKeysFollowTheReadingDirection_data()
     {
         QTest::addColumn<int>("layout");
-        QTest::addColumn<int>("bind");
         QTest::addColumn<bool>("images");
+        // nBind of an image book; for a PDF whether it reads right to left.
+        QTest::addColumn<int>("bind");
+        QTest::addColumn<bool>("rightToLeft");
         QTest::addColumn<int>("zoom");
         QTest::addColumn<int>("left");
         QTest::addColumn<int>("right");
         const int next = ID_PAGE_NEXT;
         const int prev = ID_PAGE_PREV;
         QTest::newRow("image spreads, right binding")
-            << int(LAYOUT_SPREAD_COVER) << int(BIND_RIGHT) << true << 0 << next << prev;
+            << int(LAYOUT_SPREAD_COVER) << true << int(BIND_RIGHT) << false << 0 << next << prev;
         QTest::newRow("image spreads, left binding")
-            << int(LAYOUT_SPREAD_COVER) << int(BIND_LEFT) << true << 0 << prev << next;
+            << int(LAYOUT_SPREAD_COVER) << true << int(BIND_LEFT) << false << 0 << prev << next;
         QTest::newRow("image single pages, right binding")
-            << int(LAYOUT_SINGLE) << int(BIND_RIGHT) << true << 0 << prev << next;
-        QTest::newRow("PDF spreads, whatever the binding says")
-            << int(LAYOUT_SPREAD_NOCOVER) << int(BIND_RIGHT) << false << 0 << prev << next;
-        QTest::newRow("PDF single pages")
-            << int(LAYOUT_SINGLE) << int(BIND_LEFT) << false << 0 << prev << next;
+            << int(LAYOUT_SINGLE) << true << int(BIND_RIGHT) << false << 0 << prev << next;
+        QTest::newRow("PDF spreads of an old entry, binding field 0")
+            << int(LAYOUT_SPREAD_NOCOVER) << false << int(BIND_RIGHT) << false << 0 << prev << next;
+        QTest::newRow("PDF spreads right to left")
+            << int(LAYOUT_SPREAD_COVER) << false << int(BIND_LEFT) << true << 0 << next << prev;
+        QTest::newRow("PDF single pages right to left")
+            << int(LAYOUT_SINGLE) << false << int(BIND_LEFT) << true << 0 << prev << next;
         QTest::newRow("magnified: the region moves")
-            << int(LAYOUT_SPREAD_COVER) << int(BIND_RIGHT) << true << 5 << ACT_ZOOM_LEFT
+            << int(LAYOUT_SPREAD_COVER) << true << int(BIND_RIGHT) << false << 5 << ACT_ZOOM_LEFT
+            << ACT_ZOOM_RIGHT;
+        QTest::newRow("magnified PDF right to left: the region moves")
+            << int(LAYOUT_SPREAD_COVER) << false << int(BIND_LEFT) << true << 5 << ACT_ZOOM_LEFT
             << ACT_ZOOM_RIGHT;
     }
     void sideKeysFollowTheReadingDirection()
     {
         QFETCH(int, layout);
-        QFETCH(int, bind);
         QFETCH(bool, images);
+        QFETCH(int, bind);
+        QFETCH(bool, rightToLeft);
         QFETCH(int, zoom);
         QFETCH(int, left);
         QFETCH(int, right);
-        const bool leftIsNext = LeftIsNext(layout, bind, images);
+        BookRecord book;
+        book.bImages = images;
+        book.nBind = bind;
+        book.bRightToLeft = rightToLeft;
+        const bool leftIsNext = LeftIsNext(layout, book.SpreadBinding());
         const auto side = [&](int vk, bool ctrl) {
             return SideKeyAction(KeyAction(vk, ctrl, false, SCREEN_CONTENT), zoom != 0, leftIsNext);
         };
@@ -315,7 +327,8 @@ private slots:
         c.book.nPage = 1;
         c.book.nPageCount = 10;
         c.book.nLayout = LAYOUT_SPREAD_COVER;
-        c.book.nBind = BIND_RIGHT;
+        // A PDF read right to left: its binding items apply and say so.
+        c.book.bRightToLeft = true;
         c.book.nZoom = 7;
         const auto menu = ContextMenus::Build(ContextMenus::MENU_CONTENT, c, nullptr);
         QCOMPARE(Describe(*menu),
@@ -382,6 +395,14 @@ private slots:
         QVERIFY(ContextMenus::StateOf(ID_GO_TO_PAGE, c).enabled);
         c.book.nPageCount = 1;
         QVERIFY(!ContextMenus::StateOf(ID_GO_TO_PAGE, c).enabled);
+        // A PDF's spreads show its own direction; the binding field of an old entry is 0.
+        c.book.nBind = BIND_RIGHT;
+        QVERIFY(ContextMenus::StateOf(ID_BIND_LEFT, c).checked);
+        QVERIFY(!ContextMenus::StateOf(ID_BIND_RIGHT, c).checked);
+        c.book.bRightToLeft = true;
+        QVERIFY(ContextMenus::StateOf(ID_BIND_RIGHT, c).enabled);
+        QVERIFY(ContextMenus::StateOf(ID_BIND_RIGHT, c).checked);
+        QVERIFY(!ContextMenus::StateOf(ID_BIND_LEFT, c).checked);
         c.hasOutline = true;
         QVERIFY(ContextMenus::StateOf(ID_SHOW_OUTLINE, c).enabled);
         QVERIFY(ContextMenus::StateOf(ID_SKIP_BACK, c).enabled);

@@ -331,10 +331,14 @@ private slots:
         QVERIFY(!view->m_bContent);
         QCOMPARE(view->m_resumeItems.size(), 1);
 
-        // A PDF has no binding to change; 20 closes it without a resume entry.
+        // 18 turns a PDF's spreads right to left and back; 20 closes it without a resume
+        // entry.
         QVERIFY(OpenFromFolder(v, "book.pdf"));
         const int bind = view->m_book.nBind;
         Post(view, 18);
+        QVERIFY(view->m_book.bRightToLeft);
+        Post(view, 18);
+        QVERIFY(!view->m_book.bRightToLeft);
         QCOMPARE(view->m_book.nBind, bind);
         Post(view, 3);
         QCOMPARE(view->m_book.nPage, 1);

@@ -111,19 +111,6 @@ private slots:
     void spreadsOfTheControl()
     {
         using namespace SpreadLayout;
-        auto pages = [](int page, int count, Mode mode) {
-            QList<int> result;
-            for (const Slot& slot : SpreadOf(page, count, mode))
-                result << slot.page;
-            return result;
-        };
-        QCOMPARE(pages(1, 10, TwoColumnRight), QList<int>({ 0, 1 }));
-        QCOMPARE(pages(3, 10, TwoColumnRight), QList<int>({ 2, 3 }));
-        QCOMPARE(pages(10, 10, TwoColumnRight), QList<int>({ 10, 0 }));
-        QCOMPARE(pages(2, 9, TwoColumnLeft), QList<int>({ 1, 2 }));
-        QCOMPARE(pages(9, 9, TwoColumnLeft), QList<int>({ 9, 0 }));
-        QCOMPARE(pages(5, 9, SinglePage), QList<int>({ 5 }));
-        QCOMPARE(pages(50, 9, SinglePage), QList<int>({ 9 }));
         QCOMPARE(NeighbourSpread(1, 10, TwoColumnRight, 1), 2);
         QCOMPARE(NeighbourSpread(2, 10, TwoColumnRight, 1), 4);
         QCOMPARE(NeighbourSpread(3, 10, TwoColumnRight, -1), 1);
@@ -131,6 +118,48 @@ private slots:
         QCOMPARE(NeighbourSpread(1, 9, TwoColumnLeft, -1), 0);
         QCOMPARE(ModeFromName("TwoColumnLeft", SinglePage), TwoColumnLeft);
         QCOMPARE(ModeFromName("Unknown", TwoColumnRight), TwoColumnRight);
+    }
+
+    void spreadsOfTheControlBySide_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QList<int>>("leftToRight");
+        QTest::addColumn<QList<int>>("rightToLeft");
+        using namespace SpreadLayout;
+        const auto row
+            = [](const char* name, Mode mode, int count, int page, QList<int> ltr, QList<int> rtl) {
+                  QTest::newRow(name) << int(mode) << count << page << ltr << rtl;
+              };
+        // Right to left, the lower page goes on the right: a manga's cover stands alone on
+        // the left, as an image book bound on the right shows it.
+        row("cover alone", TwoColumnRight, 10, 1, { 0, 1 }, { 1, 0 });
+        row("cover layout, odd page", TwoColumnRight, 10, 3, { 2, 3 }, { 3, 2 });
+        row("cover layout, even page", TwoColumnRight, 10, 4, { 4, 5 }, { 5, 4 });
+        row("cover layout, last page alone", TwoColumnRight, 10, 10, { 10, 0 }, { 0, 10 });
+        row("plain, first pair", TwoColumnLeft, 9, 2, { 1, 2 }, { 2, 1 });
+        row("plain, last page alone", TwoColumnLeft, 9, 9, { 9, 0 }, { 0, 9 });
+        row("single page", SinglePage, 9, 5, { 5 }, { 5 });
+        row("single page past the end", SinglePage, 9, 50, { 9 }, { 9 });
+        row("a page before the first", TwoColumnLeft, 9, -3, { 1, 2 }, { 2, 1 });
+    }
+    void spreadsOfTheControlBySide()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, count);
+        QFETCH(int, page);
+        QFETCH(QList<int>, leftToRight);
+        QFETCH(QList<int>, rightToLeft);
+        using namespace SpreadLayout;
+        const auto pages = [&](Direction direction) {
+            QList<int> result;
+            for (const Slot& slot : SpreadOf(page, count, Mode(mode), direction))
+                result << slot.page;
+            return result;
+        };
+        QCOMPARE(pages(LeftToRight), leftToRight);
+        QCOMPARE(pages(RightToLeft), rightToLeft);
     }
 
     void imagePagesOfASpread_data()
@@ -252,10 +281,23 @@ private slots:
         QCOMPARE(placed.size(), 2);
         QCOMPARE(placed[0].rect, QRectF(0, 100, 200, 400));
         QCOMPARE(placed[1].rect, QRectF(200, 200, 400, 200));
-        // A cover alone sits in the right column, the left one kept empty.
+        // A cover alone sits in the right column, the left one kept empty; read right to
+        // left, in the left column.
         const auto cover = Fit({ Slot { 0 }, Slot { 1 } }, size, QRectF(0, 0, 800, 100));
         QCOMPARE(cover.size(), 1);
         QCOMPARE(cover[0].rect, QRectF(400, 0, 200, 100));
+        const auto mirrored
+            = Fit(SpreadOf(1, 5, TwoColumnRight, RightToLeft), size, QRectF(0, 0, 800, 100));
+        QCOMPARE(mirrored.size(), 1);
+        QCOMPARE(mirrored[0].rect, QRectF(200, 0, 200, 100));
+        // The portrait page 2 read right to left goes to the right of the landscape 3.
+        const auto pair
+            = Fit(SpreadOf(2, 5, TwoColumnRight, RightToLeft), size, QRectF(0, 0, 600, 600));
+        QCOMPARE(pair.size(), 2);
+        QCOMPARE(pair[0].page, 3);
+        QCOMPARE(pair[0].rect, QRectF(0, 200, 400, 200));
+        QCOMPARE(pair[1].page, 2);
+        QCOMPARE(pair[1].rect, QRectF(400, 100, 200, 400));
         QVERIFY(Fit({ Slot { 1 } }, size, QRectF()).isEmpty());
     }
 };

@@ -30,7 +30,7 @@ private slots:
         CTalvexView* view = v.view;
         QCOMPARE(m_calls,
             QStringList({ "LoadFile(" + m_dir + "/ten.pdf)", "setCurrentPage(1)",
-                "setLayoutMode(TwoColumnRight)", "setView(Fit)" }));
+                "setLayoutMode(TwoColumnRight)", "setRightToLeft(false)", "setView(Fit)" }));
         QCOMPARE(v.frame.windowTitle(), QString("ten.pdf - Lumivo"));
         QCOMPARE(view->m_book.nPageCount, 10);
         QCOMPARE(view->m_book.nLayout, 2);
@@ -47,7 +47,9 @@ private slots:
 
         m_calls.clear();
         Key(view, Qt::Key_Tab);
-        QCOMPARE(m_calls, QStringList({ "setLayoutMode(TwoColumnLeft)", "setView(Fit)" }));
+        QCOMPARE(m_calls,
+            QStringList(
+                { "setLayoutMode(TwoColumnLeft)", "setRightToLeft(false)", "setView(Fit)" }));
         Key(view, Qt::Key_Tab);
         Key(view, Qt::Key_Tab);
         QCOMPARE(view->m_book.nLayout, 2);
@@ -351,6 +353,58 @@ private slots:
         const QRectF landscape = v.view->m_wndPdf.PagesShown().value(0).rect;
         QVERIFY(landscape.width() > landscape.height());
         QCOMPARE(qRound(landscape.width() * 595 / 842), qRound(landscape.height()));
+    }
+
+    void rightToLeftSpreads()
+    {
+        // Page 1 is portrait and page 2 landscape: whichever side the portrait page is on
+        // shows paper at the top, the other the background above the landscape page.
+        StoredSettings().setValue("Settings/Layout", 3);
+        StoredSettings().sync();
+        Viewer v;
+        CTalvexView* view = v.view;
+        QVERIFY(OpenFromFolder(v, "mixed.pdf"));
+        const auto topOfEachSide = [view] {
+            const QImage shot = view->m_wndPdf.grab().toImage();
+            const int y = shot.height() / 10;
+            QString sides;
+            for (const int x : { shot.width() / 4, shot.width() * 3 / 4 })
+                sides += shot.pixelColor(x, y) == QColor(Qt::white) ? "P" : "-";
+            return sides;
+        };
+        const auto pageOnTheRight = [view] {
+            const auto shown = view->m_wndPdf.PagesShown();
+            return shown.size() == 2 && shown[0].rect.right() <= shown[1].rect.left()
+                ? shown[1].page
+                : 0;
+        };
+        QTRY_VERIFY(view->m_wndPdf.IsShowingRendered());
+        QCOMPARE(topOfEachSide(), QString("P-"));
+        QCOMPARE(pageOnTheRight(), 2);
+
+        // Ctrl+O: the lower page on the right, and rendered so.
+        Key(view, Qt::Key_O, Qt::ControlModifier);
+        QVERIFY(view->m_book.bRightToLeft);
+        QCOMPARE(pageOnTheRight(), 1);
+        QTRY_VERIFY(view->m_wndPdf.IsShowingRendered());
+        QCOMPARE(topOfEachSide(), QString("-P"));
+        // The top-right region under the magnifier is the lower page's.
+        Key(view, Qt::Key_9);
+        const QRect inSight = QRect(-view->m_wndPdf.pos(), view->size());
+        QVERIFY(view->m_wndPdf.PagesShown().value(1).rect.contains(QRectF(inSight).center()));
+        Key(view, Qt::Key_0);
+
+        // The position is kept with its direction, and opens that way again.
+        Key(view, Qt::Key_S, Qt::ControlModifier);
+        StoredSettings().sync();
+        const QString size = QString::number(QFileInfo(m_dir + "/mixed.pdf").size());
+        QCOMPARE(Stored(0), "2|1|2|515|0|" + size + "|" + m_dir + "/mixed.pdf");
+        Key(&view->m_listFolder, Qt::Key_Tab);
+        Key(&view->m_listResume, Qt::Key_Return);
+        QVERIFY(view->m_bContent);
+        QCOMPARE(pageOnTheRight(), 1);
+        QTRY_VERIFY(view->m_wndPdf.IsShowingRendered());
+        QCOMPARE(topOfEachSide(), QString("-P"));
     }
 
     void tenThousandPagesRenderOnlyWhatShows()

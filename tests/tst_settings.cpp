@@ -175,14 +175,22 @@ private slots:
         QTest::addColumn<int>("layout");
         QTest::addColumn<int>("bind");
         QTest::addColumn<QString>("path");
+        // The binding the spreads are shown with: 0 right (read right to left), 1 left.
+        QTest::addColumn<int>("shown");
+        // An entry written before PDFs could be read right to left reads left to right,
+        // whatever its binding field says.
         QTest::newRow("pdf") << "2|12|200|2|0|1048576|/b/x.pdf" << false << 12 << 2 << 0
-                             << "/b/x.pdf";
+                             << "/b/x.pdf" << 1;
+        QTest::newRow("pdf, right to left")
+            << "2|12|200|514|0|1048576|/b/x.pdf" << false << 12 << 2 << 0 << "/b/x.pdf" << 0;
         QTest::newRow("image, left")
-            << "258|5|40|259|0|777|/b/c/005.jpg" << true << 5 << 3 << 1 << "/b/c/005.jpg";
+            << "258|5|40|259|0|777|/b/c/005.jpg" << true << 5 << 3 << 1 << "/b/c/005.jpg" << 1;
+        QTest::newRow("image, right")
+            << "258|5|40|3|0|777|/b/c/005.jpg" << true << 5 << 3 << 0 << "/b/c/005.jpg" << 0;
         QTest::newRow("bar in name")
-            << "2|3|9|1|0|10|/b/a|b.pdf" << false << 3 << 1 << 0 << "/b/a|b.pdf";
+            << "2|3|9|1|0|10|/b/a|b.pdf" << false << 3 << 1 << 0 << "/b/a|b.pdf" << 1;
         QTest::newRow("newline in name")
-            << "2|3|9|1|0|10|/b/a\nb.pdf" << false << 3 << 1 << 0 << "/b/a\nb.pdf";
+            << "2|3|9|1|0|10|/b/a\nb.pdf" << false << 3 << 1 << 0 << "/b/a\nb.pdf" << 1;
     }
     void resumeValuesRoundTrip()
     {
@@ -192,6 +200,7 @@ private slots:
         QFETCH(int, layout);
         QFETCH(int, bind);
         QFETCH(QString, path);
+        QFETCH(int, shown);
         const auto record = ResumeStore::Parse(text);
         QVERIFY(record);
         QCOMPARE(record->bImages, images);
@@ -200,7 +209,32 @@ private slots:
         QCOMPARE(record->nLayout, layout);
         QCOMPARE(record->nBind, bind);
         QCOMPARE(record->strPath, path);
+        QCOMPARE(record->SpreadBinding(), shown);
         QCOMPARE(ResumeStore::Format(*record), text);
+    }
+
+    void theRightToLeftBitIsAPdfsAlone()
+    {
+        // An image book's binding has its own bit; the PDF's bit, put there by hand, is
+        // dropped rather than read.
+        const auto images = ResumeStore::Parse("258|5|40|771|0|777|/b/c/005.jpg");
+        QVERIFY(images);
+        QCOMPARE(images->nLayout, 3);
+        QCOMPARE(images->SpreadBinding(), int(BIND_LEFT));
+        QVERIFY(!images->bRightToLeft);
+        QCOMPARE(ResumeStore::Format(*images), QString("258|5|40|259|0|777|/b/c/005.jpg"));
+        // A PDF chosen right to left in the reader is written with it.
+        BookRecord pdf;
+        pdf.nType = TYPE_FILE;
+        pdf.nPage = 3;
+        pdf.nPageCount = 9;
+        pdf.nLayout = LAYOUT_SPREAD_NOCOVER;
+        pdf.strPath = "/b/manga.pdf";
+        QCOMPARE(ResumeStore::Format(pdf), QString("2|3|9|3|0|0|/b/manga.pdf"));
+        pdf.SetSpreadBinding(BIND_RIGHT);
+        QCOMPARE(pdf.nBind, -1);
+        QCOMPARE(ResumeStore::Format(pdf), QString("2|3|9|515|0|0|/b/manga.pdf"));
+        QCOMPARE(ResumeStore::Parse(ResumeStore::Format(pdf))->SpreadBinding(), int(BIND_RIGHT));
     }
 
     void malformedResumeValuesAreSkipped_data()

@@ -26,6 +26,21 @@ struct BookRecord {
     int nLayout = 0;
     int nBind = -1;
     int nZoom = 0;
+    // A PDF's spreads read right to left, the lower page on the right. Never set for an
+    // image book, whose binding is nBind.
+    bool bRightToLeft = false;
+
+    // The binding the spreads are shown with: an image book's nBind; a PDF's own choice,
+    // kept apart because PDF entries have always carried an nBind of 0 that never meant
+    // right binding.
+    int SpreadBinding() const { return bImages ? nBind : (bRightToLeft ? BIND_RIGHT : BIND_LEFT); }
+    void SetSpreadBinding(int bind)
+    {
+        if (bImages)
+            nBind = bind;
+        else
+            bRightToLeft = bind == BIND_RIGHT;
+    }
     bool operator==(const BookRecord&) const = default;
 };
 

@@ -18,6 +18,8 @@ void ResumeLookup::Apply(BookRecord& record) const
             record.nPageCount = it->nPageCount;
             record.nLayout = it->nLayout;
             record.nZoom = it->nZoom;
+            // A manga read right to left opens that way again, as it opens on its page.
+            record.bRightToLeft = it->bRightToLeft;
             return;
         }
     }
@@ -25,4 +27,5 @@ void ResumeLookup::Apply(BookRecord& record) const
     record.nPageCount = -1;
     record.nLayout = 0;
     record.nZoom = 0;
+    record.bRightToLeft = false;
 }

@@ -10,8 +10,8 @@ class ResumeLookup
 {
 public:
     explicit ResumeLookup(const BookRecordList& resumeItems);
-    // Copies page, page count, layout and zoom of the first entry for the record's
-    // path (letter case ignored), or clears them when there is none.
+    // Copies page, page count, layout, zoom and a PDF's reading direction of the first
+    // entry for the record's path (letter case ignored), or clears them when there is none.
     void Apply(BookRecord& record) const;
 
 private:

@@ -9,6 +9,11 @@
 
 namespace
 {
+// Bits of the layout field above the layout itself. The PDF's right-to-left bit is one
+// no entry carried before it, so older entries keep reading left to right.
+constexpr int kLeftBindingBit = 256;
+constexpr int kPdfRightToLeftBit = 512;
+
 QString ValueName(int i)
 {
     return QStringLiteral("Resume%1").arg(i);
@@ -39,7 +44,8 @@ quint64 ReadSize(QStringView field)
 QString ResumeStore::Format(const BookRecord& record)
 {
     const int type = record.nType + (record.bImages ? 256 : 0);
-    const int layout = record.nLayout + (record.nBind == BIND_LEFT ? 256 : 0);
+    const int layout = record.nLayout + (record.nBind == BIND_LEFT ? kLeftBindingBit : 0)
+        + (!record.bImages && record.bRightToLeft ? kPdfRightToLeftBit : 0);
     return QStringLiteral("%1|%2|%3|%4|%5|%6|%7")
         .arg(type)
         .arg(record.nPage)
@@ -79,7 +85,8 @@ std::optional<BookRecord> ResumeStore::Parse(const QString& text)
     record.nPage = PageNumber(ToIntField(scan.values[1]));
     record.nPageCount = PageNumber(ToIntField(scan.values[2]));
     record.nLayout = layout & 255;
-    record.nBind = (layout >> 8) & 1;
+    record.nBind = (layout & kLeftBindingBit) != 0 ? BIND_LEFT : BIND_RIGHT;
+    record.bRightToLeft = !record.bImages && (layout & kPdfRightToLeftBit) != 0;
     record.nZoom = ToIntField(scan.values[4]);
     record.nSize = ReadSize(QStringView(text).mid(sizeBar + 1, pathBar - sizeBar - 1));
     record.strPath = Paths::FromStored(text.mid(pathBar + 1));

@@ -82,10 +82,17 @@ void CAcroAXDocShim::setLayoutMode(const QString& mode)
     m_mode = SpreadLayout::ModeFromName(mode, m_mode);
 }
 
+void CAcroAXDocShim::setRightToLeft(bool rightToLeft)
+{
+    emit dispatched(QStringLiteral("setRightToLeft"), rightToLeft);
+    m_direction = rightToLeft ? SpreadLayout::RightToLeft : SpreadLayout::LeftToRight;
+}
+
 void CAcroAXDocShim::setView(const QString& view)
 {
     emit dispatched(QStringLiteral("setView"), view);
-    // Fitting is the only view there is; the spread may have changed with the layout.
+    // Fitting is the only view there is; the spread may have changed with the layout or
+    // the direction.
     ScheduleRenders();
     update();
 }
@@ -118,7 +125,7 @@ QList<SpreadLayout::Placed> CAcroAXDocShim::PagesShown() const
     if (!m_pDoc)
         return {};
     return SpreadLayout::Fit(
-        SpreadLayout::SpreadOf(m_nPage, m_nPageCount, m_mode),
+        SpreadLayout::SpreadOf(m_nPage, m_nPageCount, m_mode, m_direction),
         [this](int page) { return PageSize(page); }, QRectF(rect()));
 }
 
@@ -132,9 +139,10 @@ QRect CAcroAXDocShim::VisibleRect() const
 
 QString CAcroAXDocShim::KeyFor(int page, const QRect& area) const
 {
-    return QStringLiteral("%1/%2/%3x%4/%5,%6,%7x%8/%9")
+    return QStringLiteral("%1/%2%3/%4x%5/%6,%7,%8x%9/%10")
         .arg(SpreadLayout::SpreadFirst(page, m_nPageCount, m_mode))
         .arg(int(m_mode))
+        .arg(m_direction == SpreadLayout::RightToLeft ? QLatin1String("r") : QLatin1String("l"))
         .arg(width())
         .arg(height())
         .arg(area.x())
@@ -153,8 +161,8 @@ RenderJob CAcroAXDocShim::JobFor(int page, const QRect& area) const
     job.devicePixelRatio = dpr;
     job.imageSize = (QSizeF(area.size()) * dpr).toSize();
     const auto placed = SpreadLayout::Fit(
-        SpreadLayout::SpreadOf(page, m_nPageCount, m_mode), [this](int p) { return PageSize(p); },
-        QRectF(rect()));
+        SpreadLayout::SpreadOf(page, m_nPageCount, m_mode, m_direction),
+        [this](int p) { return PageSize(p); }, QRectF(rect()));
     for (const SpreadLayout::Placed& p : placed) {
         const QRectF device(
             (p.rect.topLeft() - QPointF(area.topLeft())) * dpr, p.rect.size() * dpr);

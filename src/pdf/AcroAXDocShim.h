@@ -33,6 +33,9 @@ public:
     bool LoadFile(const QString& path, const PdfPassword& password = {});
     void setCurrentPage(int page);
     void setLayoutMode(const QString& mode);
+    // Mirrors the spreads, the lower page on the right, for books read right to left.
+    // The control itself knows no such mode.
+    void setRightToLeft(bool rightToLeft);
     void setView(const QString& view);
     void setShowToolbar(bool show);
 
@@ -95,6 +98,7 @@ private:
     QList<OutlineEntry> m_outline;
     int m_nPage = 1;
     SpreadLayout::Mode m_mode = SpreadLayout::SinglePage;
+    SpreadLayout::Direction m_direction = SpreadLayout::LeftToRight;
     QHash<QString, Rendered> m_cache;
     bool m_bRendersScheduled = false;
     PdfRenderer m_renderer;

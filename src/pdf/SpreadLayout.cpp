@@ -1,5 +1,8 @@
 #include "pdf/SpreadLayout.h"
 
+#include "browser/BookRecord.h"
+#include "images/ImageRules.h"
+
 #include <QString>
 
 #include <algorithm>
@@ -32,14 +35,18 @@ int SpreadFirst(int page, int count, Mode mode)
     return page;
 }
 
-QList<Slot> SpreadOf(int page, int count, Mode mode)
+QList<Slot> SpreadOf(int page, int count, Mode mode, Direction direction)
 {
     const int first = SpreadFirst(page, count, mode);
     if (mode == SinglePage)
         return { Slot { first } };
-    if (mode == TwoColumnRight && first == 1)
-        return { Slot { 0 }, Slot { 1 } };
-    return { Slot { first }, Slot { first + 1 <= count ? first + 1 : 0 } };
+    // The sides come from the image books' rule, so both kinds of book pair and mirror
+    // their pages alike.
+    const int layout = mode == TwoColumnRight ? LAYOUT_SPREAD_COVER : LAYOUT_SPREAD_NOCOVER;
+    const ImageRules::Sides sides
+        = ImageRules::PagesOf(first, layout, direction == RightToLeft ? BIND_RIGHT : BIND_LEFT);
+    const auto slot = [count](int p) { return Slot { p >= 1 && p <= count ? p : 0 }; };
+    return { slot(sides.left), slot(sides.right) };
 }
 
 int NeighbourSpread(int page, int count, Mode mode, int direction)
@@ -47,7 +54,7 @@ int NeighbourSpread(int page, int count, Mode mode, int direction)
     const int first = SpreadFirst(page, count, mode);
     int target = 0;
     if (direction > 0) {
-        const QList<Slot> columns = SpreadOf(page, count, mode);
+        const QList<Slot> columns = SpreadOf(page, count, mode, LeftToRight);
         int last = first;
         for (const Slot& slot : columns)
             last = std::max(last, slot.page);

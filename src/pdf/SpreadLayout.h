@@ -17,6 +17,11 @@ enum Mode {
     TwoColumnLeft, // 1-2, 3-4 ...
 };
 
+// Left to right puts the lower page of a spread on the left, as the control's modes
+// name them; right to left mirrors the spread, page 1 of TwoColumnRight alone on the
+// left, as an image book bound on the right is laid out.
+enum Direction { LeftToRight, RightToLeft };
+
 // The mode for a layout name of the control; unknown names keep the current mode.
 Mode ModeFromName(const QString& name, Mode current);
 
@@ -26,7 +31,7 @@ struct Slot {
 
 // The spread holding page: one slot in single-page mode, else a left and a right slot,
 // one of them possibly empty at the start or end of the book.
-QList<Slot> SpreadOf(int page, int count, Mode mode);
+QList<Slot> SpreadOf(int page, int count, Mode mode, Direction direction);
 // The first page of the spread holding page, which names the spread.
 int SpreadFirst(int page, int count, Mode mode);
 // A page of the spread after (or before) the one holding page, or 0 past the ends.

@@ -172,6 +172,7 @@ void CTalvexView::ApplyLayout()
     static const char* const kModes[] = { "SinglePage", "TwoColumnRight", "TwoColumnLeft" };
     if (m_book.nLayout >= LAYOUT_SINGLE && m_book.nLayout <= LAYOUT_SPREAD_NOCOVER)
         m_wndPdf.setLayoutMode(QString::fromLatin1(kModes[m_book.nLayout - 1]));
+    m_wndPdf.setRightToLeft(m_book.SpreadBinding() == BIND_RIGHT);
     m_wndPdf.setView(QStringLiteral("Fit"));
     ShowPageIndicator();
 }

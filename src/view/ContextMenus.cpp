@@ -158,9 +158,9 @@ ItemState StateOf(int id, const Context& context)
     case ID_LAYOUT_SPREAD_NOCOVER:
         return { true, book.nLayout == LAYOUT_SPREAD_NOCOVER };
     case ID_BIND_RIGHT:
-        return { book.nLayout != LAYOUT_SINGLE, book.nBind == BIND_RIGHT };
+        return { book.nLayout != LAYOUT_SINGLE, book.SpreadBinding() == BIND_RIGHT };
     case ID_BIND_LEFT:
-        return { book.nLayout != LAYOUT_SINGLE, book.nBind == BIND_LEFT };
+        return { book.nLayout != LAYOUT_SINGLE, book.SpreadBinding() == BIND_LEFT };
     default:
         break;
     }

@@ -27,8 +27,11 @@ namespace
             const SpreadLayout::Mode modes[] = { SpreadLayout::SinglePage,
                 SpreadLayout::TwoColumnRight, SpreadLayout::TwoColumnLeft };
             const SpreadLayout::Mode mode = modes[std::clamp(book.nLayout, 1, 3) - 1];
+            const SpreadLayout::Direction direction = book.SpreadBinding() == BIND_RIGHT
+                ? SpreadLayout::RightToLeft
+                : SpreadLayout::LeftToRight;
             for (const SpreadLayout::Slot& slot :
-                SpreadLayout::SpreadOf(book.nPage, book.nPageCount, mode))
+                SpreadLayout::SpreadOf(book.nPage, book.nPageCount, mode, direction))
                 pages.append(slot.page);
         }
         // Either rule leaves a side empty, or past the end of the book, at its ends.
@@ -79,8 +82,10 @@ Text Compose(const BookRecord& book, bool opening)
 
     QStringList mode;
     mode << ContextMenus::ItemText(LayoutCommand(book.nLayout));
-    if (book.bImages && book.nLayout != LAYOUT_SINGLE)
-        mode << ContextMenus::ItemText(book.nBind == BIND_RIGHT ? ID_BIND_RIGHT : ID_BIND_LEFT);
+    if (book.nLayout != LAYOUT_SINGLE) {
+        mode << ContextMenus::ItemText(
+            book.SpreadBinding() == BIND_RIGHT ? ID_BIND_RIGHT : ID_BIND_LEFT);
+    }
     if (book.nZoom != 0)
         mode << ContextMenus::ItemText(ZoomCommand(book.nZoom));
     mode.removeAll(QString());

@@ -15,8 +15,8 @@ struct Text {
     QString title;
     // "12-13 / 397", or "12 / 397" for a page alone.
     QString pages;
-    // "表紙あり見開き・右綴じ・２倍 - 上段左": the binding only for an image book's
-    // spreads, the region only under the magnifier.
+    // "表紙あり見開き・右綴じ・２倍 - 上段左": the binding only for spreads, the region
+    // only under the magnifier.
     QString mode;
     bool operator==(const Text&) const = default;
 };

@@ -84,7 +84,7 @@ namespace
                     { VK_MEDIA_NEXT_TRACK, false, false, ID_PAGE_LAST } } },
             { QStringLiteral("Tab"), QStringLiteral("単一ページ → 表紙あり見開き → 表紙なし見開き"),
                 { { VK_TAB, false, false, ACT_CYCLE_LAYOUT } } },
-            { QStringLiteral("Ctrl+O"), QStringLiteral("画像の見開きを右綴じ / 左綴じに"),
+            { QStringLiteral("Ctrl+O"), QStringLiteral("見開きを右綴じ / 左綴じに"),
                 { Ctrl('O', ACT_TOGGLE_BINDING) } },
             { QStringLiteral("Enter"), QStringLiteral("ページの中央を２倍に拡大 / 拡大をやめる"),
                 { { VK_RETURN, false, false, ACT_TOGGLE_ZOOM } } },

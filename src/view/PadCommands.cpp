@@ -125,7 +125,7 @@ PadHint PadHintFor(int code, Screen screen)
     case 17:
         return either({ "拡大する所を右へ", "→", VK_RIGHT }, {});
     case 18:
-        return either({ "画像の見開きを右綴じ / 左綴じに", "Ctrl+O", 'O', true },
+        return either({ "見開きを右綴じ / 左綴じに", "Ctrl+O", 'O', true },
             { folder ? "Resume画面へ（前に見ていたまま）" : "Folder画面へ（前に見ていたまま）",
                 "Ctrl+O", 'O', true });
     case 19:

@@ -104,8 +104,8 @@ void CTalvexView::OnCommand(int id)
         break;
     case ID_BIND_RIGHT:
     case ID_BIND_LEFT:
-        if (m_book.bImages && m_book.nLayout != LAYOUT_SINGLE) {
-            m_book.nBind = id == ID_BIND_RIGHT ? BIND_RIGHT : BIND_LEFT;
+        if (m_book.nLayout != LAYOUT_SINGLE) {
+            m_book.SetSpreadBinding(id == ID_BIND_RIGHT ? BIND_RIGHT : BIND_LEFT);
             ApplyLayout();
         }
         break;
@@ -139,8 +139,8 @@ void CTalvexView::CycleLayout()
 
 void CTalvexView::ToggleBinding()
 {
-    if (!m_book.bImages || m_book.nLayout == LAYOUT_SINGLE)
+    if (m_book.nLayout == LAYOUT_SINGLE)
         return;
-    m_book.nBind ^= 1;
+    m_book.SetSpreadBinding(m_book.SpreadBinding() == BIND_RIGHT ? BIND_LEFT : BIND_RIGHT);
     ApplyLayout();
 }

@@ -54,7 +54,7 @@ bool CTalvexView::OnKeyDown(int vk, bool repeat, bool ctrl, bool shift)
     const Screen screen = Screen(InputScreen());
     int action = KeyAction(vk, ctrl, shift, screen);
     if (screen == SCREEN_CONTENT) {
-        const bool leftIsNext = LeftIsNext(m_book.nLayout, m_book.nBind, m_book.bImages);
+        const bool leftIsNext = LeftIsNext(m_book.nLayout, m_book.SpreadBinding());
         action = SideKeyAction(action, m_book.nZoom != 0, leftIsNext);
     }
     if (action == ACT_DEFAULT)
