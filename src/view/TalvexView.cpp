@@ -139,6 +139,8 @@ void CTalvexView::OnInitialUpdate()
     m_bHideCursor = settings.hideCursor;
     m_bFolderOnResume = settings.folderOnResume;
     m_bPageIndicator = settings.pageIndicator;
+    m_bNaturalSort = settings.naturalSort;
+    m_bWidePageAlone = settings.widePageAlone;
 
     m_resumeItems = ResumeStore::LoadResumeEntries(profile);
     m_bResumeScreen = !m_resumeItems.isEmpty();

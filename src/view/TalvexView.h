@@ -170,6 +170,8 @@ public:
     bool m_bFolderOnResume = false;
     bool m_bHideCursor = true;
     bool m_bPageIndicator = true;
+    bool m_bNaturalSort = false;
+    bool m_bWidePageAlone = false;
     bool m_bMenuOpen = false;
     QString m_strOpenedPath;
     int m_nOpenedPage = -1;
