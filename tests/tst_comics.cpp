@@ -4,13 +4,20 @@
 #include "ViewerFixture.h"
 
 #include "app/SettingDlg.h"
+#include "images/PageHeader.h"
+#include "images/PageShapeReader.h"
 #include "platform/Prompt.h"
 #include "view/CommandIds.h"
 
+#include <QBuffer>
 #include <QCheckBox>
+
+#include <sys/stat.h>
 
 namespace
 {
+const QColor kGrey(96, 96, 96);
+
 // A book of numbered pages, p1.png to pN.png, each of its own colour.
 void WriteBook(const QString& dir, int pages)
 {
@@ -156,6 +163,155 @@ private slots:
             QCOMPARE(view->m_book.strPath, dir + "/p2.png");
             Key(view, Qt::Key_Escape);
         }
+        QVERIFY(m_prompts.isEmpty());
+    }
+
+    void shapesFromHeaders_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        // The size the program's own header reader gives (JPEG and PNG), or none.
+        QTest::addColumn<QSize>("header");
+        QTest::addColumn<bool>("wide");
+        const auto encoded = [](const QSize& size, const char* format) {
+            QImage image(size, QImage::Format_RGB32);
+            image.fill(Qt::darkCyan);
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, format);
+            return bytes;
+        };
+        const QByteArray wideJpeg = encoded({ 1200, 800 }, "JPEG");
+        const QByteArray tallJpeg = encoded({ 800, 1200 }, "JPEG");
+        QTest::newRow("tall") << "tall.png" << encoded({ 800, 1200 }, "PNG") << QSize(800, 1200)
+                              << false;
+        QTest::newRow("wide") << "wide.png" << encoded({ 1200, 800 }, "PNG") << QSize(1200, 800)
+                              << true;
+        QTest::newRow("square") << "square.png" << encoded({ 500, 500 }, "PNG") << QSize(500, 500)
+                                << false;
+        QTest::newRow("wide JPEG") << "wide.jpg" << wideJpeg << QSize(1200, 800) << true;
+        QTest::newRow("wide BMP, read by Qt")
+            << "wide.bmp" << encoded({ 30, 20 }, "BMP") << QSize() << true;
+        QTest::newRow("wide, turned upright by its camera")
+            << "turned.jpg" << WithOrientation(wideJpeg, 6) << QSize(800, 1200) << false;
+        QTest::newRow("tall, turned on its side")
+            << "side.jpg" << WithOrientation(tallJpeg, 8, true) << QSize(1200, 800) << true;
+        QTest::newRow("damaged PNG")
+            << "damaged.png" << QByteArray("\x89PNG\r\n\x1a\nbroken") << QSize() << false;
+        QTest::newRow("JPEG cut in its headers")
+            << "cut.jpg" << wideJpeg.left(40) << QSize() << false;
+        QTest::newRow("JPEG of endless fill bytes")
+            << "fill.jpg" << QByteArray("\xff\xd8") + QByteArray(100000, '\xff') << QSize()
+            << false;
+        QTest::newRow("empty") << "empty.jpg" << QByteArray() << QSize() << false;
+    }
+    void shapesFromHeaders()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QSize, header);
+        QFETCH(bool, wide);
+        const QString path = m_shelf + "/headers/" + name;
+        QVERIFY(WriteBytes(path, bytes));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(PageHeader::UprightSize(file).value_or(QSize()), header);
+        QCOMPARE(PageShapeReader::ShapeOf(path), wide ? PageShape::Wide : PageShape::NotWide);
+    }
+
+    void shapesOfWhatIsNoPicture()
+    {
+        // A pipe is never waited on, and a file gone is no wide page.
+        const QString fifo = m_shelf + "/headers/pipe.png";
+        QDir().mkpath(m_shelf + "/headers");
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QCOMPARE(PageShapeReader::ShapeOf(fifo), PageShape::NotWide);
+        QCOMPARE(PageShapeReader::ShapeOf(m_shelf + "/headers/gone.png"), PageShape::NotWide);
+        // The page opened at and a few after it first, then back to the start, then on.
+        QCOMPARE(
+            PageShapeReader::ReadingOrder(10, 5), (QList<int> { 4, 5, 6, 7, 3, 2, 1, 0, 8, 9 }));
+        QCOMPARE(PageShapeReader::ReadingOrder(3, 3), (QList<int> { 2, 1, 0 }));
+        QCOMPARE(PageShapeReader::ReadingOrder(0, 1), QList<int> {});
+    }
+
+    void aWidePageStandsAlone()
+    {
+        const QString dir = m_shelf + "/wide";
+        for (int i = 1; i <= 6; ++i) {
+            const QSize size = i == 4 ? QSize(1600, 1000) : QSize(800, 1200);
+            QVERIFY(WritePicture(dir + QString("/p%1.png").arg(i), size, PageColour(i)));
+        }
+        StartInFolder(dir);
+        StoreSetting("Layout2", "3");
+        {
+            // Off, the wide page pairs as any other.
+            Viewer v;
+            QVERIFY(OpenFromFolder(v, "p4.png"));
+            QCOMPARE(Halves(v.view), qMakePair(PageColour(4), PageColour(3)));
+            QVERIFY(v.view->m_pageShapes.isEmpty());
+            Key(v.view, Qt::Key_Escape);
+        }
+        StoreSetting("WidePageAlone", "1");
+        Viewer v;
+        CTalvexView* view = v.view;
+        QVERIFY(OpenFromFolder(v, "p1.png"));
+        QTRY_VERIFY(
+            view->m_pageShapes.size() == 6 && !view->m_pageShapes.contains(PageShape::Unknown));
+        QCOMPARE(view->m_pageShapes[3], PageShape::Wide);
+        QCOMPARE(Halves(view), qMakePair(PageColour(2), PageColour(1)));
+        // Page 3 has no partner: alone, on the right as right binding has it.
+        Key(view, Qt::Key_PageDown);
+        QCOMPARE(view->m_book.nPage, 3);
+        QCOMPARE(Halves(view), qMakePair(kGrey, PageColour(3)));
+        // The wide page across both halves, then the pairing goes on after it.
+        Key(view, Qt::Key_PageDown);
+        QCOMPARE(view->m_book.nPage, 4);
+        QCOMPARE(Halves(view), qMakePair(PageColour(4), PageColour(4)));
+        QCOMPARE(view->m_pageIndicator.Text().pages, QString("4 / 6"));
+        Key(view, Qt::Key_PageDown);
+        QCOMPARE(view->m_book.nPage, 6);
+        QCOMPARE(Halves(view), qMakePair(PageColour(6), PageColour(5)));
+        QCOMPARE(view->m_pageIndicator.Text().pages, QString("5-6 / 6"));
+        Key(view, Qt::Key_PageUp);
+        QCOMPARE(view->m_book.nPage, 4);
+
+        // The magnifier over the wide page, and down past its edge to the next spread.
+        Key(view, Qt::Key_Return);
+        QCOMPARE(view->m_book.nZoom, 5);
+        QCOMPARE(Halves(view), qMakePair(PageColour(4), PageColour(4)));
+        Key(view, Qt::Key_Down);
+        Key(view, Qt::Key_Down);
+        QCOMPARE(view->m_book.nPage, 6);
+        QCOMPARE(view->m_book.nZoom, 2);
+        Key(view, Qt::Key_Up);
+        QCOMPARE(view->m_book.nPage, 4);
+        QCOMPARE(view->m_book.nZoom, 8);
+        Key(view, Qt::Key_Return);
+
+        // Skips land on a page and show the spread it pairs into.
+        view->m_nSkipBack = 2;
+        Key(view, Qt::Key_R, Qt::ControlModifier);
+        QCOMPARE(view->m_book.nPage, 2);
+        QCOMPARE(Halves(view), qMakePair(PageColour(2), PageColour(1)));
+        Key(view, Qt::Key_End);
+        QCOMPARE(Halves(view), qMakePair(PageColour(6), PageColour(5)));
+        Key(view, Qt::Key_PageUp);
+        Key(view, Qt::Key_S, Qt::ControlModifier);
+        StoredSettings().sync();
+        const QString stored = StoredSettings().value("Settings/Resume0").toString();
+        QVERIFY2(
+            stored.startsWith("258|4|6|3|0|") && stored.endsWith("/p4.png"), qPrintable(stored));
+
+        // Opened again from its entry, it shows the wide page alone at once.
+        Key(&view->m_listFolder, Qt::Key_O, Qt::ControlModifier);
+        Key(&view->m_listResume, Qt::Key_Return);
+        QVERIFY(view->m_bContent);
+        QCOMPARE(view->m_book.nPage, 4);
+        // Should the shapes come late, the spread moves to the wide page once they do.
+        QTRY_COMPARE(Halves(view), qMakePair(PageColour(4), PageColour(4)));
+        Key(view, Qt::Key_Escape);
+        QVERIFY(view->m_pageShapes.isEmpty());
         QVERIFY(m_prompts.isEmpty());
     }
 };

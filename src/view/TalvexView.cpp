@@ -44,6 +44,7 @@ CTalvexView::CTalvexView(CTalvexDoc* doc, QWidget* parent)
     m_pageWait.setSingleShot(true);
     connect(&m_pageWait, &QTimer::timeout, this, [this] { ShowPendingPages(true); });
     connect(&m_imageEngine, &ImageEngine::pageDecoded, this, &CTalvexView::OnPageDecoded);
+    connect(&m_shapeReader, &PageShapeReader::shapesRead, this, &CTalvexView::OnShapesRead);
 }
 
 CTalvexView::~CTalvexView()
