@@ -22,13 +22,6 @@ namespace
     }
 } // namespace
 
-int Compare(const QString& a, const QString& b, bool natural)
-{
-    if (!natural)
-        return a.compare(b, Qt::CaseInsensitive);
-    return NaturalCollator().compare(a, b);
-}
-
 QList<qsizetype> Order(
     const QStringList& keys, bool natural, const std::function<bool(qsizetype, qsizetype)>& tieLess)
 {

@@ -11,7 +11,6 @@
 namespace NameOrder
 {
 
-int Compare(const QString& a, const QString& b, bool natural);
 // The indexes of keys in ascending order. Keys that compare equal are ordered by
 // tieLess when given, and otherwise keep their order.
 QList<qsizetype> Order(const QStringList& keys, bool natural,
