@@ -114,7 +114,8 @@ CSettingDlg::CSettingDlg(QWidget* parent)
     m_checkFolderOnResume
         = check(QStringLiteral("レジューム画面ではフォルダー名で表示"), du.Rect(200, 166, 160, 12));
 
-    // Comic and scan books: one row after another, each check box with its note.
+    // Comic and scan books: each option a check box with its note under it, one below
+    // the other, so that options still to come take the rows below.
     auto* comics = new QGroupBox(QStringLiteral("コミック・スキャン本"), this);
     comics->setGeometry(du.Rect(370, 4, 150, 180));
     int row = 18;
