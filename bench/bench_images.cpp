@@ -129,6 +129,52 @@ void TimeTurnAfterMagnifier(ImageReader& reader, const Book& book)
         qPrintable(book.name), Median(times), Percentile(times, 1.0), waited, times.size());
 }
 
+// A book of 500 pages, every 25th of them wide, opened cold on page 480 as usual and
+// with wide pages alone. The shapes of the pages are read on a thread of their own, so
+// the opening waits for no more of them than settle how page 480 pairs.
+void WidePagesOpening(const Book& scans, const QString& work)
+{
+    const QString dir = work + "/wide500";
+    const QString wide = work + "/wide.jpg";
+    if (!QFile::exists(wide)) {
+        QImage image(3000, 2000, QImage::Format_RGB32);
+        image.fill(Qt::darkGray);
+        image.save(wide, "JPEG", 90);
+    }
+    if (!QDir(dir).exists()) {
+        QDir().mkpath(dir);
+        for (int i = 1; i <= 500; ++i) {
+            const QString page = i % 25 == 0 ? wide : PagePath(scans, i % scans.pages + 1);
+            QFile::link(page, QString("%1/%2.jpg").arg(dir).arg(i, 3, 10, QChar('0')));
+        }
+    }
+    for (const bool alone : { false, true }) {
+        QList<double> cold;
+        QList<double> known;
+        for (int run = 0; run < kRuns; ++run) {
+            WaitUntilQuiet();
+            ImageReader reader(2);
+            reader.view->m_bWidePageAlone = alone;
+            QElapsedTimer timer;
+            timer.start();
+            if (!reader.Open(dir + "/480.jpg")) {
+                std::printf("%s: cannot open\n", qPrintable(dir));
+                return;
+            }
+            reader.view->repaint();
+            cold << timer.nsecsElapsed() / 1e6;
+            while (alone && reader.view->m_pageShapes.contains(PageShape::Unknown))
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+            known << timer.nsecsElapsed() / 1e6;
+        }
+        std::printf("500 pages, every 25th wide, on page 480, %s: cold first spread %.1f ms",
+            alone ? "wide pages alone" : "as usual", Median(cold));
+        if (alone)
+            std::printf(", every page's shape known after %.1f ms", Median(known));
+        std::printf("\n");
+    }
+}
+
 void MeasureBook(const Book& book)
 {
     ColdFirstSpread(book);
@@ -170,6 +216,7 @@ int main(int argc, char** argv)
     for (const QSize& size : WindowSizes(args)) {
         s_window = size;
         std::printf("== window %s\n", qPrintable(SizeName(size)));
+        WidePagesOpening(books[0], work);
         for (const Book& book : books)
             MeasureBook(book);
     }

@@ -2,6 +2,7 @@
 
 #include "browser/BrowserRules.h"
 #include "browser/FolderScan.h"
+#include "browser/NameOrder.h"
 #include "browser/ResumeLookup.h"
 #include "platform/Drives.h"
 #include "platform/Paths.h"
@@ -210,6 +211,68 @@ private slots:
         QCOMPARE(FolderScan::ScanImageBook(dir + "/0.gif", 0x0F, pages), 1);
         QCOMPARE(FolderScan::ScanImageBook(env->path("nowhere/1.jpg"), 7, pages), -1);
         QVERIFY(pages.isEmpty());
+    }
+
+    void nameOrder_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<int>("plain");
+        QTest::addColumn<int>("natural");
+        QTest::newRow("numbers by value") << "img2.jpg"
+                                          << "img10.jpg" << 1 << -1;
+        QTest::newRow("bare numbers") << "9.png"
+                                      << "10.png" << 1 << -1;
+        QTest::newRow("leading zeros") << "page 010.png"
+                                       << "page 9.png" << -1 << 1;
+        QTest::newRow("case ignored") << "Img2.jpg"
+                                      << "img10.jpg" << 1 << -1;
+        QTest::newRow("second number") << "v1-2.jpg"
+                                       << "v1-10.jpg" << 1 << -1;
+        QTest::newRow("letters first") << "a10.jpg"
+                                       << "b2.jpg" << -1 << -1;
+        QTest::newRow("shorter name first") << "cover.jpg"
+                                            << "cover2.jpg" << -1 << -1;
+        QTest::newRow("letters without regard to case") << "B.jpg"
+                                                        << "a.jpg" << 1 << 1;
+        QTest::newRow("same number") << "x07.png"
+                                     << "x7.png" << -1 << 0;
+    }
+    void nameOrder()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(int, plain);
+        QFETCH(int, natural);
+        // 1 when b sorts before a, -1 when a before b, 0 when they keep their order.
+        const auto sign = [&a, &b](bool inNaturalOrder) {
+            const QList<qsizetype> swapped { 1, 0 };
+            if (NameOrder::Order({ a, b }, inNaturalOrder) == swapped)
+                return 1;
+            return NameOrder::Order({ b, a }, inNaturalOrder) == swapped ? -1 : 0;
+        };
+        QCOMPARE(sign(false), plain);
+        QCOMPARE(sign(true), natural);
+    }
+
+    void naturalOrderOfFoldersAndPages()
+    {
+        const QString dir = env->path("natural");
+        for (const char* name : { "img10.jpg", "img2.jpg", "Img1.png", "img11.png", "notes.pdf" })
+            WriteFile(dir + "/" + name);
+        QDir().mkpath(dir + "/vol 10");
+        QDir().mkpath(dir + "/vol 9");
+        QCOMPARE(Names(FolderScan::ScanFolder(dir, 7, {})),
+            (QStringList { "vol 10", "vol 9", "Img1.png", "img10.jpg", "img11.png", "img2.jpg",
+                "notes.pdf" }));
+        QCOMPARE(Names(FolderScan::ScanFolder(dir, 7, {}, true)),
+            (QStringList { "vol 9", "vol 10", "Img1.png", "img2.jpg", "img10.jpg", "img11.png",
+                "notes.pdf" }));
+        // The page of a file is its place in the order asked for.
+        QStringList pages;
+        QCOMPARE(FolderScan::ScanImageBook(dir + "/img10.jpg", 7, pages), 2);
+        QCOMPARE(FolderScan::ScanImageBook(dir + "/img10.jpg", 7, pages, true), 3);
+        QCOMPARE(pages, (QStringList { "Img1.png", "img2.jpg", "img10.jpg", "img11.png" }));
     }
 
     void driveList()

@@ -4,8 +4,31 @@
 #include "images/ZoomRules.h"
 #include "pdf/SpreadLayout.h"
 #include "view/PageRules.h"
+#include "view/SpreadPairing.h"
 
 using namespace PageRules;
+
+namespace
+{
+// One letter a page: w wide, n not wide, ? not known yet.
+PageShapes Shapes(const QString& letters)
+{
+    PageShapes shapes;
+    for (const QChar c : letters)
+        shapes << (c == 'w' ? PageShape::Wide : c == 'n' ? PageShape::NotWide : PageShape::Unknown);
+    return shapes;
+}
+
+// A number outside the book shows nothing, whichever it is.
+ImageRules::Sides InBook(ImageRules::Sides sides, int count)
+{
+    for (int* side : { &sides.left, &sides.right }) {
+        if (*side < 1 || *side > count)
+            *side = 0;
+    }
+    return sides;
+}
+} // namespace
 
 class TestPageRules : public QObject
 {
@@ -53,6 +76,123 @@ private slots:
             QCOMPARE(SpreadStart(p, 2), cover[p - 1]);
             QCOMPARE(SpreadStart(p, 3), plain[p - 1]);
             QCOMPARE(SpreadStart(p, 1), p);
+        }
+    }
+
+    void widePagesStandAlone_data()
+    {
+        QTest::addColumn<int>("layout");
+        QTest::addColumn<QString>("shapes");
+        QTest::addColumn<int>("bind");
+        QTest::addColumn<int>("page");
+        // The spread as lower and higher page, where next and previous go, the pages
+        // on the left and right, the layout it is drawn in, and whether it is settled.
+        QTest::addColumn<QList<int>>("spread");
+        QTest::addColumn<QList<int>>("moves");
+        QTest::addColumn<QList<int>>("sides");
+        QTest::addColumn<int>("drawn");
+        QTest::addColumn<bool>("settled");
+        const auto row = [](const char* name) { return &QTest::newRow(name); };
+        using L = QList<int>;
+        // Plain spreads, page 4 wide: [1,2] [3] [4] [5,6].
+        *row("plain, before the wide page's partner")
+            << 3 << "nnnwnn" << 0 << 1 << L { 1, 2 } << L { 3, 1 } << L { 2, 1 } << 3 << true;
+        *row("plain, left alone before it")
+            << 3 << "nnnwnn" << 0 << 3 << L { 3, 3 } << L { 4, 2 } << L { 0, 3 } << 3 << true;
+        *row("plain, left alone, left binding")
+            << 3 << "nnnwnn" << 1 << 3 << L { 3, 3 } << L { 4, 2 } << L { 3, 0 } << 3 << true;
+        *row("plain, the wide page across both halves")
+            << 3 << "nnnwnn" << 0 << 4 << L { 4, 4 } << L { 6, 3 } << L { 4, 0 } << 1 << true;
+        *row("plain, pairing again after it")
+            << 3 << "nnnwnn" << 0 << 5 << L { 5, 6 } << L { 6, 4 } << L { 6, 5 } << 3 << true;
+        *row("plain, last spread")
+            << 3 << "nnnwnn" << 1 << 6 << L { 5, 6 } << L { 6, 4 } << L { 5, 6 } << 3 << true;
+        // Cover spreads, page 4 wide: [1] [2,3] [4] [5,6] [7].
+        *row("cover alone") << 2 << "nnnwnnn" << 0 << 1 << L { 1, 1 } << L { 3, 1 } << L { 1, 0 }
+                            << 2 << true;
+        *row("cover alone, left binding")
+            << 2 << "nnnwnnn" << 1 << 1 << L { 1, 1 } << L { 3, 1 } << L { 0, 1 } << 2 << true;
+        *row("cover spreads, before the wide page")
+            << 2 << "nnnwnnn" << 0 << 2 << L { 2, 3 } << L { 4, 1 } << L { 3, 2 } << 2 << true;
+        *row("cover spreads, the wide page")
+            << 2 << "nnnwnnn" << 0 << 4 << L { 4, 4 } << L { 6, 3 } << L { 4, 0 } << 1 << true;
+        *row("cover spreads, last page alone")
+            << 2 << "nnnwnnn" << 0 << 7 << L { 7, 7 } << L { 7, 6 } << L { 0, 7 } << 2 << true;
+        *row("a wide cover") << 2 << "wnn" << 0 << 1 << L { 1, 1 } << L { 3, 1 } << L { 1, 0 } << 1
+                             << true;
+        // Two wide pages running: [1] [2] [3] [4].
+        *row("two wide, the page before")
+            << 3 << "nwwn" << 0 << 1 << L { 1, 1 } << L { 2, 1 } << L { 0, 1 } << 3 << true;
+        *row("two wide, the second")
+            << 3 << "nwwn" << 0 << 3 << L { 3, 3 } << L { 4, 2 } << L { 3, 0 } << 1 << true;
+        *row("wide first page, plain spreads")
+            << 3 << "wnnn" << 0 << 4 << L { 4, 4 } << L { 4, 3 } << L { 0, 4 } << 3 << true;
+        // Pages not read yet pair as usual; the spread may still change.
+        *row("unknown partner") << 3 << "nn?n" << 0 << 4 << L { 3, 4 } << L { 4, 2 } << L { 4, 3 }
+                                << 3 << false;
+        *row("unknown page before")
+            << 3 << "w?nn" << 0 << 3 << L { 2, 3 } << L { 4, 1 } << L { 3, 2 } << 3 << false;
+        *row("settled by a wide page before")
+            << 3 << "?wnn" << 0 << 4 << L { 3, 4 } << L { 4, 2 } << L { 4, 3 } << 3 << true;
+        *row("settled, the unknown ones later")
+            << 3 << "nnnn??" << 0 << 2 << L { 1, 2 } << L { 4, 1 } << L { 2, 1 } << 3 << true;
+        // A single page knows nothing of wide pages.
+        *row("single page") << 1 << "nwn" << 0 << 2 << L { 2, 2 } << L { 3, 1 } << L { 2, 0 } << 1
+                            << true;
+    }
+    void widePagesStandAlone()
+    {
+        QFETCH(int, layout);
+        QFETCH(QString, shapes);
+        QFETCH(int, bind);
+        QFETCH(int, page);
+        QFETCH(QList<int>, spread);
+        QFETCH(QList<int>, moves);
+        QFETCH(QList<int>, sides);
+        QFETCH(int, drawn);
+        QFETCH(bool, settled);
+        const SpreadPairing pairing(layout, int(shapes.size()), Shapes(shapes));
+        QCOMPARE(pairing.SpreadOf(page), (SpreadPairing::Range { spread[0], spread[1] }));
+        QCOMPARE(pairing.SpreadStart(page), spread[0]);
+        QCOMPARE(pairing.NextPage(page), moves[0]);
+        QCOMPARE(pairing.PrevPage(page), moves[1]);
+        const SpreadPairing::Shown shown = pairing.ShownAt(page, bind);
+        QCOMPARE(
+            InBook(shown.sides, int(shapes.size())), (ImageRules::Sides { sides[0], sides[1] }));
+        QCOMPARE(shown.layout, drawn);
+        QCOMPARE(pairing.Settled(page), settled);
+    }
+
+    void withoutWidePagesThePairingIsTheUsualOne()
+    {
+        for (int layout = 1; layout <= 3; ++layout) {
+            for (int count = 1; count <= 9; ++count) {
+                const SpreadPairing plain(layout, count);
+                const SpreadPairing known(layout, count, Shapes(QString(count, 'n')));
+                const SpreadPairing unknown(layout, count, Shapes(QString(count, '?')));
+                for (int page = 1; page <= count; ++page) {
+                    const QString at
+                        = QString("layout %1, %2 pages, page %3").arg(layout).arg(count).arg(page);
+                    for (const SpreadPairing* pairing : { &plain, &known, &unknown }) {
+                        QVERIFY2(pairing->SpreadStart(page) == SpreadStart(page, layout),
+                            qPrintable(at));
+                        QVERIFY2(pairing->NextPage(page) == NextPage(page, count, layout),
+                            qPrintable(at));
+                        QVERIFY2(pairing->PrevPage(page) == PrevPage(page, count, layout),
+                            qPrintable(at));
+                        for (int bind = 0; bind <= 1; ++bind) {
+                            const SpreadPairing::Shown shown = pairing->ShownAt(page, bind);
+                            QVERIFY2(InBook(shown.sides, count)
+                                    == InBook(ImageRules::PagesOf(page, layout, bind), count),
+                                qPrintable(at));
+                            QCOMPARE(shown.layout, layout);
+                        }
+                    }
+                    QVERIFY(plain.Settled(page));
+                    QVERIFY(known.Settled(page));
+                    QCOMPARE(unknown.Settled(page), layout == 1);
+                }
+            }
         }
     }
 

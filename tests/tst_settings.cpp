@@ -68,6 +68,8 @@ private slots:
         QVERIFY(s.hideCursor);
         QVERIFY(!s.folderOnResume);
         QVERIFY(s.pageIndicator);
+        QVERIFY(!s.naturalSort);
+        QVERIFY(!s.widePageAlone);
         QVERIFY(ResumeStore::LoadResumeEntries(profile).isEmpty());
     }
 
@@ -112,6 +114,14 @@ private slots:
                                            << "-4" << 1;
         QTest::newRow("page indicator not a number") << "PageIndicator"
                                                      << "off" << 1;
+        QTest::newRow("natural order 3") << "NaturalSort"
+                                         << "3" << 1;
+        QTest::newRow("natural order not a number") << "NaturalSort"
+                                                    << "yes" << 0;
+        QTest::newRow("wide pages alone 1") << "WidePageAlone"
+                                            << "1" << 1;
+        QTest::newRow("wide pages alone 0") << "WidePageAlone"
+                                            << "0" << 0;
     }
     void storedValuesAreCorrected()
     {
@@ -125,18 +135,25 @@ private slots:
             { "SkipBack", s.skipBack }, { "Space", s.space }, { "Layout", s.layoutPdf },
             { "Layout2", s.layoutImage }, { "PicExt", s.picExt }, { "Bind", s.bind },
             { "PicEnlarge", s.picEnlarge }, { "HideCursor", s.hideCursor },
-            { "FolderOnResume", s.folderOnResume }, { "PageIndicator", s.pageIndicator } };
+            { "FolderOnResume", s.folderOnResume }, { "PageIndicator", s.pageIndicator },
+            { "NaturalSort", s.naturalSort }, { "WidePageAlone", s.widePageAlone } };
         QCOMPARE(read.value(name), expected);
     }
 
     void viewSettingsRoundTrip()
     {
         Profile profile;
-        const ViewSettings saved { 30, 7, 1, 3, 1, true, 21, 12, false, true, false };
+        const ViewSettings saved { 30, 7, 1, 3, 1, true, 21, 12, false, true, false, true, false };
         SettingsStore::SaveViewSettings(profile, saved);
         StoredSettings().sync();
         QCOMPARE(StoredSettings().value("Settings/PageIndicator").toString(), QString("0"));
+        QCOMPARE(StoredSettings().value("Settings/NaturalSort").toString(), QString("1"));
+        QCOMPARE(StoredSettings().value("Settings/WidePageAlone").toString(), QString("0"));
         QCOMPARE(SettingsStore::LoadViewSettings(Profile()), saved);
+        const ViewSettings flipped { 30, 7, 1, 3, 1, true, 21, 12, false, true, false, false,
+            true };
+        SettingsStore::SaveViewSettings(profile, flipped);
+        QCOMPARE(SettingsStore::LoadViewSettings(Profile()), flipped);
     }
 
     void writesReachTheDiskAtOnce()

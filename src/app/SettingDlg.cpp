@@ -114,10 +114,26 @@ CSettingDlg::CSettingDlg(QWidget* parent)
     m_checkFolderOnResume
         = check(QStringLiteral("レジューム画面ではフォルダー名で表示"), du.Rect(200, 166, 160, 12));
 
+    // Comic and scan books: each option a check box with its note under it, one below
+    // the other, so that options still to come take the rows below.
+    auto* comics = new QGroupBox(QStringLiteral("コミック・スキャン本"), this);
+    comics->setGeometry(du.Rect(370, 4, 150, 180));
+    int row = 18;
+    const auto option = [&](const QString& text, const QString& note) {
+        QCheckBox* box = check(text, du.Rect(378, row, 138, 12));
+        label(note, du.Rect(390, row + 13, 126, 11));
+        row += 32;
+        return box;
+    };
+    m_checkNaturalSort = option(QStringLiteral("ファイル名の数字を数値順に並べる"),
+        QStringLiteral("（2.jpg を 10.jpg より前に）"));
+    m_checkWidePageAlone = option(QStringLiteral("横長のページは見開きでも単独で表示"),
+        QStringLiteral("（見開きでスキャンしたページ）"));
+
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    ok->setGeometry(du.Rect(226, 200, 64, 16));
-    cancel->setGeometry(du.Rect(296, 200, 64, 16));
+    ok->setGeometry(du.Rect(386, 200, 64, 16));
+    cancel->setGeometry(du.Rect(456, 200, 64, 16));
     ok->setDefault(true);
     cancel->setAutoDefault(false);
     connect(ok, &QPushButton::clicked, this, &CSettingDlg::accept);
@@ -128,7 +144,7 @@ CSettingDlg::CSettingDlg(QWidget* parent)
         if (m_pView)
             QCoreApplication::postEvent(m_pView, new PadEvent(WM_PAD_SIZE, value));
     });
-    setFixedSize(du.X(369), du.Y(222));
+    setFixedSize(du.X(528), du.Y(222));
 }
 
 void CSettingDlg::OnInitDialog()
@@ -157,6 +173,8 @@ void CSettingDlg::OnInitDialog()
     m_editSpace->setText(QString::number(m_nSpace));
     m_checkFolderOnResume->setChecked(m_bFolderOnResume);
     m_checkPageIndicator->setChecked(m_bPageIndicator);
+    m_checkNaturalSort->setChecked(m_bNaturalSort);
+    m_checkWidePageAlone->setChecked(m_bWidePageAlone);
 }
 
 void CSettingDlg::accept()
@@ -177,6 +195,8 @@ void CSettingDlg::accept()
     m_bPicEnlarge = m_checkPicEnlarge->isChecked();
     m_bFolderOnResume = m_checkFolderOnResume->isChecked();
     m_bPageIndicator = m_checkPageIndicator->isChecked();
+    m_bNaturalSort = m_checkNaturalSort->isChecked();
+    m_bWidePageAlone = m_checkWidePageAlone->isChecked();
     if (m_cbFontNormal->currentIndex() >= 0)
         m_nFontNormal = m_cbFontNormal->currentIndex();
     if (m_cbFontFull->currentIndex() >= 0)

@@ -10,9 +10,10 @@ class QSlider;
 class SpinButton;
 
 // "設定": list font sizes, the remote pad's size (shown live on the pad while the
-// slider moves), skips, the cursor, the page indicator, and how PDF and image books
-// open. OK accepts only whole numbers in range in the number fields; anything else is
-// refused with a message and the dialog stays open with the focus in that field.
+// slider moves), skips, the cursor, the page indicator, how PDF and image books open,
+// and the order and pairing of comic and scan pages. OK accepts only whole numbers in
+// range in the number fields; anything else is refused with a message and the dialog
+// stays open with the focus in that field.
 class CSettingDlg : public QDialog
 {
     Q_OBJECT
@@ -48,6 +49,8 @@ public:
     QComboBox* m_cbLayoutImage;
     bool m_bFolderOnResume = false;
     bool m_bPageIndicator = true;
+    bool m_bNaturalSort = false;
+    bool m_bWidePageAlone = false;
 
     QLineEdit* m_editSkipForward;
     QLineEdit* m_editSkipBack;
@@ -57,4 +60,6 @@ public:
     QCheckBox* m_checkPicEnlarge;
     QCheckBox* m_checkFolderOnResume;
     QCheckBox* m_checkPageIndicator;
+    QCheckBox* m_checkNaturalSort;
+    QCheckBox* m_checkWidePageAlone;
 };

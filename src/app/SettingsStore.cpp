@@ -87,6 +87,8 @@ ViewSettings SettingsStore::LoadViewSettings(const Profile& profile)
     s.hideCursor = profile.GetProfileInt(QStringLiteral("HideCursor"), 1) != 0;
     s.folderOnResume = profile.GetProfileInt(QStringLiteral("FolderOnResume"), 0) != 0;
     s.pageIndicator = profile.GetProfileInt(QStringLiteral("PageIndicator"), 1) != 0;
+    s.naturalSort = profile.GetProfileInt(QStringLiteral("NaturalSort"), 0) != 0;
+    s.widePageAlone = profile.GetProfileInt(QStringLiteral("WidePageAlone"), 0) != 0;
     return s;
 }
 
@@ -104,5 +106,7 @@ void SettingsStore::SaveViewSettings(Profile& profile, const ViewSettings& s)
         { QStringLiteral("Space"), number(s.space) },
         { QStringLiteral("HideCursor"), number(s.hideCursor ? 1 : 0) },
         { QStringLiteral("FolderOnResume"), number(s.folderOnResume ? 1 : 0) },
-        { QStringLiteral("PageIndicator"), number(s.pageIndicator ? 1 : 0) } });
+        { QStringLiteral("PageIndicator"), number(s.pageIndicator ? 1 : 0) },
+        { QStringLiteral("NaturalSort"), number(s.naturalSort ? 1 : 0) },
+        { QStringLiteral("WidePageAlone"), number(s.widePageAlone ? 1 : 0) } });
 }

@@ -26,6 +26,8 @@ struct ViewSettings {
     bool hideCursor = true;
     bool folderOnResume = false;
     bool pageIndicator = true;
+    bool naturalSort = false;
+    bool widePageAlone = false;
     bool operator==(const ViewSettings&) const = default;
 };
 
@@ -50,7 +52,7 @@ public:
     static void SaveFontSize(Profile& profile, const FontSizes& sizes);
     static void LoadSkipPages(const Profile& profile, int& forward, int& back);
     static QString LoadCurrentFolder(const Profile& profile);
-    // "SkipForward" to "PageIndicator", in the order they are read at start.
+    // "SkipForward" to "WidePageAlone", in the order they are read at start.
     static ViewSettings LoadViewSettings(const Profile& profile);
     static void SaveViewSettings(Profile& profile, const ViewSettings& settings);
 };

@@ -24,6 +24,8 @@ void CTalvexView::OnSettings()
     dlg.m_bHideCursor = m_bHideCursor;
     dlg.m_bFolderOnResume = m_bFolderOnResume;
     dlg.m_bPageIndicator = m_bPageIndicator;
+    dlg.m_bNaturalSort = m_bNaturalSort;
+    dlg.m_bWidePageAlone = m_bWidePageAlone;
     for (int i = 0; i < 5; ++i)
         dlg.m_bPicExt[i] = (m_nPicExt >> i) & 1;
     dlg.OnInitDialog();
@@ -45,6 +47,8 @@ void CTalvexView::OnSettings()
         m_bHideCursor = dlg.m_bHideCursor;
         m_bFolderOnResume = dlg.m_bFolderOnResume;
         m_bPageIndicator = dlg.m_bPageIndicator;
+        m_bNaturalSort = dlg.m_bNaturalSort;
+        m_bWidePageAlone = dlg.m_bWidePageAlone;
         m_nPicExt = 0;
         for (int i = 0; i < 5; ++i)
             m_nPicExt |= dlg.m_bPicExt[i] ? 1 << i : 0;
@@ -53,7 +57,8 @@ void CTalvexView::OnSettings()
         SettingsStore::SaveFontSize(profile, { m_nFontSizeNormal, m_nFontSizeFull, m_nPadSize });
         SettingsStore::SaveViewSettings(profile,
             { m_nSkipForward, m_nSkipBack, m_nLayoutPdf, m_nLayoutImage, m_nBind, m_bPicEnlarge,
-                m_nPicExt, m_nSpace, m_bHideCursor, m_bFolderOnResume, m_bPageIndicator });
+                m_nPicExt, m_nSpace, m_bHideCursor, m_bFolderOnResume, m_bPageIndicator,
+                m_bNaturalSort, m_bWidePageAlone });
         LayoutList(m_listFolder, width(), height());
         LayoutList(m_listResume, width(), height());
         m_book = BookRecord();

@@ -1,8 +1,7 @@
 #include "browser/BrowserRules.h"
 
+#include "browser/NameOrder.h"
 #include "platform/Paths.h"
-
-#include <algorithm>
 
 namespace BrowserRules
 {
@@ -51,25 +50,19 @@ QString SortKey(const BookRecord& record, bool byFolder)
     return Paths::FileNamePart(record.strPath);
 }
 
-void SortRecords(BookRecordList& records, bool byFolder)
+void SortRecords(BookRecordList& records, bool byFolder, bool natural)
 {
-    struct Keyed {
-        QString key;
-        BookRecord record;
-    };
-    QList<Keyed> keyed;
-    keyed.reserve(records.size());
-    for (BookRecord& record : records)
-        keyed.append({ SortKey(record, byFolder), std::move(record) });
-    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-        const int c = a.key.compare(b.key, Qt::CaseInsensitive);
-        if (c != 0)
-            return c < 0;
-        return a.record.nPage < b.record.nPage;
-    });
-    records.clear();
-    for (Keyed& k : keyed)
-        records.append(std::move(k.record));
+    QStringList keys;
+    keys.reserve(records.size());
+    for (const BookRecord& record : std::as_const(records))
+        keys.append(SortKey(record, byFolder));
+    const QList<qsizetype> order = NameOrder::Order(keys, natural,
+        [&records](qsizetype a, qsizetype b) { return records[a].nPage < records[b].nPage; });
+    BookRecordList sorted;
+    sorted.reserve(records.size());
+    for (const qsizetype i : order)
+        sorted.append(std::move(records[i]));
+    records = std::move(sorted);
 }
 
 bool IsSameEntry(const BookRecord& entry, const BookRecord& record)

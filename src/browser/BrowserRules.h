@@ -19,8 +19,9 @@ FileClass ClassifyFile(const QString& extension, int picExt);
 FileClass ClassifyName(const QString& name, int picExt);
 QString FormatSize(quint64 n);
 QString SortKey(const BookRecord& record, bool byFolder);
-// Orders by key without regard to case, then by page; equal records keep their order.
-void SortRecords(BookRecordList& records, bool byFolder);
+// Orders by key without regard to case (numbers by value when natural), then by page;
+// equal records keep their order.
+void SortRecords(BookRecordList& records, bool byFolder, bool natural = false);
 // A stored entry denotes the same position as a record.
 bool IsSameEntry(const BookRecord& entry, const BookRecord& record);
 

@@ -1,6 +1,7 @@
 #include "browser/FolderScan.h"
 
 #include "browser/BrowserRules.h"
+#include "browser/NameOrder.h"
 #include "browser/ResumeLookup.h"
 #include "platform/Drives.h"
 #include "platform/Paths.h"
@@ -76,7 +77,8 @@ BookRecordList ScanDrives()
     return records;
 }
 
-BookRecordList ScanFolder(const QString& folder, int picExt, const BookRecordList& resumeItems)
+BookRecordList ScanFolder(
+    const QString& folder, int picExt, const BookRecordList& resumeItems, bool natural)
 {
     QList<DirEntry> entries;
     const auto isBook
@@ -106,12 +108,12 @@ BookRecordList ScanFolder(const QString& folder, int picExt, const BookRecordLis
         resume.Apply(record);
         files.append(std::move(record));
     }
-    BrowserRules::SortRecords(folders, false);
-    BrowserRules::SortRecords(files, false);
+    BrowserRules::SortRecords(folders, false, natural);
+    BrowserRules::SortRecords(files, false, natural);
     return folders + files;
 }
 
-int ScanImageBook(const QString& imagePath, int picExt, QStringList& imageFiles)
+int ScanImageBook(const QString& imagePath, int picExt, QStringList& imageFiles, bool natural)
 {
     imageFiles.clear();
     QList<DirEntry> entries;
@@ -121,8 +123,7 @@ int ScanImageBook(const QString& imagePath, int picExt, QStringList& imageFiles)
         if (entry.isFile && BrowserRules::ClassifyName(entry.name, picExt).bImages)
             imageFiles.append(entry.name);
     }
-    std::stable_sort(imageFiles.begin(), imageFiles.end(),
-        [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    NameOrder::Sort(imageFiles, natural);
     const QString wanted = Paths::FileNamePart(imagePath);
     for (qsizetype i = 0; i < imageFiles.size(); ++i) {
         if (Paths::SameName(imageFiles[i], wanted))

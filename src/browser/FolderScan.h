@@ -11,10 +11,14 @@ namespace FolderScan
 // One record per drive of the machine.
 BookRecordList ScanDrives();
 // The visible subfolders and book files of a folder: folders first, each group in
-// name order. A folder that cannot be read gives an empty list.
-BookRecordList ScanFolder(const QString& folder, int picExt, const BookRecordList& resumeItems);
+// name order (natural order when asked for). A folder that cannot be read gives an
+// empty list.
+BookRecordList ScanFolder(
+    const QString& folder, int picExt, const BookRecordList& resumeItems, bool natural = false);
 // Lists the enabled image files of the folder holding imagePath, in name order, and
-// returns the 1-based page of imagePath's own file among them, or -1.
-int ScanImageBook(const QString& imagePath, int picExt, QStringList& imageFiles);
+// returns the 1-based page of imagePath's own file among them, or -1. The page is
+// found by the file, so it is the same page in either order.
+int ScanImageBook(
+    const QString& imagePath, int picExt, QStringList& imageFiles, bool natural = false);
 
 } // namespace FolderScan

@@ -19,12 +19,13 @@ void CTalvexView::ScanDrives()
 
 void CTalvexView::ScanFolder()
 {
-    m_folderItems = FolderScan::ScanFolder(m_strCurrentFolder, m_nPicExt, m_resumeItems);
+    m_folderItems
+        = FolderScan::ScanFolder(m_strCurrentFolder, m_nPicExt, m_resumeItems, m_bNaturalSort);
 }
 
 int CTalvexView::ScanImageBook(const BookRecord& record)
 {
-    return FolderScan::ScanImageBook(record.strPath, m_nPicExt, m_imageFiles);
+    return FolderScan::ScanImageBook(record.strPath, m_nPicExt, m_imageFiles, m_bNaturalSort);
 }
 
 void CTalvexView::LookupResume(BookRecord& record) const

@@ -1,6 +1,5 @@
 #include "platform/Paths.h"
 #include "platform/WaitCursor.h"
-#include "view/PageRules.h"
 #include "view/TalvexView.h"
 
 #include <QElapsedTimer>
@@ -11,6 +10,8 @@ namespace
 // A turn shows what it has after this; pages still coming fill in when they arrive.
 // Opening shows the chosen page without waiting longer for the one beside it.
 constexpr int kTurnWaitMs = 3000;
+// Opening waits no longer than this for the shapes that settle how the page pairs.
+constexpr int kSettleWaitMs = 300;
 constexpr int kSpreadsAhead = 2;
 constexpr int kSpreadsBehind = 1;
 } // namespace
@@ -40,21 +41,20 @@ CTalvexView::Opening CTalvexView::OpenImageBook(BookRecord& record)
         record.nBind = m_nBind;
     const WaitCursor wait;
     m_bTurnForward = true;
+    ReadPageShapes(record.nPage);
     return LoadFirstPages(record);
 }
 
 CTalvexView::Opening CTalvexView::LoadFirstPages(BookRecord& record)
 {
     record.strPath = PagePath(record.nPage);
-    m_pendingPages = ImageRules::PagesOf(record.nPage, record.nLayout, record.nBind);
-    m_nPendingLayout = record.nLayout;
-    m_nPendingZoom = record.nZoom;
-    m_bPagesPending = true;
+    PendSpread(record);
     RequestPages(record);
-    // Keys follow the window's size, which may change while the wait goes on.
+    // Keys follow the window's size, which may change while the wait goes on, and the
+    // pairing, which may change as the shapes of the pages come in.
     const auto chosenKey = [this, &record] {
         return PageKeyOf(
-            record.nPage, record.nLayout, record.nZoom, record.nPage == m_pendingPages.left);
+            record.nPage, m_nPendingLayout, record.nZoom, record.nPage == m_pendingPages.left);
     };
     QElapsedTimer sinceChosen;
     const auto ready = [&] {
@@ -62,7 +62,9 @@ CTalvexView::Opening CTalvexView::LoadFirstPages(BookRecord& record)
             return false;
         if (!sinceChosen.isValid())
             sinceChosen.start();
-        const QList<PageKey> spread = SpreadKeys(m_pendingPages, record.nLayout, record.nZoom);
+        if (!Pairing(record).Settled(record.nPage) && sinceChosen.elapsed() < kSettleWaitMs)
+            return false;
+        const QList<PageKey> spread = SpreadKeys(m_pendingPages, m_nPendingLayout, record.nZoom);
         return sinceChosen.elapsed() >= kTurnWaitMs
             || std::all_of(spread.cbegin(), spread.cend(),
                 [this](const PageKey& key) { return m_imageEngine.Held(key).has_value(); });
@@ -110,23 +112,24 @@ QList<PageKey> CTalvexView::SpreadKeys(const ImageRules::Sides& pages, int layou
 
 void CTalvexView::RequestPages(const BookRecord& record)
 {
-    const int layout = record.nLayout;
-    QList<PageKey> keys
-        = SpreadKeys(ImageRules::PagesOf(record.nPage, layout, record.nBind), layout, record.nZoom);
+    const SpreadPairing pairing = Pairing(record);
+    const auto keysAt = [&](int page) {
+        const SpreadPairing::Shown shown = pairing.ShownAt(page, record.nBind);
+        return SpreadKeys(shown.sides, shown.layout, record.nZoom);
+    };
+    QList<PageKey> keys = keysAt(record.nPage);
     const int inSight = int(keys.size());
     const auto neighbours = [&](bool forward, int count) {
         int page = record.nPage;
         for (int i = 0; i < count; ++i) {
-            const int start = PageRules::SpreadStart(page, layout);
-            while (PageRules::SpreadStart(page, layout) == start) {
-                const int next = forward ? PageRules::NextPage(page, record.nPageCount, layout)
-                                         : PageRules::PrevPage(page, record.nPageCount, layout);
+            const int start = pairing.SpreadStart(page);
+            while (pairing.SpreadStart(page) == start) {
+                const int next = forward ? pairing.NextPage(page) : pairing.PrevPage(page);
                 if (next == page)
                     return;
                 page = next;
             }
-            keys += SpreadKeys(
-                ImageRules::PagesOf(page, layout, record.nBind), layout, record.nZoom);
+            keys += keysAt(page);
         }
     };
     neighbours(m_bTurnForward, kSpreadsAhead);
@@ -139,10 +142,7 @@ void CTalvexView::RequestPages(const BookRecord& record)
 bool CTalvexView::LoadPages(BookRecord& record)
 {
     record.strPath = PagePath(record.nPage);
-    m_pendingPages = ImageRules::PagesOf(record.nPage, record.nLayout, record.nBind);
-    m_nPendingLayout = record.nLayout;
-    m_nPendingZoom = record.nZoom;
-    m_bPagesPending = true;
+    PendSpread(record);
     // What is held of these pages at another size shows, stretched, until the exact
     // decode arrives: after a layout change the pages appear at once.
     const auto heldOf = [this](int page) {
@@ -247,6 +247,8 @@ void CTalvexView::OnPageDecoded(const QString&)
 void CTalvexView::ReleasePages()
 {
     m_imageEngine.Close();
+    m_shapeReader.Stop();
+    m_pageShapes.clear();
     m_image1.Destroy();
     m_image2.Destroy();
     m_pendingImage1.Destroy();

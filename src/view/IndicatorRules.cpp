@@ -1,11 +1,11 @@
 #include "view/IndicatorRules.h"
 
-#include "images/ImageRules.h"
 #include "pdf/SpreadLayout.h"
 #include "platform/Paths.h"
 #include "view/CommandIds.h"
 #include "view/ContextMenus.h"
 #include "view/InputRules.h"
+#include "view/SpreadPairing.h"
 
 #include <QStringList>
 
@@ -16,12 +16,13 @@ namespace IndicatorRules
 
 namespace
 {
-    QList<int> PagesInSight(const BookRecord& book)
+    QList<int> PagesInSight(const BookRecord& book, const PageShapes& shapes)
     {
         QList<int> pages;
         if (book.bImages) {
-            const ImageRules::Sides sides
-                = ImageRules::PagesOf(book.nPage, book.nLayout, book.nBind);
+            const ImageRules::Sides sides = SpreadPairing(book.nLayout, book.nPageCount, shapes)
+                                                .ShownAt(book.nPage, book.nBind)
+                                                .sides;
             pages = { sides.left, sides.right };
         } else {
             const SpreadLayout::Mode modes[] = { SpreadLayout::SinglePage,
@@ -66,14 +67,14 @@ namespace
     }
 } // namespace
 
-Text Compose(const BookRecord& book, bool opening)
+Text Compose(const BookRecord& book, bool opening, const PageShapes& shapes)
 {
     Text text;
     if (opening) {
         const QString named = book.bImages ? Paths::FolderPart(book.strPath) : book.strPath;
         text.title = Paths::ForDisplay(Paths::FileNamePart(named));
     }
-    const QList<int> pages = PagesInSight(book);
+    const QList<int> pages = PagesInSight(book, shapes);
     const QString count = QString::number(book.nPageCount);
     if (pages.size() == 2)
         text.pages = QStringLiteral("%1-%2 / %3").arg(pages[0]).arg(pages[1]).arg(count);

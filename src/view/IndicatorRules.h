@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browser/BookRecord.h"
+#include "images/PageShape.h"
 
 #include <QString>
 
@@ -21,6 +22,7 @@ struct Text {
     bool operator==(const Text&) const = default;
 };
 
-Text Compose(const BookRecord& book, bool opening);
+// shapes: those of an image book's pages, when wide pages stand alone.
+Text Compose(const BookRecord& book, bool opening, const PageShapes& shapes = {});
 
 } // namespace IndicatorRules

@@ -44,6 +44,7 @@ CTalvexView::CTalvexView(CTalvexDoc* doc, QWidget* parent)
     m_pageWait.setSingleShot(true);
     connect(&m_pageWait, &QTimer::timeout, this, [this] { ShowPendingPages(true); });
     connect(&m_imageEngine, &ImageEngine::pageDecoded, this, &CTalvexView::OnPageDecoded);
+    connect(&m_shapeReader, &PageShapeReader::shapesRead, this, &CTalvexView::OnShapesRead);
 }
 
 CTalvexView::~CTalvexView()
@@ -139,6 +140,8 @@ void CTalvexView::OnInitialUpdate()
     m_bHideCursor = settings.hideCursor;
     m_bFolderOnResume = settings.folderOnResume;
     m_bPageIndicator = settings.pageIndicator;
+    m_bNaturalSort = settings.naturalSort;
+    m_bWidePageAlone = settings.widePageAlone;
 
     m_resumeItems = ResumeStore::LoadResumeEntries(profile);
     m_bResumeScreen = !m_resumeItems.isEmpty();

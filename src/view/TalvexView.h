@@ -6,6 +6,7 @@
 #include "images/ImageEngine.h"
 #include "images/ImageRules.h"
 #include "images/PageImage.h"
+#include "images/PageShapeReader.h"
 #include "pad/ControlDlg.h"
 #include "pdf/AcroAXDocShim.h"
 #include "pdf/CoverDlg.h"
@@ -17,6 +18,7 @@
 #include "view/ListGeometry.h"
 #include "view/OpeningWait.h"
 #include "view/PageIndicator.h"
+#include "view/SpreadPairing.h"
 
 #include <QFont>
 #include <QHash>
@@ -126,6 +128,9 @@ public:
     // shown could not be decoded.
     bool LoadPages(BookRecord& record);
     void DrawImagePages(QPainter& painter);
+    // How the record's pages pair: wide pages alone in an image book's spreads once
+    // their shapes are known, with the setting on.
+    SpreadPairing Pairing(const BookRecord& record) const;
 
     // The remote pad.
     void ApplyPadSize();
@@ -170,6 +175,8 @@ public:
     bool m_bFolderOnResume = false;
     bool m_bHideCursor = true;
     bool m_bPageIndicator = true;
+    bool m_bNaturalSort = false;
+    bool m_bWidePageAlone = false;
     bool m_bMenuOpen = false;
     QString m_strOpenedPath;
     int m_nOpenedPage = -1;
@@ -181,6 +188,9 @@ public:
     PageImage m_image2;
     bool m_bTurnForward = true;
     ImageEngine m_imageEngine;
+    PageShapeReader m_shapeReader;
+    // The shapes of the open image book's pages; empty unless wide pages stand alone.
+    PageShapes m_pageShapes;
     InputGate m_inputGate;
     OpeningWait m_opening { this };
     // Which keys are down, so that a key held down acts once.
@@ -232,6 +242,12 @@ private:
     // Asks for the pages at the view's new size or magnification.
     void ResizePages();
     void OnPageDecoded(const QString& path);
+    // Starts reading the shapes of the pages, with the setting on.
+    void ReadPageShapes(int fromPage);
+    // Shows the spread a page now pairs into, once more shapes are known.
+    void OnShapesRead();
+    // Makes the spread holding the record's page the one waited for.
+    void PendSpread(const BookRecord& record);
     void ReleasePages();
     void ShowPage();
     void ShowPageAt(int page, bool forward);

@@ -6,6 +6,7 @@ void CTalvexView::ShowPageIndicator(bool opening)
     if (!m_bPageIndicator || !m_bContent || (m_book.bImages && m_bPagesPending))
         return;
     const SizeGeometry g = ListGeometry::ForIndex(SizeIndex());
-    m_pageIndicator.Flash(
-        IndicatorRules::Compose(m_book, opening), m_fonts[g.line1Font], m_fonts[g.line2Font]);
+    const PageShapes shapes = m_book.bImages ? m_pageShapes : PageShapes();
+    m_pageIndicator.Flash(IndicatorRules::Compose(m_book, opening, shapes), m_fonts[g.line1Font],
+        m_fonts[g.line2Font]);
 }

@@ -2,7 +2,6 @@
 #include "app/TalvexDoc.h"
 #include "browser/ResumeRules.h"
 #include "platform/CursorCounter.h"
-#include "view/PageRules.h"
 #include "view/TalvexView.h"
 
 void CTalvexView::ShowPage()
@@ -27,9 +26,8 @@ bool CTalvexView::TurnTo(int page, bool forward)
 {
     if (page == m_book.nPage)
         return false;
-    const int layout = m_book.nLayout;
-    const bool newSpread
-        = PageRules::SpreadStart(page, layout) != PageRules::SpreadStart(m_book.nPage, layout);
+    const SpreadPairing pairing = Pairing(m_book);
+    const bool newSpread = pairing.SpreadStart(page) != pairing.SpreadStart(m_book.nPage);
     m_bTurnForward = forward;
     m_book.nPage = page;
     // Image pages are decoded again only when the spread changes.
@@ -41,12 +39,12 @@ bool CTalvexView::TurnTo(int page, bool forward)
 
 bool CTalvexView::GoNextPage()
 {
-    return TurnTo(PageRules::NextPage(m_book.nPage, m_book.nPageCount, m_book.nLayout), true);
+    return TurnTo(Pairing(m_book).NextPage(m_book.nPage), true);
 }
 
 bool CTalvexView::GoPrevPage()
 {
-    return TurnTo(PageRules::PrevPage(m_book.nPage, m_book.nPageCount, m_book.nLayout), false);
+    return TurnTo(Pairing(m_book).PrevPage(m_book.nPage), false);
 }
 
 void CTalvexView::GoSkipForward()

@@ -226,9 +226,11 @@ public:
         QDir(work).removeRecursively();
         QDir().mkpath(work + "/tmp");
         QProcessEnvironment env = CorpusEnvironment(m_display, work);
-        // Every image type enabled, so that every page of the corpus is read.
+        // Every image type enabled, so that every page of the corpus is read, and its
+        // header too, for the pairing of wide pages.
         QDir().mkpath(work + "/config/Oberkan");
-        WriteBytes(work + "/config/Oberkan/Lumivo.conf", "[Settings]\nPicExt=31\n");
+        WriteBytes(work + "/config/Oberkan/Lumivo.conf",
+            "[Settings]\nPicExt=31\nNaturalSort=1\nWidePageAlone=1\n");
         QProcess viewer;
         viewer.setProcessEnvironment(env);
         viewer.setProcessChannelMode(QProcess::ForwardedErrorChannel);

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QSize>
+
+#include <optional>
+
+class QIODevice;
+
+// The size of a JPEG or PNG picture, upright, from the first bytes of its file: the
+// frame header and the first Exif orientation of a JPEG, the IHDR chunk of a PNG.
+// Reads no more than the headers and prints nothing, however damaged the file is.
+namespace PageHeader
+{
+// Nothing for a file of another type; an invalid size for a header that cannot be read.
+std::optional<QSize> UprightSize(QIODevice& file);
+} // namespace PageHeader

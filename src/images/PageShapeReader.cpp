@@ -1,0 +1,151 @@
+#include "images/PageShapeReader.h"
+
+#include "images/AbortableFile.h"
+#include "images/Orientation.h"
+#include "images/PageHeader.h"
+#include "platform/LeftRunning.h"
+#include "platform/Paths.h"
+#include "platform/WorkerPriority.h"
+
+#include <QCoreApplication>
+#include <QImageReader>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+namespace
+{
+// Pages after the one opened at read before the ones behind it.
+constexpr int kAhead = 4;
+// The reader hears of progress no more often than this, and of a wide page at once.
+constexpr auto kTellEvery = std::chrono::milliseconds(20);
+} // namespace
+
+struct PageShapeReader::Shared {
+    std::mutex mutex;
+    PageShapes shapes;
+    QList<int> order;
+    std::atomic<bool> stop { false };
+    bool told = true;
+    // Read and written on the reader's thread only, under the mutex.
+    PageShapeReader* owner = nullptr;
+};
+
+PageShapeReader::PageShapeReader(QObject* parent)
+    : QObject(parent)
+{
+}
+
+PageShapeReader::~PageShapeReader()
+{
+    Stop();
+}
+
+QList<int> PageShapeReader::ReadingOrder(int count, int fromPage)
+{
+    const int from = std::clamp(fromPage, 1, std::max(count, 1)) - 1;
+    QList<int> order;
+    order.reserve(count);
+    const int aheadEnd = std::min(count, from + kAhead);
+    for (int i = from; i < aheadEnd; ++i)
+        order.append(i);
+    for (int i = from - 1; i >= 0; --i)
+        order.append(i);
+    for (int i = aheadEnd; i < count; ++i)
+        order.append(i);
+    return order;
+}
+
+PageShape PageShapeReader::ShapeOf(const QString& path, const std::function<bool()>& abandoned)
+{
+    AbortableFile file(abandoned);
+    if (!Paths::OpenForReading(file, path))
+        return PageShape::NotWide;
+    QSize upright;
+    if (const std::optional<QSize> own = PageHeader::UprightSize(file)) {
+        upright = *own;
+    } else {
+        file.seek(0);
+        QImageReader reader(&file);
+        reader.setAutoTransform(false);
+        const QSize size = reader.size();
+        upright = Orientation::Turned(reader.transformation()) ? size.transposed() : size;
+    }
+    if (!upright.isValid())
+        return PageShape::NotWide;
+    return upright.width() > upright.height() ? PageShape::Wide : PageShape::NotWide;
+}
+
+void PageShapeReader::Start(const QStringList& paths, int fromPage)
+{
+    Stop();
+    auto shared = std::make_shared<Shared>();
+    shared->shapes = PageShapes(paths.size(), PageShape::Unknown);
+    shared->order = ReadingOrder(int(paths.size()), fromPage);
+    shared->owner = this;
+    m_shared = shared;
+    LeftRunning::Started();
+    try {
+        std::thread([shared, paths] {
+            Read(shared, paths);
+            LeftRunning::Ended();
+        }).detach();
+    } catch (const std::system_error&) {
+        // Without a thread no page counts as wide, and the book pairs as usual.
+        LeftRunning::Ended();
+    }
+}
+
+void PageShapeReader::Stop()
+{
+    if (!m_shared)
+        return;
+    m_shared->stop = true;
+    const std::lock_guard<std::mutex> lock(m_shared->mutex);
+    m_shared->owner = nullptr;
+    m_shared.reset();
+}
+
+PageShapes PageShapeReader::Shapes() const
+{
+    if (!m_shared)
+        return {};
+    const std::lock_guard<std::mutex> lock(m_shared->mutex);
+    return m_shared->shapes;
+}
+
+void PageShapeReader::Read(const std::shared_ptr<Shared>& shared, const QStringList& paths)
+{
+    WorkerPriority::Lower();
+    const auto abandoned = [&shared] { return shared->stop.load(std::memory_order_relaxed); };
+    auto toldAt = std::chrono::steady_clock::now();
+    for (qsizetype n = 0; n < shared->order.size() && !abandoned(); ++n) {
+        const int page = shared->order[n];
+        const PageShape shape = ShapeOf(paths[page], abandoned);
+        const auto now = std::chrono::steady_clock::now();
+        const bool last = n + 1 == shared->order.size();
+        const std::lock_guard<std::mutex> lock(shared->mutex);
+        shared->shapes[page] = shape;
+        if (!shared->told || (shape != PageShape::Wide && !last && now - toldAt < kTellEvery))
+            continue;
+        shared->told = false;
+        toldAt = now;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [shared] {
+                PageShapeReader* owner = nullptr;
+                {
+                    const std::lock_guard<std::mutex> guard(shared->mutex);
+                    shared->told = true;
+                    owner = shared->owner;
+                }
+                if (owner)
+                    emit owner->shapesRead();
+            },
+            Qt::QueuedConnection);
+    }
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "images/PageShape.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+// Reads the shapes of a book's pages from their files' headers, on a thread of its
+// own, so that a book of many pages opens at once. The page opened at and the few
+// after it come first, then the pages before it (they decide how it pairs), then the
+// rest. A read that never returns holds up nothing but this thread, which is left
+// behind once the book closes.
+class PageShapeReader : public QObject
+{
+    Q_OBJECT
+public:
+    explicit PageShapeReader(QObject* parent = nullptr);
+    ~PageShapeReader() override;
+
+    // Starts on the files of a book, page 1 first; what was read of the book before is
+    // dropped.
+    void Start(const QStringList& paths, int fromPage);
+    // Returns at once; nothing more arrives.
+    void Stop();
+    // One shape per page, as far as they are read.
+    PageShapes Shapes() const;
+
+    // The shape of one file: wide when it is wider than tall once turned upright. JPEG
+    // and PNG headers are read here, other types by Qt's readers.
+    static PageShape ShapeOf(const QString& path, const std::function<bool()>& abandoned = {});
+    // The order pages are read in, counted from 0.
+    static QList<int> ReadingOrder(int count, int fromPage);
+
+signals:
+    // More shapes are known. A burst of them is told once.
+    void shapesRead();
+
+private:
+    struct Shared;
+    static void Read(const std::shared_ptr<Shared>& shared, const QStringList& paths);
+
+    std::shared_ptr<Shared> m_shared;
+};
