@@ -492,6 +492,21 @@ private slots:
         QCOMPARE(StoredSettings().value("Settings/Resume0").toString(),
             QString("3|7|90|2|0|100|/books/a.pdf"));
         QVERIFY(StoredSettings().contains("Settings/CurrentFolder"));
+
+        // The end also comes while a book named on the command line is answered with a
+        // message, before the program has settled: the message goes with it.
+        const QString broken = env->path("ending/broken.pdf");
+        QDir().mkpath(env->path("ending"));
+        WriteBytes(broken, "%PDF-1.4 cut short");
+        QProcess asking;
+        StartViewer(asking, { broken });
+        QTRY_VERIFY_WITH_TIMEOUT(WindowsNamed("Lumivo").size() == 2, 10000);
+        ::kill(pid_t(asking.processId()), SIGTERM);
+        QVERIFY(asking.waitForFinished(10000));
+        QCOMPARE(asking.exitCode(), 0);
+        StoredSettings().sync();
+        QCOMPARE(StoredSettings().value("Settings/Resume0").toString(),
+            QString("3|7|90|2|0|100|/books/a.pdf"));
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "app/TalvexDoc.h"
 #include "platform/Profile.h"
+#include "platform/Prompt.h"
 #include "view/TalvexView.h"
 
 #include <QApplication>
@@ -136,6 +137,7 @@ void CMainFrame::ActivateFromAnotherStart(const QString& token)
 void CMainFrame::OnEndSession()
 {
     m_bEnded = true;
+    Prompt::EndAll();
     Profile::setQuiet(true);
     if (m_pView)
         m_pView->SaveViewState();

@@ -20,6 +20,7 @@ void GiveBackFocus(QWidget* parent)
 } // namespace
 
 Prompt::Responder Prompt::s_responder;
+bool Prompt::s_ended = false;
 std::function<void()> Prompt::s_beeper;
 
 int Prompt::MessageBox(QWidget* parent, const QString& text, Icon icon, Buttons buttons)
@@ -58,6 +59,8 @@ int Prompt::MessageBox(QWidget* parent, const QString& text, Icon icon, Buttons 
             = { { QMessageBox::Yes, IDYES, "はい(&Y)" }, { QMessageBox::No, IDNO, "いいえ(&N)" } };
         break;
     }
+    if (s_ended)
+        return choices.last().answer;
     for (const Choice& choice : choices)
         box.addButton(choice.button)->setText(QString::fromUtf8(choice.label));
     box.setDefaultButton(choices.first().button);
@@ -75,6 +78,8 @@ int Prompt::RunModal(QDialog& dialog)
 {
     if (s_responder)
         return s_responder(Request { QString(), NoIcon, Ok, &dialog, nullptr, {} });
+    if (s_ended)
+        return QDialog::Rejected;
     const int result = dialog.exec();
     GiveBackFocus(dialog.parentWidget());
     return result;
@@ -84,6 +89,8 @@ int Prompt::TrackMenu(QMenu& menu, const QPoint& globalPos)
 {
     if (s_responder)
         return s_responder(Request { QString(), NoIcon, Ok, nullptr, &menu, globalPos });
+    if (s_ended)
+        return 0;
     const QAction* chosen = menu.exec(globalPos);
     return chosen ? chosen->data().toInt() : 0;
 }
@@ -94,6 +101,21 @@ void Prompt::Beep()
         s_beeper();
     else
         QApplication::beep();
+}
+
+void Prompt::EndAll()
+{
+    s_ended = true;
+    // Each modal loop ends once control goes back to it; before the event loop runs
+    // (a book named on the command line), quitting the application would not end them.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (!widget->isVisible())
+            continue;
+        if (auto* dialog = qobject_cast<QDialog*>(widget))
+            dialog->reject();
+        else if (auto* menu = qobject_cast<QMenu*>(widget))
+            menu->close();
+    }
 }
 
 void Prompt::setResponder(Responder responder)

@@ -37,6 +37,10 @@ public:
     // chosen action's data, or 0 when the menu was dismissed.
     static int TrackMenu(QMenu& menu, const QPoint& globalPos);
     static void Beep();
+    // The session ends: what is being asked is answered with its safe choice (Cancel,
+    // No, the menu dismissed), and so is everything asked from now on, so that no
+    // question keeps the program from ending.
+    static void EndAll();
 
     static void setResponder(Responder responder);
     // Replaces the sound of Beep, so tests can count beeps.
@@ -44,5 +48,6 @@ public:
 
 private:
     static Responder s_responder;
+    static bool s_ended;
     static std::function<void()> s_beeper;
 };
