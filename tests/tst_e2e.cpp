@@ -1,11 +1,11 @@
 #include "DesktopDriver.h"
 #include "ImageSupport.h"
 
+#include "browser/ListGeometry.h"
 #include "pad/PadRules.h"
 #include "platform/Paths.h"
 #include "platform/UiFont.h"
 #include "view/IndicatorRules.h"
-#include "view/ListGeometry.h"
 #include "view/PageIndicator.h"
 
 #include <csignal>

@@ -1,6 +1,6 @@
 #include "browser/ListHeader.h"
 
-#include "view/ListGeometry.h"
+#include "browser/ListGeometry.h"
 
 #include <QPainter>
 

@@ -1,8 +1,8 @@
 #include "pdf/OutlineScreen.h"
 
 #include "browser/ListColours.h"
+#include "browser/ListGeometry.h"
 #include "browser/ListHeader.h"
-#include "view/ListGeometry.h"
 
 #include <QHeaderView>
 #include <QPainter>

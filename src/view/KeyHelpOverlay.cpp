@@ -1,7 +1,7 @@
 #include "view/KeyHelpOverlay.h"
 
+#include "browser/ListGeometry.h"
 #include "platform/KeyTracker.h"
-#include "view/ListGeometry.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

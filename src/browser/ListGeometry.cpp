@@ -1,4 +1,4 @@
-#include "view/ListGeometry.h"
+#include "browser/ListGeometry.h"
 
 #include <algorithm>
 
