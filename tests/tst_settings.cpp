@@ -122,6 +122,10 @@ private slots:
                                             << "1" << 1;
         QTest::newRow("wide pages alone 0") << "WidePageAlone"
                                             << "0" << 0;
+        QTest::newRow("archives 0") << "Archives"
+                                    << "0" << 0;
+        QTest::newRow("archives not a number") << "Archives"
+                                               << "no" << 1;
     }
     void storedValuesAreCorrected()
     {
@@ -136,7 +140,8 @@ private slots:
             { "Layout2", s.layoutImage }, { "PicExt", s.picExt }, { "Bind", s.bind },
             { "PicEnlarge", s.picEnlarge }, { "HideCursor", s.hideCursor },
             { "FolderOnResume", s.folderOnResume }, { "PageIndicator", s.pageIndicator },
-            { "NaturalSort", s.naturalSort }, { "WidePageAlone", s.widePageAlone } };
+            { "NaturalSort", s.naturalSort }, { "WidePageAlone", s.widePageAlone },
+            { "Archives", s.archives } };
         QCOMPARE(read.value(name), expected);
     }
 
@@ -151,7 +156,7 @@ private slots:
         QCOMPARE(StoredSettings().value("Settings/WidePageAlone").toString(), QString("0"));
         QCOMPARE(SettingsStore::LoadViewSettings(Profile()), saved);
         const ViewSettings flipped { 30, 7, 1, 3, 1, true, 21, 12, false, true, false, false,
-            true };
+            true, false };
         SettingsStore::SaveViewSettings(profile, flipped);
         QCOMPARE(SettingsStore::LoadViewSettings(Profile()), flipped);
     }

@@ -129,6 +129,8 @@ CSettingDlg::CSettingDlg(QWidget* parent)
         QStringLiteral("（2.jpg を 10.jpg より前に）"));
     m_checkWidePageAlone = option(QStringLiteral("横長のページは見開きでも単独で表示"),
         QStringLiteral("（見開きでスキャンしたページ）"));
+    m_checkArchives = option(QStringLiteral("書庫ファイルも本として一覧に表示"),
+        QStringLiteral("（ZIP・CBZ・RAR・CBR・7z・TAR）"));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
@@ -175,6 +177,7 @@ void CSettingDlg::OnInitDialog()
     m_checkPageIndicator->setChecked(m_bPageIndicator);
     m_checkNaturalSort->setChecked(m_bNaturalSort);
     m_checkWidePageAlone->setChecked(m_bWidePageAlone);
+    m_checkArchives->setChecked(m_bArchives);
 }
 
 void CSettingDlg::accept()
@@ -197,6 +200,7 @@ void CSettingDlg::accept()
     m_bPageIndicator = m_checkPageIndicator->isChecked();
     m_bNaturalSort = m_checkNaturalSort->isChecked();
     m_bWidePageAlone = m_checkWidePageAlone->isChecked();
+    m_bArchives = m_checkArchives->isChecked();
     if (m_cbFontNormal->currentIndex() >= 0)
         m_nFontNormal = m_cbFontNormal->currentIndex();
     if (m_cbFontFull->currentIndex() >= 0)

@@ -50,6 +50,7 @@ public:
     bool m_bFolderOnResume = false;
     bool m_bPageIndicator = true;
     bool m_bNaturalSort = false;
+    bool m_bArchives = true;
     bool m_bWidePageAlone = false;
 
     QLineEdit* m_editSkipForward;
@@ -61,5 +62,6 @@ public:
     QCheckBox* m_checkFolderOnResume;
     QCheckBox* m_checkPageIndicator;
     QCheckBox* m_checkNaturalSort;
+    QCheckBox* m_checkArchives = nullptr;
     QCheckBox* m_checkWidePageAlone;
 };

@@ -89,6 +89,7 @@ ViewSettings SettingsStore::LoadViewSettings(const Profile& profile)
     s.pageIndicator = profile.GetProfileInt(QStringLiteral("PageIndicator"), 1) != 0;
     s.naturalSort = profile.GetProfileInt(QStringLiteral("NaturalSort"), 0) != 0;
     s.widePageAlone = profile.GetProfileInt(QStringLiteral("WidePageAlone"), 0) != 0;
+    s.archives = profile.GetProfileInt(QStringLiteral("Archives"), 1) != 0;
     return s;
 }
 
@@ -108,5 +109,6 @@ void SettingsStore::SaveViewSettings(Profile& profile, const ViewSettings& s)
         { QStringLiteral("FolderOnResume"), number(s.folderOnResume ? 1 : 0) },
         { QStringLiteral("PageIndicator"), number(s.pageIndicator ? 1 : 0) },
         { QStringLiteral("NaturalSort"), number(s.naturalSort ? 1 : 0) },
-        { QStringLiteral("WidePageAlone"), number(s.widePageAlone ? 1 : 0) } });
+        { QStringLiteral("WidePageAlone"), number(s.widePageAlone ? 1 : 0) },
+        { QStringLiteral("Archives"), number(s.archives ? 1 : 0) } });
 }

@@ -28,6 +28,7 @@ struct ViewSettings {
     bool pageIndicator = true;
     bool naturalSort = false;
     bool widePageAlone = false;
+    bool archives = true;
     bool operator==(const ViewSettings&) const = default;
 };
 
@@ -52,7 +53,7 @@ public:
     static void SaveFontSize(Profile& profile, const FontSizes& sizes);
     static void LoadSkipPages(const Profile& profile, int& forward, int& back);
     static QString LoadCurrentFolder(const Profile& profile);
-    // "SkipForward" to "WidePageAlone", in the order they are read at start.
+    // "SkipForward" to "Archives", in the order they are read at start.
     static ViewSettings LoadViewSettings(const Profile& profile);
     static void SaveViewSettings(Profile& profile, const ViewSettings& settings);
 };

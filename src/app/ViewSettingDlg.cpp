@@ -26,6 +26,7 @@ void CTalvexView::OnSettings()
     dlg.m_bPageIndicator = m_bPageIndicator;
     dlg.m_bNaturalSort = m_bNaturalSort;
     dlg.m_bWidePageAlone = m_bWidePageAlone;
+    dlg.m_bArchives = m_bArchives;
     for (int i = 0; i < 5; ++i)
         dlg.m_bPicExt[i] = (m_nPicExt >> i) & 1;
     dlg.OnInitDialog();
@@ -49,6 +50,7 @@ void CTalvexView::OnSettings()
         m_bPageIndicator = dlg.m_bPageIndicator;
         m_bNaturalSort = dlg.m_bNaturalSort;
         m_bWidePageAlone = dlg.m_bWidePageAlone;
+        m_bArchives = dlg.m_bArchives;
         m_nPicExt = 0;
         for (int i = 0; i < 5; ++i)
             m_nPicExt |= dlg.m_bPicExt[i] ? 1 << i : 0;
@@ -58,7 +60,7 @@ void CTalvexView::OnSettings()
         SettingsStore::SaveViewSettings(profile,
             { m_nSkipForward, m_nSkipBack, m_nLayoutPdf, m_nLayoutImage, m_nBind, m_bPicEnlarge,
                 m_nPicExt, m_nSpace, m_bHideCursor, m_bFolderOnResume, m_bPageIndicator,
-                m_bNaturalSort, m_bWidePageAlone });
+                m_bNaturalSort, m_bWidePageAlone, m_bArchives });
         LayoutList(m_listFolder, width(), height());
         LayoutList(m_listResume, width(), height());
         m_book = BookRecord();

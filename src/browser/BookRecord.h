@@ -11,11 +11,14 @@ enum PicExt {
     PICEXT_JPEG = 0x02,
     PICEXT_PNG = 0x04,
     PICEXT_GIF = 0x08,
-    PICEXT_TIFF = 0x10
+    PICEXT_TIFF = 0x10,
+    // Not a picture type and never stored with them: archives of the enabled pictures
+    // are listed as books.
+    PICEXT_ARCHIVES = 0x10000
 };
 
 // One Folder-screen entry, resume entry or open book. For an image book strPath
-// names the image file of the current page.
+// names the image file of the current page, or the archive the pages are in.
 struct BookRecord {
     QString strPath;
     int nType = TYPE_MISSING;

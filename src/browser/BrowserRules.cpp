@@ -3,8 +3,22 @@
 #include "browser/NameOrder.h"
 #include "platform/Paths.h"
 
+#include <algorithm>
+
 namespace BrowserRules
 {
+
+namespace
+{
+    bool IsArchiveExtension(const QString& extension)
+    {
+        static const char* const kArchives[]
+            = { "zip", "cbz", "rar", "cbr", "7z", "cb7", "tar", "cbt" };
+        return std::any_of(std::begin(kArchives), std::end(kArchives), [&](const char* ext) {
+            return extension.compare(QLatin1String(ext), Qt::CaseInsensitive) == 0;
+        });
+    }
+} // namespace
 
 FileClass ClassifyFile(const QString& extension, int picExt)
 {
@@ -13,6 +27,8 @@ FileClass ClassifyFile(const QString& extension, int picExt)
     };
     if (is("pdf"))
         return { true, false };
+    if (IsArchiveExtension(extension))
+        return { (picExt & PICEXT_ARCHIVES) != 0, (picExt & PICEXT_ARCHIVES) != 0, true };
     const bool image = ((picExt & PICEXT_BMP) && is("bmp"))
         || ((picExt & PICEXT_JPEG) && (is("jpg") || is("jpeg")))
         || ((picExt & PICEXT_PNG) && is("png")) || ((picExt & PICEXT_GIF) && is("gif"))
@@ -26,6 +42,13 @@ FileClass ClassifyName(const QString& name, int picExt)
     if (dot < 0)
         return {};
     return ClassifyFile(name.mid(dot + 1), picExt);
+}
+
+bool IsArchiveName(const QString& name)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot >= 0 && dot > name.lastIndexOf(QLatin1Char('/'))
+        && IsArchiveExtension(name.mid(dot + 1));
 }
 
 QString FormatSize(quint64 n)
@@ -42,7 +65,7 @@ QString FormatSize(quint64 n)
 
 QString SortKey(const BookRecord& record, bool byFolder)
 {
-    if (byFolder && record.bImages) {
+    if (byFolder && record.bImages && !IsArchiveName(record.strPath)) {
         const QString folderName = Paths::FileNamePart(Paths::FolderPart(record.strPath));
         if (!folderName.isEmpty())
             return folderName;

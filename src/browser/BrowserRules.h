@@ -10,13 +10,19 @@ namespace BrowserRules
 
 struct FileClass {
     bool isBook = false;
+    // A book read as images: a picture of a folder book, or an archive of pictures.
     bool bImages = false;
+    bool bArchive = false;
+    bool IsPicture() const { return bImages && !bArchive; }
 };
 
-// Classifies a file by the text after the last dot of its name.
+// Classifies a file by the text after the last dot of its name. Archives are books
+// only when picExt carries PICEXT_ARCHIVES.
 FileClass ClassifyFile(const QString& extension, int picExt);
 // ClassifyFile for a whole name; a name without a dot is never a book.
 FileClass ClassifyName(const QString& name, int picExt);
+// An archive's name, whether or not archives are listed.
+bool IsArchiveName(const QString& name);
 QString FormatSize(quint64 n);
 QString SortKey(const BookRecord& record, bool byFolder);
 // Orders by key without regard to case (numbers by value when natural), then by page;

@@ -120,7 +120,7 @@ int ScanImageBook(const QString& imagePath, int picExt, QStringList& imageFiles,
     if (!ReadFolder(Paths::FolderPart(imagePath), entries, [](const QString&) { return false; }))
         return -1;
     for (const DirEntry& entry : entries) {
-        if (entry.isFile && BrowserRules::ClassifyName(entry.name, picExt).bImages)
+        if (entry.isFile && BrowserRules::ClassifyName(entry.name, picExt).IsPicture())
             imageFiles.append(entry.name);
     }
     NameOrder::Sort(imageFiles, natural);

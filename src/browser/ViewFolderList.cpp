@@ -2,6 +2,8 @@
 #include "browser/FolderScan.h"
 #include "browser/ListColours.h"
 #include "browser/ResumeLookup.h"
+#include "images/ArchivePages.h"
+#include "images/FolderPages.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "view/TalvexView.h"
@@ -9,7 +11,17 @@
 namespace
 {
 
-enum Icon { ICON_DRIVE = 0, ICON_FOLDER, ICON_PDF, ICON_PDF_READ, ICON_MISSING, ICON_PICTURE };
+enum Icon {
+    ICON_DRIVE = 0,
+    ICON_FOLDER,
+    ICON_PDF,
+    ICON_PDF_READ,
+    ICON_MISSING,
+    ICON_PICTURE,
+    ICON_PICTURE_READ,
+    ICON_PICTURE_MISSING,
+    ICON_ARCHIVE
+};
 } // namespace
 
 void CTalvexView::ScanDrives()
@@ -20,12 +32,32 @@ void CTalvexView::ScanDrives()
 void CTalvexView::ScanFolder()
 {
     m_folderItems
-        = FolderScan::ScanFolder(m_strCurrentFolder, m_nPicExt, m_resumeItems, m_bNaturalSort);
+        = FolderScan::ScanFolder(m_strCurrentFolder, ListedKinds(), m_resumeItems, m_bNaturalSort);
 }
 
 int CTalvexView::ScanImageBook(const BookRecord& record)
 {
-    return FolderScan::ScanImageBook(record.strPath, m_nPicExt, m_imageFiles, m_bNaturalSort);
+    if (BrowserRules::IsArchiveName(record.strPath)) {
+        const int picExt = m_nPicExt;
+        const std::shared_ptr<ArchivePages> archive
+            = ArchivePages::Open(record.strPath, [picExt](const QString& name) {
+                  return BrowserRules::ClassifyName(name, picExt).IsPicture();
+              });
+        m_pageSource = archive;
+        if (!archive)
+            m_pageSource = std::make_shared<FolderPages>();
+        // An archive's entry holds its page by number; one that lost pages opens on its last.
+        return archive ? std::clamp(record.nPage, 1, archive->Count()) : -1;
+    }
+    QStringList files;
+    const int page = FolderScan::ScanImageBook(record.strPath, m_nPicExt, files, m_bNaturalSort);
+    m_pageSource = std::make_shared<FolderPages>(Paths::FolderPart(record.strPath), files);
+    return page;
+}
+
+int CTalvexView::ListedKinds() const
+{
+    return m_nPicExt | (m_bArchives ? PICEXT_ARCHIVES : 0);
 }
 
 void CTalvexView::LookupResume(BookRecord& record) const
@@ -74,7 +106,10 @@ void CTalvexView::FillFolderList(const QString& nameToSelect)
             icon = ICON_FOLDER;
             break;
         case TYPE_FILE:
-            icon = (record.bImages ? ICON_PICTURE : ICON_PDF) + (record.nPage >= 0 ? 1 : 0);
+            icon = (BrowserRules::IsArchiveName(record.strPath) ? ICON_ARCHIVE
+                           : record.bImages                     ? ICON_PICTURE
+                                                                : ICON_PDF)
+                + (record.nPage >= 0 ? 1 : 0);
             size = BrowserRules::FormatSize(record.nSize);
             break;
         default:

@@ -13,6 +13,7 @@ namespace
 const int kIconRead = 3;
 const int kIconMissing = 4;
 const int kImageIconOffset = 3;
+const int kArchiveIconOffset = 6;
 } // namespace
 
 void CTalvexView::FillResumeList(const BookRecord* target)
@@ -25,10 +26,12 @@ void CTalvexView::FillResumeList(const BookRecord* target)
             continue;
         const bool present = Paths::IsExistingFile(entry.strPath);
         entry.nType = present ? TYPE_FILE : TYPE_MISSING;
-        const int icon
-            = (present ? kIconRead : kIconMissing) + (entry.bImages ? kImageIconOffset : 0);
+        // An archive is named by its own file, as it is the book.
+        const bool archive = entry.bImages && BrowserRules::IsArchiveName(entry.strPath);
+        const int icon = (present ? kIconRead : kIconMissing)
+            + (archive ? kArchiveIconOffset : entry.bImages ? kImageIconOffset : 0);
         QString name = Paths::FileNamePart(entry.strPath);
-        if (entry.bImages && m_bFolderOnResume) {
+        if (entry.bImages && !archive && m_bFolderOnResume) {
             const QString folderName = Paths::FileNamePart(Paths::FolderPart(entry.strPath));
             if (!folderName.isEmpty())
                 name = folderName;

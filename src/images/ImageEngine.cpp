@@ -1,5 +1,6 @@
 #include "images/ImageEngine.h"
 
+#include "images/FolderPages.h"
 #include "images/PageCache.h"
 #include "platform/LeftRunning.h"
 #include "platform/WorkerPriority.h"
@@ -39,6 +40,7 @@ ImageEngine::DecodeHook CurrentHook()
 
 struct ImageEngine::Task {
     PageKey key;
+    std::shared_ptr<const PageSource> source;
     int generation = 0;
     std::atomic<bool> abandoned { false };
     Clock::time_point abandonedAt;
@@ -103,6 +105,7 @@ struct ImageEngine::Shared {
     QSet<PageKey> inSight;
     QList<std::shared_ptr<Task>> running;
     QList<std::shared_ptr<Worker>> workers;
+    std::shared_ptr<const PageSource> source = std::make_shared<FolderPages>();
     int generation = 0;
     bool stop = false;
     // Read and written on the reader's thread only.
@@ -130,6 +133,12 @@ void ImageEngine::SetBudget(qint64 budget)
 {
     const std::lock_guard<std::mutex> lock(m_shared->mutex);
     m_shared->cache.SetBudget(budget);
+}
+
+void ImageEngine::SetSource(std::shared_ptr<const PageSource> source)
+{
+    const std::lock_guard<std::mutex> lock(m_shared->mutex);
+    m_shared->source = std::move(source);
 }
 
 ImageEngine::~ImageEngine()
@@ -348,6 +357,7 @@ void ImageEngine::Work(const std::shared_ptr<Shared>& shared, const std::shared_
         auto task = std::make_shared<Task>();
         task->key = shared->queue.takeAt(shared->NextIndex());
         task->generation = shared->generation;
+        task->source = shared->source;
         shared->running.append(task);
         me->task = task;
         lock.unlock();
@@ -356,7 +366,8 @@ void ImageEngine::Work(const std::shared_ptr<Shared>& shared, const std::shared_
         if (const DecodeHook hook = CurrentHook())
             hook(task->key.path, abandoned);
         PageImage image;
-        image.Load(task->key.path, task->key.fit, abandoned);
+        if (const std::unique_ptr<QIODevice> page = task->source->Open(task->key.path, abandoned))
+            image.Load(*page, task->key.fit, abandoned);
 
         lock.lock();
         me->task.reset();

@@ -2,6 +2,7 @@
 
 #include "images/PageImage.h"
 #include "images/PageKey.h"
+#include "images/PageSource.h"
 
 #include <QObject>
 #include <QTimer>
@@ -36,6 +37,8 @@ public:
     // only while the budget allows.
     void Want(const QList<PageKey>& keys, int inSight);
     void SetBudget(qint64 budget);
+    // Where the keys' pages are read from from now on; until then, files by their paths.
+    void SetSource(std::shared_ptr<const PageSource> source);
     // The result for key, once decoded: a null image when the file could not be.
     std::optional<PageImage> Held(const PageKey& key) const;
     // The largest picture of a file held at any size.

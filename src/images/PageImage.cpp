@@ -111,11 +111,17 @@ int PageImage::Load(
     const QString& path, const FitRequest& fit, const std::function<bool()>& abandoned)
 {
     Destroy();
+    AbortableFile file(abandoned);
+    if (!Paths::OpenForReading(file, path))
+        return kFailed;
+    return Load(file, fit, abandoned);
+}
+
+int PageImage::Load(QIODevice& device, const FitRequest& fit, const std::function<bool()>& abandoned)
+{
+    Destroy();
     try {
-        AbortableFile file(abandoned);
-        if (!Paths::OpenForReading(file, path))
-            return kFailed;
-        DecodedPage page = Decode(file, fit, abandoned);
+        DecodedPage page = Decode(device, fit, abandoned);
         if (page.status != DecodedPage::kDone || page.pixels.isNull())
             return kFailed;
         m_pixels = page.pixels;

@@ -24,6 +24,8 @@ public:
     // wants the page any more.
     int Load(
         const QString& path, const FitRequest& fit, const std::function<bool()>& abandoned = {});
+    // The same for bytes already open: an archive's member, or a file.
+    int Load(QIODevice& device, const FitRequest& fit, const std::function<bool()>& abandoned = {});
     bool IsNull() const { return m_pixels.isNull(); }
     // The picture's own size, upright.
     int GetWidth() const { return m_size.width(); }

@@ -65,12 +65,17 @@ PageShape PageShapeReader::ShapeOf(const QString& path, const std::function<bool
     AbortableFile file(abandoned);
     if (!Paths::OpenForReading(file, path))
         return PageShape::NotWide;
+    return ShapeOf(file);
+}
+
+PageShape PageShapeReader::ShapeOf(QIODevice& page)
+{
     QSize upright;
-    if (const std::optional<QSize> own = PageHeader::UprightSize(file)) {
+    if (const std::optional<QSize> own = PageHeader::UprightSize(page)) {
         upright = *own;
     } else {
-        file.seek(0);
-        QImageReader reader(&file);
+        page.seek(0);
+        QImageReader reader(&page);
         reader.setAutoTransform(false);
         const QSize size = reader.size();
         upright = Orientation::Turned(reader.transformation()) ? size.transposed() : size;
@@ -80,18 +85,18 @@ PageShape PageShapeReader::ShapeOf(const QString& path, const std::function<bool
     return upright.width() > upright.height() ? PageShape::Wide : PageShape::NotWide;
 }
 
-void PageShapeReader::Start(const QStringList& paths, int fromPage)
+void PageShapeReader::Start(std::shared_ptr<const PageSource> pages, int fromPage)
 {
     Stop();
     auto shared = std::make_shared<Shared>();
-    shared->shapes = PageShapes(paths.size(), PageShape::Unknown);
-    shared->order = ReadingOrder(int(paths.size()), fromPage);
+    shared->shapes = PageShapes(pages->Count(), PageShape::Unknown);
+    shared->order = ReadingOrder(pages->Count(), fromPage);
     shared->owner = this;
     m_shared = shared;
     LeftRunning::Started();
     try {
-        std::thread([shared, paths] {
-            Read(shared, paths);
+        std::thread([shared, pages] {
+            Read(shared, *pages);
             LeftRunning::Ended();
         }).detach();
     } catch (const std::system_error&) {
@@ -118,14 +123,15 @@ PageShapes PageShapeReader::Shapes() const
     return m_shared->shapes;
 }
 
-void PageShapeReader::Read(const std::shared_ptr<Shared>& shared, const QStringList& paths)
+void PageShapeReader::Read(const std::shared_ptr<Shared>& shared, const PageSource& pages)
 {
     WorkerPriority::Lower();
     const auto abandoned = [&shared] { return shared->stop.load(std::memory_order_relaxed); };
     auto toldAt = std::chrono::steady_clock::now();
     for (qsizetype n = 0; n < shared->order.size() && !abandoned(); ++n) {
         const int page = shared->order[n];
-        const PageShape shape = ShapeOf(paths[page], abandoned);
+        const std::unique_ptr<QIODevice> device = pages.Open(pages.PageId(page + 1), abandoned);
+        const PageShape shape = device ? ShapeOf(*device) : PageShape::NotWide;
         const auto now = std::chrono::steady_clock::now();
         const bool last = n + 1 == shared->order.size();
         const std::lock_guard<std::mutex> lock(shared->mutex);

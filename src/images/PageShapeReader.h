@@ -1,9 +1,9 @@
 #pragma once
 
 #include "images/PageShape.h"
+#include "images/PageSource.h"
 
 #include <QObject>
-#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -20,9 +20,8 @@ public:
     explicit PageShapeReader(QObject* parent = nullptr);
     ~PageShapeReader() override;
 
-    // Starts on the files of a book, page 1 first; what was read of the book before is
-    // dropped.
-    void Start(const QStringList& paths, int fromPage);
+    // Starts on the pages of a book; what was read of the book before is dropped.
+    void Start(std::shared_ptr<const PageSource> pages, int fromPage);
     // Returns at once; nothing more arrives.
     void Stop();
     // One shape per page, as far as they are read.
@@ -31,6 +30,7 @@ public:
     // The shape of one file: wide when it is wider than tall once turned upright. JPEG
     // and PNG headers are read here, other types by Qt's readers.
     static PageShape ShapeOf(const QString& path, const std::function<bool()>& abandoned = {});
+    static PageShape ShapeOf(QIODevice& page);
     // The order pages are read in, counted from 0.
     static QList<int> ReadingOrder(int count, int fromPage);
 
@@ -40,7 +40,7 @@ signals:
 
 private:
     struct Shared;
-    static void Read(const std::shared_ptr<Shared>& shared, const QStringList& paths);
+    static void Read(const std::shared_ptr<Shared>& shared, const PageSource& pages);
 
     std::shared_ptr<Shared> m_shared;
 };

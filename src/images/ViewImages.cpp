@@ -18,7 +18,7 @@ constexpr int kSpreadsBehind = 1;
 
 QString CTalvexView::PagePath(int n) const
 {
-    return ImageRules::PagePath(m_strCurrentFolder, m_imageFiles, n);
+    return m_pageSource->PageId(n);
 }
 
 CTalvexView::Opening CTalvexView::OpenImageBook(BookRecord& record)
@@ -28,7 +28,8 @@ CTalvexView::Opening CTalvexView::OpenImageBook(BookRecord& record)
     const int page = ScanImageBook(record);
     if (page < 1)
         return Opening::Failed;
-    const int pages = int(m_imageFiles.size());
+    const int pages = m_pageSource->Count();
+    m_imageEngine.SetSource(m_pageSource);
     record.nPage = page;
     record.nPageCount = pages;
     if (pages == 1)
@@ -47,7 +48,7 @@ CTalvexView::Opening CTalvexView::OpenImageBook(BookRecord& record)
 
 CTalvexView::Opening CTalvexView::LoadFirstPages(BookRecord& record)
 {
-    record.strPath = PagePath(record.nPage);
+    record.strPath = m_pageSource->RecordPath(record.nPage);
     PendSpread(record);
     RequestPages(record);
     // Keys follow the window's size, which may change while the wait goes on, and the
@@ -91,7 +92,7 @@ PageKey CTalvexView::PageKeyOf(int page, int layout, int zoom, bool leftSide)
         return {};
     auto modified = m_pageTimes.constFind(path);
     if (modified == m_pageTimes.constEnd()) {
-        modified = m_pageTimes.insert(path, Paths::ModifiedTime(path));
+        modified = m_pageTimes.insert(path, m_pageSource->Modified(path));
     }
     const ImageRules::Frame frame = ImageRules::LayoutFrame(rect(), zoom, m_nSpace);
     return { path, *modified,
@@ -141,7 +142,7 @@ void CTalvexView::RequestPages(const BookRecord& record)
 
 bool CTalvexView::LoadPages(BookRecord& record)
 {
-    record.strPath = PagePath(record.nPage);
+    record.strPath = m_pageSource->RecordPath(record.nPage);
     PendSpread(record);
     // What is held of these pages at another size shows, stretched, until the exact
     // decode arrives: after a layout change the pages appear at once.

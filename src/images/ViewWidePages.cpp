@@ -12,12 +12,8 @@ void CTalvexView::ReadPageShapes(int fromPage)
     m_pageShapes.clear();
     if (!m_bWidePageAlone)
         return;
-    QStringList paths;
-    paths.reserve(m_imageFiles.size());
-    for (int page = 1; page <= m_imageFiles.size(); ++page)
-        paths.append(PagePath(page));
-    m_pageShapes = PageShapes(paths.size(), PageShape::Unknown);
-    m_shapeReader.Start(paths, fromPage);
+    m_pageShapes = PageShapes(m_pageSource->Count(), PageShape::Unknown);
+    m_shapeReader.Start(m_pageSource, fromPage);
 }
 
 void CTalvexView::PendSpread(const BookRecord& record)

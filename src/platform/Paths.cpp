@@ -198,18 +198,28 @@ QString Absolute(const QString& path)
     return QDir::cleanPath(absolute);
 }
 
-bool OpenForReading(QFile& file, const QString& path)
+int OpenRegularFile(const QString& path)
 {
     // Opening a FIFO for reading waits for a writer, for good; O_NONBLOCK returns at
     // once, and then anything but a regular file is refused before it is read.
     const int fd = ::open(ToNative(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return -1;
     struct stat st;
     const int flags = ::fcntl(fd, F_GETFL);
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flags >= 0
-        && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0
-        && file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0)
+        return fd;
+    ::close(fd);
+    return -1;
+}
+
+bool OpenForReading(QFile& file, const QString& path)
+{
+    const int fd = OpenRegularFile(path);
+    if (fd < 0)
+        return false;
+    if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
         return true;
     ::close(fd);
     return false;

@@ -41,6 +41,8 @@ QString Absolute(const QString& path);
 // Opens a regular file for reading by its bytes, closed again with the QFile, without
 // ever waiting: a FIFO, a device or a folder is refused.
 bool OpenForReading(QFile& file, const QString& path);
+// The same as a descriptor of the caller's to close, or -1.
+int OpenRegularFile(const QString& path);
 // Milliseconds since the epoch, or 0 when the file cannot be reached.
 qint64 ModifiedTime(const QString& path);
 } // namespace Paths

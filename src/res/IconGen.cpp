@@ -25,7 +25,7 @@ constexpr QRgb ListBackground = qRgb(0, 32, 64);
 constexpr int MinimumCoverage = 64;
 
 constexpr int StripSizes[] = { 20, 28, 40, 56, 80 };
-constexpr int IconsPerStrip = 8;
+constexpr int IconsPerStrip = 11;
 constexpr int AppIconSize = 256;
 constexpr int ThemeSizes[] = { 16, 24, 32, 48, 64, 128, 256, 512 };
 const QString ThemeName = QStringLiteral("com.oberkan.Lumivo");
@@ -178,6 +178,9 @@ struct Sheet {
 
 constexpr Sheet PageSheet { 0.16, 0.04, 0.84, 0.96 };
 constexpr Sheet PictureSheet { 0.04, 0.14, 0.96, 0.86 };
+// The archive's front picture sits this much lower than a lone picture.
+constexpr double ArchiveDrop = 0.10;
+constexpr Sheet ArchiveSheet { 0.04, 0.14 + ArchiveDrop, 0.96, 0.86 + ArchiveDrop };
 
 void drawPage(QPainter& p, const Grid& g)
 {
@@ -283,6 +286,34 @@ void drawPicture(QPainter& p, const Grid& g)
     }
 }
 
+// An archive of pictures: a second picture behind the first, and a zip fastener down
+// the front one.
+void drawArchive(QPainter& p, const Grid& g)
+{
+    const QColor outline(30, 38, 52);
+    p.setPen(g.pen(outline));
+    p.setBrush(QColor(210, 200, 180));
+    p.drawRect(g.rect(0.16, 0.04, 0.96, 0.70));
+
+    p.save();
+    p.translate(0, g.edge(ArchiveDrop));
+    drawPicture(p, g);
+    p.restore();
+
+    const QRectF tape = g.area(0.44, ArchiveSheet.top, 0.60, ArchiveSheet.bottom);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(60, 60, 70));
+    p.drawRect(tape);
+    const double tooth = std::max(1.0, std::round(g.size() * 0.05));
+    p.setBrush(QColor(236, 214, 120));
+    int row = 0;
+    for (double y = tape.top() + tooth / 2; y + tooth <= tape.bottom() - tooth / 2;
+         y += tooth * 1.5, ++row) {
+        const double x = row % 2 ? tape.center().x() : tape.left() + tooth / 4;
+        p.drawRect(QRectF(std::round(x), std::round(y), std::round(tape.width() / 2), tooth));
+    }
+}
+
 void drawRibbon(QPainter& p, const Grid& g, const Sheet& s)
 {
     const double left = s.left + 0.10;
@@ -352,9 +383,12 @@ QImage paintLayer(int size, const Painter& paint)
 
 QImage paintIcon(int index, int size)
 {
-    const bool picture = index >= 5;
-    const Painter sheet = picture ? Painter(drawPicture) : Painter(drawPage);
-    const Sheet& placement = picture ? PictureSheet : PageSheet;
+    const bool archive = index >= 8;
+    const bool picture = index >= 5 && !archive;
+    const Painter sheet = archive ? Painter(drawArchive)
+        : picture                 ? Painter(drawPicture)
+                                  : Painter(drawPage);
+    const Sheet& placement = archive ? ArchiveSheet : picture ? PictureSheet : PageSheet;
 
     switch (index) {
     case 0:
@@ -363,9 +397,11 @@ QImage paintIcon(int index, int size)
         return paintLayer(size, drawFolder);
     case 2:
     case 5:
+    case 8:
         return paintLayer(size, sheet);
     case 3:
     case 6:
+    case 9:
         return paintLayer(size, [&](QPainter& p, const Grid& g) {
             sheet(p, g);
             drawRibbon(p, g, placement);

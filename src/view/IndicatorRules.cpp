@@ -1,5 +1,6 @@
 #include "view/IndicatorRules.h"
 
+#include "browser/BrowserRules.h"
 #include "pdf/SpreadLayout.h"
 #include "platform/Paths.h"
 #include "view/CommandIds.h"
@@ -71,7 +72,10 @@ Text Compose(const BookRecord& book, bool opening, const PageShapes& shapes)
 {
     Text text;
     if (opening) {
-        const QString named = book.bImages ? Paths::FolderPart(book.strPath) : book.strPath;
+        // A folder book is named by its folder; a PDF and an archive by their files.
+        const QString named = book.bImages && !BrowserRules::IsArchiveName(book.strPath)
+            ? Paths::FolderPart(book.strPath)
+            : book.strPath;
         text.title = Paths::ForDisplay(Paths::FileNamePart(named));
     }
     const QList<int> pages = PagesInSight(book, shapes);

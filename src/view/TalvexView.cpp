@@ -142,6 +142,7 @@ void CTalvexView::OnInitialUpdate()
     m_bPageIndicator = settings.pageIndicator;
     m_bNaturalSort = settings.naturalSort;
     m_bWidePageAlone = settings.widePageAlone;
+    m_bArchives = settings.archives;
 
     m_resumeItems = ResumeStore::LoadResumeEntries(profile);
     m_bResumeScreen = !m_resumeItems.isEmpty();

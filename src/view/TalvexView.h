@@ -4,6 +4,7 @@
 #include "browser/ColorListCtrl.h"
 #include "browser/IconStrip.h"
 #include "browser/ListGeometry.h"
+#include "images/FolderPages.h"
 #include "images/ImageEngine.h"
 #include "images/ImageRules.h"
 #include "images/PageImage.h"
@@ -56,7 +57,10 @@ public:
     void FillFolderList(const QString& nameToSelect);
     void ScanDrives();
     void ScanFolder();
+    // Finds the pages of an image book and returns the record's page among them, or -1.
     int ScanImageBook(const BookRecord& record);
+    // The kinds of book the Folder screen lists: the enabled pictures, and archives.
+    int ListedKinds() const;
     void LookupResume(BookRecord& record) const;
     void FillResumeList(const BookRecord* target);
 
@@ -161,7 +165,8 @@ public:
     PageIndicator m_pageIndicator;
     // Over the content and the cover, so made after them.
     COutlineScreen m_outline { this };
-    QStringList m_imageFiles;
+    // The pages of the open image book; none before one is open.
+    std::shared_ptr<const PageSource> m_pageSource = std::make_shared<FolderPages>();
     int m_nFontSizeNormal = 2;
     int m_nFontSizeFull = 4;
     int m_nSkipForward = 10;
@@ -177,6 +182,7 @@ public:
     bool m_bPageIndicator = true;
     bool m_bNaturalSort = false;
     bool m_bWidePageAlone = false;
+    bool m_bArchives = true;
     bool m_bMenuOpen = false;
     QString m_strOpenedPath;
     int m_nOpenedPage = -1;

@@ -1,0 +1,233 @@
+#include "images/ArchivePages.h"
+
+#include "browser/NameOrder.h"
+#include "platform/Paths.h"
+
+#include <QBuffer>
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <unistd.h>
+
+namespace
+{
+// Handles kept open: one for each decoding thread and one for the shape reader.
+constexpr size_t kKeptHandles = 3;
+constexpr size_t kChunk = 256 * 1024;
+// Longer names are no page's.
+constexpr qsizetype kMaxNameLength = 4096;
+
+// Every format and compression read in-process; nothing that would start a program.
+archive* NewReader()
+{
+    archive* reader = archive_read_new();
+    if (!reader)
+        return nullptr;
+    archive_read_support_format_zip(reader);
+    archive_read_support_format_rar(reader);
+    archive_read_support_format_rar5(reader);
+    archive_read_support_format_7zip(reader);
+    archive_read_support_format_tar(reader);
+    archive_read_support_filter_gzip(reader);
+    archive_read_support_filter_bzip2(reader);
+    archive_read_support_filter_xz(reader);
+    archive_read_support_filter_zstd(reader);
+    return reader;
+}
+
+QString EntryName(archive_entry* entry)
+{
+    if (const char* utf8 = archive_entry_pathname_utf8(entry))
+        return QString::fromUtf8(utf8);
+    const char* raw = archive_entry_pathname(entry);
+    return raw ? Paths::FromNative(QByteArray(raw)) : QString();
+}
+
+// Folders' own entries, links, devices, FIFOs, hidden files and the resource forks
+// macOS leaves in "__MACOSX" are never pages; nor are members that cannot be decrypted.
+bool IsVisibleFile(archive_entry* entry, const QString& name)
+{
+    if (archive_entry_filetype(entry) != AE_IFREG || archive_entry_hardlink(entry)
+        || archive_entry_is_encrypted(entry) || name.isEmpty() || name.size() > kMaxNameLength)
+        return false;
+    const QStringList parts = name.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    return std::none_of(parts.cbegin(), parts.cend(), [](const QString& part) {
+        return (part.startsWith(QLatin1Char('.')) && part != QLatin1String("."))
+            || part == QLatin1String("__MACOSX");
+    });
+}
+
+bool IsReadable(int result)
+{
+    return result == ARCHIVE_OK || result == ARCHIVE_WARN;
+}
+} // namespace
+
+struct ArchivePages::Handle {
+    ~Handle()
+    {
+        if (reader)
+            archive_read_free(reader);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    archive* reader = nullptr;
+    int fd = -1;
+    // The entry whose header comes next.
+    int next = 0;
+};
+
+ArchivePages::ArchivePages(const QString& path)
+    : m_path(path)
+    , m_modified(Paths::ModifiedTime(path))
+{
+}
+
+ArchivePages::~ArchivePages() = default;
+
+std::shared_ptr<ArchivePages> ArchivePages::Open(
+    const QString& path, const std::function<bool(const QString&)>& isPicture)
+{
+    std::shared_ptr<ArchivePages> pages(new ArchivePages(path));
+    const std::unique_ptr<Handle> handle = pages->NewHandle();
+    if (!handle)
+        return nullptr;
+    QList<Member> found;
+    QStringList names;
+    archive_entry* entry = nullptr;
+    // A damaged part ends the listing; the pages before it still read.
+    for (int i = 0; i < kMaxEntries && IsReadable(archive_read_next_header(handle->reader, &entry));
+         ++i) {
+        const QString name = EntryName(entry);
+        if (!IsVisibleFile(entry, name) || !isPicture(name.section(QLatin1Char('/'), -1)))
+            continue;
+        found.append({ name, i });
+        names.append(name);
+    }
+    for (const qsizetype i : NameOrder::Order(names, true)) {
+        const QString id = pages->m_path + QLatin1Char('/') + found[i].name;
+        // Two members of one name: the first is the page.
+        if (pages->m_byId.contains(id))
+            continue;
+        pages->m_byId.insert(id, int(pages->m_members.size()));
+        pages->m_members.append(found[i]);
+    }
+    if (pages->m_members.isEmpty())
+        return nullptr;
+    return pages;
+}
+
+int ArchivePages::Count() const
+{
+    return int(m_members.size());
+}
+
+QString ArchivePages::PageId(int n) const
+{
+    if (n < 1 || n > m_members.size())
+        return {};
+    return m_path + QLatin1Char('/') + m_members[n - 1].name;
+}
+
+QString ArchivePages::RecordPath(int) const
+{
+    return m_path;
+}
+
+QString ArchivePages::MemberName(int n) const
+{
+    return n >= 1 && n <= m_members.size() ? m_members[n - 1].name : QString();
+}
+
+qint64 ArchivePages::Modified(const QString&) const
+{
+    return m_modified;
+}
+
+std::unique_ptr<QIODevice> ArchivePages::Open(
+    const QString& pageId, const std::function<bool()>& abandoned) const
+{
+    const auto found = m_byId.constFind(pageId);
+    if (found == m_byId.constEnd())
+        return nullptr;
+    const Member& member = m_members[*found];
+    std::unique_ptr<Handle> handle = TakeHandle(member.entry);
+    if (!handle)
+        handle = NewHandle();
+    QByteArray bytes;
+    if (!handle || !Read(*handle, member, bytes, abandoned))
+        return nullptr;
+    KeepHandle(std::move(handle));
+    auto buffer = std::make_unique<QBuffer>();
+    buffer->setData(bytes);
+    buffer->open(QIODevice::ReadOnly);
+    return buffer;
+}
+
+std::unique_ptr<ArchivePages::Handle> ArchivePages::NewHandle() const
+{
+    auto handle = std::make_unique<Handle>();
+    handle->fd = Paths::OpenRegularFile(m_path);
+    if (handle->fd < 0)
+        return nullptr;
+    handle->reader = NewReader();
+    if (!handle->reader || archive_read_open_fd(handle->reader, handle->fd, kChunk) != ARCHIVE_OK)
+        return nullptr;
+    return handle;
+}
+
+std::unique_ptr<ArchivePages::Handle> ArchivePages::TakeHandle(int entry) const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    auto best = m_handles.end();
+    for (auto it = m_handles.begin(); it != m_handles.end(); ++it) {
+        if ((*it)->next <= entry && (best == m_handles.end() || (*it)->next > (*best)->next))
+            best = it;
+    }
+    if (best == m_handles.end())
+        return nullptr;
+    std::unique_ptr<Handle> handle = std::move(*best);
+    m_handles.erase(best);
+    return handle;
+}
+
+void ArchivePages::KeepHandle(std::unique_ptr<Handle> handle) const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_handles.push_back(std::move(handle));
+    if (m_handles.size() > kKeptHandles)
+        m_handles.erase(m_handles.begin());
+}
+
+bool ArchivePages::Read(Handle& handle, const Member& member, QByteArray& bytes,
+    const std::function<bool()>& abandoned) const
+{
+    archive_entry* entry = nullptr;
+    while (handle.next <= member.entry) {
+        if (abandoned && abandoned())
+            return false;
+        // Whatever of the entries before is still unread is skipped (decompressed, in a
+        // solid archive) by the next header.
+        if (!IsReadable(archive_read_next_header(handle.reader, &entry)))
+            return false;
+        ++handle.next;
+    }
+    // The archive was rewritten since it was listed: the page is not there any more.
+    if (EntryName(entry) != member.name)
+        return false;
+    const qint64 declared = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
+    if (declared > kMaxMemberBytes)
+        return false;
+    bytes.reserve(qsizetype(declared));
+    QByteArray chunk(qsizetype(kChunk), Qt::Uninitialized);
+    for (;;) {
+        if (abandoned && abandoned())
+            return false;
+        const la_ssize_t got = archive_read_data(handle.reader, chunk.data(), kChunk);
+        if (got < 0 || bytes.size() + got > kMaxMemberBytes)
+            return false;
+        if (got == 0)
+            return true;
+        bytes.append(chunk.constData(), qsizetype(got));
+    }
+}

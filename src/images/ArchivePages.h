@@ -1,0 +1,64 @@
+#pragma once
+
+#include "images/PageSource.h"
+
+#include <QHash>
+#include <QList>
+
+#include <mutex>
+#include <vector>
+
+// The pages of an archive book (ZIP, RAR, 7z, TAR): its regular, visible members that
+// are pictures, in natural order, subfolders included. Nothing is ever extracted to the
+// disk. A member is read into memory when asked for, through one of a few handles of
+// the archive kept open; each handle goes on from where it stopped, so reading forward
+// through a solid archive decompresses each part once per handle, and reading a ZIP
+// jumps straight to the member.
+class ArchivePages : public PageSource
+{
+public:
+    // Members larger than this are taken for bombs and never read.
+    static constexpr qint64 kMaxMemberBytes = qint64(128) << 20;
+    // An archive's listing stops after this many entries of any kind.
+    static constexpr int kMaxEntries = 100000;
+
+    // Lists the archive; null when it cannot be read or holds no picture that can be.
+    // isPicture says, by a member's file name, whether it is a page.
+    static std::shared_ptr<ArchivePages> Open(
+        const QString& path, const std::function<bool(const QString&)>& isPicture);
+    ~ArchivePages() override;
+
+    int Count() const override;
+    QString PageId(int n) const override;
+    QString RecordPath(int n) const override;
+    qint64 Modified(const QString& pageId) const override;
+    std::unique_ptr<QIODevice> Open(
+        const QString& pageId, const std::function<bool()>& abandoned) const override;
+
+    // The member's name of page n, for showing and ordering.
+    QString MemberName(int n) const;
+
+private:
+    struct Member {
+        QString name;
+        // The entry's place in the archive, counting entries of every kind.
+        int entry = 0;
+    };
+    struct Handle;
+
+    explicit ArchivePages(const QString& path);
+    // A handle of the archive at its first entry, or null.
+    std::unique_ptr<Handle> NewHandle() const;
+    // The kept handle that reaches entry soonest without going back, if any.
+    std::unique_ptr<Handle> TakeHandle(int entry) const;
+    void KeepHandle(std::unique_ptr<Handle> handle) const;
+    bool Read(Handle& handle, const Member& member, QByteArray& bytes,
+        const std::function<bool()>& abandoned) const;
+
+    QString m_path;
+    qint64 m_modified = 0;
+    QList<Member> m_members;
+    QHash<QString, int> m_byId;
+    mutable std::mutex m_mutex;
+    mutable std::vector<std::unique_ptr<Handle>> m_handles;
+};
