@@ -30,12 +30,13 @@ set(CPACK_PACKAGE_NAME lumivo)
 set(CPACK_PACKAGE_VENDOR Oberkan)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Oberkan <lumivo@oberkan.example.com>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "full-screen reader for PDF books and folders of pictures")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "full-screen reader for PDF books, comic archives and folders of pictures")
 string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
   "Lumivo shows books kept on local, removable and network drives full screen:\n"
-  "PDF files, and folders of pictures read as books. Pages show alone or as\n"
-  "two-page spreads with or without a cover page, bound on the right or on the\n"
-  "left, with a two-times magnifier over nine regions of the page.\n"
+  "PDF files, and folders of pictures and comic archives read as books. Pages\n"
+  "show alone or as two-page spreads with or without a cover page, bound on the\n"
+  "right or on the left, with a two-times magnifier over nine regions of the\n"
+  "page.\n"
   ".\n"
   "Its Japanese interface uses large type. It is worked with a few keys, media\n"
   "keys, the mouse wheel or a floating remote pad, and it remembers up to a\n"
