@@ -43,8 +43,9 @@ QString EntryName(archive_entry* entry)
     return raw ? Paths::FromNative(QByteArray(raw)) : QString();
 }
 
-// Folders' own entries, links, devices, FIFOs, hidden files and the resource forks
-// macOS leaves in "__MACOSX" are never pages; nor are members that cannot be decrypted.
+// Folders' own entries, links, devices, FIFOs, hidden files, the resource forks macOS
+// leaves in "__MACOSX" and names that climb out through ".." are never pages; nor are
+// members that cannot be decrypted.
 bool IsVisibleFile(archive_entry* entry, const QString& name)
 {
     if (archive_entry_filetype(entry) != AE_IFREG || archive_entry_hardlink(entry)
@@ -114,6 +115,11 @@ std::shared_ptr<ArchivePages> ArchivePages::Open(
     }
     if (pages->m_members.isEmpty())
         return nullptr;
+    for (const Member& member : std::as_const(pages->m_members))
+        pages->m_pageEntries.insert(member.entry);
+    const int format = archive_format(handle->reader) & ARCHIVE_FORMAT_BASE_MASK;
+    pages->m_keepPassed = format == ARCHIVE_FORMAT_7ZIP || format == ARCHIVE_FORMAT_RAR
+        || format == ARCHIVE_FORMAT_RAR_V5;
     return pages;
 }
 
@@ -151,17 +157,34 @@ std::unique_ptr<QIODevice> ArchivePages::Open(
     if (found == m_byId.constEnd())
         return nullptr;
     const Member& member = m_members[*found];
-    std::unique_ptr<Handle> handle = TakeHandle(member.entry);
-    if (!handle)
-        handle = NewHandle();
-    QByteArray bytes;
-    if (!handle || !Read(*handle, member, bytes, abandoned))
-        return nullptr;
-    KeepHandle(std::move(handle));
+    QByteArray bytes = Kept(member.entry);
+    if (bytes.isNull()) {
+        std::unique_ptr<Handle> handle = TakeHandle(member.entry);
+        if (!handle)
+            handle = NewHandle();
+        if (!handle || !Read(*handle, member, bytes, abandoned))
+            return nullptr;
+        KeepHandle(std::move(handle));
+    }
     auto buffer = std::make_unique<QBuffer>();
     buffer->setData(bytes);
     buffer->open(QIODevice::ReadOnly);
     return buffer;
+}
+
+QByteArray ArchivePages::Kept(int entry) const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_kept.value(entry);
+}
+
+void ArchivePages::Keep(int entry, const QByteArray& bytes) const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_kept.contains(entry) && m_keptBytes + bytes.size() <= kKeptBytes) {
+        m_kept.insert(entry, bytes);
+        m_keptBytes += bytes.size();
+    }
 }
 
 std::unique_ptr<ArchivePages::Handle> ArchivePages::NewHandle() const
@@ -206,19 +229,32 @@ bool ArchivePages::Read(Handle& handle, const Member& member, QByteArray& bytes,
     while (handle.next <= member.entry) {
         if (abandoned && abandoned())
             return false;
-        // Whatever of the entries before is still unread is skipped (decompressed, in a
-        // solid archive) by the next header.
+        // What is left unread of an entry is skipped by the next header: in a solid
+        // archive that decompresses it, so the pages passed on the way are kept.
         if (!IsReadable(archive_read_next_header(handle.reader, &entry)))
             return false;
-        ++handle.next;
+        const int passed = handle.next++;
+        if (passed < member.entry && m_keepPassed && m_pageEntries.contains(passed)) {
+            QByteArray page;
+            if (ReadData(handle, entry, page, abandoned))
+                Keep(passed, page);
+        }
     }
     // The archive was rewritten since it was listed: the page is not there any more.
-    if (EntryName(entry) != member.name)
+    if (EntryName(entry) != member.name || !ReadData(handle, entry, bytes, abandoned))
         return false;
+    if (m_keepPassed)
+        Keep(member.entry, bytes);
+    return true;
+}
+
+bool ArchivePages::ReadData(Handle& handle, archive_entry* entry, QByteArray& bytes,
+    const std::function<bool()>& abandoned) const
+{
     const qint64 declared = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
     if (declared > kMaxMemberBytes)
         return false;
-    bytes.reserve(qsizetype(declared));
+    bytes.reserve(qsizetype(std::max<qint64>(declared, 0)));
     QByteArray chunk(qsizetype(kChunk), Qt::Uninitialized);
     for (;;) {
         if (abandoned && abandoned())

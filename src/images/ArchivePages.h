@@ -4,9 +4,12 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 
 #include <mutex>
 #include <vector>
+
+struct archive_entry;
 
 // The pages of an archive book (ZIP, RAR, 7z, TAR): its regular, visible members that
 // are pictures, in natural order, subfolders included. Nothing is ever extracted to the
@@ -21,6 +24,9 @@ public:
     static constexpr qint64 kMaxMemberBytes = qint64(128) << 20;
     // An archive's listing stops after this many entries of any kind.
     static constexpr int kMaxEntries = 100000;
+    // The pages of a solid archive kept in memory, as they are stored (compressed
+    // pictures), at most.
+    static constexpr qint64 kKeptBytes = qint64(256) << 20;
 
     // Lists the archive; null when it cannot be read or holds no picture that can be.
     // isPicture says, by a member's file name, whether it is a page.
@@ -54,11 +60,24 @@ private:
     void KeepHandle(std::unique_ptr<Handle> handle) const;
     bool Read(Handle& handle, const Member& member, QByteArray& bytes,
         const std::function<bool()>& abandoned) const;
+    // The data of the entry whose header was just read.
+    bool ReadData(Handle& handle, archive_entry* entry, QByteArray& bytes,
+        const std::function<bool()>& abandoned) const;
+    // The bytes kept of a page's entry, or a null array.
+    QByteArray Kept(int entry) const;
+    void Keep(int entry, const QByteArray& bytes) const;
 
     QString m_path;
     qint64 m_modified = 0;
     QList<Member> m_members;
     QHash<QString, int> m_byId;
+    QSet<int> m_pageEntries;
+    // 7z and RAR archives are mostly solid: reaching a member decompresses every one
+    // before it. Their pages are kept, as read, so that none is decompressed twice;
+    // ZIP and TAR reach any member at once and keep nothing.
+    bool m_keepPassed = false;
+    mutable QHash<int, QByteArray> m_kept;
+    mutable qint64 m_keptBytes = 0;
     mutable std::mutex m_mutex;
     mutable std::vector<std::unique_ptr<Handle>> m_handles;
 };

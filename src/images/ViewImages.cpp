@@ -249,6 +249,9 @@ void CTalvexView::ReleasePages()
 {
     m_imageEngine.Close();
     m_shapeReader.Stop();
+    // An archive's open handles and kept pages go with the book.
+    m_pageSource = std::make_shared<FolderPages>();
+    m_imageEngine.SetSource(m_pageSource);
     m_pageShapes.clear();
     m_image1.Destroy();
     m_image2.Destroy();
