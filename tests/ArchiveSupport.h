@@ -43,6 +43,12 @@ struct ArchiveOptions {
 
 namespace ArchiveDetail
 {
+// The members' modification time: 2023-11-14 22:13:20 UTC, as a Unix time and as an
+// MS-DOS date and time.
+constexpr quint32 kUnixTime = 1700000000;
+constexpr quint32 kDosTime
+    = (43u << 25) | (11u << 21) | (14u << 16) | (22u << 11) | (13u << 5) | (20u / 2);
+
 inline quint32 Crc(const QByteArray& bytes, quint32 crc = 0)
 {
     return quint32(
@@ -88,7 +94,7 @@ inline bool WriteEntry(archive* a, const ArchiveMember& member)
 {
     archive_entry* entry = archive_entry_new();
     archive_entry_set_pathname_utf8(entry, member.name.toUtf8().constData());
-    archive_entry_set_mtime(entry, 1700000000, 0);
+    archive_entry_set_mtime(entry, kUnixTime, 0);
     archive_entry_set_perm(entry, 0644);
     archive_entry_set_filetype(entry, AE_IFREG);
     const QByteArray target = member.target.toUtf8();
@@ -201,9 +207,6 @@ inline QByteArray JoinedZips(const QList<QByteArray>& zips)
         + Le(quint64(central.size()), 4) + Le(quint64(locals.size()), 4) + Le(0, 2);
 }
 
-// An MS-DOS date and time: 2024-01-02 03:04:06.
-constexpr quint32 kDosTime = (44u << 25) | (1u << 21) | (2u << 16) | (3u << 11) | (4u << 5) | 3u;
-
 inline quint32 UnixMode(const ArchiveMember& member)
 {
     switch (member.kind) {
@@ -293,12 +296,13 @@ inline QByteArray Rar5Bytes(const QList<ArchiveMember>& members)
         // Header flags: extra area, data area. File flags: directory, modification time,
         // data CRC32. Compression information 0: stored. Host 1: Unix.
         const quint64 headerFlags = (extra.isEmpty() ? 0 : 0x01) | 0x02;
-        const quint64 fileFlags = (member.kind == ArchiveMember::Directory ? 0x01 : 0) | 0x04;
+        const quint64 fileFlags
+            = (member.kind == ArchiveMember::Directory ? 0x01 : 0) | 0x02 | 0x04;
         QByteArray body = Vint(2) + Vint(headerFlags);
         if (!extra.isEmpty())
             body += Vint(quint64(extra.size()));
         body += Vint(quint64(data.size())) + Vint(fileFlags) + Vint(quint64(data.size()))
-            + Vint(UnixMode(member)) + Le(Crc(data), 4) + Vint(0) + Vint(1)
+            + Vint(UnixMode(member)) + Le(kUnixTime, 4) + Le(Crc(data), 4) + Vint(0) + Vint(1)
             + Vint(quint64(name.size())) + name + extra;
         rar += Rar5Header(body) + data;
     }
