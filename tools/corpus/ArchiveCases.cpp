@@ -9,13 +9,13 @@
 
 namespace
 {
-struct Kind {
+struct BookType {
     ArchiveFormat format;
     QString comic;
     QString plain;
 };
 
-const QList<Kind> kKinds = {
+const QList<BookType> kTypes = {
     { ArchiveFormat::Zip, "cbz", "zip" },
     { ArchiveFormat::Rar4, "cbr", "rar" },
     { ArchiveFormat::Rar5, "cbr", "rar" },
@@ -23,15 +23,15 @@ const QList<Kind> kKinds = {
     { ArchiveFormat::Tar, "cbt", "tar" },
 };
 
-QString Tag(const Kind& kind)
+QString Tag(const BookType& type)
 {
-    switch (kind.format) {
+    switch (type.format) {
     case ArchiveFormat::Rar4:
         return "rar4";
     case ArchiveFormat::Rar5:
         return "rar5";
     default:
-        return kind.plain;
+        return type.plain;
     }
 }
 
@@ -43,11 +43,11 @@ void Book(const QString& dir, int& n, const QString& name, const QByteArray& byt
 }
 
 // Under the comic name or the plain one, every other case.
-void Book(const QString& dir, int& n, const QString& name, const Kind& kind,
+void Book(const QString& dir, int& n, const QString& name, const BookType& type,
     const QList<ArchiveMember>& members)
 {
-    const QString suffix = n % 2 ? kind.comic : kind.plain;
-    Book(dir, n, name + "." + suffix, ArchiveBytes(kind.format, members));
+    const QString suffix = n % 2 ? type.comic : type.plain;
+    Book(dir, n, name + "." + suffix, ArchiveBytes(type.format, members));
 }
 
 ArchiveMember Png(const QString& name)
@@ -83,22 +83,22 @@ ArchiveMember OfKind(const QString& name, ArchiveMember::Kind kind, const QStrin
 
 // Damaged bytes: some anywhere, some in the first headers, some in the last ones,
 // where zip keeps its directory and RAR its end.
-void WriteDamaged(const QString& dir, int& n, const Kind& kind, QRandomGenerator& random)
+void WriteDamaged(const QString& dir, int& n, const BookType& type, QRandomGenerator& random)
 {
-    const QByteArray book = ArchiveBytes(kind.format, Pages());
+    const QByteArray book = ArchiveBytes(type.format, Pages());
     for (int i = 0; i < 12; ++i) {
         QByteArray bytes = book;
         const qsizetype span = i % 3 == 0 ? bytes.size() : std::min<qsizetype>(bytes.size(), 128);
         const qsizetype from = i % 3 == 2 ? bytes.size() - span : 0;
         for (int flips = 1 + random.bounded(24); flips > 0; --flips)
             bytes[from + random.bounded(span)] = char(random.bounded(256));
-        const QString suffix = i % 2 ? kind.comic : kind.plain;
-        Book(dir, n, QString("damaged-%1-%2.%3").arg(Tag(kind)).arg(i + 1).arg(suffix), bytes);
+        const QString suffix = i % 2 ? type.comic : type.plain;
+        Book(dir, n, QString("damaged-%1-%2.%3").arg(Tag(type)).arg(i + 1).arg(suffix), bytes);
     }
     for (int i = 1; i <= 9; ++i) {
         const qsizetype length = i < 9 ? book.size() * i / 9 : book.size() - 1;
-        const QString suffix = i % 2 ? kind.comic : kind.plain;
-        Book(dir, n, QString("cut-%1-%2.%3").arg(Tag(kind)).arg(length).arg(suffix),
+        const QString suffix = i % 2 ? type.comic : type.plain;
+        Book(dir, n, QString("cut-%1-%2.%3").arg(Tag(type)).arg(length).arg(suffix),
             book.left(length));
     }
 }
@@ -156,7 +156,7 @@ QByteArray TarDeclaring(QByteArray tar, const QByteArray& name, const QByteArray
 
 void WriteBombs(const QString& dir, int& n)
 {
-    const Kind& zip = kKinds[0];
+    const BookType& zip = kTypes[0];
     const QByteArray stored = ArchiveBytes(ArchiveFormat::Zip, Around(Png("p2.png")), { true });
     Book(dir, n, "declares-4gb-stored.cbz", ZipDeclaring(stored, "p2.png", 0xFFFFFFFE, true));
     const QByteArray deflated = ArchiveBytes(ArchiveFormat::Zip, Around(Png("p2.png")));
@@ -177,15 +177,15 @@ void WriteBombs(const QString& dir, int& n)
         nested = ArchiveBytes(
             ArchiveFormat::Zip, { Png("p1.png"), { QString("level-%1.cbz").arg(level), nested } });
     }
-    Book(dir, n, "nested-32-deep", zip, { { "level-0.cbz", nested } });
+    Book(dir, n, "nested-32-deep.cbz", nested);
 
     QList<ArchiveMember> many;
     static const QByteArray tiny = PngDeclaring({ 1, 1 }, true);
     for (int i = 1; i <= 10000; ++i)
         many << ArchiveMember { QString("p%1.png").arg(i, 5, 10, QChar('0')), tiny };
-    for (const Kind& kind : kKinds) {
-        if (kind.format != ArchiveFormat::Rar4)
-            Book(dir, n, "members-10000-" + Tag(kind), kind, many);
+    for (const BookType& type : kTypes) {
+        if (type.format != ArchiveFormat::Rar4)
+            Book(dir, n, "members-10000-" + Tag(type), type, many);
     }
 }
 
@@ -203,18 +203,18 @@ void WriteNames(const QString& dir, int& n)
         QString("p\x01\x07\x1b[2J\t\x7f.png"),
         "C:\\tmp\\lumivo-abs.png",
     };
-    for (const Kind& kind : kKinds) {
-        const QString tag = Tag(kind);
-        Book(dir, n, "deep-2000-folders-" + tag, kind, Around(Png(deep)));
-        Book(dir, n, "name-5000-" + tag, kind, Around(Png(longName)));
+    for (const BookType& type : kTypes) {
+        const QString tag = Tag(type);
+        Book(dir, n, "deep-2000-folders-" + tag, type, Around(Png(deep)));
+        Book(dir, n, "name-5000-" + tag, type, Around(Png(longName)));
         for (qsizetype i = 0; i < escaping.size(); ++i)
-            Book(dir, n, QString("escaping-%1-%2").arg(i + 1).arg(tag), kind,
+            Book(dir, n, QString("escaping-%1-%2").arg(i + 1).arg(tag), type,
                 Around(Png(escaping[i])));
-        Book(dir, n, "left-behind-" + tag, kind,
+        Book(dir, n, "left-behind-" + tag, type,
             { { "__MACOSX/._p1.png", QByteArray("\0\x05\x16\x07\0\x02\0\0Mac OS X", 16) },
                 Png("p1.png"), { ".hidden.png", "not a picture" }, Jpeg("p2.jpg"),
                 { "__MACOSX/._p2.jpg", QByteArray(82, '\0') } });
-        Book(dir, n, "same-name-twice-" + tag, kind,
+        Book(dir, n, "same-name-twice-" + tag, type,
             { Png("p1.png"), Jpeg("p2.jpg"), { "p1.png", "not a picture" } });
     }
 }
@@ -232,11 +232,11 @@ void WriteMemberKinds(const QString& dir, int& n)
         { "device", OfKind("p2.png", K::CharDevice) },
         { "folder-named-page", OfKind("p2.png/", K::Directory) },
     };
-    for (const Kind& kind : kKinds) {
+    for (const BookType& type : kTypes) {
         for (const auto& [name, member] : odd)
-            Book(dir, n, name + "-" + Tag(kind), kind, Around(member));
+            Book(dir, n, name + "-" + Tag(type), type, Around(member));
         // A link named as the book's first page.
-        Book(dir, n, "first-page-links-to-passwd-" + Tag(kind), kind,
+        Book(dir, n, "first-page-links-to-passwd-" + Tag(type), type,
             { OfKind("p1.png", K::Symlink, "/etc/passwd"), Png("p2.png") });
     }
 }
@@ -245,16 +245,16 @@ void WriteMemberKinds(const QString& dir, int& n)
 void WriteArchiveCases(const QString& dir, int& n)
 {
     QRandomGenerator random(2027);
-    for (const Kind& kind : kKinds) {
-        const QString tag = Tag(kind);
-        const QByteArray book = ArchiveBytes(kind.format, Pages());
-        Book(dir, n, "book-" + tag + "." + kind.comic, book);
-        Book(dir, n, "book-" + tag + "." + kind.plain, book);
-        WriteDamaged(dir, n, kind, random);
-        Book(dir, n, "empty-" + tag, kind, {});
-        Book(dir, n, "no-pictures-" + tag, kind,
+    for (const BookType& type : kTypes) {
+        const QString tag = Tag(type);
+        const QByteArray book = ArchiveBytes(type.format, Pages());
+        Book(dir, n, "book-" + tag + "." + type.comic, book);
+        Book(dir, n, "book-" + tag + "." + type.plain, book);
+        WriteDamaged(dir, n, type, random);
+        Book(dir, n, "empty-" + tag, type, {});
+        Book(dir, n, "no-pictures-" + tag, type,
             { { "readme.txt", "Nothing to see.\n" }, { "notes/info.xml", "<info/>\n" } });
-        Book(dir, n, "folders-only-" + tag, kind,
+        Book(dir, n, "folders-only-" + tag, type,
             { OfKind("a/", ArchiveMember::Directory), OfKind("a/b/", ArchiveMember::Directory),
                 OfKind("c/", ArchiveMember::Directory) });
     }
@@ -265,10 +265,11 @@ void WriteArchiveCases(const QString& dir, int& n)
     QList<ArchiveMember> oneLocked = Pages();
     oneLocked[1].password = "lumivo";
     Book(dir, n, "one-page-encrypted.zip", ArchiveBytes(ArchiveFormat::Zip, oneLocked));
-    // Books under another format's name, as renamed downloads are.
-    for (const Kind& kind : kKinds) {
-        const Kind& other = kKinds[(&kind - kKinds.data() + 1) % kKinds.size()];
-        Book(dir, n, Tag(kind) + "-named." + other.comic, ArchiveBytes(kind.format, Pages()));
+    // Books under another format's name, as renamed downloads are: two on in the list is
+    // always a format of another name.
+    for (const BookType& type : kTypes) {
+        const BookType& other = kTypes[(&type - kTypes.data() + 2) % kTypes.size()];
+        Book(dir, n, Tag(type) + "-named." + other.comic, ArchiveBytes(type.format, Pages()));
     }
     Book(dir, n, "png-named.cbz", ImageBytes("PNG"));
     WriteBombs(dir, n);
