@@ -32,6 +32,8 @@ struct ArchiveMember {
     // Zero bytes after bytes, written in pieces rather than held, for members that
     // compress to almost nothing. RAR stores them, so keep them small there.
     qint64 zeros = 0;
+    // RAR only: the unpacked size the header declares in place of the real one.
+    qint64 declared = -1;
     // Zip only: the member is encrypted with ZipCrypto under this password.
     QByteArray password;
 };
@@ -219,6 +221,11 @@ inline quint32 UnixMode(const ArchiveMember& member)
     }
 }
 
+inline quint64 UnpackedSize(const ArchiveMember& member, const QByteArray& data)
+{
+    return quint64(member.declared >= 0 ? member.declared : data.size());
+}
+
 // RAR names a folder without a closing slash.
 inline QByteArray RarName(const ArchiveMember& member)
 {
@@ -249,9 +256,10 @@ inline QByteArray Rar4Bytes(const QList<ArchiveMember>& members)
         const quint16 flags
             = 0x8000 | 0x0200 | (member.kind == ArchiveMember::Directory ? 0x00E0 : 0) | 0x0100;
         const quint64 size = quint64(data.size());
-        const QByteArray fields = Le(size, 4) + Le(size, 4) + char(3) + Le(Crc(data), 4)
+        const quint64 unpacked = UnpackedSize(member, data);
+        const QByteArray fields = Le(size, 4) + Le(unpacked, 4) + char(3) + Le(Crc(data), 4)
             + Le(kDosTime, 4) + char(20) + char(0x30) + Le(quint64(name.size()), 2)
-            + Le(UnixMode(member), 4) + Le(size >> 32, 4) + Le(size >> 32, 4) + name;
+            + Le(UnixMode(member), 4) + Le(size >> 32, 4) + Le(unpacked >> 32, 4) + name;
         rar += Rar4Block(0x74, flags, fields) + data;
     }
     return rar + Rar4Block(0x7B, 0x4000, {});
@@ -301,7 +309,7 @@ inline QByteArray Rar5Bytes(const QList<ArchiveMember>& members)
         QByteArray body = Vint(2) + Vint(headerFlags);
         if (!extra.isEmpty())
             body += Vint(quint64(extra.size()));
-        body += Vint(quint64(data.size())) + Vint(fileFlags) + Vint(quint64(data.size()))
+        body += Vint(quint64(data.size())) + Vint(fileFlags) + Vint(UnpackedSize(member, data))
             + Vint(UnixMode(member)) + Le(kUnixTime, 4) + Le(Crc(data), 4) + Vint(0) + Vint(1)
             + Vint(quint64(name.size())) + name + extra;
         rar += Rar5Header(body) + data;

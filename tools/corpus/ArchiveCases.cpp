@@ -168,6 +168,11 @@ void WriteBombs(const QString& dir, int& n)
     QByteArray binary = QByteArray("\x80\0\0\0", 4) + QByteArray(8, '\0');
     qToBigEndian(quint64(1) << 50, binary.data() + 4);
     Book(dir, n, "declares-1pb.tar", TarDeclaring(plainTar, "p2.png", binary));
+    ArchiveMember declaring = Png("p2.png");
+    declaring.declared = qint64(1) << 40;
+    Book(dir, n, "declares-1tb-rar4", kTypes[1], Around(declaring));
+    declaring.declared = qint64(1) << 60;
+    Book(dir, n, "declares-1eb-rar5", kTypes[2], Around(declaring));
     ArchiveMember zeros { "p2.png" };
     zeros.zeros = qint64(1) << 30;
     Book(dir, n, "inflates-to-1gb", zip, Around(zeros));
