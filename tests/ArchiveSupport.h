@@ -14,7 +14,7 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <clocale>
+#include <locale.h>
 
 // Comic archives for the tests, the corpus and the benchmarks. Zip, 7z and tar are
 // written by libarchive; libarchive cannot write RAR, so RAR 4 and RAR 5 archives are
