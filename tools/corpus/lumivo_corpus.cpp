@@ -11,6 +11,7 @@
 // reported. handover throws hostile clients at the running program's hand-over socket
 // (see HandoverProbe.h) and exits 1 when the program did not hold through all of them.
 
+#include "ArchiveCases.h"
 #include "CorpusEnvironment.h"
 #include "HandoverProbe.h"
 #include "ImageSupport.h"
@@ -36,6 +37,18 @@ QString CaseFolder(const QString& dir, int& n)
     return folder;
 }
 
+QByteArray ImageBytes(const char* format, bool alpha)
+{
+    QImage image(160, 240, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    image.fill(QColor(40, 120, 200, alpha ? 128 : 255));
+    QPainter(&image).drawEllipse(10, 10, 140, 220);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
 namespace
 {
 
@@ -43,8 +56,6 @@ struct Base {
     QString suffix;
     QByteArray bytes;
 };
-
-QByteArray ImageBytes(const char* format, bool alpha = false);
 
 void Put(const QString& dir, int& n, const QString& name, const QByteArray& bytes, bool withPages)
 {
@@ -56,18 +67,6 @@ void Put(const QString& dir, int& n, const QString& name, const QByteArray& byte
         WriteBytes(folder + "/0-good.png", good);
         WriteBytes(folder + "/zz-good.png", good);
     }
-}
-
-QByteArray ImageBytes(const char* format, bool alpha)
-{
-    QImage image(160, 240, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    image.fill(QColor(40, 120, 200, alpha ? 128 : 255));
-    QPainter(&image).drawEllipse(10, 10, 140, 220);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
 }
 
 QByteArray PdfBook(int pages)
@@ -203,6 +202,7 @@ int Generate(const QString& dir)
     Put(dir, n, "bomb-data.png", PngDeclaring({ 20000, 20000 }, true), true);
     Put(dir, n, "huge-declared.jpg", JpegDeclaringHuge(), true);
     WritePageCases(dir, n);
+    WriteArchiveCases(dir, n);
     std::printf("%d books written to %s\n", n, qPrintable(dir));
     return 0;
 }

@@ -1,0 +1,283 @@
+#include "ArchiveCases.h"
+
+#include "ArchiveSupport.h"
+#include "ImageSupport.h"
+#include "PageCases.h"
+#include "TestSupport.h"
+
+#include <QRandomGenerator>
+
+namespace
+{
+struct BookType {
+    ArchiveFormat format;
+    QString comic;
+    QString plain;
+};
+
+const QList<BookType> kTypes = {
+    { ArchiveFormat::Zip, "cbz", "zip" },
+    { ArchiveFormat::Rar4, "cbr", "rar" },
+    { ArchiveFormat::Rar5, "cbr", "rar" },
+    { ArchiveFormat::SevenZip, "cb7", "7z" },
+    { ArchiveFormat::Tar, "cbt", "tar" },
+};
+
+QString Tag(const BookType& type)
+{
+    switch (type.format) {
+    case ArchiveFormat::Rar4:
+        return "rar4";
+    case ArchiveFormat::Rar5:
+        return "rar5";
+    default:
+        return type.plain;
+    }
+}
+
+// A book named name.suffix in a case folder of its own, when the format could hold it.
+void Book(const QString& dir, int& n, const QString& name, const QByteArray& bytes)
+{
+    if (!bytes.isEmpty())
+        WriteBytes(CaseFolder(dir, n) + "/" + name, bytes);
+}
+
+// Under the comic name or the plain one, every other case.
+void Book(const QString& dir, int& n, const QString& name, const BookType& type,
+    const QList<ArchiveMember>& members)
+{
+    const QString suffix = n % 2 ? type.comic : type.plain;
+    Book(dir, n, name + "." + suffix, ArchiveBytes(type.format, members));
+}
+
+ArchiveMember Png(const QString& name)
+{
+    static const QByteArray png = ImageBytes("PNG");
+    return { name, png };
+}
+
+ArchiveMember Jpeg(const QString& name)
+{
+    static const QByteArray jpeg = ImageBytes("JPEG");
+    return { name, jpeg };
+}
+
+QList<ArchiveMember> Pages()
+{
+    return { Png("p1.png"), Jpeg("p2.jpg"), Png("p3.png"), Jpeg("p4.jpg") };
+}
+
+// The odd member between good pages, so that turning pages crosses it.
+QList<ArchiveMember> Around(const ArchiveMember& odd)
+{
+    return { Png("p1.png"), odd, Jpeg("p3.jpg") };
+}
+
+ArchiveMember OfKind(const QString& name, ArchiveMember::Kind kind, const QString& target = {})
+{
+    ArchiveMember member { name };
+    member.kind = kind;
+    member.target = target;
+    return member;
+}
+
+// Damaged bytes: some anywhere, some in the first headers, some in the last ones,
+// where zip keeps its directory and RAR its end.
+void WriteDamaged(const QString& dir, int& n, const BookType& type, QRandomGenerator& random)
+{
+    const QByteArray book = ArchiveBytes(type.format, Pages());
+    for (int i = 0; i < 12; ++i) {
+        QByteArray bytes = book;
+        const qsizetype span = i % 3 == 0 ? bytes.size() : std::min<qsizetype>(bytes.size(), 128);
+        const qsizetype from = i % 3 == 2 ? bytes.size() - span : 0;
+        for (int flips = 1 + random.bounded(24); flips > 0; --flips)
+            bytes[from + random.bounded(span)] = char(random.bounded(256));
+        const QString suffix = i % 2 ? type.comic : type.plain;
+        Book(dir, n, QString("damaged-%1-%2.%3").arg(Tag(type)).arg(i + 1).arg(suffix), bytes);
+    }
+    for (int i = 1; i <= 9; ++i) {
+        const qsizetype length = i < 9 ? book.size() * i / 9 : book.size() - 1;
+        const QString suffix = i % 2 ? type.comic : type.plain;
+        Book(dir, n, QString("cut-%1-%2.%3").arg(Tag(type)).arg(length).arg(suffix),
+            book.left(length));
+    }
+}
+
+// The zip with the member's unpacked size, and its packed size if asked, replaced
+// wherever zip records them: the local header, the data descriptor after the data
+// and the central directory.
+QByteArray ZipDeclaring(QByteArray zip, const QByteArray& name, quint32 size, bool packedToo)
+{
+    const qsizetype end = zip.lastIndexOf("PK\x05\x06");
+    if (end < 0)
+        return zip;
+    qsizetype at = qFromLittleEndian<quint32>(zip.constData() + end + 16);
+    while (at < end && zip.mid(at, 4) == "PK\x01\x02") {
+        const auto u16 = [&zip](qsizetype offset) {
+            return qFromLittleEndian<quint16>(zip.constData() + offset);
+        };
+        const quint32 packed = qFromLittleEndian<quint32>(zip.constData() + at + 20);
+        const qsizetype local = qFromLittleEndian<quint32>(zip.constData() + at + 42);
+        if (zip.mid(at + 46, u16(at + 28)) == name) {
+            const qsizetype descriptor = local + 30 + u16(local + 26) + u16(local + 28) + packed;
+            const bool described = u16(local + 6) & 0x08;
+            QList<qsizetype> fields = { at + 24, local + 22 };
+            if (described)
+                fields << descriptor + 12;
+            if (packedToo) {
+                fields << at + 20 << local + 18;
+                if (described)
+                    fields << descriptor + 8;
+            }
+            for (const qsizetype field : fields)
+                qToLittleEndian(size, zip.data() + field);
+        }
+        at += 46 + u16(at + 28) + u16(at + 30) + u16(at + 32);
+    }
+    return zip;
+}
+
+// The tar with the member's size field replaced, its header's checksum made good again.
+QByteArray TarDeclaring(QByteArray tar, const QByteArray& name, const QByteArray& sizeField)
+{
+    for (qsizetype header = 0; header + 512 <= tar.size(); header += 512) {
+        if (tar.mid(header, name.size() + 1) != name + '\0')
+            continue;
+        tar.replace(header + 124, sizeField.size(), sizeField);
+        tar.replace(header + 148, 8, QByteArray(8, ' '));
+        int sum = 0;
+        for (qsizetype i = 0; i < 512; ++i)
+            sum += quint8(tar[header + i]);
+        tar.replace(
+            header + 148, 8, QByteArray::number(sum, 8).rightJustified(6, '0') + '\0' + ' ');
+    }
+    return tar;
+}
+
+void WriteBombs(const QString& dir, int& n)
+{
+    const BookType& zip = kTypes[0];
+    const QByteArray stored = ArchiveBytes(ArchiveFormat::Zip, Around(Png("p2.png")), { true });
+    Book(dir, n, "declares-4gb-stored.cbz", ZipDeclaring(stored, "p2.png", 0xFFFFFFFE, true));
+    const QByteArray deflated = ArchiveBytes(ArchiveFormat::Zip, Around(Png("p2.png")));
+    Book(dir, n, "declares-4gb.zip", ZipDeclaring(deflated, "p2.png", 0xFFFFFFFE, false));
+    const QByteArray plainTar = ArchiveBytes(ArchiveFormat::Tar, Around(Png("p2.png")));
+    Book(dir, n, "declares-8gb.cbt",
+        TarDeclaring(plainTar, "p2.png", QByteArray("77777777777", 12)));
+    // Base-256, as GNU tar writes sizes too large for octal: 2^50 bytes.
+    QByteArray binary = QByteArray("\x80\0\0\0", 4) + QByteArray(8, '\0');
+    qToBigEndian(quint64(1) << 50, binary.data() + 4);
+    Book(dir, n, "declares-1pb.tar", TarDeclaring(plainTar, "p2.png", binary));
+    ArchiveMember declaring = Png("p2.png");
+    declaring.declared = qint64(1) << 40;
+    Book(dir, n, "declares-1tb-rar4", kTypes[1], Around(declaring));
+    declaring.declared = qint64(1) << 60;
+    Book(dir, n, "declares-1eb-rar5", kTypes[2], Around(declaring));
+    ArchiveMember zeros { "p2.png" };
+    zeros.zeros = qint64(1) << 30;
+    Book(dir, n, "inflates-to-1gb", zip, Around(zeros));
+    // A chain of books, each holding a page and the next book.
+    QByteArray nested = ArchiveBytes(ArchiveFormat::Zip, Pages());
+    for (int level = 32; level > 0; --level) {
+        nested = ArchiveBytes(
+            ArchiveFormat::Zip, { Png("p1.png"), { QString("level-%1.cbz").arg(level), nested } });
+    }
+    Book(dir, n, "nested-32-deep.cbz", nested);
+
+    QList<ArchiveMember> many;
+    static const QByteArray tiny = PngDeclaring({ 1, 1 }, true);
+    for (int i = 1; i <= 10000; ++i)
+        many << ArchiveMember { QString("p%1.png").arg(i, 5, 10, QChar('0')), tiny };
+    for (const BookType& type : kTypes) {
+        if (type.format != ArchiveFormat::Rar4)
+            Book(dir, n, "members-10000-" + Tag(type), type, many);
+    }
+}
+
+void WriteNames(const QString& dir, int& n)
+{
+    const QString deep = QString("a/").repeated(2000) + "p.png";
+    const QString longName = QString(4996, 'n') + ".png";
+    const QStringList escaping = {
+        "../../../../tmp/lumivo-escape.png",
+        "/tmp/lumivo-abs.png",
+        "a/../../x.png",
+        "..\\..\\..\\..\\tmp\\lumivo-escape.png",
+        "p\\..\\..\\..\\tmp\\lumivo-escape.png",
+        "./../p2.png",
+        QString("p\x01\x07\x1b[2J\t\x7f.png"),
+        "C:\\tmp\\lumivo-abs.png",
+    };
+    for (const BookType& type : kTypes) {
+        const QString tag = Tag(type);
+        Book(dir, n, "deep-2000-folders-" + tag, type, Around(Png(deep)));
+        Book(dir, n, "name-5000-" + tag, type, Around(Png(longName)));
+        for (qsizetype i = 0; i < escaping.size(); ++i)
+            Book(dir, n, QString("escaping-%1-%2").arg(i + 1).arg(tag), type,
+                Around(Png(escaping[i])));
+        Book(dir, n, "left-behind-" + tag, type,
+            { { "__MACOSX/._p1.png", QByteArray("\0\x05\x16\x07\0\x02\0\0Mac OS X", 16) },
+                Png("p1.png"), { ".hidden.png", "not a picture" }, Jpeg("p2.jpg"),
+                { "__MACOSX/._p2.jpg", QByteArray(82, '\0') } });
+        Book(dir, n, "same-name-twice-" + tag, type,
+            { Png("p1.png"), Jpeg("p2.jpg"), { "p1.png", "not a picture" } });
+    }
+}
+
+void WriteMemberKinds(const QString& dir, int& n)
+{
+    using K = ArchiveMember;
+    const QList<QPair<QString, ArchiveMember>> odd = {
+        { "fifo", OfKind("p2.png", K::Fifo) },
+        { "link-to-passwd", OfKind("p2.png", K::Symlink, "/etc/passwd") },
+        { "link-outside", OfKind("p2.png", K::Symlink, "../../outside.png") },
+        { "link-to-itself", OfKind("p2.png", K::Symlink, "p2.png") },
+        { "hard-link", OfKind("p2.png", K::HardLink, "p1.png") },
+        { "hard-link-outside", OfKind("p2.png", K::HardLink, "../../etc/passwd") },
+        { "device", OfKind("p2.png", K::CharDevice) },
+        { "folder-named-page", OfKind("p2.png/", K::Directory) },
+    };
+    for (const BookType& type : kTypes) {
+        for (const auto& [name, member] : odd)
+            Book(dir, n, name + "-" + Tag(type), type, Around(member));
+        // A link named as the book's first page.
+        Book(dir, n, "first-page-links-to-passwd-" + Tag(type), type,
+            { OfKind("p1.png", K::Symlink, "/etc/passwd"), Png("p2.png") });
+    }
+}
+} // namespace
+
+void WriteArchiveCases(const QString& dir, int& n)
+{
+    QRandomGenerator random(2027);
+    for (const BookType& type : kTypes) {
+        const QString tag = Tag(type);
+        const QByteArray book = ArchiveBytes(type.format, Pages());
+        Book(dir, n, "book-" + tag + "." + type.comic, book);
+        Book(dir, n, "book-" + tag + "." + type.plain, book);
+        WriteDamaged(dir, n, type, random);
+        Book(dir, n, "empty-" + tag, type, {});
+        Book(dir, n, "no-pictures-" + tag, type,
+            { { "readme.txt", "Nothing to see.\n" }, { "notes/info.xml", "<info/>\n" } });
+        Book(dir, n, "folders-only-" + tag, type,
+            { OfKind("a/", ArchiveMember::Directory), OfKind("a/b/", ArchiveMember::Directory),
+                OfKind("c/", ArchiveMember::Directory) });
+    }
+    QList<ArchiveMember> locked = Pages();
+    for (ArchiveMember& member : locked)
+        member.password = "lumivo";
+    Book(dir, n, "encrypted.cbz", ArchiveBytes(ArchiveFormat::Zip, locked));
+    QList<ArchiveMember> oneLocked = Pages();
+    oneLocked[1].password = "lumivo";
+    Book(dir, n, "one-page-encrypted.zip", ArchiveBytes(ArchiveFormat::Zip, oneLocked));
+    // Books under another format's name, as renamed downloads are: two on in the list is
+    // always a format of another name.
+    for (const BookType& type : kTypes) {
+        const BookType& other = kTypes[(&type - kTypes.data() + 2) % kTypes.size()];
+        Book(dir, n, Tag(type) + "-named." + other.comic, ArchiveBytes(type.format, Pages()));
+    }
+    Book(dir, n, "png-named.cbz", ImageBytes("PNG"));
+    WriteBombs(dir, n);
+    WriteNames(dir, n);
+    WriteMemberKinds(dir, n);
+}
