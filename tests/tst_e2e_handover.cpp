@@ -1,3 +1,4 @@
+#include "ArchiveSupport.h"
 #include "DesktopDriver.h"
 #include "HandoverClient.h"
 #include "ImageSupport.h"
@@ -46,6 +47,9 @@ private slots:
         const QString dir = env->path("handed");
         WritePdf(dir + "/a.pdf", 4);
         WritePdf(dir + "/b.pdf", 4);
+        QVERIFY(WriteArchive(dir + "/c.cbz", ArchiveFormat::Zip,
+            { { "p1.png", PngDeclaring({ 80, 120 }, true) },
+                { "p2.png", PngDeclaring({ 80, 120 }, true) } }));
         StartInFolder(dir);
         QProcess first;
         const Window window = StartAndFind(first, {}, "Lumivo");
@@ -61,6 +65,9 @@ private slots:
         QCOMPARE(FindWindow("a.pdf - Lumivo"), window);
         QTRY_VERIFY_WITH_TIMEOUT(Stored("Settings/Resume0").startsWith("2|3|4|"), 5000);
         QVERIFY(Stored("Settings/Resume0").endsWith("|" + dir + "/b.pdf"));
+        // A comic archive opens there as well.
+        HandOver(dir, "c.cbz");
+        QCOMPARE(FindWindow("c.cbz - Lumivo"), window);
 
         // While a dialog is open the book waits until the dialog closes.
         Xdotool({ "windowfocus", "--sync", QString::number(window) });
