@@ -119,12 +119,14 @@ struct Reader {
         QCoreApplication::processEvents();
     }
 
-    bool Open(const QString& path, bool images)
+    // An archive opens at page, a folder book at its file.
+    bool Open(const QString& path, bool images, int page = -1)
     {
         BookRecord record;
         record.strPath = path;
         record.nType = TYPE_FILE;
         record.bImages = images;
+        record.nPage = page;
         view->m_strCurrentFolder = QFileInfo(path).absolutePath();
         return view->OpenBook(record);
     }

@@ -1,10 +1,12 @@
 // Times reading image books the way a reader does: the first spread of a book opened
 // cold, against djpeg decoding the same two files one after the other, page turns at a
-// fast reader's pace, and the memory that reading takes.
+// fast reader's pace, and the memory that reading takes. Books in a CBZ and a CBR are
+// measured against unzip -p (bsdtar -xO for RAR; unrar is not free software) piped into
+// djpeg for the same two pages.
 //
-//   build/bench/bench_images [WORK_DIR] [--size WxH]... [--books-only]
+//   build/bench/bench_images [WORK_DIR] [--size WxH]... [--books-only] [--archives]
 
-#include "BenchBooks.h"
+#include "ArchiveBooks.h"
 #include "BenchSupport.h"
 
 #include <QApplication>
@@ -27,7 +29,7 @@ struct ImageReader : Reader {
         view->m_nLayoutImage = layout;
     }
 
-    bool Open(const QString& path) { return Reader::Open(path, true); }
+    bool Open(const QString& path, int page = -1) { return Reader::Open(path, true, page); }
 
     // Lets the program run for a while, as a reader's pause between turns does.
     void Pause(int ms)
@@ -86,7 +88,7 @@ void ColdFirstSpread(const Book& book)
         qPrintable(floor));
 }
 
-void TimeTurns(ImageReader& reader, const Book& book, const char* what, Qt::Key key)
+void TimeTurns(ImageReader& reader, const QString& name, const char* what, Qt::Key key)
 {
     QList<double> times;
     int waited = 0;
@@ -102,13 +104,13 @@ void TimeTurns(ImageReader& reader, const Book& book, const char* what, Qt::Key 
     }
     std::printf("%s: %s: median %.2f ms, p95 %.2f ms, max %.2f ms, %d of %lld waited; "
                 "held at most %lld MB, peak memory %lld MB\n",
-        qPrintable(book.name), what, Median(times), Percentile(times, 0.95), Percentile(times, 1.0),
+        qPrintable(name), what, Median(times), Percentile(times, 0.95), Percentile(times, 1.0),
         waited, times.size(), held >> 20, PeakMemoryMb());
 }
 
 // The magnifier on and off, then at once a turn: the pages read ahead before are
 // still held, so the turn should not wait.
-void TimeTurnAfterMagnifier(ImageReader& reader, const Book& book)
+void TimeTurnAfterMagnifier(ImageReader& reader, const QString& name)
 {
     QList<double> times;
     int waited = 0;
@@ -126,7 +128,7 @@ void TimeTurnAfterMagnifier(ImageReader& reader, const Book& book)
     }
     std::printf("%s: turn right after the magnifier on and off: median %.2f ms, max %.2f ms, "
                 "%d of %lld waited\n",
-        qPrintable(book.name), Median(times), Percentile(times, 1.0), waited, times.size());
+        qPrintable(name), Median(times), Percentile(times, 1.0), waited, times.size());
 }
 
 // A book of 500 pages, every 25th of them wide, opened cold on page 480 as usual and
@@ -175,6 +177,19 @@ void WidePagesOpening(const Book& scans, const QString& work)
     }
 }
 
+void MeasureReading(ImageReader& reader, const QString& name)
+{
+    TimeTurns(reader, name, "turn every 300 ms", Qt::Key_PageDown);
+
+    // Back to the start, then down through the magnified regions and on.
+    reader.Press(Qt::Key_Home);
+    reader.Press(Qt::Key_8);
+    ResetPeakMemory();
+    TimeTurns(reader, name, "magnified step every 300 ms", Qt::Key_Down);
+    reader.Press(Qt::Key_0);
+    TimeTurnAfterMagnifier(reader, name);
+}
+
 void MeasureBook(const Book& book)
 {
     ColdFirstSpread(book);
@@ -182,15 +197,46 @@ void MeasureBook(const Book& book)
     ImageReader reader(2);
     reader.Open(PagePath(book, 1));
     reader.view->repaint();
-    TimeTurns(reader, book, "turn every 300 ms", Qt::Key_PageDown);
+    MeasureReading(reader, book.name);
+}
 
-    // Back to the start, then down through the magnified regions and on.
-    reader.Press(Qt::Key_Home);
-    reader.Press(Qt::Key_8);
+// A book of 200 pages in one archive: its first spread (pages 2 and 3) opened cold,
+// against the archive tool and djpeg for the same two pages, then read as above.
+void MeasureArchive(const QString& path, const QString& name, const QString& extract)
+{
+    QList<double> cold;
+    for (int run = 0; run < kRuns; ++run) {
+        WaitUntilQuiet();
+        ImageReader reader(2);
+        QElapsedTimer timer;
+        timer.start();
+        if (!reader.Open(path, 2)) {
+            std::printf("%s: cannot open\n", qPrintable(name));
+            return;
+        }
+        reader.view->repaint();
+        cold << timer.nsecsElapsed() / 1e6;
+    }
+    QString floor = "djpeg not installed";
+    if (!QStandardPaths::findExecutable("djpeg").isEmpty()) {
+        const QString script = QString("%1 '%2' p002.jpg | djpeg -outfile /dev/null && "
+                                       "%1 '%2' p003.jpg | djpeg -outfile /dev/null")
+                                   .arg(extract, path);
+        QList<double> tools;
+        for (int run = 0; run < kRuns; ++run)
+            tools << RunTool("sh", { "-c", script });
+        floor = QString("%1 + djpeg of both %2 ms (%3x)")
+                    .arg(extract.section(' ', 0, 0))
+                    .arg(Median(tools), 0, 'f', 1)
+                    .arg(Median(cold) / Median(tools), 0, 'f', 2);
+    }
+    std::printf(
+        "%s: cold first spread %.1f ms, %s\n", qPrintable(name), Median(cold), qPrintable(floor));
     ResetPeakMemory();
-    TimeTurns(reader, book, "magnified step every 300 ms", Qt::Key_Down);
-    reader.Press(Qt::Key_0);
-    TimeTurnAfterMagnifier(reader, book);
+    ImageReader reader(2);
+    reader.Open(path, 1);
+    reader.view->repaint();
+    MeasureReading(reader, name);
 }
 } // namespace
 
@@ -211,14 +257,27 @@ int main(int argc, char** argv)
         std::fflush(stdout);
         WriteBook(book);
     }
+    const QString cbz = work + "/archives/scans.cbz";
+    const QString cbr = work + "/archives/scans.cbr";
+    std::printf("writing %s and %s ...\n", qPrintable(cbz), qPrintable(cbr));
+    std::fflush(stdout);
+    QDir().mkpath(work + "/archives");
+    if (!WriteArchiveBook(cbz, ArchiveFormat::Zip, 200, { 2000, 3000 })
+        || !WriteArchiveBook(cbr, ArchiveFormat::Rar5, 200, { 2000, 3000 }))
+        return 1;
     if (args.contains("--books-only"))
         return 0;
+    const bool archivesOnly = args.contains("--archives");
     for (const QSize& size : WindowSizes(args)) {
         s_window = size;
         std::printf("== window %s\n", qPrintable(SizeName(size)));
-        WidePagesOpening(books[0], work);
-        for (const Book& book : books)
-            MeasureBook(book);
+        if (!archivesOnly) {
+            WidePagesOpening(books[0], work);
+            for (const Book& book : books)
+                MeasureBook(book);
+        }
+        MeasureArchive(cbz, "CBZ of 200 scans 2000x3000 jpeg", "unzip -p");
+        MeasureArchive(cbr, "CBR of 200 scans 2000x3000 jpeg", "bsdtar -xOf");
     }
     return 0;
 }

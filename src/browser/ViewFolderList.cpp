@@ -40,7 +40,7 @@ int CTalvexView::ScanImageBook(const BookRecord& record)
     if (BrowserRules::IsArchiveName(record.strPath)) {
         const int picExt = m_nPicExt;
         const std::shared_ptr<ArchivePages> archive
-            = ArchivePages::Open(record.strPath, [picExt](const QString& name) {
+            = ArchivePages::Scan(record.strPath, [picExt](const QString& name) {
                   return BrowserRules::ClassifyName(name, picExt).IsPicture();
               });
         m_pageSource = archive;

@@ -58,6 +58,47 @@ bool IsVisibleFile(archive_entry* entry, const QString& name)
     });
 }
 
+// A vint of a RAR 5 header: seven bits a byte, low first. -1 when it runs out.
+qint64 Vint(const QByteArray& head, qsizetype& at)
+{
+    qint64 value = 0;
+    for (int shift = 0; at < head.size() && shift < 63; shift += 7) {
+        const quint8 byte = quint8(head[at++]);
+        value |= qint64(byte & 0x7f) << shift;
+        if (!(byte & 0x80))
+            return value;
+    }
+    return -1;
+}
+
+// Whether a RAR archive is solid, from its main header: members of a solid one are
+// compressed as one stream, so reaching one decompresses those before it. Anything
+// unclear (a self-extracting archive, a damaged header) counts as solid.
+bool IsSolidRar(int fd)
+{
+    QByteArray head(64, '\0');
+    const ssize_t got = ::pread(fd, head.data(), size_t(head.size()), 0);
+    if (got < 16)
+        return true;
+    head.truncate(got);
+    if (head.startsWith(QByteArray("Rar!\x1a\x07\x00", 7)))
+        return head[9] != 0x73 || (quint8(head[10]) & 0x08) != 0;
+    if (!head.startsWith(QByteArray("Rar!\x1a\x07\x01\x00", 8)))
+        return true;
+    qsizetype at = 12;
+    const qint64 size = Vint(head, at);
+    const qint64 type = Vint(head, at);
+    const qint64 flags = Vint(head, at);
+    if (size < 0 || type != 1 || flags < 0)
+        return true;
+    if ((flags & 0x01) && Vint(head, at) < 0)
+        return true;
+    if ((flags & 0x02) && Vint(head, at) < 0)
+        return true;
+    const qint64 archiveFlags = Vint(head, at);
+    return archiveFlags < 0 || (archiveFlags & 0x04) != 0;
+}
+
 bool IsReadable(int result)
 {
     return result == ARCHIVE_OK || result == ARCHIVE_WARN;
@@ -86,7 +127,7 @@ ArchivePages::ArchivePages(const QString& path)
 
 ArchivePages::~ArchivePages() = default;
 
-std::shared_ptr<ArchivePages> ArchivePages::Open(
+std::shared_ptr<ArchivePages> ArchivePages::Scan(
     const QString& path, const std::function<bool(const QString&)>& isPicture)
 {
     std::shared_ptr<ArchivePages> pages(new ArchivePages(path));
@@ -118,8 +159,9 @@ std::shared_ptr<ArchivePages> ArchivePages::Open(
     for (const Member& member : std::as_const(pages->m_members))
         pages->m_pageEntries.insert(member.entry);
     const int format = archive_format(handle->reader) & ARCHIVE_FORMAT_BASE_MASK;
-    pages->m_keepPassed = format == ARCHIVE_FORMAT_7ZIP || format == ARCHIVE_FORMAT_RAR
-        || format == ARCHIVE_FORMAT_RAR_V5;
+    pages->m_keepPassed = format == ARCHIVE_FORMAT_7ZIP
+        || ((format == ARCHIVE_FORMAT_RAR || format == ARCHIVE_FORMAT_RAR_V5)
+            && IsSolidRar(handle->fd));
     return pages;
 }
 
@@ -178,6 +220,13 @@ QByteArray ArchivePages::Kept(int entry) const
     return m_kept.value(entry);
 }
 
+bool ArchivePages::HasRoomFor(archive_entry* entry) const
+{
+    const qint64 declared = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_keptBytes + declared <= kKeptBytes;
+}
+
 void ArchivePages::Keep(int entry, const QByteArray& bytes) const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
@@ -234,7 +283,8 @@ bool ArchivePages::Read(Handle& handle, const Member& member, QByteArray& bytes,
         if (!IsReadable(archive_read_next_header(handle.reader, &entry)))
             return false;
         const int passed = handle.next++;
-        if (passed < member.entry && m_keepPassed && m_pageEntries.contains(passed)) {
+        if (passed < member.entry && m_keepPassed && m_pageEntries.contains(passed)
+            && HasRoomFor(entry)) {
             QByteArray page;
             if (ReadData(handle, entry, page, abandoned))
                 Keep(passed, page);

@@ -30,7 +30,7 @@ public:
 
     // Lists the archive; null when it cannot be read or holds no picture that can be.
     // isPicture says, by a member's file name, whether it is a page.
-    static std::shared_ptr<ArchivePages> Open(
+    static std::shared_ptr<ArchivePages> Scan(
         const QString& path, const std::function<bool(const QString&)>& isPicture);
     ~ArchivePages() override;
 
@@ -66,15 +66,17 @@ private:
     // The bytes kept of a page's entry, or a null array.
     QByteArray Kept(int entry) const;
     void Keep(int entry, const QByteArray& bytes) const;
+    // Whether the entry whose header was just read would still be kept.
+    bool HasRoomFor(archive_entry* entry) const;
 
     QString m_path;
     qint64 m_modified = 0;
     QList<Member> m_members;
     QHash<QString, int> m_byId;
     QSet<int> m_pageEntries;
-    // 7z and RAR archives are mostly solid: reaching a member decompresses every one
-    // before it. Their pages are kept, as read, so that none is decompressed twice;
-    // ZIP and TAR reach any member at once and keep nothing.
+    // In a solid archive (7z mostly is; RAR says so) reaching a member decompresses
+    // every one before it. Its pages are kept as read, so none is decompressed twice;
+    // ZIP, TAR and other RAR archives reach any member at once and keep nothing.
     bool m_keepPassed = false;
     mutable QHash<int, QByteArray> m_kept;
     mutable qint64 m_keptBytes = 0;
