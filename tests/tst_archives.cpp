@@ -133,6 +133,7 @@ private slots:
             QCOMPARE(view->m_book.nPage, 3);
             QVERIFY(SameColour(Centre(view), PageColour(3)));
             Key(view, Qt::Key_PageDown);
+            QVERIFY(SameColour(Centre(view), PageColour(4)));
             Key(view, Qt::Key_C, Qt::ControlModifier);
         }
         QVERIFY(Stored("Resume0").startsWith("258|4|4|"));
