@@ -11,7 +11,11 @@ enum PicExt {
     PICEXT_JPEG = 0x02,
     PICEXT_PNG = 0x04,
     PICEXT_GIF = 0x08,
-    PICEXT_TIFF = 0x10
+    PICEXT_TIFF = 0x10,
+    // Stored apart, under "PicExtMore", shifted down to 1, 2 and 4.
+    PICEXT_WEBP = 0x20,
+    PICEXT_AVIF = 0x40,
+    PICEXT_JXL = 0x80
 };
 
 // One Folder-screen entry, resume entry or open book. For an image book strPath

@@ -28,8 +28,8 @@ public:
     // One shape per page, as far as they are read.
     PageShapes Shapes() const;
 
-    // The shape of one file: wide when it is wider than tall once turned upright. JPEG
-    // and PNG headers are read here, other types by Qt's readers.
+    // The shape of one file: wide when it is wider than tall once turned upright. JPEG,
+    // PNG, AVIF and JPEG XL headers are read here, other types by Qt's readers.
     static PageShape ShapeOf(const QString& path, const std::function<bool()>& abandoned = {});
     // The order pages are read in, counted from 0.
     static QList<int> ReadingOrder(int count, int fromPage);
