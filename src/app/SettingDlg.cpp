@@ -129,6 +129,12 @@ CSettingDlg::CSettingDlg(QWidget* parent)
         QStringLiteral("（2.jpg を 10.jpg より前に）"));
     m_checkWidePageAlone = option(QStringLiteral("横長のページは見開きでも単独で表示"),
         QStringLiteral("（見開きでスキャンしたページ）"));
+    m_checkPicExt[5]
+        = option(QStringLiteral("WebP 画像を開く"), QStringLiteral("（拡張子 .webp）"));
+    m_checkPicExt[6]
+        = option(QStringLiteral("AVIF 画像を開く"), QStringLiteral("（拡張子 .avif）"));
+    m_checkPicExt[7]
+        = option(QStringLiteral("JPEG XL 画像を開く"), QStringLiteral("（拡張子 .jxl）"));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
@@ -167,7 +173,7 @@ void CSettingDlg::OnInitDialog()
     m_editSkipForward->setText(QString::number(m_nSkipForward));
     m_editSkipBack->setText(QString::number(m_nSkipBack));
     m_checkHideCursor->setChecked(m_bHideCursor);
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < kPicTypeCount; ++i)
         m_checkPicExt[i]->setChecked(m_bPicExt[i]);
     m_checkPicEnlarge->setChecked(m_bPicEnlarge);
     m_editSpace->setText(QString::number(m_nSpace));
@@ -190,7 +196,7 @@ void CSettingDlg::accept()
     m_nSkipBack = skipBack;
     m_nSpace = space;
     m_bHideCursor = m_checkHideCursor->isChecked();
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < kPicTypeCount; ++i)
         m_bPicExt[i] = m_checkPicExt[i]->isChecked();
     m_bPicEnlarge = m_checkPicEnlarge->isChecked();
     m_bFolderOnResume = m_checkFolderOnResume->isChecked();
