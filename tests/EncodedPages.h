@@ -14,6 +14,15 @@
 // Pages as WebP, AVIF and JPEG XL, encoded here with Qt, libavif and libjxl, and the
 // damaged ones made by hand.
 
+inline QByteArray WebpOf(const QImage& picture, int quality = 90)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "WEBP", quality);
+    return bytes;
+}
+
 // The AVIF of a picture, 4:2:0, turned on display by quarters anticlockwise (irot).
 inline QByteArray AvifOf(const QImage& picture, int quarters = 0)
 {
@@ -110,16 +119,12 @@ inline QByteArray AnimatedWebp(const QList<QImage>& frames)
         QByteArray("\x02\0\0\0", 4) + Little24(quint32(size.width() - 1))
             + Little24(quint32(size.height() - 1)));
     body += RiffChunk("ANIM", QByteArray(6, '\0'));
-    for (const QImage& frame : frames) {
-        QByteArray still;
-        QBuffer buffer(&still);
-        buffer.open(QIODevice::WriteOnly);
-        frame.save(&buffer, "WEBP", 100);
-        // The still's one chunk, after "RIFF", its size and "WEBP".
+    // Each still's one chunk, after "RIFF", its size and "WEBP".
+    for (const QImage& frame : frames)
         body += RiffChunk("ANMF",
             QByteArray(6, '\0') + Little24(quint32(size.width() - 1))
-                + Little24(quint32(size.height() - 1)) + Little24(100) + '\0' + still.mid(12));
-    }
+                + Little24(quint32(size.height() - 1)) + Little24(100) + '\0'
+                + WebpOf(frame, 100).mid(12));
     const quint32 riff = quint32(body.size() + 4);
     return "RIFF" + Little24(riff) + char(riff >> 24) + "WEBP" + body;
 }

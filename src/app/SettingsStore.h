@@ -21,7 +21,7 @@ struct ViewSettings {
     int layoutImage = 2;
     int bind = 0;
     bool picEnlarge = false;
-    // BMP, JPEG and PNG, WebP, AVIF and JPEG XL: PicExt's bits.
+    // BMP, JPEG and PNG, then WebP, AVIF and JPEG XL, as bits of the PicExt enum.
     int picExt = 0xE7;
     int space = 0;
     bool hideCursor = true;

@@ -12,9 +12,10 @@ class QIODevice;
 // Decodes a JPEG XL page with libjxl, on the calling thread alone (no parallel runner):
 // the first frame, bare codestream or container alike, read from the whole file in
 // memory, turned upright by libjxl itself, then scaled to the size shown. The alpha is
-// dropped, so that a transparent pixel shows the colour it carries. Nothing is printed:
-// a damaged file, a declared size past PageImage's limits and a page nobody wants any
-// more simply fail.
+// dropped, so that a transparent pixel shows the colour it carries. A damaged file, a
+// declared size past PageImage's limits and a page nobody wants any more simply fail;
+// the decoder prints nothing of its own, though Debian's libjxl reports what it finds
+// wrong in a damaged file on the terminal.
 class JpegXlDecoder
 {
 public:
