@@ -11,9 +11,9 @@ class SpinButton;
 
 // "設定": list font sizes, the remote pad's size (shown live on the pad while the
 // slider moves), skips, the cursor, the page indicator, how PDF and image books open,
-// and the order, pairing and image types of comic and scan pages. OK accepts only whole numbers in
-// range in the number fields; anything else is refused with a message and the dialog
-// stays open with the focus in that field.
+// and the order, pairing and image types of comic and scan pages. OK accepts only whole
+// numbers in range in the number fields; anything else is refused with a message and
+// the dialog stays open with the focus in that field.
 class CSettingDlg : public QDialog
 {
     Q_OBJECT
