@@ -46,8 +46,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://oberkan.example.com/lumivo)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# Libraries come from the binary's links; the Japanese type and the TIFF reader from no
-# link, so they are named.
+# Libraries come from the binary's links; the Japanese type and the TIFF and WebP readers
+# from no link, so they are named.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, qt6-image-formats-plugins")
 set(CPACK_STRIP_FILES ON)

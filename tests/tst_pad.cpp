@@ -376,7 +376,7 @@ private slots:
         view->ShowListScreen();
         QCOMPARE(view->m_resumeItems.size(), 3);
 
-        // Values in; then a new normal font size, JPEG off, more skip, a larger pad.
+        // Values in; then a new normal font size, JPEG and AVIF off, more skip, a larger pad.
         QStringList seen;
         QSize livePad;
         m_onDialog = [&](QDialog& dialog) {
@@ -386,10 +386,12 @@ private slots:
                  << QString::number(dlg.m_sliderPad->value()) << dlg.m_editSkipForward->text()
                  << QString::number(dlg.m_checkPicExt[1]->isChecked())
                  << QString::number(dlg.m_checkPicExt[3]->isChecked())
+                 << QString::number(dlg.m_checkPicExt[6]->isChecked())
                  << QString::number(dlg.m_cbLayoutImage->currentIndex());
             dlg.m_cbFontNormal->setCurrentIndex(1);
             dlg.m_checkPicExt[1]->setChecked(false);
             dlg.m_checkPicExt[4]->setChecked(true);
+            dlg.m_checkPicExt[6]->setChecked(false);
             dlg.m_editSkipForward->setText("20");
             dlg.m_cbBind->setCurrentIndex(1);
             dlg.m_sliderPad->setValue(60);
@@ -400,10 +402,10 @@ private slots:
             return dlg.result();
         };
         view->OnCommand(ID_SETTINGS);
-        QCOMPARE(seen, QStringList({ "2", "4", "40", "12", "1", "0", "1" }));
+        QCOMPARE(seen, QStringList({ "2", "4", "40", "12", "1", "0", "1", "1" }));
         QCOMPARE(livePad, PadRules::PadSize(60));
         QCOMPARE(view->m_nFontSizeNormal, 1);
-        QCOMPARE(view->m_nPicExt, PICEXT_BMP | PICEXT_PNG | PICEXT_TIFF);
+        QCOMPARE(view->m_nPicExt, PICEXT_BMP | PICEXT_PNG | PICEXT_TIFF | PICEXT_WEBP | PICEXT_JXL);
         QCOMPARE(view->m_nSkipForward, 20);
         QCOMPARE(view->m_nBind, 1);
         QCOMPARE(view->m_nPadSize, 60);
@@ -413,6 +415,7 @@ private slots:
         QCOMPARE(StoredSettings().value("Settings/FontSize").toString(), QString("1:4:60"));
         QCOMPARE(StoredSettings().value("Settings/SkipForward").toInt(), 20);
         QCOMPARE(StoredSettings().value("Settings/PicExt").toInt(), 21);
+        QCOMPARE(StoredSettings().value("Settings/PicExtMore").toInt(), 5);
         QCOMPARE(StoredSettings().value("Settings/Bind").toInt(), 1);
         QCOMPARE(StoredSettings().value("Settings/Resume0").toString(),
             QString("259|1|6|2|0|9|/books/b.png"));

@@ -134,15 +134,17 @@ private slots:
 
     void filterAfterImageTypesChange()
     {
-        BookRecordList entries
-            = { Images("/c/a/1.jpg", 1), Images("/c/b/2.JPEG", 2), Images("/c/c/3.png", 3),
-                  Pdf("/c/d.jpg.pdf", 4), Images("/c/noext/page", 5), Images("/c/e/6.tiff", 6) };
+        BookRecordList entries = { Images("/c/a/1.jpg", 1), Images("/c/b/2.JPEG", 2),
+            Images("/c/c/3.png", 3), Pdf("/c/d.jpg.pdf", 4), Images("/c/noext/page", 5),
+            Images("/c/e/6.tiff", 6), Images("/c/f/7.WEBP", 7), Images("/c/g/8.avif", 8) };
         entries[4].nType = TYPE_MISSING;
-        const int allButJpegAndTiff = PICEXT_BMP | PICEXT_PNG | PICEXT_GIF;
-        QCOMPARE(FilterByPicExt(entries, allButJpegAndTiff), qsizetype(3));
+        const int allButJpegTiffAndWebp
+            = PICEXT_BMP | PICEXT_PNG | PICEXT_GIF | PICEXT_AVIF | PICEXT_JXL;
+        QCOMPARE(FilterByPicExt(entries, allButJpegTiffAndWebp), qsizetype(4));
         QCOMPARE(Describe(entries),
-            QStringList({ "/c/c/3.png@3", "/c/d.jpg.pdf@4", "/c/noext/page@5" }));
-        QCOMPARE(FilterByPicExt(entries, 0x1F), qsizetype(0));
+            QStringList({ "/c/c/3.png@3", "/c/d.jpg.pdf@4", "/c/noext/page@5", "/c/g/8.avif@8" }));
+        QCOMPARE(FilterByPicExt(entries, 0xFF), qsizetype(0));
+        QCOMPARE(FilterByPicExt(entries, 0x1F), qsizetype(1));
     }
 
     void storedFormat_data()

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "app/SettingsStore.h"
+#include "browser/BookRecord.h"
 #include "browser/ResumeStore.h"
 #include "platform/Profile.h"
 #include "platform/ScanNumbers.h"
@@ -64,7 +65,8 @@ private slots:
         QCOMPARE(SettingsStore::LoadViewSettings(profile), ViewSettings {});
         const ViewSettings s;
         QCOMPARE(s.skipForward, 12);
-        QCOMPARE(s.picExt, 7);
+        QCOMPARE(s.picExt,
+            PICEXT_BMP | PICEXT_JPEG | PICEXT_PNG | PICEXT_WEBP | PICEXT_AVIF | PICEXT_JXL);
         QVERIFY(s.hideCursor);
         QVERIFY(!s.folderOnResume);
         QVERIFY(s.pageIndicator);
@@ -98,6 +100,14 @@ private slots:
                                    << "3" << 3;
         QTest::newRow("picext 255") << "PicExt"
                                     << "255" << 31;
+        QTest::newRow("more types 255") << "PicExtMore"
+                                        << "255" << 7;
+        QTest::newRow("more types 2") << "PicExtMore"
+                                      << "2" << 2;
+        QTest::newRow("more types -8") << "PicExtMore"
+                                       << "-8" << 0;
+        QTest::newRow("more types not a number") << "PicExtMore"
+                                                 << "all" << 7;
         QTest::newRow("bind 2") << "Bind"
                                 << "2" << 0;
         QTest::newRow("bind 1") << "Bind"
@@ -137,26 +147,31 @@ private slots:
         const ViewSettings s = SettingsStore::LoadViewSettings(Profile());
         const QHash<QString, int> read { { "SkipForward", s.skipForward },
             { "SkipBack", s.skipBack }, { "Space", s.space }, { "Layout", s.layoutPdf },
-            { "Layout2", s.layoutImage }, { "PicExt", s.picExt }, { "Bind", s.bind },
-            { "PicEnlarge", s.picEnlarge }, { "HideCursor", s.hideCursor },
-            { "FolderOnResume", s.folderOnResume }, { "PageIndicator", s.pageIndicator },
-            { "NaturalSort", s.naturalSort }, { "WidePageAlone", s.widePageAlone },
-            { "Archives", s.archives } };
+            { "Layout2", s.layoutImage }, { "PicExt", s.picExt & 0x1F },
+            { "PicExtMore", s.picExt >> 5 }, { "Bind", s.bind }, { "PicEnlarge", s.picEnlarge },
+            { "HideCursor", s.hideCursor }, { "FolderOnResume", s.folderOnResume },
+            { "PageIndicator", s.pageIndicator }, { "NaturalSort", s.naturalSort },
+            { "WidePageAlone", s.widePageAlone }, { "Archives", s.archives } };
         QCOMPARE(read.value(name), expected);
     }
 
     void viewSettingsRoundTrip()
     {
         Profile profile;
-        const ViewSettings saved { 30, 7, 1, 3, 1, true, 21, 12, false, true, false, true, false };
+        const int picExt = PICEXT_BMP | PICEXT_PNG | PICEXT_TIFF | PICEXT_AVIF | PICEXT_JXL;
+        const ViewSettings saved { 30, 7, 1, 3, 1, true, picExt, 12, false, true, false, true,
+            false };
         SettingsStore::SaveViewSettings(profile, saved);
         StoredSettings().sync();
+        // The first five types where they always were, the later ones beside them.
+        QCOMPARE(StoredSettings().value("Settings/PicExt").toString(), QString("21"));
+        QCOMPARE(StoredSettings().value("Settings/PicExtMore").toString(), QString("6"));
         QCOMPARE(StoredSettings().value("Settings/PageIndicator").toString(), QString("0"));
         QCOMPARE(StoredSettings().value("Settings/NaturalSort").toString(), QString("1"));
         QCOMPARE(StoredSettings().value("Settings/WidePageAlone").toString(), QString("0"));
         QCOMPARE(SettingsStore::LoadViewSettings(Profile()), saved);
-        const ViewSettings flipped { 30, 7, 1, 3, 1, true, 21, 12, false, true, false, false,
-            true, false };
+        const ViewSettings flipped { 30, 7, 1, 3, 1, true, 21, 12, false, true, false, false, true,
+            false };
         SettingsStore::SaveViewSettings(profile, flipped);
         QCOMPARE(SettingsStore::LoadViewSettings(Profile()), flipped);
     }

@@ -75,8 +75,8 @@ private slots:
     {
         const QList<QPair<QString, QString>> stored { { "FontSize", "1:3:64" },
             { "SkipForward", "5" }, { "SkipBack", "700" }, { "Layout", "1" }, { "Layout2", "3" },
-            { "Bind", "1" }, { "PicEnlarge", "1" }, { "PicExt", "24" }, { "Space", "12" },
-            { "HideCursor", "0" }, { "FolderOnResume", "1" } };
+            { "Bind", "1" }, { "PicEnlarge", "1" }, { "PicExt", "24" }, { "PicExtMore", "4" },
+            { "Space", "12" }, { "HideCursor", "0" }, { "FolderOnResume", "1" } };
         for (const auto& [name, value] : stored)
             StoredSettings().setValue("Settings/" + name, value);
         StoredSettings().sync();
@@ -91,7 +91,7 @@ private slots:
         QCOMPARE(view.m_nLayoutImage, 3);
         QCOMPARE(view.m_nBind, 1);
         QVERIFY(view.m_bPicEnlarge);
-        QCOMPARE(view.m_nPicExt, 24);
+        QCOMPARE(view.m_nPicExt, PICEXT_GIF | PICEXT_TIFF | PICEXT_JXL);
         QCOMPARE(view.m_nSpace, 12);
         QVERIFY(!view.m_bHideCursor);
         QVERIFY(view.m_bFolderOnResume);

@@ -6,7 +6,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-svg-dev libgl-dev
   libpoppler-qt6-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev
-  libarchive-dev
+  libarchive-dev libavif-dev libjxl-dev
   fonts-noto-cjk
   xvfb xauth xdotool libx11-dev libxkbcommon-dev libxkbcommon-x11-dev
   clang-format

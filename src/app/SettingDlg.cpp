@@ -20,7 +20,7 @@ namespace
 const char* const kSizes[] = { "最小", "小さめ", "中", "大きめ", "最大" };
 const char* const kLayouts[] = { "単一ページ", "表紙あり見開き", "表紙なし見開き" };
 const char* const kBindings[] = { "右綴じ", "左綴じ" };
-const char* const kPicTypes[] = { "BMP", "JPEG", "PNG", "GIF", "TIFF" };
+const char* const kPicTypes[] = { "BMP", "JPEG", "PNG", "GIF", "TIFF", "WebP", "AVIF", "JPEG XL" };
 
 int LayoutIndex(int code)
 {
@@ -71,57 +71,57 @@ CSettingDlg::CSettingDlg(QWidget* parent)
     };
 
     // Left column.
-    label(QStringLiteral("ノーマル画面のフォントサイズ"), du.Rect(8, 6, 176, 11));
+    label(QStringLiteral("ノーマル画面のフォントサイズ"), du.Rect(8, 6, 152, 11));
     m_cbFontNormal = combo(kSizes, 5, du.Rect(8, 18, 90, 14));
-    label(QStringLiteral("フルスクリーンのフォントサイズ"), du.Rect(8, 38, 176, 11));
+    label(QStringLiteral("フルスクリーンのフォントサイズ"), du.Rect(8, 38, 152, 11));
     m_cbFontFull = combo(kSizes, 5, du.Rect(8, 50, 90, 14));
-    label(QStringLiteral("リモコンパッドのサイズ"), du.Rect(8, 70, 176, 11));
+    label(QStringLiteral("リモコンパッドのサイズ"), du.Rect(8, 70, 152, 11));
     label(QStringLiteral("小"), du.Rect(8, 84, 12, 11));
     m_sliderPad = new QSlider(Qt::Horizontal, this);
-    m_sliderPad->setGeometry(du.Rect(22, 82, 142, 16));
+    m_sliderPad->setGeometry(du.Rect(22, 82, 118, 16));
     m_sliderPad->setTickPosition(QSlider::TicksAbove);
-    label(QStringLiteral("大"), du.Rect(168, 84, 12, 11));
-    label(QStringLiteral("スキップ送りのページ数"), du.Rect(8, 104, 176, 11));
+    label(QStringLiteral("大"), du.Rect(144, 84, 12, 11));
+    label(QStringLiteral("スキップ送りのページ数"), du.Rect(8, 104, 152, 11));
     m_editSkipForward = numberEdit(du.Rect(8, 116, 40, 14), m_spinSkipForward);
-    label(QStringLiteral("スキップ戻りのページ数"), du.Rect(8, 136, 176, 11));
+    label(QStringLiteral("スキップ戻りのページ数"), du.Rect(8, 136, 152, 11));
     m_editSkipBack = numberEdit(du.Rect(8, 148, 40, 14), m_spinSkipBack);
     m_checkHideCursor
-        = check(QStringLiteral("コンテンツ表示中はマウスカーソルを消す"), du.Rect(8, 170, 176, 12));
-    label(QStringLiteral("（マウスを動かせば表示されます）"), du.Rect(20, 183, 164, 11));
+        = check(QStringLiteral("コンテンツ表示中はマウスカーソルを消す"), du.Rect(8, 170, 152, 12));
+    label(QStringLiteral("（マウスを動かせば表示されます）"), du.Rect(20, 183, 140, 11));
     m_checkPageIndicator
-        = check(QStringLiteral("ページ番号とレイアウトを一時表示"), du.Rect(8, 200, 176, 12));
+        = check(QStringLiteral("ページ番号とレイアウトを一時表示"), du.Rect(8, 200, 152, 12));
 
     // Right column.
     // The group frames go first, so that what they hold lies above them.
     auto* pdf = new QGroupBox(QStringLiteral("PDF の表示"), this);
-    pdf->setGeometry(du.Rect(192, 4, 170, 38));
+    pdf->setGeometry(du.Rect(168, 4, 170, 38));
     auto* images = new QGroupBox(QStringLiteral("画像の表示"), this);
-    images->setGeometry(du.Rect(192, 46, 170, 138));
-    label(QStringLiteral("初期レイアウト"), du.Rect(200, 22, 76, 11));
-    m_cbLayoutPdf = combo(kLayouts, 3, du.Rect(280, 20, 76, 14));
+    images->setGeometry(du.Rect(168, 46, 170, 138));
+    label(QStringLiteral("初期レイアウト"), du.Rect(176, 22, 76, 11));
+    m_cbLayoutPdf = combo(kLayouts, 3, du.Rect(256, 20, 76, 14));
     for (int i = 0; i < 5; ++i) {
-        const QRect at = du.Rect(200 + (i % 3) * 52, 60 + (i / 3) * 14, 50, 12);
+        const QRect at = du.Rect(176 + (i % 3) * 52, 60 + (i / 3) * 14, 50, 12);
         m_checkPicExt[i] = check(QString::fromLatin1(kPicTypes[i]), at);
     }
-    label(QStringLiteral("初期レイアウト"), du.Rect(200, 92, 78, 11));
-    m_cbLayoutImage = combo(kLayouts, 3, du.Rect(280, 90, 76, 14));
-    label(QStringLiteral("見開き表示の初期状態"), du.Rect(200, 110, 80, 11));
-    m_cbBind = combo(kBindings, 2, du.Rect(280, 108, 76, 14));
-    label(QStringLiteral("見開き表示の隙間"), du.Rect(200, 128, 78, 11));
-    m_editSpace = numberEdit(du.Rect(280, 126, 30, 14), m_spinSpace);
+    label(QStringLiteral("初期レイアウト"), du.Rect(176, 92, 78, 11));
+    m_cbLayoutImage = combo(kLayouts, 3, du.Rect(256, 90, 76, 14));
+    label(QStringLiteral("見開き表示の初期状態"), du.Rect(176, 110, 80, 11));
+    m_cbBind = combo(kBindings, 2, du.Rect(256, 108, 76, 14));
+    label(QStringLiteral("見開き表示の隙間"), du.Rect(176, 128, 78, 11));
+    m_editSpace = numberEdit(du.Rect(256, 126, 30, 14), m_spinSpace);
     m_checkPicEnlarge
-        = check(QStringLiteral("小さい画像も画面にフィット"), du.Rect(200, 148, 160, 12));
+        = check(QStringLiteral("小さい画像も画面にフィット"), du.Rect(176, 148, 160, 12));
     m_checkFolderOnResume
-        = check(QStringLiteral("レジューム画面ではフォルダー名で表示"), du.Rect(200, 166, 160, 12));
+        = check(QStringLiteral("レジューム画面ではフォルダー名で表示"), du.Rect(176, 166, 160, 12));
 
     // Comic and scan books: each option a check box with its note under it, one below
     // the other, so that options still to come take the rows below.
     auto* comics = new QGroupBox(QStringLiteral("コミック・スキャン本"), this);
-    comics->setGeometry(du.Rect(370, 4, 150, 180));
+    comics->setGeometry(du.Rect(346, 4, 150, 180));
     int row = 18;
     const auto option = [&](const QString& text, const QString& note) {
-        QCheckBox* box = check(text, du.Rect(378, row, 138, 12));
-        label(note, du.Rect(390, row + 13, 126, 11));
+        QCheckBox* box = check(text, du.Rect(354, row, 138, 12));
+        label(note, du.Rect(366, row + 13, 126, 11));
         row += 32;
         return box;
     };
@@ -131,11 +131,17 @@ CSettingDlg::CSettingDlg(QWidget* parent)
         QStringLiteral("（見開きでスキャンしたページ）"));
     m_checkArchives = option(QStringLiteral("書庫ファイルも本として一覧に表示"),
         QStringLiteral("（ZIP・CBZ・RAR・CBR・7z・TAR）"));
+    // The newer picture types side by side, as the older ones are in the group beside.
+    label(QStringLiteral("開く画像の種類"), du.Rect(354, row, 138, 11));
+    for (int i = 5; i < kPicTypeCount; ++i) {
+        const QRect at = du.Rect(354 + (i - 5) * 46, row + 13, 44, 12);
+        m_checkPicExt[i] = check(QString::fromLatin1(kPicTypes[i]), at);
+    }
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    ok->setGeometry(du.Rect(386, 200, 64, 16));
-    cancel->setGeometry(du.Rect(456, 200, 64, 16));
+    ok->setGeometry(du.Rect(362, 200, 64, 16));
+    cancel->setGeometry(du.Rect(432, 200, 64, 16));
     ok->setDefault(true);
     cancel->setAutoDefault(false);
     connect(ok, &QPushButton::clicked, this, &CSettingDlg::accept);
@@ -146,7 +152,7 @@ CSettingDlg::CSettingDlg(QWidget* parent)
         if (m_pView)
             QCoreApplication::postEvent(m_pView, new PadEvent(WM_PAD_SIZE, value));
     });
-    setFixedSize(du.X(528), du.Y(222));
+    setFixedSize(du.X(504), du.Y(222));
 }
 
 void CSettingDlg::OnInitDialog()
@@ -169,7 +175,7 @@ void CSettingDlg::OnInitDialog()
     m_editSkipForward->setText(QString::number(m_nSkipForward));
     m_editSkipBack->setText(QString::number(m_nSkipBack));
     m_checkHideCursor->setChecked(m_bHideCursor);
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < kPicTypeCount; ++i)
         m_checkPicExt[i]->setChecked(m_bPicExt[i]);
     m_checkPicEnlarge->setChecked(m_bPicEnlarge);
     m_editSpace->setText(QString::number(m_nSpace));
@@ -193,7 +199,7 @@ void CSettingDlg::accept()
     m_nSkipBack = skipBack;
     m_nSpace = space;
     m_bHideCursor = m_checkHideCursor->isChecked();
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < kPicTypeCount; ++i)
         m_bPicExt[i] = m_checkPicExt[i]->isChecked();
     m_bPicEnlarge = m_checkPicEnlarge->isChecked();
     m_bFolderOnResume = m_checkFolderOnResume->isChecked();

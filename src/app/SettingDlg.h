@@ -11,13 +11,17 @@ class SpinButton;
 
 // "設定": list font sizes, the remote pad's size (shown live on the pad while the
 // slider moves), skips, the cursor, the page indicator, how PDF and image books open,
-// and the order and pairing of comic and scan pages. OK accepts only whole numbers in
-// range in the number fields; anything else is refused with a message and the dialog
-// stays open with the focus in that field.
+// and the order, pairing and image types of comic and scan pages. OK accepts only whole
+// numbers in range in the number fields; anything else is refused with a message and
+// the dialog stays open with the focus in that field.
 class CSettingDlg : public QDialog
 {
     Q_OBJECT
 public:
+    // The image types, one a bit of the PicExt mask: BMP, JPEG, PNG, GIF and TIFF in the
+    // image group, WebP, AVIF and JPEG XL among the comic and scan options.
+    static constexpr int kPicTypeCount = 8;
+
     explicit CSettingDlg(QWidget* parent = nullptr);
 
     // Puts the fields into the controls.
@@ -41,7 +45,7 @@ public:
     SpinButton* m_spinSkipBack;
     QComboBox* m_cbLayoutPdf;
     bool m_bHideCursor = false;
-    bool m_bPicExt[5] = {};
+    bool m_bPicExt[kPicTypeCount] = {};
     QComboBox* m_cbBind;
     bool m_bPicEnlarge = false;
     int m_nSpace = 0;
@@ -57,7 +61,7 @@ public:
     QLineEdit* m_editSkipBack;
     QLineEdit* m_editSpace;
     QCheckBox* m_checkHideCursor;
-    QCheckBox* m_checkPicExt[5];
+    QCheckBox* m_checkPicExt[kPicTypeCount];
     QCheckBox* m_checkPicEnlarge;
     QCheckBox* m_checkFolderOnResume;
     QCheckBox* m_checkPageIndicator;

@@ -6,6 +6,13 @@
 
 #include <algorithm>
 
+namespace
+{
+constexpr int kPicExtBits = 5;
+constexpr int kPicExtMask = (1 << kPicExtBits) - 1;
+constexpr int kPicExtMoreMask = 0x07;
+} // namespace
+
 FontSizes SettingsStore::ParseFontSize(const QString& text)
 {
     const NumberScan scan = NumberScan::Read(text, QLatin1Char(':'), 3);
@@ -45,7 +52,12 @@ int SettingsStore::BindFrom(int stored)
 
 int SettingsStore::PicExtFrom(int stored)
 {
-    return stored & 0x1F;
+    return stored & kPicExtMask;
+}
+
+int SettingsStore::PicExtMoreFrom(int stored)
+{
+    return (stored & kPicExtMoreMask) << kPicExtBits;
 }
 
 int SettingsStore::SpaceFrom(int stored)
@@ -82,7 +94,8 @@ ViewSettings SettingsStore::LoadViewSettings(const Profile& profile)
     s.layoutImage = LayoutFrom(profile.GetProfileInt(QStringLiteral("Layout2"), 2));
     s.bind = BindFrom(profile.GetProfileInt(QStringLiteral("Bind"), 0));
     s.picEnlarge = profile.GetProfileInt(QStringLiteral("PicEnlarge"), 0) != 0;
-    s.picExt = PicExtFrom(profile.GetProfileInt(QStringLiteral("PicExt"), 7));
+    s.picExt = PicExtFrom(profile.GetProfileInt(QStringLiteral("PicExt"), 7))
+        | PicExtMoreFrom(profile.GetProfileInt(QStringLiteral("PicExtMore"), 7));
     s.space = SpaceFrom(profile.GetProfileInt(QStringLiteral("Space"), 0));
     s.hideCursor = profile.GetProfileInt(QStringLiteral("HideCursor"), 1) != 0;
     s.folderOnResume = profile.GetProfileInt(QStringLiteral("FolderOnResume"), 0) != 0;
@@ -103,7 +116,8 @@ void SettingsStore::SaveViewSettings(Profile& profile, const ViewSettings& s)
         { QStringLiteral("Layout2"), number(s.layoutImage) },
         { QStringLiteral("Bind"), number(s.bind) },
         { QStringLiteral("PicEnlarge"), number(s.picEnlarge ? 1 : 0) },
-        { QStringLiteral("PicExt"), number(s.picExt) },
+        { QStringLiteral("PicExt"), number(s.picExt & kPicExtMask) },
+        { QStringLiteral("PicExtMore"), number(s.picExt >> kPicExtBits & kPicExtMoreMask) },
         { QStringLiteral("Space"), number(s.space) },
         { QStringLiteral("HideCursor"), number(s.hideCursor ? 1 : 0) },
         { QStringLiteral("FolderOnResume"), number(s.folderOnResume ? 1 : 0) },

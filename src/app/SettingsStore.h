@@ -21,7 +21,8 @@ struct ViewSettings {
     int layoutImage = 2;
     int bind = 0;
     bool picEnlarge = false;
-    int picExt = 7;
+    // BMP, JPEG and PNG, then WebP, AVIF and JPEG XL, as bits of the PicExt enum.
+    int picExt = 0xE7;
     int space = 0;
     bool hideCursor = true;
     bool folderOnResume = false;
@@ -46,7 +47,10 @@ public:
     static int ClampSkip(int pages);
     static int LayoutFrom(int stored);
     static int BindFrom(int stored);
+    // "PicExt" holds the first five image types, "PicExtMore" those that came after,
+    // from its bit 1 on; in memory they are one mask, the later ones from bit 0x20 on.
     static int PicExtFrom(int stored);
+    static int PicExtMoreFrom(int stored);
     static int SpaceFrom(int stored);
 
     static FontSizes LoadFontSize(const Profile& profile);

@@ -27,7 +27,7 @@ void CTalvexView::OnSettings()
     dlg.m_bNaturalSort = m_bNaturalSort;
     dlg.m_bWidePageAlone = m_bWidePageAlone;
     dlg.m_bArchives = m_bArchives;
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < CSettingDlg::kPicTypeCount; ++i)
         dlg.m_bPicExt[i] = (m_nPicExt >> i) & 1;
     dlg.OnInitDialog();
     const int padSize = m_nPadSize;
@@ -52,7 +52,7 @@ void CTalvexView::OnSettings()
         m_bWidePageAlone = dlg.m_bWidePageAlone;
         m_bArchives = dlg.m_bArchives;
         m_nPicExt = 0;
-        for (int i = 0; i < 5; ++i)
+        for (int i = 0; i < CSettingDlg::kPicTypeCount; ++i)
             m_nPicExt |= dlg.m_bPicExt[i] ? 1 << i : 0;
         FilterResumeByPicExt();
         Profile profile;

@@ -12,6 +12,10 @@ enum PicExt {
     PICEXT_PNG = 0x04,
     PICEXT_GIF = 0x08,
     PICEXT_TIFF = 0x10,
+    // Stored apart, under "PicExtMore", shifted down to 1, 2 and 4.
+    PICEXT_WEBP = 0x20,
+    PICEXT_AVIF = 0x40,
+    PICEXT_JXL = 0x80,
     // Not a picture type and never stored with them: archives of the enabled pictures
     // are listed as books.
     PICEXT_ARCHIVES = 0x10000

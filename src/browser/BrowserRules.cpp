@@ -32,7 +32,9 @@ FileClass ClassifyFile(const QString& extension, int picExt)
     const bool image = ((picExt & PICEXT_BMP) && is("bmp"))
         || ((picExt & PICEXT_JPEG) && (is("jpg") || is("jpeg")))
         || ((picExt & PICEXT_PNG) && is("png")) || ((picExt & PICEXT_GIF) && is("gif"))
-        || ((picExt & PICEXT_TIFF) && (is("tif") || is("tiff")));
+        || ((picExt & PICEXT_TIFF) && (is("tif") || is("tiff")))
+        || ((picExt & PICEXT_WEBP) && is("webp")) || ((picExt & PICEXT_AVIF) && is("avif"))
+        || ((picExt & PICEXT_JXL) && is("jxl"));
     return { image, image };
 }
 

@@ -24,9 +24,11 @@ namespace
             int bit;
             const char* names[2];
         };
-        static constexpr Type kTypes[] = { { PICEXT_BMP, { "bmp", nullptr } },
-            { PICEXT_JPEG, { "jpg", "jpeg" } }, { PICEXT_PNG, { "png", nullptr } },
-            { PICEXT_GIF, { "gif", nullptr } }, { PICEXT_TIFF, { "tif", "tiff" } } };
+        static constexpr Type kTypes[]
+            = { { PICEXT_BMP, { "bmp", nullptr } }, { PICEXT_JPEG, { "jpg", "jpeg" } },
+                  { PICEXT_PNG, { "png", nullptr } }, { PICEXT_GIF, { "gif", nullptr } },
+                  { PICEXT_TIFF, { "tif", "tiff" } }, { PICEXT_WEBP, { "webp", nullptr } },
+                  { PICEXT_AVIF, { "avif", nullptr } }, { PICEXT_JXL, { "jxl", nullptr } } };
         for (const Type& type : kTypes) {
             if (picExt & type.bit)
                 continue;

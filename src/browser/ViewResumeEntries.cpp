@@ -29,7 +29,9 @@ void CTalvexView::FillResumeList(const BookRecord* target)
         // An archive is named by its own file, as it is the book.
         const bool archive = entry.bImages && BrowserRules::IsArchiveName(entry.strPath);
         const int icon = (present ? kIconRead : kIconMissing)
-            + (archive ? kArchiveIconOffset : entry.bImages ? kImageIconOffset : 0);
+            + (archive              ? kArchiveIconOffset
+                    : entry.bImages ? kImageIconOffset
+                                    : 0);
         QString name = Paths::FileNamePart(entry.strPath);
         if (entry.bImages && !archive && m_bFolderOnResume) {
             const QString folderName = Paths::FileNamePart(Paths::FolderPart(entry.strPath));

@@ -1,6 +1,9 @@
 #include "images/PageHeader.h"
 
+#include "images/AvifDecoder.h"
+#include "images/JpegXlDecoder.h"
 #include "images/Orientation.h"
+#include "images/PageImage.h"
 
 #include <QIODevice>
 #include <QtEndian>
@@ -92,11 +95,15 @@ std::optional<QSize> UprightSize(QIODevice& file)
 {
     if (!file.seek(0))
         return QSize();
-    const QByteArray head = file.peek(8);
+    const QByteArray head = file.peek(PageImage::kHeadBytes);
     if (head.startsWith(QByteArrayLiteral("\x89PNG\r\n\x1a\n")))
         return PngSize(file);
     if (head.startsWith(QByteArrayLiteral("\xff\xd8\xff")))
         return JpegSize(file);
+    if (AvifDecoder::Recognizes(head))
+        return AvifDecoder::UprightSize(file);
+    if (JpegXlDecoder::Recognizes(head))
+        return JpegXlDecoder::UprightSize(file);
     return std::nullopt;
 }
 

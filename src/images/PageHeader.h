@@ -6,9 +6,10 @@
 
 class QIODevice;
 
-// The size of a JPEG or PNG picture, upright, from the first bytes of its file: the
-// frame header and the first Exif orientation of a JPEG, the IHDR chunk of a PNG.
-// Reads no more than the headers and prints nothing, however damaged the file is.
+// The size of a JPEG, PNG, AVIF or JPEG XL picture, upright, from the first bytes of its
+// file: the frame header and the first Exif orientation of a JPEG, the IHDR chunk of a
+// PNG, the boxes before an AVIF file's pixels, JPEG XL's basic info. Reads no more than
+// the headers and prints nothing, however damaged the file is.
 namespace PageHeader
 {
 // Nothing for a file of another type; an invalid size for a header that cannot be read.

@@ -1,8 +1,10 @@
 #include "images/PageImage.h"
 
 #include "images/AbortableFile.h"
+#include "images/AvifDecoder.h"
 #include "images/ImageRules.h"
 #include "images/JpegDecoder.h"
+#include "images/JpegXlDecoder.h"
 #include "images/Orientation.h"
 #include "images/PageScaler.h"
 #include "images/PngDecoder.h"
@@ -36,7 +38,8 @@ const quint32* Rgb32Row(const QImage& image, int y, QImage& converted)
     return converted.isNull() ? nullptr : reinterpret_cast<const quint32*>(converted.constBits());
 }
 
-// BMP, GIF, TIFF, CMYK JPEG and the rest: read whole by Qt, then scaled and turned here.
+// BMP, GIF, TIFF, WebP, CMYK JPEG and the rest: read whole by Qt, then scaled and turned
+// here.
 DecodedPage ReadWithQt(QIODevice& file, const FitRequest& fit)
 {
     file.seek(0);
@@ -71,12 +74,16 @@ DecodedPage ReadWithQt(QIODevice& file, const FitRequest& fit)
 
 DecodedPage Decode(QIODevice& file, const FitRequest& fit, const std::function<bool()>& abandoned)
 {
-    const QByteArray head = file.peek(8);
+    const QByteArray head = file.peek(PageImage::kHeadBytes);
     DecodedPage page { DecodedPage::kNotMine, {}, {} };
     if (StartsWith(head, "\xff\xd8\xff", 3))
         page = JpegDecoder(file, abandoned).Decode(fit);
     else if (StartsWith(head, "\x89PNG\r\n\x1a\n", 8))
         page = PngDecoder(file, abandoned).Decode(fit);
+    else if (AvifDecoder::Recognizes(head))
+        page = AvifDecoder(file, abandoned).Decode(fit);
+    else if (JpegXlDecoder::Recognizes(head))
+        page = JpegXlDecoder(file, abandoned).Decode(fit);
     if (page.status == DecodedPage::kNotMine)
         page = ReadWithQt(file, fit);
     return page;
@@ -117,7 +124,8 @@ int PageImage::Load(
     return Load(file, fit, abandoned);
 }
 
-int PageImage::Load(QIODevice& device, const FitRequest& fit, const std::function<bool()>& abandoned)
+int PageImage::Load(
+    QIODevice& device, const FitRequest& fit, const std::function<bool()>& abandoned)
 {
     Destroy();
     try {

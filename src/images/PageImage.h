@@ -15,10 +15,14 @@ public:
     // Pictures larger than this are taken for damaged files and never decoded.
     static constexpr int kMaxSide = 32767;
     static constexpr qint64 kMaxPixels = 250'000'000;
+    // The first bytes of a file that tell its type: enough for an AVIF file's 'ftyp' box
+    // with the brands it names.
+    static constexpr qint64 kHeadBytes = 256;
 
     // Decodes the first frame of the file for the given fit, at the exact device size:
-    // JPEG scaled inside the decoder, PNG row by row as it comes, other types read
-    // whole by Qt, all scaled on this thread. Only regular files are read. A file
+    // JPEG scaled inside the decoder, PNG row by row as it comes, AVIF and JPEG XL by
+    // their libraries from the file read whole, other types (WebP among them) read whole
+    // by Qt, all scaled on this thread. Only regular files are read. A file
     // whose declared size is too large, a damaged one and one that cannot be given the
     // memory it needs fail alike. Stops early, failing, once abandoned() says nobody
     // wants the page any more.

@@ -27,8 +27,8 @@ public:
     // One shape per page, as far as they are read.
     PageShapes Shapes() const;
 
-    // The shape of one file: wide when it is wider than tall once turned upright. JPEG
-    // and PNG headers are read here, other types by Qt's readers.
+    // The shape of one file: wide when it is wider than tall once turned upright. JPEG,
+    // PNG, AVIF and JPEG XL headers are read here, other types by Qt's readers.
     static PageShape ShapeOf(const QString& path, const std::function<bool()>& abandoned = {});
     static PageShape ShapeOf(QIODevice& page);
     // The order pages are read in, counted from 0.

@@ -25,6 +25,5 @@ public:
     // The page's bytes to read, or null when it cannot be read. Stops early, failing,
     // once abandoned() says nobody wants the page any more.
     virtual std::unique_ptr<QIODevice> Open(
-        const QString& pageId, const std::function<bool()>& abandoned) const
-        = 0;
+        const QString& pageId, const std::function<bool()>& abandoned) const = 0;
 };

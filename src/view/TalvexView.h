@@ -173,7 +173,7 @@ public:
     int m_nSkipBack = 10;
     int m_nLayoutPdf = 2;
     int m_nLayoutImage = 2;
-    int m_nPicExt = 7;
+    int m_nPicExt = 0xE7;
     int m_nBind = 0;
     int m_nSpace = 0;
     bool m_bPicEnlarge = false;

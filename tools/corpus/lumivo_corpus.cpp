@@ -13,6 +13,7 @@
 
 #include "ArchiveCases.h"
 #include "CorpusEnvironment.h"
+#include "EncodedPages.h"
 #include "HandoverProbe.h"
 #include "ImageSupport.h"
 #include "PageCases.h"
@@ -37,15 +38,23 @@ QString CaseFolder(const QString& dir, int& n)
     return folder;
 }
 
-QByteArray ImageBytes(const char* format, bool alpha)
+namespace
+{
+QImage Picture(bool alpha = false)
 {
     QImage image(160, 240, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     image.fill(QColor(40, 120, 200, alpha ? 128 : 255));
     QPainter(&image).drawEllipse(10, 10, 140, 220);
+    return image;
+}
+} // namespace
+
+QByteArray ImageBytes(const char* format, bool alpha)
+{
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
+    Picture(alpha).save(&buffer, format);
     return bytes;
 }
 
@@ -157,9 +166,12 @@ int Generate(const QString& dir)
             pdfs << Base { "pdf", file.readAll() };
     }
     const QList<Base> images = { { "png", ImageBytes("PNG", true) }, { "jpg", ImageBytes("JPEG") },
-        { "bmp", ImageBytes("BMP") }, { "tif", ImageBytes("TIFF") }, { "gif", TwoFrameGif() } };
+        { "bmp", ImageBytes("BMP") }, { "tif", ImageBytes("TIFF") }, { "gif", TwoFrameGif() },
+        { "webp", ImageBytes("WEBP") }, { "avif", AvifOf(Picture()) },
+        { "jxl", JxlOf(Picture()) } };
 
-    for (const QString& suffix : { "pdf", "jpg", "png", "gif", "tif", "bmp" })
+    for (const QString& suffix :
+        { "pdf", "jpg", "png", "gif", "tif", "bmp", "webp", "avif", "jxl" })
         Put(dir, n, "empty." + suffix, {}, suffix != "pdf");
     for (const QList<Base>* group : { &std::as_const(pdfs), &images }) {
         for (const Base& base : *group) {
@@ -201,6 +213,11 @@ int Generate(const QString& dir)
     Put(dir, n, "bomb-header.png", PngDeclaring({ 100000, 100000 }, false), true);
     Put(dir, n, "bomb-data.png", PngDeclaring({ 20000, 20000 }, true), true);
     Put(dir, n, "huge-declared.jpg", JpegDeclaringHuge(), true);
+    Put(dir, n, "huge-declared.avif", AvifDeclaring({ 100000, 100000 }), true);
+    Put(dir, n, "huge-declared.jxl", JxlDeclaring({ 100000, 100000 }), true);
+    Put(dir, n, "animated.webp", AnimatedWebp({ Picture(), Picture(true) }), true);
+    Put(dir, n, "container.jxl", JxlOf(Picture(), 6, true), true);
+    Put(dir, n, "turned.avif", AvifOf(Picture(), 1), true);
     WritePageCases(dir, n);
     WriteArchiveCases(dir, n);
     std::printf("%d books written to %s\n", n, qPrintable(dir));
@@ -230,7 +247,7 @@ public:
         // header too, for the pairing of wide pages.
         QDir().mkpath(work + "/config/Oberkan");
         WriteBytes(work + "/config/Oberkan/Lumivo.conf",
-            "[Settings]\nPicExt=31\nNaturalSort=1\nWidePageAlone=1\n");
+            "[Settings]\nPicExt=31\nPicExtMore=7\nNaturalSort=1\nWidePageAlone=1\n");
         QProcess viewer;
         viewer.setProcessEnvironment(env);
         viewer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
