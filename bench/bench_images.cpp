@@ -56,7 +56,9 @@ struct ImageReader : Reader {
     }
 };
 
-void ColdFirstSpread(const Book& book)
+// From a new reader to its first spread painted, each time after the book before has
+// finished; empty when the book does not open.
+QList<double> ColdOpenings(const QString& name, const std::function<bool(ImageReader&)>& open)
 {
     QList<double> cold;
     for (int run = 0; run < kRuns; ++run) {
@@ -64,13 +66,22 @@ void ColdFirstSpread(const Book& book)
         ImageReader reader(2);
         QElapsedTimer timer;
         timer.start();
-        if (!reader.Open(PagePath(book, 2))) {
-            std::printf("%s: cannot open\n", qPrintable(book.name));
-            return;
+        if (!open(reader)) {
+            std::printf("%s: cannot open\n", qPrintable(name));
+            return {};
         }
         reader.view->repaint();
         cold << timer.nsecsElapsed() / 1e6;
     }
+    return cold;
+}
+
+void ColdFirstSpread(const Book& book)
+{
+    const QList<double> cold = ColdOpenings(
+        book.name, [&book](ImageReader& reader) { return reader.Open(PagePath(book, 2)); });
+    if (cold.isEmpty())
+        return;
     QString floor = "djpeg not installed";
     if (book.suffix == "jpg" && !QStandardPaths::findExecutable("djpeg").isEmpty()) {
         QList<double> djpeg;
@@ -204,19 +215,10 @@ void MeasureBook(const Book& book)
 // against the archive tool and djpeg for the same two pages, then read as above.
 void MeasureArchive(const QString& path, const QString& name, const QString& extract)
 {
-    QList<double> cold;
-    for (int run = 0; run < kRuns; ++run) {
-        WaitUntilQuiet();
-        ImageReader reader(2);
-        QElapsedTimer timer;
-        timer.start();
-        if (!reader.Open(path, 2)) {
-            std::printf("%s: cannot open\n", qPrintable(name));
-            return;
-        }
-        reader.view->repaint();
-        cold << timer.nsecsElapsed() / 1e6;
-    }
+    const QList<double> cold
+        = ColdOpenings(name, [&path](ImageReader& reader) { return reader.Open(path, 2); });
+    if (cold.isEmpty())
+        return;
     QString floor = "djpeg not installed";
     if (!QStandardPaths::findExecutable("djpeg").isEmpty()) {
         const QString script = QString("%1 '%2' p002.jpg | djpeg -outfile /dev/null && "

@@ -2,6 +2,7 @@
 
 #include "app/MainFrame.h"
 #include "app/TalvexDoc.h"
+#include "platform/Prompt.h"
 #include "view/TalvexView.h"
 
 #include <QtTest>
@@ -36,4 +37,15 @@ inline bool OpenFromFolder(Viewer& v, const QString& name)
         }
     }
     return false;
+}
+
+// Answers every message OK and every dialog and menu as dismissed, recording the
+// messages' texts.
+inline void RecordMessages(QStringList& messages)
+{
+    Prompt::setResponder([&messages](const Prompt::Request& request) {
+        if (!request.dialog && !request.menu)
+            messages << request.text;
+        return int(Prompt::IDOK);
+    });
 }

@@ -5,7 +5,6 @@
 #include "ViewerFixture.h"
 
 #include "images/ArchivePages.h"
-#include "platform/Prompt.h"
 
 #include <QBuffer>
 
@@ -73,11 +72,7 @@ private slots:
     void init()
     {
         m_prompts.clear();
-        Prompt::setResponder([this](const Prompt::Request& request) {
-            if (!request.menu && !request.dialog)
-                m_prompts << request.text;
-            return int(Prompt::IDOK);
-        });
+        RecordMessages(m_prompts);
     }
 
     void everyFormatReadsAsABook_data()

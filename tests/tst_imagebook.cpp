@@ -95,11 +95,7 @@ private slots:
         m_prompts.clear();
         m_beeps = 0;
         ImageEngine::setDecodeHook(nullptr);
-        Prompt::setResponder([this](const Prompt::Request& request) {
-            if (!request.dialog && !request.menu)
-                m_prompts << request.text;
-            return int(Prompt::IDOK);
-        });
+        RecordMessages(m_prompts);
     }
 
     void openTurnBindCloseAndResume()
