@@ -136,9 +136,12 @@ private slots:
         book.nZoom = zoom;
         const IndicatorRules::Text later = IndicatorRules::Compose(book, false);
         QCOMPARE(later, (IndicatorRules::Text { QString(), pages, mode }));
-        // At opening the book is named: a PDF by its file, an image book by its folder.
+        // At opening the book is named: a PDF by its file, an image book by its folder,
+        // an archive by its file.
         QCOMPARE(IndicatorRules::Compose(book, true).title,
             images ? QString("Manga Vol 1") : QString("小説 上巻.pdf"));
+        book.strPath = "/books/Manga Vol 2.cbz";
+        QCOMPARE(IndicatorRules::Compose(book, true).title, QString("Manga Vol 2.cbz"));
     }
 
     void followsTheReader_data()
