@@ -119,10 +119,14 @@ private slots:
         // One entry holds the archive with the image-book bit and the page.
         const QString entry = Stored("Resume0");
         QVERIFY2(entry.startsWith("258|3|4|1|0|") && entry.endsWith("|" + path), qPrintable(entry));
+        // Named by the archive, which is the book, even where folder books show their folders.
+        StoredSettings().setValue("Settings/FolderOnResume", 1);
+        StoredSettings().sync();
         {
             Viewer v;
             CTalvexView* view = v.view;
             QVERIFY(view->m_bResumeScreen);
+            QCOMPARE(view->m_listResume.GetItemText(0, 0), name);
             Key(&view->m_listResume, Qt::Key_Return);
             QVERIFY(view->m_bContent);
             QCOMPARE(view->m_book.nPage, 3);
