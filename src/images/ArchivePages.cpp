@@ -182,11 +182,6 @@ QString ArchivePages::RecordPath(int) const
     return m_path;
 }
 
-QString ArchivePages::MemberName(int n) const
-{
-    return n >= 1 && n <= m_members.size() ? m_members[n - 1].name : QString();
-}
-
 qint64 ArchivePages::Modified(const QString&) const
 {
     return m_modified;

@@ -41,9 +41,6 @@ public:
     std::unique_ptr<QIODevice> Open(
         const QString& pageId, const std::function<bool()>& abandoned) const override;
 
-    // The member's name of page n, for showing and ordering.
-    QString MemberName(int n) const;
-
 private:
     struct Member {
         QString name;
