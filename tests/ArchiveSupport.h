@@ -41,6 +41,8 @@ struct ArchiveMember {
 struct ArchiveOptions {
     // Zip only: members stored rather than deflated.
     bool store = false;
+    // RAR 4 only: the archive says it is solid, each member going on from the one before.
+    bool solid = false;
 };
 
 namespace ArchiveDetail
@@ -243,9 +245,10 @@ inline QByteArray Rar4Block(quint8 type, quint16 flags, const QByteArray& fields
     return Le(Crc(body) & 0xFFFF, 2) + body;
 }
 
-inline QByteArray Rar4Bytes(const QList<ArchiveMember>& members)
+inline QByteArray Rar4Bytes(const QList<ArchiveMember>& members, bool solid)
 {
-    QByteArray rar = QByteArray("Rar!\x1a\x07\x00", 7) + Rar4Block(0x73, 0, Le(0, 6));
+    QByteArray rar
+        = QByteArray("Rar!\x1a\x07\x00", 7) + Rar4Block(0x73, solid ? 0x0008 : 0, Le(0, 6));
     for (const ArchiveMember& member : members) {
         if (member.kind > ArchiveMember::Symlink || !member.password.isEmpty())
             return {};
@@ -253,8 +256,10 @@ inline QByteArray Rar4Bytes(const QList<ArchiveMember>& members)
         const QByteArray name = RarName(member);
         // Always a long block; the data size is the first field; Unicode names; a
         // directory has all the dictionary bits set.
-        const quint16 flags
-            = 0x8000 | 0x0200 | (member.kind == ArchiveMember::Directory ? 0x00E0 : 0) | 0x0100;
+        const bool follows = solid && &member != &members.first();
+        const quint16 flags = 0x8000 | 0x0200
+            | (member.kind == ArchiveMember::Directory ? 0x00E0 : 0) | 0x0100
+            | (follows ? 0x0010 : 0);
         const quint64 size = quint64(data.size());
         const quint64 unpacked = UnpackedSize(member, data);
         const QByteArray fields = Le(size, 4) + Le(unpacked, 4) + char(3) + Le(Crc(data), 4)
@@ -326,7 +331,7 @@ inline QByteArray ArchiveBytes(
     using namespace ArchiveDetail;
     return InUtf8Locale([&]() -> QByteArray {
         if (format == ArchiveFormat::Rar4)
-            return Rar4Bytes(members);
+            return Rar4Bytes(members, options.solid);
         if (format == ArchiveFormat::Rar5)
             return Rar5Bytes(members);
         const auto samePassword = [&members](const ArchiveMember& member) {

@@ -166,6 +166,10 @@ private slots:
             { { "p1.png", Png(1) }, { "p2.png", {}, ArchiveMember::Symlink, "/etc/passwd" },
                 { "p3.png", {}, ArchiveMember::HardLink, "p1.png" },
                 { "p4.png", {}, ArchiveMember::Fifo } }) << 1;
+        // libarchive reads no member of a solid RAR 4 but the first.
+        QTest::newRow("solid RAR 4") << ArchiveBytes(
+            ArchiveFormat::Rar4, { { "p1.png", Png(1) }, { "p2.png", Png(2) } }, { false, true })
+                                     << 0;
         // Cut in the second member's header: the first still reads.
         QTest::newRow("cut short") << good.left(good.indexOf("PK\x03\x04", 4) + 20) << 1;
     }

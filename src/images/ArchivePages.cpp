@@ -138,7 +138,9 @@ std::shared_ptr<ArchivePages> ArchivePages::Scan(
     QStringList names;
     archive_entry* entry = nullptr;
     // A damaged part ends the listing; the pages before it still read.
-    for (int i = 0; i < kMaxEntries && IsReadable(archive_read_next_header(handle->reader, &entry));
+    int status = ARCHIVE_OK;
+    for (int i = 0;
+         i < kMaxEntries && IsReadable(status = archive_read_next_header(handle->reader, &entry));
          ++i) {
         const QString name = EntryName(entry);
         if (!IsVisibleFile(entry, name) || !isPicture(name.section(QLatin1Char('/'), -1)))
@@ -154,14 +156,17 @@ std::shared_ptr<ArchivePages> ArchivePages::Scan(
         pages->m_byId.insert(id, int(pages->m_members.size()));
         pages->m_members.append(found[i]);
     }
-    if (pages->m_members.isEmpty())
+    const int format = archive_format(handle->reader) & ARCHIVE_FORMAT_BASE_MASK;
+    const bool solidRar = (format == ARCHIVE_FORMAT_RAR || format == ARCHIVE_FORMAT_RAR_V5)
+        && IsSolidRar(handle->fd);
+    // libarchive reads no member of a solid RAR 4 after the first: such a book would open
+    // with one page, so it is refused as a whole.
+    const bool brokenOff = status != ARCHIVE_EOF && !IsReadable(status);
+    if (pages->m_members.isEmpty() || (format == ARCHIVE_FORMAT_RAR && solidRar && brokenOff))
         return nullptr;
     for (const Member& member : std::as_const(pages->m_members))
         pages->m_pageEntries.insert(member.entry);
-    const int format = archive_format(handle->reader) & ARCHIVE_FORMAT_BASE_MASK;
-    pages->m_keepPassed = format == ARCHIVE_FORMAT_7ZIP
-        || ((format == ARCHIVE_FORMAT_RAR || format == ARCHIVE_FORMAT_RAR_V5)
-            && IsSolidRar(handle->fd));
+    pages->m_keepPassed = format == ARCHIVE_FORMAT_7ZIP || solidRar;
     return pages;
 }
 

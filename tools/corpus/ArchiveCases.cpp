@@ -270,6 +270,7 @@ void WriteArchiveCases(const QString& dir, int& n)
     QList<ArchiveMember> oneLocked = Pages();
     oneLocked[1].password = "lumivo";
     Book(dir, n, "one-page-encrypted.zip", ArchiveBytes(ArchiveFormat::Zip, oneLocked));
+    Book(dir, n, "solid.cbr", ArchiveBytes(ArchiveFormat::Rar4, Pages(), { false, true }));
     // Books under another format's name, as renamed downloads are: two on in the list is
     // always a format of another name.
     for (const BookType& type : kTypes) {
