@@ -18,27 +18,8 @@ namespace
         return -1;
     }
 
-    bool IsDisabledImageExtension(const QString& ext, int picExt)
-    {
-        struct Type {
-            int bit;
-            const char* names[2];
-        };
-        static constexpr Type kTypes[]
-            = { { PICEXT_BMP, { "bmp", nullptr } }, { PICEXT_JPEG, { "jpg", "jpeg" } },
-                  { PICEXT_PNG, { "png", nullptr } }, { PICEXT_GIF, { "gif", nullptr } },
-                  { PICEXT_TIFF, { "tif", "tiff" } }, { PICEXT_WEBP, { "webp", nullptr } },
-                  { PICEXT_AVIF, { "avif", nullptr } }, { PICEXT_JXL, { "jxl", nullptr } } };
-        for (const Type& type : kTypes) {
-            if (picExt & type.bit)
-                continue;
-            for (const char* name : type.names) {
-                if (name && ext.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
-                    return true;
-            }
-        }
-        return false;
-    }
+    constexpr int kEveryPicture = PICEXT_BMP | PICEXT_JPEG | PICEXT_PNG | PICEXT_GIF | PICEXT_TIFF
+        | PICEXT_WEBP | PICEXT_AVIF | PICEXT_JXL;
 } // namespace
 
 RegisterResult Register(BookRecordList& entries, const BookRecord& book, RegisterMode mode,
@@ -76,8 +57,9 @@ qsizetype FilterByPicExt(BookRecordList& entries, int picExt)
     return entries.removeIf([picExt](const BookRecord& entry) {
         if (!entry.bImages || (entry.nType != TYPE_FILE && entry.nType != TYPE_MISSING))
             return false;
-        const qsizetype dot = entry.strPath.lastIndexOf(QLatin1Char('.'));
-        return dot >= 0 && IsDisabledImageExtension(entry.strPath.mid(dot + 1), picExt);
+        // A picture of a type switched off; archives are not picture types.
+        return BrowserRules::ClassifyName(entry.strPath, kEveryPicture).IsPicture()
+            && !BrowserRules::ClassifyName(entry.strPath, picExt).IsPicture();
     });
 }
 
