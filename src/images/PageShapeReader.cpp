@@ -16,6 +16,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 namespace
 {
@@ -107,12 +108,14 @@ void PageShapeReader::Start(std::shared_ptr<const PageSource> pages, int fromPag
 
 void PageShapeReader::Stop()
 {
-    if (!m_shared)
+    // Held here until the lock is let go: the reader's thread may have dropped its copy
+    // already, and the mutex must outlive the guard.
+    const std::shared_ptr<Shared> shared = std::exchange(m_shared, nullptr);
+    if (!shared)
         return;
-    m_shared->stop = true;
-    const std::lock_guard<std::mutex> lock(m_shared->mutex);
-    m_shared->owner = nullptr;
-    m_shared.reset();
+    shared->stop = true;
+    const std::lock_guard<std::mutex> lock(shared->mutex);
+    shared->owner = nullptr;
 }
 
 PageShapes PageShapeReader::Shapes() const
