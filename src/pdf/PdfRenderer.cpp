@@ -13,6 +13,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 const QColor PdfRenderer::kBackground(96, 96, 96);
@@ -24,6 +25,9 @@ int RenderThreads()
 {
     return int(std::clamp(std::thread::hardware_concurrency(), 1u, 2u));
 }
+
+// Sizes are read a few at a time, so that a render waits for no more than these.
+constexpr qsizetype kSizesAtOnce = 16;
 } // namespace
 
 // What the threads rendering one document share.
@@ -34,7 +38,10 @@ struct PdfRenderer::Shared {
     // Until every thread has opened its document with it.
     PdfPassword password;
     int toOpen = 0;
+    // Opened before the threads started; the first thread takes it.
+    PopplerDocuments::Document opened;
     QList<RenderJob> jobs;
+    QList<int> sizesWanted;
     bool stop = false;
     // One thread reads the outline, once, after the first render.
     bool outlineRead = false;
@@ -53,7 +60,7 @@ struct PdfRenderer::Shared {
 struct PdfRenderer::Worker {
     QString runningKey;
     std::atomic<bool> abortRunning { false };
-    std::unique_ptr<Poppler::Document> document;
+    PopplerDocuments::Document document;
 };
 
 namespace
@@ -107,7 +114,8 @@ void PdfRenderer::Retire()
     m_shared.reset();
 }
 
-void PdfRenderer::Open(const QString& path, const PdfPassword& password)
+void PdfRenderer::Open(
+    const QString& path, const PdfPassword& password, PopplerDocuments::Document opened)
 {
     Retire();
     if (path.isEmpty())
@@ -115,11 +123,23 @@ void PdfRenderer::Open(const QString& path, const PdfPassword& password)
     m_shared = std::make_shared<Shared>();
     m_shared->path = path;
     m_shared->password = password;
+    m_shared->opened = std::move(opened);
     m_shared->owner = this;
-    m_shared->toOpen = RenderThreads();
-    for (int i = 0; i < m_shared->toOpen; ++i) {
+    // Counted here once: the threads count toOpen down as soon as they start.
+    const int threads = RenderThreads();
+    m_shared->toOpen = threads;
+    for (int i = 0; i < threads; ++i) {
         LeftRunning::Started();
-        std::thread([shared = m_shared] { Run(shared); }).detach();
+        try {
+            std::thread([shared = m_shared] { Run(shared); }).detach();
+        } catch (const std::system_error&) {
+            // Short of memory: the threads that did start render alone, and none may
+            // wait for one that never came.
+            LeftRunning::Ended();
+            const std::lock_guard<std::mutex> lock(m_shared->mutex);
+            if (--m_shared->toOpen == 0)
+                m_shared->password.Wipe();
+        }
     }
 }
 
@@ -142,6 +162,20 @@ void PdfRenderer::Submit(const QList<RenderJob>& jobs)
     m_shared->wake.notify_all();
 }
 
+void PdfRenderer::WantSizes(const QList<int>& pages)
+{
+    if (!m_shared || pages.isEmpty())
+        return;
+    {
+        const std::lock_guard<std::mutex> lock(m_shared->mutex);
+        for (const int page : pages) {
+            if (!m_shared->sizesWanted.contains(page))
+                m_shared->sizesWanted.append(page);
+        }
+    }
+    m_shared->wake.notify_all();
+}
+
 void PdfRenderer::Run(const std::shared_ptr<Shared>& shared)
 {
     WorkerPriority::Lower();
@@ -158,9 +192,10 @@ void PdfRenderer::Run(const std::shared_ptr<Shared>& shared)
     password = shared->password;
     if (--shared->toOpen == 0)
         shared->password.Wipe();
+    self.document = std::move(shared->opened);
     const bool stopped = shared->stop;
     lock.unlock();
-    if (!stopped)
+    if (!stopped && !self.document)
         self.document = PopplerDocuments::Load(shared->path, password);
     password.Wipe();
     if (self.document) {
@@ -183,9 +218,25 @@ void PdfRenderer::Run(const std::shared_ptr<Shared>& shared)
                 || std::none_of(shared->workers.cbegin(), shared->workers.cend(),
                     [](const Worker* w) { return !w->runningKey.isEmpty(); });
         };
-        shared->wake.wait(lock, [&] { return shared->stop || mayRender(); });
+        shared->wake.wait(
+            lock, [&] { return shared->stop || !shared->sizesWanted.isEmpty() || mayRender(); });
         if (shared->stop || !self.document)
             break;
+        if (!shared->sizesWanted.isEmpty()) {
+            const QList<int> pages = shared->sizesWanted.mid(0, kSizesAtOnce);
+            shared->sizesWanted.remove(0, pages.size());
+            lock.unlock();
+            const QMap<int, QSizeF> sizes = ReadSizes(self, pages);
+            lock.lock();
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [shared, sizes] {
+                    if (PdfRenderer* owner = shared->owner)
+                        emit owner->sizesRead(sizes);
+                },
+                Qt::QueuedConnection);
+            continue;
+        }
         const RenderJob job = shared->jobs.takeFirst();
         self.runningKey = job.key;
         self.abortRunning = false;
@@ -223,8 +274,16 @@ void PdfRenderer::Run(const std::shared_ptr<Shared>& shared)
     }
     shared->workers.removeOne(&self);
     lock.unlock();
-    PopplerDocuments::Release(self.document);
+    self.document.reset();
     LeftRunning::Ended();
+}
+
+QMap<int, QSizeF> PdfRenderer::ReadSizes(Worker& worker, const QList<int>& pages)
+{
+    QMap<int, QSizeF> sizes;
+    for (const int page : pages)
+        sizes.insert(page, PopplerDocuments::PageSize(*worker.document, page));
+    return sizes;
 }
 
 QImage PdfRenderer::Render(Worker& worker, const RenderJob& job)

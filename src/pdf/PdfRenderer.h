@@ -2,9 +2,11 @@
 
 #include "pdf/PdfOutline.h"
 #include "pdf/PdfPassword.h"
+#include "pdf/PopplerDocuments.h"
 
 #include <QImage>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QRect>
 #include <QString>
@@ -35,7 +37,8 @@ struct RenderJob {
 // queued signals. Every document gets threads of its own; a thread whose document is let
 // go finishes its render in the background, so closing a book and quitting never wait
 // for poppler. Once the first render is done, the document's outline is read, so that
-// neither the page nor the reader waits for a long one.
+// neither the page nor the reader waits for a long one. The reader's thread holds no
+// document at all: sizes of pages are read here too.
 class PdfRenderer : public QObject
 {
     Q_OBJECT
@@ -47,8 +50,13 @@ public:
 
     // Opens path on new threads, with the password of a locked book; an empty path only
     // lets the document go. The threads forget the password once their documents are open.
-    void Open(const QString& path, const PdfPassword& password = {});
+    // A document of path opened already serves the first thread, which then starts at once.
+    void Open(const QString& path, const PdfPassword& password = {},
+        PopplerDocuments::Document opened = {});
     void Submit(const QList<RenderJob>& jobs);
+    // Asks for the sizes of pages (counted from 1), before any render: reaching a page
+    // far into a large or damaged file can take long, and must not hold the reader up.
+    void WantSizes(const QList<int>& pages);
 
     // Runs on the worker before each render (tests hold a render up with it).
     static void setRenderHook(std::function<void()> hook);
@@ -57,12 +65,15 @@ signals:
     void rendered(const QString& key, const QImage& image, const QRect& area);
     // Once per document opened, empty when it has no outline.
     void outlineRead(const QList<OutlineEntry>& entries);
+    // Sizes of pages asked for, in points; a page without a usable size has A4's.
+    void sizesRead(const QMap<int, QSizeF>& sizes);
 
 private:
     struct Shared;
     struct Worker;
     static void Run(const std::shared_ptr<Shared>& shared);
     static QImage Render(Worker& worker, const RenderJob& job);
+    static QMap<int, QSizeF> ReadSizes(Worker& worker, const QList<int>& pages);
     void Retire();
 
     std::shared_ptr<Shared> m_shared;
