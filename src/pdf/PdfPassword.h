@@ -16,8 +16,14 @@ public:
     PdfPassword& operator=(const PdfPassword& other);
     ~PdfPassword();
 
+    // What a PDF compares of a password at most: bytes of UTF-8 (AES-256), or of Latin-1
+    // (older files).
+    static constexpr qsizetype kMaxUtf8Bytes = 127;
+    static constexpr qsizetype kMaxLatin1Bytes = 32;
+
     // The spellings of what the reader typed worth trying: UTF-8, as files protected with
-    // AES-256 compare it, then Latin-1, as older files compare their bytes.
+    // AES-256 compare it, then Latin-1, as older files compare their bytes; each no
+    // longer than such a file compares.
     static QList<PdfPassword> Spellings(const QString& typed);
 
     const QByteArray& Bytes() const { return m_bytes; }
