@@ -9,6 +9,8 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+
 // The shelf of PDFs the PDF suites read, and the answers they give the program's
 // messages and dialogs.
 
@@ -63,6 +65,20 @@ protected:
         damaged.close();
         WriteLockedPdf(m_dir + "/locked.pdf", "s3cret-pw");
         WriteLockedPdf(m_dir + "/latin.pdf", "caf\xe9");
+        // AES-256 (revision 6) that no password opens: what poppler is handed of a long
+        // one is all that matters.
+        const QByteArray a = QByteArray(48, 'a').toHex(), b = QByteArray(32, 'b').toHex();
+        QVERIFY(WriteBytes(m_dir + "/aes256.pdf",
+            PdfFromObjects(
+                { "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                    "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] >>",
+                    "<< /Filter /Standard /V 5 /R 6 /Length 256 /O <" + a + "> /U <" + a + "> /OE <"
+                        + b + "> /UE <" + b + "> /Perms <" + QByteArray(16, 'c').toHex()
+                        + "> /P -4 /CF << /StdCF << /CFM /AESV3 /Length 32 >> >> "
+                          "/StmF /StdCF /StrF /StdCF >>" },
+                "/Encrypt 4 0 R /ID [<00112233445566778899aabbccddeeff>"
+                "<00112233445566778899aabbccddeeff>]")));
+        QVERIFY(::mkfifo(QFile::encodeName(m_dir + "/pipe.pdf").constData(), 0600) == 0);
         QVERIFY(WriteBytes(m_dir + "/pageless.pdf", PagelessPdf()));
         QVERIFY(WriteBytes(m_dir + "/treeless.pdf", PdfFromObjects({ "<< /Type /Catalog >>" })));
         Prompt::setBeeper([this] { ++m_beeps; });

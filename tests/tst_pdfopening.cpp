@@ -96,7 +96,42 @@ private slots:
             << "locked.pdf" << QStringList { "S3CRET-PW", "" } << QStringList { wrong };
         QTest::newRow("older file, Latin-1 bytes")
             << "latin.pdf" << QStringList { "café" } << QStringList {};
+        // Far longer than a PDF compares: cut before poppler, which overran its stack.
+        QTest::newRow("10 KB for AES-256")
+            << "aes256.pdf" << QStringList { QString(10240, 'x'), "" } << QStringList { wrong };
+        QTest::newRow("10 KB of Japanese for AES-256")
+            << "aes256.pdf" << QStringList { QString(3400, QChar(0x3042)), "" }
+            << QStringList { wrong };
     }
+    void aPipeInPlaceOfABookIsRefused()
+    {
+        // A reading position whose book became a pipe: poppler would wait on it for good.
+        StoredSettings().setValue("Settings/Resume0", "2|3|10|2|0|9|" + m_dir + "/pipe.pdf");
+        StoredSettings().sync();
+        Viewer v;
+        QVERIFY(v.view->m_bResumeScreen);
+        Key(&v.view->m_listResume, Qt::Key_Return);
+        QVERIFY(!v.view->m_bContent);
+        QCOMPARE(m_prompts, QStringList({ "ファイルを開けません。" }));
+        StoredSettings().remove("Settings/Resume0");
+    }
+
+    void passwordSpellingsAreCut()
+    {
+        for (const QString& typed : { QString(10240, 'x'), QString(3400, QChar(0x3042)),
+                 QString(127, 'x'), QString("caf\u00e9") + QString(200, QChar(0xe9)) }) {
+            const QList<PdfPassword> spellings = PdfPassword::Spellings(typed);
+            const QByteArray utf8 = spellings.first().Bytes();
+            QVERIFY(utf8.size() <= 127);
+            // Cut between characters, and no shorter than that needs.
+            QVERIFY(typed.toUtf8().startsWith(utf8));
+            QVERIFY(utf8.size() > 127 - 4 || utf8.size() == typed.toUtf8().size());
+            QCOMPARE(QString::fromUtf8(utf8).toUtf8(), utf8);
+            for (const PdfPassword& spelling : spellings.mid(1))
+                QCOMPARE(spelling.Bytes(), typed.left(32).toLatin1());
+        }
+    }
+
     void passwordProtected()
     {
         QFETCH(QString, name);

@@ -1,9 +1,6 @@
 #include "pdf/AcroAXDocShim.h"
 
-#include "pdf/PopplerDocuments.h"
-
 #include <QPainter>
-#include <QSet>
 
 #include <poppler-qt6.h>
 
@@ -30,12 +27,12 @@ CAcroAXDocShim::CAcroAXDocShim(QWidget* parent)
             m_outline = entries;
             emit outlineRead();
         });
+    connect(&m_renderer, &PdfRenderer::sizesRead, this, &CAcroAXDocShim::OnSizesRead);
 }
 
 CAcroAXDocShim::~CAcroAXDocShim()
 {
     m_renderer.Open(QString());
-    PopplerDocuments::Release(m_pDoc);
 }
 
 void CAcroAXDocShim::setPathFilter(std::function<bool(const QString&)> accepts)
@@ -48,23 +45,27 @@ void CAcroAXDocShim::setPageMode(const QString& mode)
     emit dispatched(QStringLiteral("setPageMode"), mode);
 }
 
-bool CAcroAXDocShim::LoadFile(const QString& path, const PdfPassword& password)
+bool CAcroAXDocShim::LoadFile(
+    const QString& path, PopplerDocuments::Opened opened, const PdfPassword& password)
 {
     emit dispatched(QStringLiteral("LoadFile"), path);
     m_renderer.Open(QString());
     m_cache.clear();
     m_pageSizes.clear();
+    m_sizesAsked.clear();
     m_nPageCount = 0;
     m_nPage = 1;
     m_outline.clear();
-    PopplerDocuments::Release(m_pDoc);
-    if (!path.isEmpty() && (!s_accepts || s_accepts(path)))
-        m_pDoc = PopplerDocuments::Load(path, password);
+    m_bLoaded = !path.isEmpty() && opened.document && (!s_accepts || s_accepts(path));
     update();
-    if (!m_pDoc)
+    if (!m_bLoaded)
         return false;
-    m_nPageCount = m_pDoc->numPages();
-    m_renderer.Open(path, password);
+    m_nPageCount = opened.pages;
+    // Read while the book opened, so that the first spread is laid out at once.
+    m_pageSizes = opened.sizes;
+    // The document the opening found serves the first renderer; once the renderers have
+    // their own, the password is gone.
+    m_renderer.Open(path, password, std::move(opened.document));
     return true;
 }
 
@@ -104,25 +105,48 @@ void CAcroAXDocShim::setShowToolbar(bool show)
 
 QSizeF CAcroAXDocShim::PageSize(int page) const
 {
-    auto found = m_pageSizes.constFind(page);
-    if (found != m_pageSizes.constEnd())
-        return *found;
-    QSizeF size;
-    if (m_pDoc) {
-        const std::unique_ptr<Poppler::Page> p(m_pDoc->page(page - 1));
-        if (p)
-            size = p->pageSizeF();
+    if (m_pageSizes.isEmpty())
+        return PopplerDocuments::kA4;
+    // Most books have pages of one size: the nearest page read stands in until then.
+    auto next = m_pageSizes.lowerBound(page);
+    if (next == m_pageSizes.constEnd())
+        return std::prev(next).value();
+    if (next.key() == page || next == m_pageSizes.constBegin())
+        return next.value();
+    const auto before = std::prev(next);
+    return page - before.key() <= next.key() - page ? before.value() : next.value();
+}
+
+bool CAcroAXDocShim::SizesKnown(int page, QList<int>& missing) const
+{
+    bool known = true;
+    for (const SpreadLayout::Slot& slot :
+        SpreadLayout::SpreadOf(page, m_nPageCount, m_mode, m_direction)) {
+        const int p = slot.page;
+        if (p == 0 || m_pageSizes.contains(p))
+            continue;
+        known = false;
+        if (!m_sizesAsked.contains(p) && !missing.contains(p))
+            missing.append(p);
     }
-    // A page without a usable size is shown in the proportions of A4.
-    if (size.isEmpty())
-        size = QSizeF(595, 842);
-    m_pageSizes.insert(page, size);
-    return size;
+    return known;
+}
+
+void CAcroAXDocShim::OnSizesRead(const QMap<int, QSizeF>& sizes)
+{
+    if (!m_bLoaded)
+        return;
+    for (auto it = sizes.constBegin(); it != sizes.constEnd(); ++it) {
+        m_pageSizes.insert(it.key(), it.value());
+        m_sizesAsked.remove(it.key());
+    }
+    ScheduleRenders();
+    update();
 }
 
 QList<SpreadLayout::Placed> CAcroAXDocShim::PagesShown() const
 {
-    if (!m_pDoc)
+    if (!m_bLoaded)
         return {};
     return SpreadLayout::Fit(
         SpreadLayout::SpreadOf(m_nPage, m_nPageCount, m_mode, m_direction),
@@ -201,7 +225,7 @@ void CAcroAXDocShim::ScheduleRenders()
 void CAcroAXDocShim::RequestRenders()
 {
     const QRect visible = VisibleRect();
-    if (!m_pDoc || !isVisible() || visible.isEmpty())
+    if (!m_bLoaded || !isVisible() || visible.isEmpty())
         return;
     // What is in sight comes first. Under the magnifier the whole enlarged spread
     // follows, so that moving to another region only paints.
@@ -246,22 +270,27 @@ void CAcroAXDocShim::RequestRenders()
     }
     QList<RenderJob> jobs;
     QSet<QString> keys;
+    QList<int> missing;
     for (const auto& [page, area] : wanted) {
         const QString key = KeyFor(page, area);
         if (keys.contains(key))
             continue;
         keys.insert(key);
-        if (!m_cache.contains(key))
+        // A spread is laid out, and so rendered, only once its pages' sizes are read.
+        if (!m_cache.contains(key) && SizesKnown(page, missing))
             jobs.append(JobFor(page, area));
     }
     m_cache.removeIf(
         [&keys](QHash<QString, Rendered>::iterator entry) { return !keys.contains(entry.key()); });
+    for (const int page : std::as_const(missing))
+        m_sizesAsked.insert(page);
+    m_renderer.WantSizes(missing);
     m_renderer.Submit(jobs);
 }
 
 void CAcroAXDocShim::OnRendered(const QString& key, const QImage& image, const QRect& area)
 {
-    if (!m_pDoc)
+    if (!m_bLoaded)
         return;
     m_cache.insert(key, Rendered { area, image });
     if (InSight())
@@ -270,7 +299,7 @@ void CAcroAXDocShim::OnRendered(const QString& key, const QImage& image, const Q
 
 const CAcroAXDocShim::Rendered* CAcroAXDocShim::InSight() const
 {
-    if (!m_pDoc)
+    if (!m_bLoaded)
         return nullptr;
     const QRect visible = VisibleRect();
     for (const QRect& area : { visible, rect() }) {
@@ -290,7 +319,7 @@ void CAcroAXDocShim::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), PdfRenderer::kBackground);
-    if (!m_pDoc)
+    if (!m_bLoaded)
         return;
     if (const Rendered* shown = InSight()) {
         const QRect visible = VisibleRect();

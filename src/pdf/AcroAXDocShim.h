@@ -2,19 +2,16 @@
 
 #include "pdf/PdfOutline.h"
 #include "pdf/PdfRenderer.h"
+#include "pdf/PopplerDocuments.h"
 #include "pdf/SpreadLayout.h"
 
 #include <QHash>
+#include <QMap>
+#include <QSet>
 #include <QVariant>
 #include <QWidget>
 
 #include <functional>
-#include <memory>
-
-namespace Poppler
-{
-class Document;
-}
 
 // The PDF control: shows the page or spread that holds the current page, fitted to
 // its own size, rendered by poppler off the reader's thread with the neighbouring
@@ -28,9 +25,12 @@ public:
     ~CAcroAXDocShim() override;
 
     void setPageMode(const QString& mode);
-    // TRUE when the document loaded and can be shown; "" releases the document. A locked
-    // document needs its password, which is not kept once the document is open.
-    bool LoadFile(const QString& path, const PdfPassword& password = {});
+    // TRUE when the document opened from path (with its password, for a locked one) can
+    // be shown; "" releases the document. The document is opened off the reader's thread
+    // beforehand and handed over; the password is not kept once the renderers have
+    // opened their own.
+    bool LoadFile(const QString& path, PopplerDocuments::Opened opened = {},
+        const PdfPassword& password = {});
     void setCurrentPage(int page);
     void setLayoutMode(const QString& mode);
     // Mirrors the spreads, the lower page on the right, for books read right to left.
@@ -39,7 +39,7 @@ public:
     void setView(const QString& view);
     void setShowToolbar(bool show);
 
-    bool IsLoaded() const { return m_pDoc != nullptr; }
+    bool IsLoaded() const { return m_bLoaded; }
     int PageCount() const { return m_nPageCount; }
     int CurrentPage() const { return m_nPage; }
     SpreadLayout::Mode LayoutMode() const { return m_mode; }
@@ -88,12 +88,19 @@ private:
     void OnRendered(const QString& key, const QImage& image, const QRect& area);
     // The render of the current spread that covers what is in sight, if any.
     const Rendered* InSight() const;
+    // The page's size once read, else the nearest page's read so far (or A4's).
     QSizeF PageSize(int page) const;
+    // Whether every page of the spread holding page has its size read; asks for those
+    // that have not.
+    bool SizesKnown(int page, QList<int>& missing) const;
+    void OnSizesRead(const QMap<int, QSizeF>& sizes);
 
     static std::function<bool(const QString&)> s_accepts;
 
-    std::unique_ptr<Poppler::Document> m_pDoc;
-    mutable QHash<int, QSizeF> m_pageSizes;
+    bool m_bLoaded = false;
+    QMap<int, QSizeF> m_pageSizes;
+    // Asked for and not read yet.
+    QSet<int> m_sizesAsked;
     int m_nPageCount = 0;
     QList<OutlineEntry> m_outline;
     int m_nPage = 1;

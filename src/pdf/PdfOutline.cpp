@@ -9,6 +9,9 @@ namespace
 {
     constexpr int kMaxDepth = 32;
     constexpr int kMaxEntries = 20000;
+    // A title is one line of the contents screen; a longer one is cut before it is
+    // cleaned up and laid out, so that a file's megabyte titles cost nothing there.
+    constexpr qsizetype kMaxTitle = 400;
 
     // Titles are shown on one line: breaks and other control characters become spaces.
     QString OneLine(QString title)
@@ -27,7 +30,7 @@ namespace
             if (entries.size() >= kMaxEntries)
                 return;
             OutlineEntry entry;
-            entry.title = OneLine(item.name());
+            entry.title = OneLine(item.name().left(kMaxTitle));
             entry.depth = depth;
             const QSharedPointer<const Poppler::LinkDestination> destination = item.destination();
             if (destination && item.externalFileName().isEmpty()) {

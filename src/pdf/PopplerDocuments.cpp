@@ -4,32 +4,10 @@
 
 #include <poppler-qt6.h>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace PopplerDocuments
 {
-
-namespace
-{
-    // Under Lock(). A locked document answers nothing but isLocked(): poppler crashes
-    // when asked its page count.
-    std::unique_ptr<Poppler::Document> Open(const QString& path, const PdfPassword& password)
-    {
-        const QByteArray& bytes = password.Bytes();
-        if (!Paths::HasRawBytes(path))
-            return Poppler::Document::load(path, bytes, bytes);
-        // Poppler opens files by a name it can spell; a name that is not UTF-8 is
-        // reached through the descriptor of the file opened by its bytes.
-        const int fd = ::open(Paths::ToNative(path).constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            return nullptr;
-        std::unique_ptr<Poppler::Document> document
-            = Poppler::Document::load(QStringLiteral("/proc/self/fd/%1").arg(fd), bytes, bytes);
-        ::close(fd);
-        return document;
-    }
-} // namespace
 
 std::mutex& Lock()
 {
@@ -43,34 +21,54 @@ std::mutex& Lock()
     return lock;
 }
 
-Examined Examine(const QString& path, const PdfPassword& password)
+void Releaser::operator()(Poppler::Document* document) const
 {
     const std::lock_guard<std::mutex> guard(Lock());
-    std::unique_ptr<Poppler::Document> document = Open(path, password);
-    Examined examined;
-    if (document && document->isLocked()) {
-        examined.access = Access::Locked;
-    } else if (document) {
-        examined.access = Access::Open;
-        examined.pages = std::max(document->numPages(), 0);
-    }
-    document.reset();
-    return examined;
+    delete document;
 }
 
-std::unique_ptr<Poppler::Document> Load(const QString& path, const PdfPassword& password)
+QSizeF PageSize(const Poppler::Document& document, int page)
 {
-    const std::lock_guard<std::mutex> guard(Lock());
-    std::unique_ptr<Poppler::Document> document = Open(path, password);
-    if (document && (document->isLocked() || document->numPages() < 1))
+    const std::unique_ptr<Poppler::Page> p(
+        page >= 1 && page <= document.numPages() ? document.page(page - 1) : nullptr);
+    const QSizeF size = p ? p->pageSizeF() : QSizeF();
+    return size.isEmpty() ? kA4 : size;
+}
+
+Opened Open(const QString& path, const PdfPassword& password, int sizesNear)
+{
+    // Poppler would open a pipe and wait on it for good. The file is opened here by its
+    // bytes, without waiting, and poppler reads it through that descriptor: the same
+    // file even when the path is replaced meanwhile, and any name however it is spelt.
+    const int fd = Paths::OpenRegularFile(path);
+    if (fd < 0)
+        return {};
+    const QByteArray& bytes = password.Bytes();
+    Opened opened;
+    {
+        const std::lock_guard<std::mutex> guard(Lock());
+        std::unique_ptr<Poppler::Document> document
+            = Poppler::Document::load(QStringLiteral("/proc/self/fd/%1").arg(fd), bytes, bytes);
+        if (document && document->isLocked()) {
+            opened.access = Access::Locked;
+        } else if (document) {
+            opened.access = Access::Open;
+            opened.pages = std::max(document->numPages(), 0);
+            if (opened.pages > 0)
+                opened.document.reset(document.release());
+        }
         document.reset();
-    return document;
+    }
+    ::close(fd);
+    for (int page = std::max(sizesNear - 2, 1);
+         opened.document && sizesNear > 0 && page <= std::min(sizesNear + 3, opened.pages); ++page)
+        opened.sizes.insert(page, PageSize(*opened.document, page));
+    return opened;
 }
 
-void Release(std::unique_ptr<Poppler::Document>& document)
+Document Load(const QString& path, const PdfPassword& password)
 {
-    const std::lock_guard<std::mutex> guard(Lock());
-    document.reset();
+    return Open(path, password).document;
 }
 
 } // namespace PopplerDocuments

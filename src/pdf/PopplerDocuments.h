@@ -2,6 +2,8 @@
 
 #include "pdf/PdfPassword.h"
 
+#include <QMap>
+#include <QSizeF>
 #include <QString>
 
 #include <memory>
@@ -19,19 +21,34 @@ namespace PopplerDocuments
 {
 
 enum class Access { Open, Locked, Unreadable };
-struct Examined {
-    Access access = Access::Unreadable;
-    int pages = 0; // 0 when the file is not open or poppler cannot tell its count
-};
 
 std::mutex& Lock();
-// What poppler makes of the file with that password (empty for none): open, locked
-// by a password it does not take, or no PDF poppler can read at all.
-Examined Examine(const QString& path, const PdfPassword& password);
+
+// Lets a document go under Lock(), on whichever thread drops it.
+struct Releaser {
+    void operator()(Poppler::Document* document) const;
+};
+using Document = std::unique_ptr<Poppler::Document, Releaser>;
+
+// The document at path, and what poppler makes of it with that password (empty for
+// none): open, locked by a password it does not take, or no PDF poppler can read at all.
+// Only a regular file is read; a pipe or a device is unreadable. A locked document is
+// not kept: it answers nothing but isLocked().
+struct Opened {
+    Access access = Access::Unreadable;
+    int pages = 0; // 0 when poppler cannot tell the count
+    Document document; // null unless open with a page at least
+    // The sizes of the pages asked for, counted from 1.
+    QMap<int, QSizeF> sizes;
+};
+// sizesNear: the pages around it (those of its spread and the next, in any layout) have
+// their sizes read.
+Opened Open(const QString& path, const PdfPassword& password = {}, int sizesNear = 0);
+// A page's size in points, counted from 1; a page without a usable size has A4's.
+QSizeF PageSize(const Poppler::Document& document, int page);
+inline constexpr QSizeF kA4(595, 842);
 // The document at path, or null when it is not a PDF poppler can show (damaged, without
-// pages, or locked by a password it does not take). The password opens a document that
-// asks for its user or its owner password.
-std::unique_ptr<Poppler::Document> Load(const QString& path, const PdfPassword& password = {});
-void Release(std::unique_ptr<Poppler::Document>& document);
+// pages, or locked by a password it does not take).
+Document Load(const QString& path, const PdfPassword& password = {});
 
 } // namespace PopplerDocuments

@@ -10,12 +10,6 @@
 namespace TempCopy
 {
 
-bool StartsLikePdf(const QString& path)
-{
-    QFile file;
-    return Paths::OpenForReading(file, path) && file.read(1024).contains("%PDF-");
-}
-
 QString Create()
 {
     const QString folder = QDir::tempPath();

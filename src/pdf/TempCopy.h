@@ -7,9 +7,6 @@
 namespace TempCopy
 {
 
-// Only a file that starts as a PDF does (a header in its first kilobyte) is worth
-// copying; anything else would fail again, after a copy of any size.
-bool StartsLikePdf(const QString& path);
 // A new empty copy file, or "" when none can be made.
 QString Create();
 void CopyOver(const QString& from, const QString& to);

@@ -7,7 +7,6 @@
 #include "platform/CursorCounter.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
-#include "platform/WaitCursor.h"
 #include "view/TalvexView.h"
 
 #include <QApplication>
@@ -20,10 +19,24 @@ constexpr int kIdleTicks = 20;
 constexpr int kMoveThreshold = 32; // squared pixels
 } // namespace
 
-PopplerDocuments::Examined CTalvexView::CountPdfPages(
-    const QString& path, const PdfPassword& password)
+std::optional<PopplerDocuments::Opened> CTalvexView::OpenPdf(
+    const QString& path, const QList<PdfPassword>& spellings, int nearPage, PdfPassword& used)
 {
-    return PopplerDocuments::Examine(path, password);
+    using Tried = std::pair<PopplerDocuments::Opened, qsizetype>;
+    std::optional<Tried> tried = m_opening.Compute<Tried>(
+        [path, spellings, nearPage](const BackgroundTask::Abandoned& abandoned) {
+            Tried result;
+            for (qsizetype i = 0; i < spellings.size() && !abandoned(); ++i) {
+                result = { PopplerDocuments::Open(path, spellings[i], nearPage), i };
+                if (result.first.access != PopplerDocuments::Access::Locked)
+                    break;
+            }
+            return result;
+        });
+    if (!tried)
+        return std::nullopt;
+    used = spellings.value(tried->second);
+    return std::move(tried->first);
 }
 
 bool CTalvexView::OpenBook(BookRecord& record)
@@ -43,21 +56,21 @@ bool CTalvexView::OpenBook(BookRecord& record)
     }
     // Held while the book opens, and wiped once each of its documents is open.
     PdfPassword password;
-    PopplerDocuments::Examined examined;
-    {
-        const WaitCursor wait;
-        examined = CountPdfPages(record.strPath, password);
-    }
+    std::optional<PopplerDocuments::Opened> opened
+        = OpenPdf(record.strPath, { PdfPassword() }, std::max(record.nPage, 1), password);
+    // Given up by the reader while the file was read, it ends quietly.
+    if (!opened)
+        return false;
     // The password comes before anything else, even with a count stored: every
     // document of the book needs it.
-    if (examined.access == PopplerDocuments::Access::Locked
-        && !AskPdfPassword(record.strPath, password, examined))
+    if (opened->access == PopplerDocuments::Access::Locked
+        && !AskPdfPassword(record, password, *opened))
         return false;
-    if (examined.access == PopplerDocuments::Access::Unreadable) {
+    if (opened->access == PopplerDocuments::Access::Unreadable) {
         Prompt::MessageBox(this, cannotOpen, Prompt::ErrorIcon);
         return false;
     }
-    int pages = record.nPageCount >= 1 ? record.nPageCount : examined.pages;
+    int pages = record.nPageCount >= 1 ? record.nPageCount : opened->pages;
     if (pages < 1) {
         // The reader is asked with the normal cursor, not the busy one.
         CInqNumPagesDlg dlg(this);
@@ -67,13 +80,18 @@ bool CTalvexView::OpenBook(BookRecord& record)
             return false;
         pages = dlg.m_nPages;
     }
-    bool loaded = false;
-    {
-        const WaitCursor wait;
-        loaded
-            = m_wndPdf.LoadFile(record.strPath, password) || LoadTempCopy(record.strPath, password);
+    if (!opened->document) {
+        // The file may have been finished while the reader was asked.
+        PdfPassword used;
+        opened = OpenPdf(record.strPath, { password }, std::max(record.nPage, 1), used);
+        if (!opened)
+            return false;
     }
-    if (!loaded) {
+    // Only a file the control cannot reach by its own path is worth a copy: one that
+    // poppler read and found no pages in would read the same from the copy.
+    const bool readable = opened->document != nullptr;
+    if (!m_wndPdf.LoadFile(record.strPath, std::move(*opened), password)
+        && !(readable && LoadTempCopy(record, password))) {
         Prompt::MessageBox(this, cannotOpen, Prompt::ErrorIcon);
         return false;
     }
@@ -82,41 +100,47 @@ bool CTalvexView::OpenBook(BookRecord& record)
 }
 
 bool CTalvexView::AskPdfPassword(
-    const QString& path, PdfPassword& password, PopplerDocuments::Examined& examined)
+    const BookRecord& record, PdfPassword& password, PopplerDocuments::Opened& opened)
 {
     for (;;) {
         CInqPasswordDlg dlg(this);
         if (Prompt::RunModal(dlg) != QDialog::Accepted)
             return false;
-        {
-            const WaitCursor wait;
-            QString typed = dlg.TakePassword();
-            const QList<PdfPassword> spellings = PdfPassword::Spellings(typed);
-            typed.fill(QChar(0));
-            for (const PdfPassword& spelling : spellings) {
-                examined = CountPdfPages(path, spelling);
-                if (examined.access != PopplerDocuments::Access::Locked) {
-                    password = spelling;
-                    return true;
-                }
-            }
+        QString typed = dlg.TakePassword();
+        const QList<PdfPassword> spellings = PdfPassword::Spellings(typed);
+        typed.fill(QChar(0));
+        // The spelling that opens it is the one the renderers open it with.
+        std::optional<PopplerDocuments::Opened> tried
+            = OpenPdf(record.strPath, spellings, std::max(record.nPage, 1), password);
+        if (!tried)
+            return false;
+        if (tried->access != PopplerDocuments::Access::Locked) {
+            opened = std::move(*tried);
+            return true;
         }
         Prompt::MessageBox(this, QStringLiteral("パスワードが違います。"), Prompt::WarningIcon);
     }
 }
 
-bool CTalvexView::LoadTempCopy(const QString& path, const PdfPassword& password)
+bool CTalvexView::LoadTempCopy(const BookRecord& record, const PdfPassword& password)
 {
-    if (!TempCopy::StartsLikePdf(path))
-        return false;
-    const QString copy = TempCopy::Create();
-    if (copy.isEmpty())
+    const QString path = record.strPath;
+    const std::optional<QString> copy
+        = m_opening.Compute<QString>([path](const BackgroundTask::Abandoned&) {
+              const QString copy = TempCopy::Create();
+              if (!copy.isEmpty())
+                  TempCopy::CopyOver(path, copy);
+              return copy;
+          });
+    if (!copy || copy->isEmpty())
         return false;
     if (!m_strTempFile.isEmpty())
         QFile::remove(m_strTempFile);
-    m_strTempFile = copy;
-    TempCopy::CopyOver(path, m_strTempFile);
-    return m_wndPdf.LoadFile(m_strTempFile, password);
+    m_strTempFile = *copy;
+    PdfPassword used;
+    std::optional<PopplerDocuments::Opened> opened
+        = OpenPdf(m_strTempFile, { password }, std::max(record.nPage, 1), used);
+    return opened && m_wndPdf.LoadFile(m_strTempFile, std::move(*opened), password);
 }
 
 void CTalvexView::EnterContent(const BookRecord& record, int pages)
