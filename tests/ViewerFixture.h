@@ -7,13 +7,25 @@
 
 #include <QtTest>
 
+// Until the lists have what is read of their books in the background.
+inline void WaitForLists(CTalvexView* view)
+{
+    const auto reading
+        = [view] { return view->m_folderSizes.IsReading() || view->m_resumeSizes.IsReading(); };
+    QDeadlineTimer deadline(10000);
+    while (reading() && !deadline.hasExpired())
+        QTest::qWait(1);
+    QVERIFY(!reading());
+}
+
 // A frame with its view, built the way the program builds them.
 struct Viewer {
     CTalvexDoc doc;
     CMainFrame frame { &doc };
     CTalvexView* view = new CTalvexView(&doc);
 
-    explicit Viewer(const QString& file = QString())
+    // waitForLists: until what the lists show of their books is read.
+    explicit Viewer(const QString& file = QString(), bool waitForLists = true)
     {
         view->OnCreate();
         frame.SetView(view);
@@ -22,6 +34,8 @@ struct Viewer {
         view->OnInitialUpdate();
         frame.setGeometry(40, 40, 1000, 700);
         frame.show();
+        if (waitForLists)
+            WaitForLists(view);
     }
 };
 

@@ -141,6 +141,7 @@ private slots:
         Key(&view->m_listResume, Qt::Key_O, Qt::ControlModifier);
         QVERIFY(!view->m_bResumeScreen);
         QCOMPARE(view->m_strCurrentFolder, m_other);
+        WaitForLists(view);
         QCOMPARE(Rows(view->m_listFolder), QStringList({ "w.pdf 400" }));
         Key(&view->m_listFolder, Qt::Key_O, Qt::ControlModifier);
         QVERIFY(view->m_bResumeScreen);
@@ -318,6 +319,7 @@ private slots:
         list.SelectItem(1);
         QFile::remove(env->path("brief/b.pdf"));
         Key(&list, Qt::Key_Return);
+        WaitForLists(v.view);
         QCOMPARE(Rows(list), QStringList({ "a.pdf 10" }));
         QCOMPARE(m_beeps, 0);
     }

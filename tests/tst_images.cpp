@@ -16,7 +16,7 @@ namespace
 {
 PageKey KeyFor(const QString& path, const QSize& box = QSize(200, 200))
 {
-    return { path, 0, { box, 1, false, 1 } };
+    return { path, { box, 1, false, 1 } };
 }
 
 QColor CentreOf(const PageImage& image)

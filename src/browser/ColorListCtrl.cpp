@@ -72,6 +72,14 @@ void CColorListCtrl::SetItemText(int index, int column, const QString& text)
     m_model.setText(index, column, text);
 }
 
+void CColorListCtrl::SetItemIcon(int index, int icon)
+{
+    if (ColorListModel::Row* row = m_model.row(index); row && row->icon != icon) {
+        row->icon = icon;
+        m_model.rowChanged(index);
+    }
+}
+
 void CColorListCtrl::SetItemTextColor(int index, const QColor& color)
 {
     if (ColorListModel::Row* row = m_model.row(index)) {

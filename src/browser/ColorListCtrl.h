@@ -25,6 +25,7 @@ public:
 
     int InsertColoredItem(int index, const QString& text, int icon);
     void SetItemText(int index, int column, const QString& text);
+    void SetItemIcon(int index, int icon);
     void SetItemTextColor(int index, const QColor& color);
     void SetItemBkColor(int index, const QColor& color);
     // Moves the name in by quarters of the type's height.

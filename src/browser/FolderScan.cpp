@@ -78,11 +78,12 @@ BookRecordList ScanDrives()
 }
 
 BookRecordList ScanFolder(
-    const QString& folder, int picExt, const BookRecordList& resumeItems, bool natural)
+    const QString& folder, int picExt, const BookRecordList& resumeItems, bool natural, bool sizes)
 {
     QList<DirEntry> entries;
-    const auto isBook
-        = [picExt](const QString& name) { return BrowserRules::ClassifyName(name, picExt).isBook; };
+    const auto isBook = [picExt, sizes](const QString& name) {
+        return sizes && BrowserRules::ClassifyName(name, picExt).isBook;
+    };
     if (!ReadFolder(folder, entries, isBook))
         return {};
     const ResumeLookup resume(resumeItems);

@@ -7,6 +7,20 @@
 #include <QApplication>
 #include <QTimer>
 
+std::optional<bool> CTalvexView::IsThere(const QString& path, bool folder)
+{
+    // Asked off this thread, as a drive that has gone away may never answer.
+    return m_opening.Compute<bool>([path, folder](const BackgroundTask::Abandoned&) {
+        return folder ? Paths::IsExistingFolder(path) : Paths::IsExistingFile(path);
+    });
+}
+
+std::optional<qint64> CTalvexView::SizeOf(const QString& path)
+{
+    return m_opening.Compute<qint64>(
+        [path](const BackgroundTask::Abandoned&) { return Paths::FileSize(path); });
+}
+
 void CTalvexView::OpenSelectedEntry()
 {
     if (m_bContent)
@@ -20,8 +34,16 @@ void CTalvexView::OpenSelectedEntry()
             Prompt::Beep();
             return;
         }
-        if (!Paths::IsExistingFile(record.strPath)) {
+        // Given up while the drive was asked, nothing more happens.
+        const std::optional<bool> there = IsThere(record.strPath, false);
+        if (!there)
+            return;
+        // The list may have changed while the drive was asked.
+        if (i >= m_resumeItems.size() || m_resumeItems[i].strPath != record.strPath)
+            return;
+        if (!*there) {
             Prompt::Beep();
+            m_resumeItems[i].nType = TYPE_MISSING;
             FillResumeList(nullptr);
             return;
         }
@@ -47,12 +69,20 @@ void CTalvexView::OpenSelectedEntry()
         m_strCurrentFolder = record.strPath;
         FillFolderList(QString());
         break;
-    case TYPE_FILE:
-        if (!Paths::IsExistingFile(record.strPath))
+    case TYPE_FILE: {
+        const std::optional<qint64> size = SizeOf(record.strPath);
+        if (!size || i >= m_folderItems.size() || m_folderItems[i].strPath != record.strPath)
+            break;
+        if (*size < 0) {
             FillFolderList(QString());
-        else if (!OpenBook(m_folderItems[i]))
+            break;
+        }
+        // Its size may not have been read for the list yet; the book's entry keeps it.
+        m_folderItems[i].nSize = quint64(*size);
+        if (!OpenBook(m_folderItems[i]))
             Prompt::Beep();
         break;
+    }
     default:
         break;
     }
@@ -63,7 +93,10 @@ void CTalvexView::OpenFromOutside(const QString& path)
     // The book open here keeps its place, as Ctrl+C keeps it.
     if (m_bContent)
         CloseBook(CLOSE_OVERWRITE_RESUME);
-    const bool folder = Paths::IsExistingFolder(path);
+    const std::optional<bool> isFolder = IsThere(path, true);
+    if (!isFolder)
+        return;
+    const bool folder = *isFolder;
     m_strCurrentFolder = folder ? path : Paths::FolderPart(path);
     m_book = BookRecord();
     m_bResumeScreen = false;
@@ -90,18 +123,26 @@ void CTalvexView::OpenFromOutside(const QString& path)
 
 void CTalvexView::OpenHanded(const QString& path)
 {
-    m_strHanded = path;
+    m_handed.append(path);
+    if (m_handed.size() == 1)
+        OpenNextHanded();
+}
+
+void CTalvexView::OpenNextHanded()
+{
+    if (m_handed.isEmpty())
+        return;
     const bool busy = QApplication::activeModalWidget() || QApplication::activePopupWidget()
         || m_bMenuOpen || m_inputGate.IsShut() || m_opening.IsRunning() || m_keyHelp.isVisible();
     if (busy) {
-        QTimer::singleShot(100, this, [this] {
-            if (!m_strHanded.isEmpty())
-                OpenHanded(m_strHanded);
-        });
+        QTimer::singleShot(100, this, &CTalvexView::OpenNextHanded);
         return;
     }
-    const QString handed = std::exchange(m_strHanded, QString());
-    OpenFromOutside(handed);
+    // Each in the order it came; a later one waits until the one before has opened.
+    OpenFromOutside(m_handed.first());
+    m_handed.removeFirst();
+    if (!m_handed.isEmpty())
+        QTimer::singleShot(0, this, &CTalvexView::OpenNextHanded);
 }
 
 void CTalvexView::FolderUp()
@@ -132,12 +173,16 @@ void CTalvexView::SwitchScreenKeep()
     if (m_bContent)
         return;
     if (const BookRecord* selected = SelectedRecord(); selected && selected->nType == TYPE_FILE) {
-        const QString folder = Paths::FolderPart(selected->strPath);
-        if (m_bResumeScreen && Paths::IsExistingFolder(folder)) {
+        const BookRecord record = *selected;
+        const QString folder = Paths::FolderPart(record.strPath);
+        // A folder whose drive keeps the reader waiting counts as gone.
+        const bool there
+            = (m_bResumeScreen || record.nPage >= 0) && IsThere(folder, true).value_or(false);
+        if (m_bResumeScreen && there) {
             m_strCurrentFolder = folder;
-            m_book = *selected;
-        } else if (!m_bResumeScreen && selected->nPage >= 0 && Paths::IsExistingFolder(folder)) {
-            m_book = *selected;
+            m_book = record;
+        } else if (!m_bResumeScreen && there) {
+            m_book = record;
         }
     }
     m_bResumeScreen = !m_bResumeScreen;

@@ -29,30 +29,77 @@ void CTalvexView::ScanDrives()
     m_folderItems = FolderScan::ScanDrives();
 }
 
-void CTalvexView::ScanFolder()
+bool CTalvexView::ScanFolder()
 {
-    m_folderItems
-        = FolderScan::ScanFolder(m_strCurrentFolder, ListedKinds(), m_resumeItems, m_bNaturalSort);
+    const QString folder = m_strCurrentFolder;
+    const int kinds = ListedKinds();
+    const BookRecordList resume = m_resumeItems;
+    const bool natural = m_bNaturalSort;
+    // The listing alone, off this thread; the sizes follow in the background. Nothing
+    // when the folder is not there, or the reader gave up waiting for its drive.
+    std::optional<std::optional<BookRecordList>> scanned
+        = m_opening.Compute<std::optional<BookRecordList>>(
+            [folder, kinds, resume, natural](const BackgroundTask::Abandoned&) {
+                if (!Paths::IsExistingFolder(folder))
+                    return std::optional<BookRecordList>();
+                return std::optional<BookRecordList>(
+                    FolderScan::ScanFolder(folder, kinds, resume, natural, false));
+            });
+    if (!scanned || !*scanned)
+        return false;
+    m_folderItems = std::move(**scanned);
+    return true;
 }
 
-int CTalvexView::ScanImageBook(const BookRecord& record)
+void CTalvexView::OnFolderSizesRead(qsizetype first, const QList<qint64>& sizes)
 {
-    if (BrowserRules::IsArchiveName(record.strPath)) {
-        const int picExt = m_nPicExt;
-        const std::shared_ptr<ArchivePages> archive
-            = ArchivePages::Scan(record.strPath, [picExt](const QString& name) {
-                  return BrowserRules::ClassifyName(name, picExt).IsPicture();
-              });
-        m_pageSource = archive;
-        if (!archive)
-            m_pageSource = std::make_shared<FolderPages>();
-        // An archive's entry holds its page by number; one that lost pages opens on its last.
-        return archive ? std::clamp(record.nPage, 1, archive->Count()) : -1;
+    for (qsizetype i = 0; i < sizes.size(); ++i) {
+        const qsizetype row = first + i;
+        if (row >= m_folderItems.size() || sizes[i] < 0)
+            continue;
+        m_folderItems[row].nSize = quint64(sizes[i]);
+        m_listFolder.SetItemText(int(row), 1, BrowserRules::FormatSize(m_folderItems[row].nSize));
     }
-    QStringList files;
-    const int page = FolderScan::ScanImageBook(record.strPath, m_nPicExt, files, m_bNaturalSort);
-    m_pageSource = std::make_shared<FolderPages>(Paths::FolderPart(record.strPath), files);
-    return page;
+}
+
+std::optional<int> CTalvexView::ScanImageBook(const BookRecord& record)
+{
+    struct Scanned {
+        std::shared_ptr<const PageSource> pages;
+        int page = -1;
+    };
+    const QString path = record.strPath;
+    const int recordPage = record.nPage;
+    const int picExt = m_nPicExt;
+    const bool natural = m_bNaturalSort;
+    // Listing a large archive, or a folder on a slow drive, takes its time: the window
+    // goes on answering, and Esc gives the opening up.
+    std::optional<Scanned> scanned = m_opening.Compute<Scanned>(
+        [path, recordPage, picExt, natural](const BackgroundTask::Abandoned& abandoned) {
+            Scanned found;
+            if (BrowserRules::IsArchiveName(path)) {
+                std::shared_ptr<ArchivePages> archive = ArchivePages::Scan(
+                    path,
+                    [picExt](const QString& name) {
+                        return BrowserRules::ClassifyName(name, picExt).IsPicture();
+                    },
+                    abandoned);
+                // An archive's entry holds its page by number; one that lost pages opens
+                // on its last.
+                if (archive)
+                    found.page = std::clamp(recordPage, 1, archive->Count());
+                found.pages = std::move(archive);
+                return found;
+            }
+            QStringList files;
+            found.page = FolderScan::ScanImageBook(path, picExt, files, natural);
+            found.pages = std::make_shared<FolderPages>(Paths::FolderPart(path), files);
+            return found;
+        });
+    if (!scanned)
+        return std::nullopt;
+    m_pageSource = scanned->pages ? scanned->pages : std::make_shared<FolderPages>();
+    return scanned->page;
 }
 
 int CTalvexView::ListedKinds() const
@@ -67,14 +114,13 @@ void CTalvexView::LookupResume(BookRecord& record) const
 
 void CTalvexView::FillFolderList(const QString& nameToSelect)
 {
+    m_folderSizes.Stop();
     if (m_strCurrentFolder.isEmpty()) {
         ScanDrives();
     } else {
         for (;;) {
-            if (Paths::IsExistingFolder(m_strCurrentFolder)) {
-                ScanFolder();
+            if (ScanFolder())
                 break;
-            }
             const int answer
                 = Prompt::MessageBox(this, QStringLiteral("フォルダーが見つかりません。"),
                     Prompt::NoIcon, Prompt::RetryCancel);
@@ -88,6 +134,7 @@ void CTalvexView::FillFolderList(const QString& nameToSelect)
 
     m_listFolder.DeleteAllColoredItems();
     int selected = 0;
+    QStringList books;
     for (int i = 0; i < m_folderItems.size(); ++i) {
         const BookRecord& record = m_folderItems[i];
         int icon = ICON_MISSING;
@@ -110,7 +157,6 @@ void CTalvexView::FillFolderList(const QString& nameToSelect)
                            : record.bImages                     ? ICON_PICTURE
                                                                 : ICON_PDF)
                 + (record.nPage >= 0 ? 1 : 0);
-            size = BrowserRules::FormatSize(record.nSize);
             break;
         default:
             size = BrowserRules::FormatSize(record.nSize);
@@ -119,6 +165,7 @@ void CTalvexView::FillFolderList(const QString& nameToSelect)
         }
         if (matches && !nameToSelect.isEmpty())
             selected = i;
+        books << (record.nType == TYPE_FILE ? record.strPath : QString());
         m_listFolder.InsertColoredItem(i, Paths::ForDisplay(name), icon);
         m_listFolder.SetItemTextColor(i, kListRowText);
         m_listFolder.SetItemBkColor(i, kListBackground);
@@ -127,4 +174,6 @@ void CTalvexView::FillFolderList(const QString& nameToSelect)
     m_listFolder.SelectItem(selected);
     m_listFolder.EnsureVisible(selected);
     update();
+    // The books' sizes fill in as the drive answers.
+    m_folderSizes.Start(books);
 }

@@ -14,24 +14,35 @@ const int kIconRead = 3;
 const int kIconMissing = 4;
 const int kImageIconOffset = 3;
 const int kArchiveIconOffset = 6;
+
+// An archive is named by its own file, as it is the book.
+bool IsArchiveEntry(const BookRecord& entry)
+{
+    return entry.bImages && BrowserRules::IsArchiveName(entry.strPath);
+}
+
+int ResumeIcon(const BookRecord& entry)
+{
+    return (entry.nType == TYPE_MISSING ? kIconMissing : kIconRead)
+        + (IsArchiveEntry(entry) ? kArchiveIconOffset
+                : entry.bImages  ? kImageIconOffset
+                                 : 0);
+}
 } // namespace
 
 void CTalvexView::FillResumeList(const BookRecord* target)
 {
     m_listResume.DeleteAllColoredItems();
+    m_resumeRows.clear();
     int selected = 0;
     int row = 0;
-    for (BookRecord& entry : m_resumeItems) {
+    QStringList books;
+    for (qsizetype i = 0; i < m_resumeItems.size(); ++i) {
+        const BookRecord& entry = m_resumeItems[i];
         if (entry.nType != TYPE_FILE && entry.nType != TYPE_MISSING)
             continue;
-        const bool present = Paths::IsExistingFile(entry.strPath);
-        entry.nType = present ? TYPE_FILE : TYPE_MISSING;
-        // An archive is named by its own file, as it is the book.
-        const bool archive = entry.bImages && BrowserRules::IsArchiveName(entry.strPath);
-        const int icon = (present ? kIconRead : kIconMissing)
-            + (archive              ? kArchiveIconOffset
-                    : entry.bImages ? kImageIconOffset
-                                    : 0);
+        // Shown as last seen; whether the book is still there is read in the background.
+        const bool archive = IsArchiveEntry(entry);
         QString name = Paths::FileNamePart(entry.strPath);
         if (entry.bImages && !archive && m_bFolderOnResume) {
             const QString folderName = Paths::FileNamePart(Paths::FolderPart(entry.strPath));
@@ -40,16 +51,31 @@ void CTalvexView::FillResumeList(const BookRecord* target)
         }
         if (target && BrowserRules::IsSameEntry(entry, *target))
             selected = row;
-        m_listResume.InsertColoredItem(row, Paths::ForDisplay(name), icon);
+        m_listResume.InsertColoredItem(row, Paths::ForDisplay(name), ResumeIcon(entry));
         m_listResume.SetItemTextColor(row, kListRowText);
         m_listResume.SetItemBkColor(row, kListBackground);
         m_listResume.SetItemText(
             row, 1, QStringLiteral("%1/%2").arg(entry.nPage).arg(entry.nPageCount));
+        m_resumeRows.append(i);
+        books << entry.strPath;
         ++row;
     }
     if (row > 0)
         m_listResume.SelectItem(selected);
     update();
+    m_resumeSizes.Start(books);
+}
+
+void CTalvexView::OnResumeSizesRead(qsizetype first, const QList<qint64>& sizes)
+{
+    for (qsizetype i = 0; i < sizes.size(); ++i) {
+        const qsizetype row = first + i;
+        if (row >= m_resumeRows.size() || m_resumeRows[row] >= m_resumeItems.size())
+            continue;
+        BookRecord& entry = m_resumeItems[m_resumeRows[row]];
+        entry.nType = sizes[i] >= 0 ? TYPE_FILE : TYPE_MISSING;
+        m_listResume.SetItemIcon(int(row), ResumeIcon(entry));
+    }
 }
 
 void CTalvexView::RegisterResume(int mode)

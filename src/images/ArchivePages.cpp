@@ -121,14 +121,13 @@ struct ArchivePages::Handle {
 
 ArchivePages::ArchivePages(const QString& path)
     : m_path(path)
-    , m_modified(Paths::ModifiedTime(path))
 {
 }
 
 ArchivePages::~ArchivePages() = default;
 
-std::shared_ptr<ArchivePages> ArchivePages::Scan(
-    const QString& path, const std::function<bool(const QString&)>& isPicture)
+std::shared_ptr<ArchivePages> ArchivePages::Scan(const QString& path,
+    const std::function<bool(const QString&)>& isPicture, const std::function<bool()>& abandoned)
 {
     std::shared_ptr<ArchivePages> pages(new ArchivePages(path));
     const std::unique_ptr<Handle> handle = pages->NewHandle();
@@ -142,6 +141,8 @@ std::shared_ptr<ArchivePages> ArchivePages::Scan(
     for (int i = 0;
          i < kMaxEntries && IsReadable(status = archive_read_next_header(handle->reader, &entry));
          ++i) {
+        if (abandoned && abandoned())
+            return nullptr;
         const QString name = EntryName(entry);
         if (!IsVisibleFile(entry, name) || !isPicture(name.section(QLatin1Char('/'), -1)))
             continue;
@@ -185,11 +186,6 @@ QString ArchivePages::PageId(int n) const
 QString ArchivePages::RecordPath(int) const
 {
     return m_path;
-}
-
-qint64 ArchivePages::Modified(const QString&) const
-{
-    return m_modified;
 }
 
 std::unique_ptr<QIODevice> ArchivePages::Open(

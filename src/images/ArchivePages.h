@@ -30,14 +30,14 @@ public:
 
     // Lists the archive; null when it cannot be read or holds no picture that can be.
     // isPicture says, by a member's file name, whether it is a page.
-    static std::shared_ptr<ArchivePages> Scan(
-        const QString& path, const std::function<bool(const QString&)>& isPicture);
+    static std::shared_ptr<ArchivePages> Scan(const QString& path,
+        const std::function<bool(const QString&)>& isPicture,
+        const std::function<bool()>& abandoned = {});
     ~ArchivePages() override;
 
     int Count() const override;
     QString PageId(int n) const override;
     QString RecordPath(int n) const override;
-    qint64 Modified(const QString& pageId) const override;
     std::unique_ptr<QIODevice> Open(
         const QString& pageId, const std::function<bool()>& abandoned) const override;
 
@@ -67,7 +67,6 @@ private:
     bool HasRoomFor(archive_entry* entry) const;
 
     QString m_path;
-    qint64 m_modified = 0;
     QList<Member> m_members;
     QHash<QString, int> m_byId;
     QSet<int> m_pageEntries;

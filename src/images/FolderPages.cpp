@@ -25,11 +25,6 @@ QString FolderPages::RecordPath(int n) const
     return PageId(n);
 }
 
-qint64 FolderPages::Modified(const QString& pageId) const
-{
-    return Paths::ModifiedTime(pageId);
-}
-
 std::unique_ptr<QIODevice> FolderPages::Open(
     const QString& pageId, const std::function<bool()>& abandoned) const
 {

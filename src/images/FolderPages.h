@@ -15,7 +15,6 @@ public:
     int Count() const override;
     QString PageId(int n) const override;
     QString RecordPath(int n) const override;
-    qint64 Modified(const QString& pageId) const override;
     std::unique_ptr<QIODevice> Open(
         const QString& pageId, const std::function<bool()>& abandoned) const override;
 

@@ -15,16 +15,16 @@ struct FitRequest {
     bool operator==(const FitRequest&) const = default;
 };
 
-// One decoded page: the file as it was when asked for, at one shown size.
+// One decoded page of the open book, at one shown size. The held pages go when the book
+// closes, so a page rewritten on the disk is decoded anew when the book opens again.
 struct PageKey {
     QString path;
-    qint64 modified = 0;
     FitRequest fit;
     bool operator==(const PageKey&) const = default;
 };
 
 inline size_t qHash(const PageKey& key, size_t seed = 0)
 {
-    return qHashMulti(seed, key.path, key.modified, key.fit.box.width(), key.fit.box.height(),
-        key.fit.zoomFactor, key.fit.enlarge, key.fit.devicePixelRatio);
+    return qHashMulti(seed, key.path, key.fit.box.width(), key.fit.box.height(), key.fit.zoomFactor,
+        key.fit.enlarge, key.fit.devicePixelRatio);
 }

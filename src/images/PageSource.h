@@ -20,8 +20,6 @@ public:
     virtual QString PageId(int n) const = 0;
     // The path a book record names when the book is at page n.
     virtual QString RecordPath(int n) const = 0;
-    // When the page last changed, so that a page rewritten meanwhile is decoded anew.
-    virtual qint64 Modified(const QString& pageId) const = 0;
     // The page's bytes to read, or null when it cannot be read. Stops early, failing,
     // once abandoned() says nobody wants the page any more.
     virtual std::unique_ptr<QIODevice> Open(

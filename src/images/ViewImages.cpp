@@ -24,13 +24,14 @@ QString CTalvexView::PagePath(int n) const
 CTalvexView::Opening CTalvexView::OpenImageBook(BookRecord& record)
 {
     ReleasePages();
-    m_pageTimes.clear();
-    const int page = ScanImageBook(record);
-    if (page < 1)
+    const std::optional<int> page = ScanImageBook(record);
+    if (!page)
+        return Opening::GaveUp;
+    if (*page < 1)
         return Opening::Failed;
     const int pages = m_pageSource->Count();
     m_imageEngine.SetSource(m_pageSource);
-    record.nPage = page;
+    record.nPage = *page;
     record.nPageCount = pages;
     if (pages == 1)
         record.nLayout = LAYOUT_SINGLE;
@@ -90,12 +91,8 @@ PageKey CTalvexView::PageKeyOf(int page, int layout, int zoom, bool leftSide)
     const QString path = PagePath(page);
     if (path.isEmpty())
         return {};
-    auto modified = m_pageTimes.constFind(path);
-    if (modified == m_pageTimes.constEnd()) {
-        modified = m_pageTimes.insert(path, m_pageSource->Modified(path));
-    }
     const ImageRules::Frame frame = ImageRules::LayoutFrame(rect(), zoom, m_nSpace);
-    return { path, *modified,
+    return { path,
         { ImageRules::BoxOf(frame, layout, leftSide), frame.zoomFactor, m_bPicEnlarge,
             devicePixelRatioF() } };
 }

@@ -225,12 +225,10 @@ bool OpenForReading(QFile& file, const QString& path)
     return false;
 }
 
-qint64 ModifiedTime(const QString& path)
+qint64 FileSize(const QString& path)
 {
     struct stat st;
-    if (!Stat(path, st))
-        return 0;
-    return qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
+    return Stat(path, st) && !S_ISDIR(st.st_mode) ? qint64(st.st_size) : -1;
 }
 
 } // namespace Paths

@@ -43,6 +43,6 @@ QString Absolute(const QString& path);
 bool OpenForReading(QFile& file, const QString& path);
 // The same as a descriptor of the caller's to close, or -1.
 int OpenRegularFile(const QString& path);
-// Milliseconds since the epoch, or 0 when the file cannot be reached.
-qint64 ModifiedTime(const QString& path);
+// The size of something that exists and is not a folder, or -1.
+qint64 FileSize(const QString& path);
 } // namespace Paths

@@ -2,6 +2,7 @@
 
 #include "browser/BookRecord.h"
 #include "browser/ColorListCtrl.h"
+#include "browser/FileSizeReader.h"
 #include "browser/IconStrip.h"
 #include "browser/ListGeometry.h"
 #include "images/FolderPages.h"
@@ -56,9 +57,12 @@ public:
 
     void FillFolderList(const QString& nameToSelect);
     void ScanDrives();
-    void ScanFolder();
-    // Finds the pages of an image book and returns the record's page among them, or -1.
-    int ScanImageBook(const BookRecord& record);
+    // Lists the current folder; false when it is not there or its drive did not answer
+    // before the reader gave up.
+    bool ScanFolder();
+    // Finds the pages of an image book and returns the record's page among them, or -1;
+    // nothing when the reader gave up waiting.
+    std::optional<int> ScanImageBook(const BookRecord& record);
     // The kinds of book the Folder screen lists: the enabled pictures, and archives.
     int ListedKinds() const;
     void LookupResume(BookRecord& record) const;
@@ -91,13 +95,13 @@ public:
     void OpenFromOutside(const QString& path);
     // The same for a path a later start hands over: it waits while a dialog, a message,
     // a menu, the key help or a page turn is under way, and goes when they are done.
+    // Paths handed meanwhile open in turn, in the order they came.
     void OpenHanded(const QString& path);
     void RegisterResume(int mode);
     void FilterResumeByPicExt();
 
     // Books.
     bool OpenBook(BookRecord& record);
-    PopplerDocuments::Examined CountPdfPages(const QString& path, const PdfPassword& password);
     bool GoNextPage();
     bool GoPrevPage();
     void GoSkipForward();
@@ -158,6 +162,12 @@ public:
     QString m_strCurrentFolder;
     BookRecordList m_folderItems;
     BookRecordList m_resumeItems;
+    // The books' sizes of the Folder screen, and whether the Resume screen's books are
+    // still there, read off this thread.
+    FileSizeReader m_folderSizes;
+    FileSizeReader m_resumeSizes;
+    // The entry each row of the Resume screen shows.
+    QList<qsizetype> m_resumeRows;
     CColorListCtrl m_listFolder;
     CColorListCtrl m_listResume;
     CAcroAXDocShim m_wndPdf;
@@ -225,11 +235,17 @@ private:
     int InputScreen() const;
     void RunAction(int action);
     void OnContentTimer();
-    bool LoadTempCopy(const QString& path, const PdfPassword& password);
-    // Asks until the password opens the file, which examined then describes; false when
-    // the reader cancels.
+    // Opens the PDF off this thread with the first spelling of the password it takes,
+    // which is then used; the sizes of the pages around nearPage are read with it.
+    // Nothing when the reader gave up waiting.
+    std::optional<PopplerDocuments::Opened> OpenPdf(
+        const QString& path, const QList<PdfPassword>& spellings, int nearPage, PdfPassword& used);
+    // The control takes a copy of the book in the temp folder, for a path it cannot reach.
+    bool LoadTempCopy(const BookRecord& record, const PdfPassword& password);
+    // Asks until the password opens the file, which opened then holds; false when the
+    // reader cancels.
     bool AskPdfPassword(
-        const QString& path, PdfPassword& password, PopplerDocuments::Examined& examined);
+        const BookRecord& record, PdfPassword& password, PopplerDocuments::Opened& opened);
     void EnterContent(const BookRecord& record, int pages);
     enum class Opening { Opened, Failed, GaveUp };
     Opening OpenImageBook(BookRecord& record);
@@ -268,6 +284,15 @@ private:
     void SaveResumeEntriesNow();
     const BookRecord* SelectedRecord();
     const IconStrip& IconsFor(int sizeIndex) const;
+    void OpenNextHanded();
+    // Whether a file (or a folder) is there, asked off this thread; nothing when the
+    // reader gave up waiting for the drive.
+    std::optional<bool> IsThere(const QString& path, bool folder);
+    // The size of a file, or -1 when it is not there, asked off this thread; nothing when
+    // the reader gave up waiting.
+    std::optional<qint64> SizeOf(const QString& path);
+    void OnFolderSizesRead(qsizetype first, const QList<qint64>& sizes);
+    void OnResumeSizesRead(qsizetype first, const QList<qint64>& sizes);
 
     CTalvexDoc* m_pDocument;
     // Values are saved only once they were loaded: a view that dies before its
@@ -289,8 +314,8 @@ private:
     PageImage m_pendingImage2;
     QTimer m_pageWait;
     qreal m_requestedPixelRatio = 1;
-    QHash<QString, qint64> m_pageTimes;
     // The record of the image book being opened while its first pages are waited for.
     BookRecord* m_pOpening = nullptr;
-    QString m_strHanded;
+    // Handed over and not yet opened, oldest first; the first is under way.
+    QStringList m_handed;
 };
