@@ -2,6 +2,7 @@
 #include "app/TalvexApp.h"
 #include "platform/LeftRunning.h"
 #include "platform/Paths.h"
+#include "platform/Prompt.h"
 #include "platform/SingleInstance.h"
 
 #include <chrono>
@@ -30,15 +31,30 @@ void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& message)
         std::fprintf(stderr, "lumivo: %s\n", qPrintable(message));
 }
 
+// Another user's copy runs: one copy runs per machine, and this user's request is not
+// theirs to see. Said on the terminal, and in a message where there is a screen to show
+// one on.
+int AnotherUsersCopyRuns(int argc, char** argv)
+{
+    const QString text = QStringLiteral("別のユーザーの Lumivo が動作中です。");
+    std::fprintf(stderr, "lumivo: %s\n", text.toUtf8().constData());
+    if (qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
+        || qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qInstallMessageHandler(QuietQt);
+        CTalvexApp app(argc, argv);
+        Prompt::MessageBox(nullptr, text, Prompt::ErrorIcon);
+    }
+    return CommandLine::kExitFailed;
+}
+
 // What a start that handed FILE or FOLDER to the running copy ends with.
-int HandedOver(SingleInstance::Answer answer, const QString& target)
+int HandedOver(SingleInstance::Answer answer, const QString& target, int argc, char** argv)
 {
     switch (answer) {
     case SingleInstance::Answer::Taken:
-    case SingleInstance::Answer::NotOurs:
-        // Another user's copy runs: one copy per machine, and this user's request is not
-        // theirs to see.
         return CommandLine::kExitOk;
+    case SingleInstance::Answer::NotOurs:
+        return AnotherUsersCopyRuns(argc, argv);
     case SingleInstance::Answer::Refused:
         std::fprintf(stderr, "lumivo: cannot open %s\n", qPrintable(target));
         return CommandLine::kExitFailed;
@@ -86,7 +102,7 @@ int main(int argc, char** argv)
     for (int attempt = 1; claim == SingleInstance::Claim::AnotherRuns; ++attempt) {
         const SingleInstance::Answer answer = instance->askFirst(path, token);
         if (answer != SingleInstance::Answer::Gone || attempt == 3)
-            return HandedOver(answer, parsed.target);
+            return HandedOver(answer, parsed.target, argc, argv);
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         claim = instance->claim();
     }

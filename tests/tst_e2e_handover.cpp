@@ -3,6 +3,9 @@
 #include "HandoverClient.h"
 #include "ImageSupport.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 // A later start hands its book or folder to the running copy, on a virtual X display.
 class TestEndToEndHandOver : public QObject, public DesktopDriver
 {
@@ -84,6 +87,48 @@ private slots:
         QCOMPARE(FindWindow("b.pdf - Lumivo"), window);
 
         CloseAndCheck(first, window);
+    }
+
+    void anotherUsersCopyIsSaidSo()
+    {
+        if (::getuid() != 0)
+            QSKIP("Starting a copy as another user needs root.");
+        // The first copy runs as nobody, off screen, with a settings folder of its own.
+        const QString home = env->path("nobody");
+        QDir().mkpath(home);
+        QVERIFY(::chown(QFile::encodeName(home).constData(), 65534, 65534) == 0);
+        QProcessEnvironment nobody = QProcessEnvironment::systemEnvironment();
+        nobody.insert("QT_QPA_PLATFORM", "offscreen");
+        nobody.insert("HOME", home);
+        nobody.insert("XDG_CONFIG_HOME", home);
+        nobody.insert("XDG_RUNTIME_DIR", home);
+        QProcess first;
+        first.setProcessEnvironment(nobody);
+        first.start(
+            "setpriv", { "--reuid=65534", "--regid=65534", "--clear-groups", LUMIVO_BINARY, home });
+        QVERIFY(first.waitForStarted());
+        const bool runs = QTest::qWaitFor(
+            [&first] {
+                return first.state() != QProcess::Running
+                    || SingleInstance(QStringLiteral("Lumivo.2016.Oberkan")).claim()
+                    != SingleInstance::Claim::First;
+            },
+            10000);
+        if (!runs || first.state() != QProcess::Running)
+            QSKIP("This machine cannot run the program as another user.");
+
+        QProcess second;
+        StartViewer(second, {});
+        const Window message = FindWindow("Lumivo");
+        QVERIFY(message != 0);
+        Xdotool({ "windowfocus", "--sync", QString::number(message) });
+        Xdotool({ "key", "Return" });
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitCode(), 1);
+        QVERIFY(QString::fromUtf8(second.readAllStandardError())
+                    .contains("別のユーザーの Lumivo が動作中です。"));
+        first.terminate();
+        QVERIFY(first.waitForFinished(10000));
     }
 
     void aBookThatCannotOpenLeavesTheCopyRunning_data()
