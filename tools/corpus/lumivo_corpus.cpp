@@ -4,31 +4,30 @@
 //
 //   lumivo_corpus generate DIR
 //   lumivo_corpus run DIR --binary PATH [--sample N] [--timeout SECONDS]
+//                         [--slow-read-us N] [--slow-stat-us N]
 //   lumivo_corpus handover --binary PATH [--timeout SECONDS]
 //
 // run prints the counts of books shown, refused with the program's message, crashed and
-// hung, and the sanitizer reports found; it exits 1 when anything crashed, hung or was
-// reported. handover throws hostile clients at the running program's hand-over socket
-// (see HandoverProbe.h) and exits 1 when the program did not hold through all of them.
+// hung, the sanitizer reports found, and the longest time the program's window kept the
+// window system waiting (and every book that kept it waiting over 100 ms); it exits 1
+// when anything crashed, hung or was reported. --slow-read-us and --slow-stat-us put the
+// program on a slow drive (SlowDrive.cpp): each read of a file, and each look at a path,
+// waits so many microseconds. handover throws hostile clients at the running program's hand-over
+// socket (see HandoverProbe.h) and exits 1 when the program did not hold through all of them.
 
 #include "ArchiveCases.h"
-#include "CorpusEnvironment.h"
+#include "CorpusRunner.h"
 #include "EncodedPages.h"
 #include "HandoverProbe.h"
 #include "ImageSupport.h"
 #include "PageCases.h"
 #include "TestSupport.h"
-#include "VirtualDisplay.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDirIterator>
-#include <QElapsedTimer>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QThread>
 
-#include <csignal>
 #include <cstdio>
 
 QString CaseFolder(const QString& dir, int& n)
@@ -60,6 +59,8 @@ QByteArray ImageBytes(const char* format, bool alpha)
 
 namespace
 {
+// The longest the window may keep the window system waiting before the run names the book.
+constexpr int kStallMs = 100;
 
 struct Base {
     QString suffix;
@@ -224,152 +225,14 @@ int Generate(const QString& dir)
     return 0;
 }
 
-class Runner
-{
-public:
-    Runner(const QString& binary, int timeoutS)
-        : m_binary(binary)
-        , m_timeoutMs(timeoutS * 1000)
-    {
-    }
-
-    bool StartDisplay() { return m_display.Start(120); }
-    void StopDisplay() { m_display.Stop(); }
-
-    enum Outcome { Shown, Refused, Crashed, Hung };
-
-    Outcome Run(const QString& book, const QString& work, QString& report)
-    {
-        QDir(work).removeRecursively();
-        QDir().mkpath(work + "/tmp");
-        QProcessEnvironment env = CorpusEnvironment(m_display, work);
-        // Every image type enabled, so that every page of the corpus is read, and its
-        // header too, for the pairing of wide pages.
-        QDir().mkpath(work + "/config/Oberkan");
-        WriteBytes(work + "/config/Oberkan/Lumivo.conf",
-            "[Settings]\nPicExt=31\nPicExtMore=7\nNaturalSort=1\nWidePageAlone=1\n");
-        QProcess viewer;
-        viewer.setProcessEnvironment(env);
-        viewer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        const QStringList command = CaseCommand(m_binary, book);
-        viewer.start(command.first(), command.mid(1));
-        if (!viewer.waitForStarted())
-            return Crashed;
-        Outcome outcome = Refused;
-        QElapsedTimer timer;
-        timer.start();
-        bool settled = false;
-        while (!settled && timer.elapsed() < m_timeoutMs && viewer.state() == QProcess::Running) {
-            QCoreApplication::processEvents();
-            if (!Find(".* - Lumivo$").isEmpty()) {
-                outcome = Shown;
-                settled = true;
-            } else if (const QString ask = Find("^(ページ数|パスワード)$"); !ask.isEmpty()) {
-                Answer(ask, "Escape");
-                settled = true;
-            } else if (const QString box = MessageBox(); !box.isEmpty()) {
-                Answer(box, "Return");
-                settled = true;
-            } else if (!MainWindow().isEmpty()) {
-                // Start-up ended on a list screen: the book was not taken.
-                settled = true;
-            } else {
-                viewer.waitForFinished(100);
-            }
-        }
-        if (viewer.state() != QProcess::Running) {
-            report += QString("ended by itself: status %1, code %2\n")
-                          .arg(viewer.exitStatus())
-                          .arg(viewer.exitCode());
-            return Finish(viewer, work, report, Crashed);
-        }
-        if (!settled)
-            return Finish(viewer, work, report, Hung);
-        // Start-up ends with the main window shown; only then does the program take a
-        // request to end as a reader's.
-        while (timer.elapsed() < 2 * m_timeoutMs && viewer.state() == QProcess::Running
-            && Find(".* - Lumivo$").isEmpty() && MainWindow().isEmpty())
-            viewer.waitForFinished(100);
-        if (viewer.state() != QProcess::Running)
-            return Finish(viewer, work, report, Crashed);
-        if (outcome == Shown) {
-            SwapCasePages(book);
-            const QString window = Find(".* - Lumivo$");
-            Xdotool({ "windowfocus", "--sync", window });
-            Xdotool({ "key", "--delay", "60", "Next", "Next", "Next", "End", "Home", "5", "Down",
-                "Down", "Right", "Tab", "ctrl+o", "Escape" });
-        }
-        QThread::msleep(200);
-        ::kill(pid_t(viewer.processId()), SIGTERM);
-        if (!viewer.waitForFinished(m_timeoutMs))
-            return Finish(viewer, work, report, Hung);
-        const bool clean = viewer.exitStatus() == QProcess::NormalExit && viewer.exitCode() == 0;
-        if (!clean)
-            report += QString("exit status %1, code %2\n")
-                          .arg(viewer.exitStatus())
-                          .arg(viewer.exitCode());
-        return Finish(viewer, work, report, clean ? outcome : Crashed);
-    }
-
-private:
-    Outcome Finish(QProcess& viewer, const QString& work, QString& report, Outcome outcome)
-    {
-        if (viewer.state() == QProcess::Running) {
-            viewer.kill();
-            viewer.waitForFinished();
-        }
-        for (const QString& name : QDir(work).entryList({ "asan.*", "ubsan.*" }, QDir::Files)) {
-            QFile log(work + "/" + name);
-            if (!log.open(QIODevice::ReadOnly))
-                continue;
-            const QString text = QString::fromLocal8Bit(log.readAll());
-            if (text.contains("ERROR: ") || text.contains("runtime error"))
-                report += text;
-        }
-        return outcome;
-    }
-
-    QString Xdotool(const QStringList& args) { return m_display.Xdotool(args, 5000); }
-    QStringList Windows(const QString& title) { return m_display.Windows(title); }
-
-    QString Find(const QString& title) { return Windows(title).value(0); }
-
-    // The main window and the program's messages share a title; a message is smaller
-    // than the main window can be.
-    QString TitledLumivo(bool main)
-    {
-        for (const QString& id : Windows("^Lumivo$")) {
-            const QString shape = Xdotool({ "getwindowgeometry", "--shell", id });
-            const auto value = [&shape](const char* name) {
-                const qsizetype at = shape.indexOf(QLatin1String(name));
-                return at < 0 ? 0 : shape.mid(at + qstrlen(name)).section('\n', 0, 0).toInt();
-            };
-            if ((value("WIDTH=") >= 640 && value("HEIGHT=") >= 480) == main)
-                return id;
-        }
-        return {};
-    }
-    QString MessageBox() { return TitledLumivo(false); }
-    QString MainWindow() { return TitledLumivo(true); }
-
-    void Answer(const QString& window, const char* key)
-    {
-        Xdotool({ "windowfocus", "--sync", window });
-        Xdotool({ "key", key });
-    }
-
-    QString m_binary;
-    int m_timeoutMs;
-    VirtualDisplay m_display;
-};
-
-int RunCorpus(const QString& dir, const QString& binary, int sample, int timeoutS)
+int RunCorpus(const QString& dir, const CorpusRunner::Options& options, int sample)
 {
     QStringList books;
     QDirIterator it(dir, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        if (!QFileInfo(path).fileName().contains("good") && !IsCaseNote(path))
+        const QString name = QFileInfo(path).fileName();
+        if ((!name.contains("good") && !IsCaseNote(path)) || name == "note-resume")
             books << path;
     }
     std::sort(books.begin(), books.end());
@@ -379,35 +242,46 @@ int RunCorpus(const QString& dir, const QString& binary, int sample, int timeout
             picked << books[qsizetype(i) * books.size() / sample];
         books = picked;
     }
-    Runner runner(binary, timeoutS);
+    CorpusRunner::Options onDrive = options;
+    onDrive.slowDrive = QFileInfo(dir).absoluteFilePath();
+    CorpusRunner runner(onDrive);
     if (!runner.StartDisplay()) {
         std::fprintf(stderr, "lumivo_corpus: cannot start Xvfb\n");
         return 2;
     }
     int counts[4] = {};
     int reported = 0;
+    int longestStall = 0;
+    QString stalledMost;
     const QString work = QDir::tempPath() + "/lumivo-corpus-run";
     for (const QString& book : books) {
-        QString report;
-        const Runner::Outcome outcome = runner.Run(book, work, report);
-        ++counts[outcome];
-        if (report.contains("ERROR: ") || report.contains("runtime error"))
+        const CorpusRunner::Result result = runner.Run(book, work);
+        ++counts[result.outcome];
+        if (result.report.contains("ERROR: ") || result.report.contains("runtime error"))
             ++reported;
-        if (outcome >= Runner::Crashed || !report.isEmpty()) {
-            std::printf("%s: %s\n%s", qPrintable(book),
-                outcome == Runner::Hung ? "hung"
-                                        : (outcome == Runner::Crashed ? "crashed" : "reported"),
-                qPrintable(report));
+        if (result.longestStallMs > longestStall) {
+            longestStall = result.longestStallMs;
+            stalledMost = book;
         }
+        if (result.outcome >= CorpusRunner::Crashed || !result.report.isEmpty()) {
+            std::printf("%s: %s\n%s", qPrintable(book),
+                result.outcome == CorpusRunner::Hung
+                    ? "hung"
+                    : (result.outcome == CorpusRunner::Crashed ? "crashed" : "reported"),
+                qPrintable(result.report));
+        }
+        if (result.longestStallMs > kStallMs)
+            std::printf("%s: the window waited %d ms\n", qPrintable(book), result.longestStallMs);
         std::fflush(stdout);
     }
     runner.StopDisplay();
     QDir(work).removeRecursively();
     std::printf("%lld books: %d shown, %d refused with the program's message, %d crashed, %d hung, "
                 "%d with sanitizer reports\n",
-        books.size(), counts[Runner::Shown], counts[Runner::Refused], counts[Runner::Crashed],
-        counts[Runner::Hung], reported);
-    return counts[Runner::Crashed] + counts[Runner::Hung] + reported > 0 ? 1 : 0;
+        books.size(), counts[CorpusRunner::Shown], counts[CorpusRunner::Refused],
+        counts[CorpusRunner::Crashed], counts[CorpusRunner::Hung], reported);
+    std::printf("longest wait of the window: %d ms (%s)\n", longestStall, qPrintable(stalledMost));
+    return counts[CorpusRunner::Crashed] + counts[CorpusRunner::Hung] + reported > 0 ? 1 : 0;
 }
 
 } // namespace
@@ -420,25 +294,29 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments();
     if (args.size() >= 3 && args[1] == "generate")
         return Generate(args[2]);
-    QString binary;
+    CorpusRunner::Options options;
     int sample = 0;
-    int timeout = 20;
     const bool handover = args.value(1) == "handover";
     for (qsizetype i = handover ? 2 : 3; i + 1 < args.size(); i += 2) {
         if (args[i] == "--binary")
-            binary = args[i + 1];
+            options.binary = args[i + 1];
         else if (args[i] == "--sample")
             sample = args[i + 1].toInt();
         else if (args[i] == "--timeout")
-            timeout = args[i + 1].toInt();
+            options.timeoutS = args[i + 1].toInt();
+        else if (args[i] == "--slow-read-us")
+            options.slowReadUs = args[i + 1].toInt();
+        else if (args[i] == "--slow-stat-us")
+            options.slowStatUs = args[i + 1].toInt();
     }
-    if (handover && !binary.isEmpty())
-        return HandoverProbe(binary, timeout).Run();
-    if (args.size() >= 3 && args[1] == "run" && !binary.isEmpty())
-        return RunCorpus(args[2], binary, sample, timeout);
+    if (handover && !options.binary.isEmpty())
+        return HandoverProbe(options.binary, options.timeoutS).Run();
+    if (args.size() >= 3 && args[1] == "run" && !options.binary.isEmpty())
+        return RunCorpus(args[2], options, sample);
     std::fprintf(stderr,
         "usage: lumivo_corpus generate DIR\n"
         "       lumivo_corpus run DIR --binary PATH [--sample N] [--timeout SECONDS]\n"
+        "                         [--slow-read-us N] [--slow-stat-us N]\n"
         "       lumivo_corpus handover --binary PATH [--timeout SECONDS]\n");
     return 2;
 }
