@@ -29,9 +29,10 @@ public:
     static constexpr qint64 kMaxMemberBytes = qint64(64) << 20;
     // An archive's listing stops after this many entries of any kind.
     static constexpr int kMaxEntries = 100000;
-    // The listing of a compressed TAR stops after decompressing this much of it: past it
-    // lie no pages but zeros or a book no reader keeps as one file.
-    static constexpr qint64 kMaxListedStream = qint64(4) << 30;
+    // The listing of a compressed TAR stops after decompressing this much of it (bzip2
+    // takes some 3.5 s a gigabyte here): a book is seldom packed so, and a larger one
+    // costs as much again whenever a turn back starts decompressing from its beginning.
+    static constexpr qint64 kMaxListedStream = qint64(2) << 30;
     // What a solid archive may hold in memory at most: the pages kept as they are
     // stored (compressed pictures) and the dictionary of the one handle decompressing.
     static constexpr qint64 kKeptBytes = qint64(256) << 20;

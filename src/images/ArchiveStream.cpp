@@ -13,10 +13,16 @@ namespace
 // A header is read with the first block after a jump; reading on doubles the blocks.
 constexpr size_t kFirstBlock = 16 * 1024;
 constexpr size_t kLastBlock = 256 * 1024;
-// What libarchive gets at a time. A compressed stream of zeros expands a thousand times
-// (gzip) to several thousand times (xz): small pieces bring the reader back here often
-// enough to stop it within a few megabytes of output.
+// What libarchive gets at a time: never more than this, and from a compressed stream
+// no more than expands to about kPieceOutput at the rate it expanded so far. Zeros
+// expand a thousand times in gzip, seven thousand times in xz and over a million times
+// in bzip2 (1 GB in 785 bytes), so a long skip through them comes back here between
+// pieces of a few megabytes (half a bzip2 block, 23 MB, at the least piece) instead of
+// running through gigabytes at once. A stream starts with the least piece and doubles
+// it while it does not expand.
 constexpr qint64 kPiece = 8 * 1024;
+constexpr qint64 kLeastPiece = 16;
+constexpr qint64 kPieceOutput = qint64(4) << 20;
 
 void Support(archive* reader, ArchiveStream::Formats formats)
 {
@@ -106,6 +112,17 @@ bool ArchiveStream::Refill()
     return true;
 }
 
+qint64 ArchiveStream::NextPiece(archive* reader)
+{
+    qint64 piece = std::min(kPiece, m_piece * 2);
+    if (archive_filter_count(reader) > 1) {
+        const qint64 output = std::max<qint64>(archive_filter_bytes(reader, 0), 1);
+        piece = std::min(piece, m_handed * kPieceOutput / output);
+    }
+    m_piece = std::max(kLeastPiece, piece);
+    return m_piece;
+}
+
 la_ssize_t ArchiveStream::ReadCallback(archive* reader, void* data, const void** buffer)
 {
     auto* self = static_cast<ArchiveStream*>(data);
@@ -127,9 +144,11 @@ la_ssize_t ArchiveStream::ReadCallback(archive* reader, void* data, const void**
         if (self->m_bufferLength == 0)
             return 0;
     }
-    const qint64 piece = std::min(kPiece, self->m_bufferAt + self->m_bufferLength - self->m_pos);
+    const qint64 piece
+        = std::min(self->NextPiece(reader), self->m_bufferAt + self->m_bufferLength - self->m_pos);
     *buffer = self->m_buffer.data() + (self->m_pos - self->m_bufferAt);
     self->m_pos += piece;
+    self->m_handed += piece;
     return la_ssize_t(piece);
 }
 

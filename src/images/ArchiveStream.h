@@ -13,7 +13,8 @@
 // read, skip and seek callbacks read the file with pread: a skip or a seek reads
 // nothing, the first read after one reads a small block (a header is short) and the
 // blocks grow while reading goes on; every read and skip fails once abandoned, so
-// even a single long skip through a compressed stream stops within a small piece.
+// even a single long skip through a compressed stream stops within a small piece
+// of it.
 class ArchiveStream
 {
 public:
@@ -49,6 +50,8 @@ private:
     ArchiveStream() = default;
     bool Abandoned();
     bool Refill();
+    // How much of the block libarchive gets next.
+    qint64 NextPiece(archive* reader);
 
     static la_ssize_t ReadCallback(archive* reader, void* data, const void** buffer);
     static la_int64_t SkipCallback(archive* reader, void* data, la_int64_t request);
@@ -67,6 +70,9 @@ private:
     qint64 m_bufferAt = 0;
     qint64 m_bufferLength = 0;
     size_t m_block = 0;
+    qint64 m_piece = 8;
+    // Every byte handed to libarchive, so what a decompressor took.
+    qint64 m_handed = 0;
     const std::function<bool()>* m_abandoned = nullptr;
     qint64 m_streamLimit = -1;
     bool m_wasAbandoned = false;
