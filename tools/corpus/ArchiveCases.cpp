@@ -143,6 +143,57 @@ void WriteBombs(const QString& dir, int& n)
     }
 }
 
+// A book opened with no more address space than limit bytes, which the runner applies.
+void LowMemoryBook(const QString& dir, int& n, const QString& name, const QByteArray& bytes,
+    const QByteArray& limit = "450000000")
+{
+    if (bytes.isEmpty())
+        return;
+    const QString folder = CaseFolder(dir, n);
+    WriteBytes(folder + "/" + name, bytes);
+    WriteBytes(folder + "/note-address-space", limit);
+}
+
+// Books that once ended the program with std::bad_alloc on a small machine: members that
+// inflate to nearly the largest a page may be, read on three threads at once; a
+// directory declaring a small member 1 GB; a solid archive whose passed pages are kept.
+// And listings that cost: 200,000 members, zeros between two pages.
+void WriteLowMemory(const QString& dir, int& n)
+{
+    QList<ArchiveMember> inflating;
+    for (int i = 1; i <= 40; ++i) {
+        inflating << Png(QString("p%1.png").arg(i, 2, 10, QChar('0')));
+        inflating.last().zeros = qint64(127) << 20;
+    }
+    const QByteArray bomb = ArchiveBytes(ArchiveFormat::Zip, inflating);
+    LowMemoryBook(dir, n, "inflates-40x127mb.cbz", bomb);
+    LowMemoryBook(dir, n, "inflates-40x127mb-300mb.cbz", bomb, "300000000");
+    QList<ArchiveMember> declaring;
+    for (int i = 1; i <= 10; ++i)
+        declaring << Jpeg(QString("p%1.jpg").arg(i, 2, 10, QChar('0')));
+    declaring[4].bytes = declaring[4].bytes.left(100);
+    QByteArray padded = ArchiveBytes(ArchiveFormat::Zip, declaring, { true });
+    LowMemoryBook(dir, n, "directory-declares-1gb.cbz",
+        ZipDeclaring(padded, declaring[4].name.toUtf8(), 1u << 30, false));
+    QList<ArchiveMember> solid;
+    for (int i = 1; i <= 2000; ++i) {
+        solid << Png(QString("p%1.png").arg(i, 4, 10, QChar('0')));
+        solid.last().zeros = 200 * 1024;
+    }
+    LowMemoryBook(dir, n, "solid-2000-pages.cb7", ArchiveBytes(ArchiveFormat::SevenZip, solid));
+    QList<ArchiveMember> many;
+    for (int i = 1; i <= 200000; ++i)
+        many << ArchiveMember { QString("p%1.png").arg(i, 6, 10, QChar('0')), "p" };
+    LowMemoryBook(dir, n, "members-200000.cbz", ArchiveBytes(ArchiveFormat::Zip, many, { true }));
+    // A quarter of the benchmark's gigabyte, which bzip2 takes ten seconds to write.
+    ArchiveMember zeros { "zeros.bin" };
+    zeros.zeros = qint64(256) << 20;
+    ArchiveOptions bzip2;
+    bzip2.filter = ArchiveOptions::Bzip2;
+    Book(dir, n, "zeros-256mb-between-pages.tar.bz2",
+        ArchiveBytes(ArchiveFormat::Tar, { Png("p1.png"), zeros, Jpeg("p2.jpg") }, bzip2));
+}
+
 void WriteNames(const QString& dir, int& n)
 {
     const QString deep = QString("a/").repeated(2000) + "p.png";
@@ -230,4 +281,5 @@ void WriteArchiveCases(const QString& dir, int& n)
     WriteBombs(dir, n);
     WriteNames(dir, n);
     WriteMemberKinds(dir, n);
+    WriteLowMemory(dir, n);
 }
