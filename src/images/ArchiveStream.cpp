@@ -13,16 +13,31 @@ namespace
 // A header is read with the first block after a jump; reading on doubles the blocks.
 constexpr size_t kFirstBlock = 16 * 1024;
 constexpr size_t kLastBlock = 256 * 1024;
-// What libarchive gets at a time: never more than this, and from a compressed stream
-// no more than expands to about kPieceOutput at the rate it expanded so far. Zeros
-// expand a thousand times in gzip, seven thousand times in xz and over a million times
-// in bzip2 (1 GB in 785 bytes), so a long skip through them comes back here between
-// pieces of a few megabytes (half a bzip2 block, 23 MB, at the least piece) instead of
-// running through gigabytes at once. A stream starts with the least piece and doubles
-// it while it does not expand.
+// What libarchive gets at a time. A decompressor holds on to what it was given and goes
+// on with it without coming back here, so a piece must not hold more than a few
+// megabytes' worth of a compressed stream of zeros: gzip expands a thousand times, xz
+// seven thousand, zstd some tens of thousands, bzip2 over a million (1 GB of zeros in
+// 785 bytes, a block of 46 MB in 35). Until the stream is known it starts with the least
+// piece and doubles it, since the first pieces may already be a decompressor's.
 constexpr qint64 kPiece = 8 * 1024;
-constexpr qint64 kLeastPiece = 16;
-constexpr qint64 kPieceOutput = qint64(4) << 20;
+constexpr qint64 kLeastPiece = 32;
+
+qint64 MostPiece(archive* reader)
+{
+    if (archive_filter_count(reader) < 2)
+        return kPiece;
+    switch (archive_filter_code(reader, 0)) {
+    case ARCHIVE_FILTER_GZIP:
+        return kPiece;
+    case ARCHIVE_FILTER_XZ:
+    case ARCHIVE_FILTER_LZMA:
+        return 1024;
+    case ARCHIVE_FILTER_ZSTD:
+        return 256;
+    default:
+        return kLeastPiece;
+    }
+}
 
 void Support(archive* reader, ArchiveStream::Formats formats)
 {
@@ -114,12 +129,7 @@ bool ArchiveStream::Refill()
 
 qint64 ArchiveStream::NextPiece(archive* reader)
 {
-    qint64 piece = std::min(kPiece, m_piece * 2);
-    if (archive_filter_count(reader) > 1) {
-        const qint64 output = std::max<qint64>(archive_filter_bytes(reader, 0), 1);
-        piece = std::min(piece, m_handed * kPieceOutput / output);
-    }
-    m_piece = std::max(kLeastPiece, piece);
+    m_piece = std::min(MostPiece(reader), m_piece * 2);
     return m_piece;
 }
 
@@ -148,7 +158,6 @@ la_ssize_t ArchiveStream::ReadCallback(archive* reader, void* data, const void**
         = std::min(self->NextPiece(reader), self->m_bufferAt + self->m_bufferLength - self->m_pos);
     *buffer = self->m_buffer.data() + (self->m_pos - self->m_bufferAt);
     self->m_pos += piece;
-    self->m_handed += piece;
     return la_ssize_t(piece);
 }
 

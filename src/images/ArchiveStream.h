@@ -70,9 +70,7 @@ private:
     qint64 m_bufferAt = 0;
     qint64 m_bufferLength = 0;
     size_t m_block = 0;
-    qint64 m_piece = 8;
-    // Every byte handed to libarchive, so what a decompressor took.
-    qint64 m_handed = 0;
+    qint64 m_piece = 16;
     const std::function<bool()>* m_abandoned = nullptr;
     qint64 m_streamLimit = -1;
     bool m_wasAbandoned = false;

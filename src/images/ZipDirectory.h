@@ -17,8 +17,9 @@ public:
     struct Window {
         qint64 from = -1;
         qint64 to = -1;
-        // Whether the member's packed data ends within the window, not past the file's end.
-        bool whole = false;
+        // Whether the member's packed data ends within the window, not past the file's
+        // end; taken as whole when its window is not known.
+        bool whole = true;
     };
 
     // The directory, or nothing when the file has none that can be read (a download cut
