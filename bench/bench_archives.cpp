@@ -317,6 +317,11 @@ int Memory(const QString& dir, const QString& self)
         members << ArchiveMember { QString("p%1.png").arg(i, 2, 10, QChar('0')), "\x89PNG" };
         members.last().zeros = qint64(127) << 20;
     }
+    QList<ArchiveMember> large;
+    for (int i = 1; i <= 40; ++i) {
+        large << ArchiveMember { QString("p%1.png").arg(i, 2, 10, QChar('0')), "\x89PNG" };
+        large.last().zeros = qint64(60) << 20;
+    }
     QList<ArchiveMember> solid;
     for (int i = 1; i <= 2000; ++i) {
         solid << ArchiveMember { QString("p%1.png").arg(i, 4, 10, QChar('0')), "\x89PNG" };
@@ -333,6 +338,8 @@ int Memory(const QString& dir, const QString& self)
     const QList<Book> books = {
         { "zeros-40x127mb.cbz",
             [&](const QString& part) { return WriteArchive(part, ArchiveFormat::Zip, members); } },
+        { "zeros-40x60mb.cbz",
+            [&](const QString& part) { return WriteArchive(part, ArchiveFormat::Zip, large); } },
         { "declares-1gb.cbz",
             [&](const QString& part) {
                 const QByteArray bytes

@@ -526,6 +526,19 @@ private slots:
         QCOMPARE(OpenCount(path), 1);
     }
 
+    // A page after members that are no pages, in a solid archive: they are passed, not
+    // kept, and the page still reads.
+    void aSolidArchivePassesWhatItKeepsNot()
+    {
+        const QString path = m_shelf + "/solid-after-others.cb7";
+        QVERIFY(WriteArchive(path, ArchiveFormat::SevenZip,
+            { { "a.bin", Noise(256 * 1024, 7) }, { "b.bin", Noise(256 * 1024, 8) },
+                { "c.bin", Noise(256 * 1024, 9) }, { "p1.png", Noise(4096, 1) } }));
+        const std::shared_ptr<ArchivePages> pages = ScanPages(path);
+        QVERIFY(pages);
+        QCOMPARE(PageBytes(*pages, 1), Noise(4096, 1));
+    }
+
     // A book cut short tells how many pages it still has whole; a whole one has them all.
     void cutBooksSayHowFarTheyRead_data()
     {

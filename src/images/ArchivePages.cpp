@@ -145,6 +145,21 @@ bool ReadData(archive* reader, archive_entry* entry, QByteArray& bytes, MemberBu
         bytes.append(chunk.constData(), qsizetype(got));
     }
 }
+
+// Reads the rest of the entry whose header was just read, keeping nothing. libarchive
+// 3.6 fails the member after two or more skipped in a solid 7z of pictures (its skip
+// through LZMA-compressed pictures loses its place); read through, they are passed right.
+bool Drain(archive* reader, const std::function<bool()>& abandoned)
+{
+    QByteArray chunk(kChunk, Qt::Uninitialized);
+    for (;;) {
+        if (Asked(abandoned))
+            return false;
+        const la_ssize_t got = archive_read_data(reader, chunk.data(), size_t(chunk.size()));
+        if (got <= 0)
+            return got == 0;
+    }
+}
 } // namespace
 
 ArchivePages::ArchivePages(const QString& path)
@@ -418,18 +433,20 @@ bool ArchivePages::Walk(Handle& handle, const Member& member, QByteArray& bytes,
     while (handle.next <= member.entry) {
         if (Asked(abandoned))
             return false;
-        // What is left unread of an entry is skipped by the next header: in a solid
-        // archive that decompresses it, so the pages passed on the way are kept.
+        // What is left unread of an entry is skipped by the next header. A solid archive
+        // decompresses what it passes anyway, so its pages passed on the way are kept.
         if (!IsReadable(archive_read_next_header(reader, &entry)))
             return false;
         const int passed = handle.next++;
-        if (passed < member.entry && m_solid && m_pageEntries.contains(passed)
-            && HasRoomFor(entry)) {
-            QByteArray page;
-            MemberBudget::Share pageShare;
-            if (ReadData(reader, entry, page, pageShare, abandoned))
-                Keep(passed, page);
-        }
+        if (passed == member.entry || !m_solid)
+            continue;
+        QByteArray page;
+        MemberBudget::Share pageShare;
+        if (m_pageEntries.contains(passed) && HasRoomFor(entry)
+            && ReadData(reader, entry, page, pageShare, abandoned))
+            Keep(passed, page);
+        else if (!Drain(reader, abandoned))
+            return false;
     }
     // The archive was rewritten since it was listed: the page is not there any more.
     if (EntryName(entry) != member.name || !ReadData(reader, entry, bytes, share, abandoned))
