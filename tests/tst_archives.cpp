@@ -478,6 +478,9 @@ private slots:
     // never the end of the program.
     void failedAllocationsAreDamagedPages()
     {
+        QFile maps("/proc/self/maps");
+        if (maps.open(QIODevice::ReadOnly) && maps.readAll().contains("vgpreload"))
+            QSKIP("valgrind puts its own allocator in place of the test's failing one");
         QList<ArchiveMember> members;
         for (int page = 1; page <= 2; ++page) {
             members << ArchiveMember { PageName(page), "\x89PNG" };
