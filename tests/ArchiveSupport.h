@@ -39,10 +39,13 @@ struct ArchiveMember {
 };
 
 struct ArchiveOptions {
+    enum Filter { NoFilter, Gzip, Bzip2, Xz };
     // Zip only: members stored rather than deflated.
     bool store = false;
     // RAR 4 only: the archive says it is solid, each member going on from the one before.
     bool solid = false;
+    // Tar only: the whole archive compressed, as .tar.gz, .tar.bz2 and .tar.xz are.
+    Filter filter = NoFilter;
 };
 
 namespace ArchiveDetail
@@ -164,6 +167,12 @@ inline QByteArray LibarchiveBytes(
         break;
     default:
         ok = archive_write_set_format_pax_restricted(a) == ARCHIVE_OK;
+        if (options.filter == ArchiveOptions::Gzip)
+            ok = ok && archive_write_add_filter_gzip(a) == ARCHIVE_OK;
+        else if (options.filter == ArchiveOptions::Bzip2)
+            ok = ok && archive_write_add_filter_bzip2(a) == ARCHIVE_OK;
+        else if (options.filter == ArchiveOptions::Xz)
+            ok = ok && archive_write_add_filter_xz(a) == ARCHIVE_OK;
         break;
     }
     QByteArray bytes;
@@ -354,6 +363,57 @@ inline QByteArray ArchiveBytes(
         }
         return JoinedZips(zips);
     });
+}
+
+// The zip with the member's unpacked size, and its packed size if asked, replaced
+// wherever zip records them: the local header, the data descriptor after the data
+// and the central directory.
+inline QByteArray ZipDeclaring(QByteArray zip, const QByteArray& name, quint32 size, bool packedToo)
+{
+    const qsizetype end = zip.lastIndexOf("PK\x05\x06");
+    if (end < 0)
+        return zip;
+    qsizetype at = qFromLittleEndian<quint32>(zip.constData() + end + 16);
+    while (at < end && zip.mid(at, 4) == "PK\x01\x02") {
+        const auto u16 = [&zip](qsizetype offset) {
+            return qFromLittleEndian<quint16>(zip.constData() + offset);
+        };
+        const quint32 packed = qFromLittleEndian<quint32>(zip.constData() + at + 20);
+        const qsizetype local = qFromLittleEndian<quint32>(zip.constData() + at + 42);
+        if (zip.mid(at + 46, u16(at + 28)) == name) {
+            const qsizetype descriptor = local + 30 + u16(local + 26) + u16(local + 28) + packed;
+            const bool described = u16(local + 6) & 0x08;
+            QList<qsizetype> fields = { at + 24, local + 22 };
+            if (described)
+                fields << descriptor + 12;
+            if (packedToo) {
+                fields << at + 20 << local + 18;
+                if (described)
+                    fields << descriptor + 8;
+            }
+            for (const qsizetype field : fields)
+                qToLittleEndian(size, zip.data() + field);
+        }
+        at += 46 + u16(at + 28) + u16(at + 30) + u16(at + 32);
+    }
+    return zip;
+}
+
+// The tar with the member's size field replaced, its header's checksum made good again.
+inline QByteArray TarDeclaring(QByteArray tar, const QByteArray& name, const QByteArray& sizeField)
+{
+    for (qsizetype header = 0; header + 512 <= tar.size(); header += 512) {
+        if (tar.mid(header, name.size() + 1) != name + '\0')
+            continue;
+        tar.replace(header + 124, sizeField.size(), sizeField);
+        tar.replace(header + 148, 8, QByteArray(8, ' '));
+        int sum = 0;
+        for (qsizetype i = 0; i < 512; ++i)
+            sum += quint8(tar[header + i]);
+        tar.replace(
+            header + 148, 8, QByteArray::number(sum, 8).rightJustified(6, '0') + '\0' + ' ');
+    }
+    return tar;
 }
 
 inline bool WriteArchive(const QString& path, ArchiveFormat format,

@@ -103,57 +103,6 @@ void WriteDamaged(const QString& dir, int& n, const BookType& type, QRandomGener
     }
 }
 
-// The zip with the member's unpacked size, and its packed size if asked, replaced
-// wherever zip records them: the local header, the data descriptor after the data
-// and the central directory.
-QByteArray ZipDeclaring(QByteArray zip, const QByteArray& name, quint32 size, bool packedToo)
-{
-    const qsizetype end = zip.lastIndexOf("PK\x05\x06");
-    if (end < 0)
-        return zip;
-    qsizetype at = qFromLittleEndian<quint32>(zip.constData() + end + 16);
-    while (at < end && zip.mid(at, 4) == "PK\x01\x02") {
-        const auto u16 = [&zip](qsizetype offset) {
-            return qFromLittleEndian<quint16>(zip.constData() + offset);
-        };
-        const quint32 packed = qFromLittleEndian<quint32>(zip.constData() + at + 20);
-        const qsizetype local = qFromLittleEndian<quint32>(zip.constData() + at + 42);
-        if (zip.mid(at + 46, u16(at + 28)) == name) {
-            const qsizetype descriptor = local + 30 + u16(local + 26) + u16(local + 28) + packed;
-            const bool described = u16(local + 6) & 0x08;
-            QList<qsizetype> fields = { at + 24, local + 22 };
-            if (described)
-                fields << descriptor + 12;
-            if (packedToo) {
-                fields << at + 20 << local + 18;
-                if (described)
-                    fields << descriptor + 8;
-            }
-            for (const qsizetype field : fields)
-                qToLittleEndian(size, zip.data() + field);
-        }
-        at += 46 + u16(at + 28) + u16(at + 30) + u16(at + 32);
-    }
-    return zip;
-}
-
-// The tar with the member's size field replaced, its header's checksum made good again.
-QByteArray TarDeclaring(QByteArray tar, const QByteArray& name, const QByteArray& sizeField)
-{
-    for (qsizetype header = 0; header + 512 <= tar.size(); header += 512) {
-        if (tar.mid(header, name.size() + 1) != name + '\0')
-            continue;
-        tar.replace(header + 124, sizeField.size(), sizeField);
-        tar.replace(header + 148, 8, QByteArray(8, ' '));
-        int sum = 0;
-        for (qsizetype i = 0; i < 512; ++i)
-            sum += quint8(tar[header + i]);
-        tar.replace(
-            header + 148, 8, QByteArray::number(sum, 8).rightJustified(6, '0') + '\0' + ' ');
-    }
-    return tar;
-}
-
 void WriteBombs(const QString& dir, int& n)
 {
     const BookType& zip = kTypes[0];
@@ -192,6 +141,59 @@ void WriteBombs(const QString& dir, int& n)
         if (type.format != ArchiveFormat::Rar4)
             Book(dir, n, "members-10000-" + Tag(type), type, many);
     }
+}
+
+// A book opened with no more address space than limit bytes, which the runner applies.
+void LowMemoryBook(const QString& dir, int& n, const QString& name, const QByteArray& bytes,
+    const QByteArray& limit = "450000000")
+{
+    if (bytes.isEmpty())
+        return;
+    const QString folder = CaseFolder(dir, n);
+    WriteBytes(folder + "/" + name, bytes);
+    WriteBytes(folder + "/note-address-space", limit);
+}
+
+// Books that once ended the program with std::bad_alloc on a small machine: members that
+// inflate to nearly the largest a page may be, read on three threads at once; a
+// directory declaring a small member 1 GB; a solid archive whose passed pages are kept.
+// And listings that cost: 200,000 members, zeros between two pages.
+void WriteLowMemory(const QString& dir, int& n)
+{
+    // A good first page, so that the book opens and turning pages reaches the others.
+    QList<ArchiveMember> inflating = { Png("p00.png") };
+    for (int i = 1; i <= 40; ++i) {
+        inflating << Png(QString("p%1.png").arg(i, 2, 10, QChar('0')));
+        inflating.last().zeros = qint64(127) << 20;
+    }
+    const QByteArray bomb = ArchiveBytes(ArchiveFormat::Zip, inflating);
+    LowMemoryBook(dir, n, "inflates-40x127mb.cbz", bomb);
+    LowMemoryBook(dir, n, "inflates-40x127mb-300mb.cbz", bomb, "300000000");
+    QList<ArchiveMember> declaring;
+    for (int i = 1; i <= 10; ++i)
+        declaring << Jpeg(QString("p%1.jpg").arg(i, 2, 10, QChar('0')));
+    declaring[4].bytes = declaring[4].bytes.left(100);
+    QByteArray padded = ArchiveBytes(ArchiveFormat::Zip, declaring, { true });
+    LowMemoryBook(dir, n, "directory-declares-1gb.cbz",
+        ZipDeclaring(padded, declaring[4].name.toUtf8(), 1u << 30, false));
+    QList<ArchiveMember> solid;
+    for (int i = 1; i <= 2000; ++i) {
+        solid << Png(QString("p%1.png").arg(i, 4, 10, QChar('0')));
+        solid.last().zeros = 200 * 1024;
+    }
+    LowMemoryBook(dir, n, "solid-2000-pages.cb7", ArchiveBytes(ArchiveFormat::SevenZip, solid));
+    QList<ArchiveMember> many;
+    static const QByteArray tiny = PngDeclaring({ 1, 1 }, true);
+    for (int i = 1; i <= 200000; ++i)
+        many << ArchiveMember { QString("p%1.png").arg(i, 6, 10, QChar('0')), tiny };
+    LowMemoryBook(dir, n, "members-200000.cbz", ArchiveBytes(ArchiveFormat::Zip, many, { true }));
+    // A quarter of the benchmark's gigabyte, which bzip2 takes ten seconds to write.
+    ArchiveMember zeros { "zeros.bin" };
+    zeros.zeros = qint64(256) << 20;
+    ArchiveOptions bzip2;
+    bzip2.filter = ArchiveOptions::Bzip2;
+    Book(dir, n, "zeros-256mb-between-pages-bzip2.cbt",
+        ArchiveBytes(ArchiveFormat::Tar, { Png("p1.png"), zeros, Jpeg("p2.jpg") }, bzip2));
 }
 
 void WriteNames(const QString& dir, int& n)
@@ -281,4 +283,5 @@ void WriteArchiveCases(const QString& dir, int& n)
     WriteBombs(dir, n);
     WriteNames(dir, n);
     WriteMemberKinds(dir, n);
+    WriteLowMemory(dir, n);
 }

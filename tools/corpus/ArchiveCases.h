@@ -9,7 +9,9 @@
 // encrypted zips; members that declare or inflate to gigabytes; ten thousand members;
 // names 5,000 characters long or 2,000 folders deep; zips nested in zips; names that
 // climb out of the folder they would be extracted to; links, FIFOs and devices in
-// place of pages; and the files macOS and dot-files leave behind. None needs a note.
+// place of pages; the files macOS and dot-files leave behind; and bombs, listings of
+// 200,000 members or through a gigabyte of zeros, and solid archives read with an
+// address space of 450 MB (one at 300 MB) as their note says.
 
 // A picture of the corpus, encoded in format (defined by the driver).
 QByteArray ImageBytes(const char* format, bool alpha = false);
