@@ -12,6 +12,7 @@
 #include <vector>
 
 #include <jxl/decode.h>
+#include <jxl/parallel_runner.h>
 
 namespace
 {
@@ -38,6 +39,23 @@ Decoder NewDecoder(int events)
         || JxlDecoderSetKeepOrientation(decoder.get(), JXL_FALSE) != JXL_DEC_SUCCESS)
         return {};
     return decoder;
+}
+
+// libjxl's work, item by item on the calling thread, as it runs without a runner, but
+// given up between items once nobody wants the page: a small file can hold a picture
+// that takes seconds to decode, and no input is read meanwhile.
+JxlParallelRetCode RunUnlessAbandoned(void* abandoned, void* opaque, JxlParallelRunInit init,
+    JxlParallelRunFunction run, uint32_t start, uint32_t end)
+{
+    const auto& gone = *static_cast<const std::function<bool()>*>(abandoned);
+    if (const JxlParallelRetCode failed = init(opaque, 1))
+        return failed;
+    for (uint32_t i = start; i < end; ++i) {
+        if (gone && gone())
+            return JXL_PARALLEL_RET_RUNNER_ERROR;
+        run(opaque, i, 0);
+    }
+    return 0;
 }
 
 // Hands libjxl the bytes up to end, starting with those it has not taken yet.
@@ -70,7 +88,9 @@ DecodedPage JpegXlDecoder::Decode(const FitRequest& fit)
 {
     const QByteArray bytes = WholeFile::Read(m_file);
     Decoder decoder = NewDecoder(JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE);
-    if (bytes.isEmpty() || !decoder)
+    if (bytes.isEmpty() || !decoder
+        || JxlDecoderSetParallelRunner(decoder.get(), RunUnlessAbandoned, &m_abandoned)
+            != JXL_DEC_SUCCESS)
         return {};
     qsizetype given = 0;
     QSize own;

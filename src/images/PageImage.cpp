@@ -16,9 +16,9 @@
 
 namespace
 {
-// Enough for the largest picture accepted, decoded whole: the declared size has
-// been checked already, and Qt's own default would refuse genuine large scans.
-constexpr int kAllocationLimitMb = int(PageImage::kMaxPixels * 4 / (1 << 20)) + 1;
+// Qt's own default (256 MB) would refuse genuine large scans; a reader that does not
+// tell the size before decoding is held to this.
+constexpr int kAllocationLimitMb = int(PageImage::kLargestDecode >> 20);
 
 bool StartsWith(const QByteArray& head, const char* magic, qsizetype size)
 {

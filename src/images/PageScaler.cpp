@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <new>
+
+#include <sys/mman.h>
 
 namespace
 {
@@ -13,6 +16,13 @@ constexpr int kAcrossBits = 12;
 // Where a pixel's channels lie among its four bytes in memory.
 constexpr bool kLittle = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
 constexpr int kChannel[3] = { kLittle ? 2 : 1, 1 + !kLittle, kLittle ? 0 : 3 };
+// Pictures from this size on get pages of their own from the system.
+constexpr size_t kMappedFrom = size_t(256) << 10;
+
+struct Mapping {
+    void* pixels;
+    size_t bytes;
+};
 
 quint32 Pixel(quint32 r, quint32 g, quint32 b)
 {
@@ -230,10 +240,35 @@ QImage PageScaler::NewImage(const QSize& size)
     if (size.isEmpty())
         return {};
     const qsizetype stride = qsizetype(size.width()) * 4;
-    void* pixels = std::malloc(size_t(stride) * size_t(size.height()));
-    if (!pixels)
+    const size_t bytes = size_t(stride) * size_t(size.height());
+    if (bytes < kMappedFrom) {
+        void* pixels = std::malloc(bytes);
+        if (!pixels)
+            return {};
+        return QImage(
+            static_cast<uchar*>(pixels), size.width(), size.height(), stride, QImage::Format_RGB32,
+            [](void* p) { std::free(p); }, pixels);
+    }
+    // A page's pixels are mapped rather than taken from malloc's heap, so that a page let
+    // go returns its memory to the system at once: freed pages in the heap would stay
+    // resident between pages of other sizes, and the process would keep its largest
+    // footprint long after the pages went.
+    auto* mapping = new (std::nothrow) Mapping { nullptr, bytes };
+    if (!mapping)
         return {};
+    mapping->pixels
+        = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapping->pixels == MAP_FAILED) {
+        delete mapping;
+        return {};
+    }
     return QImage(
-        static_cast<uchar*>(pixels), size.width(), size.height(), stride, QImage::Format_RGB32,
-        [](void* p) { std::free(p); }, pixels);
+        static_cast<uchar*>(mapping->pixels), size.width(), size.height(), stride,
+        QImage::Format_RGB32,
+        [](void* info) {
+            auto* done = static_cast<Mapping*>(info);
+            munmap(done->pixels, done->bytes);
+            delete done;
+        },
+        mapping);
 }

@@ -1,0 +1,77 @@
+#include "images/DecodeCost.h"
+
+#include "images/AvifDecoder.h"
+#include "images/JpegXlDecoder.h"
+#include "images/PageHeader.h"
+#include "images/PageImage.h"
+
+#include <QIODevice>
+#include <QImageReader>
+
+namespace DecodeCost
+{
+
+namespace
+{
+    // Bytes a pixel of the picture's own size takes on the way, beyond the result. A
+    // progressive JPEG keeps two bytes a coefficient, with chroma halved both ways.
+    constexpr qint64 kProgressiveJpeg = 3;
+    constexpr qint64 kInterlacedPng = 4;
+    // The planes libavif decodes into and the frame dav1d keeps.
+    constexpr qint64 kAvif = 4;
+    // libjxl's RGBA output and the planes it works on (measured: a 6000 x 6000 page
+    // took 263 MB).
+    constexpr qint64 kJpegXl = 8;
+    // The QImage Qt's reader fills, in the common 32-bit formats.
+    constexpr qint64 kQt = 4;
+    // Rows a streaming decoder and the scaler keep.
+    constexpr qint64 kStreamRows = 64;
+
+    qint64 Pixels(const QSize& size)
+    {
+        return qint64(std::max(size.width(), 0)) * qint64(std::max(size.height(), 0));
+    }
+
+    qint64 Shown(const FitRequest& fit, const QSize& own)
+    {
+        return Pixels(PageImage::TargetSize(fit, own)) * 4;
+    }
+} // namespace
+
+qint64 Of(QIODevice& page, const FitRequest& fit)
+{
+    const qint64 box = qint64(fit.box.width() * fit.devicePixelRatio + 1)
+        * qint64(fit.box.height() * fit.devicePixelRatio + 1) * 4;
+    const qint64 fileBytes = std::max<qint64>(page.size(), 0);
+    qint64 cost = box;
+    if (!page.seek(0))
+        return cost;
+    const QByteArray head = page.peek(PageImage::kHeadBytes);
+    if (const std::optional<PageHeader::Facts> facts = PageHeader::Read(page)) {
+        const QSize own = facts->size;
+        if (PageImage::AcceptableSize(own)) {
+            const qint64 rows = qint64(own.width()) * 4 * kStreamRows;
+            if (head.startsWith("\xff\xd8\xff"))
+                cost = Shown(fit, own) + rows + (facts->whole ? Pixels(own) * kProgressiveJpeg : 0);
+            else if (head.startsWith("\x89PNG"))
+                cost = Shown(fit, own) + rows + (facts->whole ? Pixels(own) * kInterlacedPng : 0);
+            else if (AvifDecoder::Recognizes(head))
+                cost = Shown(fit, own) + rows + fileBytes + Pixels(own) * kAvif;
+            else if (JpegXlDecoder::Recognizes(head))
+                cost = Shown(fit, own) + fileBytes + Pixels(own) * kJpegXl;
+        }
+    } else {
+        page.seek(0);
+        QImageReader reader(&page);
+        reader.setAutoTransform(false);
+        const QSize own = reader.size();
+        if (PageImage::AcceptableSize(own))
+            cost = Shown(fit, own) + fileBytes + Pixels(own) * kQt;
+        else
+            cost = box + fileBytes;
+    }
+    page.seek(0);
+    return cost;
+}
+
+} // namespace DecodeCost

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "images/PageKey.h"
+
+class QIODevice;
+
+// The memory a page's decode takes at most, told from its header before anything is
+// decoded, so that the engine can keep decodes under way within its budget: the page at
+// its shown size, and on the way whatever the decoder holds at the picture's own size
+// (Qt's readers, libavif and libjxl decode the whole picture; a progressive JPEG keeps
+// its coefficients, an interlaced PNG its rows). JPEG and PNG pages that stream their
+// rows cost little more than the result.
+namespace DecodeCost
+{
+// Bytes, from the device's start; the device is left at its start. A header that cannot
+// be read costs what the page's box takes: such a decode fails at once.
+qint64 Of(QIODevice& page, const FitRequest& fit);
+} // namespace DecodeCost
