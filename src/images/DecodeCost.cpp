@@ -5,8 +5,15 @@
 #include "images/PageHeader.h"
 #include "images/PageImage.h"
 
+#include <QFile>
 #include <QIODevice>
 #include <QImageReader>
+
+#include <atomic>
+#include <limits>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace DecodeCost
 {
@@ -26,6 +33,26 @@ namespace
     constexpr qint64 kQt = 4;
     // Rows a streaming decoder and the scaler keep.
     constexpr qint64 kStreamRows = 64;
+
+    // Address space beyond a decode's own count that its libraries, the thread's stack and
+    // malloc's bookkeeping take.
+    constexpr qint64 kSlack = qint64(48) << 20;
+
+    std::atomic<qint64> s_reserved { 0 };
+
+    // The address space the process may still take: unlimited without a limit.
+    qint64 AddressSpaceLeft()
+    {
+        rlimit limit {};
+        if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+            return std::numeric_limits<qint64>::max();
+        QFile statm("/proc/self/statm");
+        if (!statm.open(QIODevice::ReadOnly))
+            return 0;
+        const qint64 used
+            = statm.readLine().split(' ').value(0).toLongLong() * sysconf(_SC_PAGESIZE);
+        return qint64(limit.rlim_cur) - used;
+    }
 
     qint64 Pixels(const QSize& size)
     {
@@ -72,6 +99,20 @@ qint64 Of(QIODevice& page, const FitRequest& fit)
     }
     page.seek(0);
     return cost;
+}
+
+Reservation::Reservation(qint64 bytes)
+{
+    const qint64 others = s_reserved.fetch_add(bytes) + bytes;
+    if (bytes > 0 && others + kSlack <= AddressSpaceLeft())
+        m_bytes = bytes;
+    else
+        s_reserved.fetch_sub(bytes);
+}
+
+Reservation::~Reservation()
+{
+    s_reserved.fetch_sub(m_bytes);
 }
 
 } // namespace DecodeCost

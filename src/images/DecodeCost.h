@@ -15,4 +15,21 @@ namespace DecodeCost
 // Bytes, from the device's start; the device is left at its start. A header that cannot
 // be read costs what the page's box takes: such a decode fails at once.
 qint64 Of(QIODevice& page, const FitRequest& fit);
+
+// Room in the process's address space for a decode of that cost, held while it lasts, or
+// none. libavif and libjxl end the process when an allocation fails, so their decodes
+// start only where the address space the process may still take (under a limit such as
+// prlimit's) holds them, beside the other decodes so held.
+class Reservation
+{
+public:
+    explicit Reservation(qint64 bytes);
+    ~Reservation();
+    Reservation(const Reservation&) = delete;
+    Reservation& operator=(const Reservation&) = delete;
+    bool Granted() const { return m_bytes > 0; }
+
+private:
+    qint64 m_bytes = 0;
+};
 } // namespace DecodeCost

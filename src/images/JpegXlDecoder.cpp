@@ -12,13 +12,14 @@
 #include <vector>
 
 #include <jxl/decode.h>
-#include <jxl/parallel_runner.h>
 
 namespace
 {
 // The file goes to libjxl this much at a time, so that a page nobody wants any more
 // stops between pieces rather than at the end.
 constexpr qsizetype kStep = 256 * 1024;
+constexpr qsizetype kPieces = 64;
+constexpr qsizetype kSmallestPiece = 64;
 // The headers that tell the size come first: a few hundred bytes, or behind the boxes
 // of a container. A file whose size lies further in is taken for a damaged one.
 constexpr qsizetype kHeaderStep = 4096;
@@ -39,23 +40,6 @@ Decoder NewDecoder(int events)
         || JxlDecoderSetKeepOrientation(decoder.get(), JXL_FALSE) != JXL_DEC_SUCCESS)
         return {};
     return decoder;
-}
-
-// libjxl's work, item by item on the calling thread, as it runs without a runner, but
-// given up between items once nobody wants the page: a small file can hold a picture
-// that takes seconds to decode, and no input is read meanwhile.
-JxlParallelRetCode RunUnlessAbandoned(void* abandoned, void* opaque, JxlParallelRunInit init,
-    JxlParallelRunFunction run, uint32_t start, uint32_t end)
-{
-    const auto& gone = *static_cast<const std::function<bool()>*>(abandoned);
-    if (const JxlParallelRetCode failed = init(opaque, 1))
-        return failed;
-    for (uint32_t i = start; i < end; ++i) {
-        if (gone && gone())
-            return JXL_PARALLEL_RET_RUNNER_ERROR;
-        run(opaque, i, 0);
-    }
-    return 0;
 }
 
 // Hands libjxl the bytes up to end, starting with those it has not taken yet.
@@ -88,10 +72,13 @@ DecodedPage JpegXlDecoder::Decode(const FitRequest& fit)
 {
     const QByteArray bytes = WholeFile::Read(m_file);
     Decoder decoder = NewDecoder(JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE);
-    if (bytes.isEmpty() || !decoder
-        || JxlDecoderSetParallelRunner(decoder.get(), RunUnlessAbandoned, &m_abandoned)
-            != JXL_DEC_SUCCESS)
+    if (bytes.isEmpty() || !decoder)
         return {};
+    // libjxl decodes each part of the picture as its bytes come, so a file handed over
+    // in many small pieces is given up between parts: a few kilobytes can hold a picture
+    // that takes seconds. (Its parallel runner is no way to stop: libjxl aborts the
+    // process when a runner fails in places.)
+    const qsizetype step = std::clamp(bytes.size() / kPieces, kSmallestPiece, kStep);
     qsizetype given = 0;
     QSize own;
     std::vector<uchar> rgba;
@@ -103,7 +90,7 @@ DecodedPage JpegXlDecoder::Decode(const FitRequest& fit)
             // A file cut short ends here. The input is never closed: libjxl would take
             // a file cut short for an error, and print one.
             if (given == bytes.size()
-                || !GiveUpTo(decoder.get(), bytes, given, std::min(bytes.size(), given + kStep)))
+                || !GiveUpTo(decoder.get(), bytes, given, std::min(bytes.size(), given + step)))
                 return {};
             break;
         case JXL_DEC_BASIC_INFO:

@@ -9,7 +9,7 @@
 
 class QIODevice;
 
-// Decodes a JPEG XL page with libjxl, on the calling thread alone (a runner of one thread):
+// Decodes a JPEG XL page with libjxl, on the calling thread alone (no parallel runner):
 // the first frame, bare codestream or container alike, read from the whole file in
 // memory, turned upright by libjxl itself, then scaled to the size shown. The alpha is
 // dropped, so that a transparent pixel shows the colour it carries. A damaged file, a
@@ -20,7 +20,7 @@ class JpegXlDecoder
 {
 public:
     // Reads the file from where it stands; abandoned() is asked as the file is handed to
-    // libjxl a piece at a time, between the pieces of libjxl's own work, and between rows.
+    // libjxl a piece at a time (a sixty-fourth of it, at least 64 bytes), and between rows.
     JpegXlDecoder(QIODevice& file, std::function<bool()> abandoned);
 
     DecodedPage Decode(const FitRequest& fit);
