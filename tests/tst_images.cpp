@@ -8,6 +8,7 @@
 #include "images/PageImage.h"
 #include "images/ReadWatch.h"
 
+#include <QDeadlineTimer>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QSemaphore>
@@ -343,6 +344,8 @@ private slots:
                 letGo.tryAcquire(1, 60000);
             }
         });
+        for (const char* name : { "slow1", "slow2", "stuck1", "stuck2", "stubborn1", "stubborn2" })
+            QVERIFY(QFile::copy(m_dir + "/page.png", m_dir + "/" + name + ".png"));
         ImageEngine engine;
         const PageKey png = KeyFor(m_dir + "/page.png");
         engine.Want({ KeyFor(m_dir + "/slow1.png"), KeyFor(m_dir + "/slow2.png") }, 2);
@@ -379,14 +382,16 @@ private slots:
 
     void aPageInSightNeverWaitsForReadAhead()
     {
-        // Read-ahead that cannot stop keeps one thread; the page turned to takes the
-        // other at once, and read-ahead goes on once it is done.
+        // Read-ahead that cannot stop (Qt reads a TIFF whole) keeps to one thread; the
+        // page turned to takes the other at once, and read-ahead goes on once it is done.
         static HeldDecodes held;
         held.Hold("/slow");
+        QVERIFY(WritePicture(m_dir + "/slow1.tif", { 300, 200 }, Qt::yellow));
+        QVERIFY(WritePicture(m_dir + "/slow2.tif", { 300, 200 }, Qt::yellow));
         ImageEngine engine;
         const PageKey png = KeyFor(m_dir + "/page.png");
-        const PageKey ahead1 = KeyFor(m_dir + "/slow1.png");
-        const PageKey ahead2 = KeyFor(m_dir + "/slow2.png");
+        const PageKey ahead1 = KeyFor(m_dir + "/slow1.tif");
+        const PageKey ahead2 = KeyFor(m_dir + "/slow2.tif");
         engine.Want({ png, ahead1, ahead2 }, 1);
         QVERIFY(engine.WaitFor({ png }, 10000));
         QVERIFY(held.entered.tryAcquire(1, 10000));
@@ -397,7 +402,29 @@ private slots:
         held.letGo.release(2);
         QVERIFY(held.entered.tryAcquire(1, 10000));
         QTRY_VERIFY(engine.IsIdle());
-        QVERIFY(engine.Held(ahead1) && engine.Held(ahead2));
+        QVERIFY(!engine.Held(ahead1)->IsNull() && !engine.Held(ahead2)->IsNull());
+
+        // Read-ahead that stops takes both threads, and gives one up for the page turned
+        // to; what it gave up is decoded afterwards.
+        static std::atomic<bool> stubborn { true };
+        ImageEngine::setDecodeHook([](const QString& path, const std::function<bool()>& gone) {
+            if (!path.contains("/slow"))
+                return;
+            held.entered.release();
+            QDeadlineTimer patience(60000);
+            while (stubborn && !gone() && !patience.hasExpired())
+                QThread::msleep(5);
+        });
+        ImageEngine second;
+        const PageKey stops1 = KeyFor(m_dir + "/slow1.png");
+        const PageKey stops2 = KeyFor(m_dir + "/slow2.png");
+        second.Want({ png, stops1, stops2 }, 1);
+        QVERIFY(held.entered.tryAcquire(2, 10000));
+        second.Want({ jpg, stops1, stops2 }, 1);
+        QVERIFY(second.WaitFor({ jpg }, 10000));
+        stubborn = false;
+        QVERIFY(second.WaitFor({ stops1, stops2 }, 10000));
+        QVERIFY(!second.Held(stops1)->IsNull() && !second.Held(stops2)->IsNull());
         ImageEngine::setDecodeHook(nullptr);
     }
 

@@ -101,6 +101,13 @@ qint64 Of(QIODevice& page, const FitRequest& fit)
     return cost;
 }
 
+bool Stoppable(QIODevice& page)
+{
+    const QByteArray head = page.peek(PageImage::kHeadBytes);
+    return head.startsWith("\xff\xd8\xff") || head.startsWith("\x89PNG")
+        || JpegXlDecoder::Recognizes(head);
+}
+
 Reservation::Reservation(qint64 bytes)
 {
     const qint64 others = s_reserved.fetch_add(bytes) + bytes;

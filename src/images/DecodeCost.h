@@ -15,6 +15,10 @@ namespace DecodeCost
 // Bytes, from the device's start; the device is left at its start. A header that cannot
 // be read costs what the page's box takes: such a decode fails at once.
 qint64 Of(QIODevice& page, const FitRequest& fit);
+// Whether the page's decoder stops soon once the page is given up on: JPEG and PNG
+// between rows, JPEG XL between pieces of its file. libavif's AV1 decode and Qt's
+// readers go on to the end.
+bool Stoppable(QIODevice& page);
 
 // Room in the process's address space for a decode of that cost, held while it lasts, or
 // none. libavif and libjxl end the process when an allocation fails, so their decodes

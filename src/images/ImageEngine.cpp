@@ -48,6 +48,9 @@ struct ImageEngine::Task {
     std::atomic<bool> abandoned { false };
     // What its decode takes, counted against the budget once the decode starts.
     qint64 cost = 0;
+    // Its decoder stops soon once the page is given up on (until measured, it only
+    // reads a header, and a read given up on fails).
+    bool stoppable = true;
 };
 
 struct ImageEngine::Worker {
@@ -107,11 +110,31 @@ struct ImageEngine::Shared {
     }
 
     // What a key's decode is known to take, or at least its page's box.
-    qint64 CostOf(const PageKey& key) const { return costs.value(key, PageCache::Estimate(key)); }
+    qint64 CostOf(const PageKey& key) const
+    {
+        const auto known = costs.constFind(key);
+        return known == costs.cend() ? PageCache::Estimate(key) : known->bytes;
+    }
+
+    // Read-ahead under way whose decoder cannot stop.
+    bool StubbornReadAhead() const
+    {
+        return std::any_of(running.cbegin(), running.cend(), [&](const auto& task) {
+            return !task->abandoned && !task->stoppable && !inSight.contains(task->key);
+        });
+    }
+
+    // Whether read-ahead of key may start beside what runs: both threads may read ahead,
+    // since a page coming in sight takes the place of read-ahead that stops, but only one
+    // may hold read-ahead that cannot.
+    bool MayReadAhead(const PageKey& key) const
+    {
+        const auto known = costs.constFind(key);
+        return known == costs.cend() || known->stoppable || !StubbornReadAhead();
+    }
 
     // The queued key to decode next: what is in sight first, and read-ahead only once
-    // nothing in sight is still to come, on one thread at a time, so that the other is
-    // free for what comes in sight next. A key whose cost is not known yet is taken to
+    // nothing in sight is still to come. A key whose cost is not known yet is taken to
     // learn it. -1 for none.
     qsizetype NextIndex() const
     {
@@ -119,18 +142,18 @@ struct ImageEngine::Shared {
         for (qsizetype i = 0; i < queue.size(); ++i) {
             if (!inSight.contains(queue[i]))
                 continue;
-            if (!costs.contains(queue[i]) || Fits(queue[i], costs.value(queue[i])))
+            if (!costs.contains(queue[i]) || Fits(queue[i], costs.value(queue[i]).bytes))
                 return i;
             inSightWaits = true;
         }
         if (queue.isEmpty() || inSightWaits)
             return -1;
         for (const auto& task : running) {
-            if (!task->abandoned)
+            if (!task->abandoned && inSight.contains(task->key))
                 return -1;
         }
         for (qsizetype i = 0; i < queue.size(); ++i) {
-            if (Fits(queue[i], CostOf(queue[i])))
+            if (Fits(queue[i], CostOf(queue[i])) && MayReadAhead(queue[i]))
                 return i;
         }
         return -1;
@@ -172,8 +195,12 @@ struct ImageEngine::Shared {
     QSet<PageKey> inSight;
     QList<std::shared_ptr<Task>> running;
     QList<std::shared_ptr<Worker>> workers;
+    struct Measure {
+        qint64 bytes = 0;
+        bool stoppable = true;
+    };
     // What the decodes of keys measured already take.
-    QHash<PageKey, qint64> costs;
+    QHash<PageKey, Measure> costs;
     // The bytes every decode under way will take, those of threads left behind included.
     qint64 inFlight = 0;
     std::shared_ptr<const PageSource> source = std::make_shared<FolderPages>();
@@ -452,7 +479,10 @@ void ImageEngine::Work(const std::shared_ptr<Shared>& shared, const std::shared_
         task->key = shared->queue.takeAt(shared->NextIndex());
         task->generation = shared->generation;
         task->source = shared->source;
-        const qint64 known = shared->costs.value(task->key, -1);
+        const auto measured = shared->costs.constFind(task->key);
+        const bool known = measured != shared->costs.cend();
+        qint64 cost = known ? measured->bytes : -1;
+        bool stoppable = known ? measured->stoppable : true;
         shared->running.append(task);
         me->task = task;
         lock.unlock();
@@ -462,27 +492,30 @@ void ImageEngine::Work(const std::shared_ptr<Shared>& shared, const std::shared_
         // page's edge: a page that cannot have the memory it needs is a damaged page.
         PageImage image;
         std::unique_ptr<QIODevice> page;
-        qint64 cost = known;
         try {
-            if (const DecodeHook hook = CurrentHook())
-                hook(task->key.path, abandoned);
             {
                 // An archive's member is read whole here, a file only opened.
                 const ReadWatch::Scope reading;
                 page = task->source->Open(task->key.path, abandoned);
             }
-            if (page && cost < 0)
+            if (page && !known) {
                 cost = DecodeCost::Of(*page, task->key.fit);
+                stoppable = DecodeCost::Stoppable(*page);
+            }
         } catch (const std::bad_alloc&) {
             page.reset();
         }
 
         lock.lock();
         bool decode = page && cost <= PageImage::kLargestDecode && !task->abandoned;
-        if (decode && !shared->Fits(task->key, cost)) {
+        const bool ahead = !shared->inSight.contains(task->key);
+        if (decode
+            && (!shared->Fits(task->key, cost)
+                || (ahead && !stoppable && shared->StubbornReadAhead()))) {
             // Not now: the page waits in the queue, its cost known, until decodes under
-            // way or the pages wanted leave room.
-            shared->costs.insert(task->key, cost);
+            // way or the pages wanted leave room, or a thread is free of read-ahead that
+            // cannot stop.
+            shared->costs.insert(task->key, { cost, stoppable });
             shared->running.removeOne(task);
             me->task.reset();
             shared->Requeue(task->key);
@@ -490,12 +523,15 @@ void ImageEngine::Work(const std::shared_ptr<Shared>& shared, const std::shared_
         }
         if (decode) {
             task->cost = cost;
+            task->stoppable = stoppable;
             shared->Count(cost);
         }
         lock.unlock();
 
         if (decode) {
             try {
+                if (const DecodeHook hook = CurrentHook())
+                    hook(task->key.path, abandoned);
                 image.Load(*page, task->key.fit, abandoned);
             } catch (const std::bad_alloc&) {
                 image.Destroy();

@@ -60,7 +60,8 @@ public:
     int Workers() const;
     int LeftBehind() const;
 
-    // Runs on the decoding thread in place of the start of each decode, with the test
+    // Runs on the decoding thread at the start of each decode, once the page is open and
+    // its decode admitted to the budget, with the test
     // of whether the page is still wanted (tests slow decoding down with it, and mark a
     // read with ReadWatch::Scope that never returns).
     using DecodeHook = std::function<void(const QString& path, const std::function<bool()>&)>;
