@@ -1,11 +1,11 @@
 #include "images/PageScaler.h"
 
+#include "images/PageMemory.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <new>
-
-#include <sys/mman.h>
 
 namespace
 {
@@ -249,25 +249,20 @@ QImage PageScaler::NewImage(const QSize& size)
             static_cast<uchar*>(pixels), size.width(), size.height(), stride, QImage::Format_RGB32,
             [](void* p) { std::free(p); }, pixels);
     }
-    // A page's pixels are mapped rather than taken from malloc's heap, so that a page let
-    // go returns its memory to the system at once: freed pages in the heap would stay
-    // resident between pages of other sizes, and the process would keep its largest
-    // footprint long after the pages went.
-    auto* mapping = new (std::nothrow) Mapping { nullptr, bytes };
+    // A page's pixels come from PageMemory (see there why).
+    auto* mapping = new (std::nothrow) Mapping { PageMemory::Map(bytes), bytes };
+    if (mapping && !mapping->pixels) {
+        delete mapping;
+        mapping = nullptr;
+    }
     if (!mapping)
         return {};
-    mapping->pixels
-        = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapping->pixels == MAP_FAILED) {
-        delete mapping;
-        return {};
-    }
     return QImage(
         static_cast<uchar*>(mapping->pixels), size.width(), size.height(), stride,
         QImage::Format_RGB32,
         [](void* info) {
             auto* done = static_cast<Mapping*>(info);
-            munmap(done->pixels, done->bytes);
+            PageMemory::Unmap(done->pixels, done->bytes);
             delete done;
         },
         mapping);
