@@ -3,10 +3,10 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
-#include <thread>
 #include <utility>
 #include <vector>
 
+#include <pthread.h>
 #include <sys/mman.h>
 
 namespace PageMemory
@@ -17,6 +17,9 @@ namespace
     // Set once the thread that gives mappings back has ended at the program's exit:
     // pages let go after that are given back at once.
     std::atomic<bool> s_over { false };
+    // Giving mappings back needs next to no stack: with a thread's usual 8 MB, under a
+    // small address space the thread would take the room of Qt's own pool threads.
+    constexpr size_t kStack = size_t(128) << 10;
 
     class Giver
     {
@@ -28,8 +31,8 @@ namespace
                 m_stop = true;
             }
             m_wake.notify_one();
-            if (m_thread.joinable())
-                m_thread.join();
+            if (m_started)
+                pthread_join(m_thread, nullptr);
             s_over = true;
             for (const auto& [pixels, bytes] : m_pending)
                 munmap(pixels, bytes);
@@ -40,10 +43,8 @@ namespace
         {
             try {
                 const std::lock_guard<std::mutex> lock(m_mutex);
-                if (m_stop)
+                if (m_stop || (!m_started && !Start()))
                     return false;
-                if (!m_thread.joinable())
-                    m_thread = std::thread([this] { Run(); });
                 m_pending.emplace_back(pixels, bytes);
             } catch (...) {
                 return false;
@@ -53,6 +54,24 @@ namespace
         }
 
     private:
+        bool Start()
+        {
+            pthread_attr_t attributes;
+            if (pthread_attr_init(&attributes) != 0)
+                return false;
+            pthread_attr_setstacksize(&attributes, kStack);
+            m_started = pthread_create(
+                            &m_thread, &attributes,
+                            [](void* giver) -> void* {
+                                static_cast<Giver*>(giver)->Run();
+                                return nullptr;
+                            },
+                            this)
+                == 0;
+            pthread_attr_destroy(&attributes);
+            return m_started;
+        }
+
         void Run()
         {
             std::unique_lock<std::mutex> lock(m_mutex);
@@ -72,7 +91,8 @@ namespace
         std::mutex m_mutex;
         std::condition_variable m_wake;
         std::vector<std::pair<void*, size_t>> m_pending;
-        std::thread m_thread;
+        pthread_t m_thread {};
+        bool m_started = false;
         bool m_stop = false;
     };
 
