@@ -519,6 +519,10 @@ void ImageEngine::Work(const std::shared_ptr<Shared>& shared, const std::shared_
             shared->running.removeOne(task);
             me->task.reset();
             shared->Requeue(task->key);
+            // The file is closed outside the lock.
+            lock.unlock();
+            page.reset();
+            lock.lock();
             continue;
         }
         if (decode) {
