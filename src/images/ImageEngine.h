@@ -15,16 +15,16 @@
 // and holds them within a byte budget. The reader says which pages it wants, in
 // priority order; each call replaces the waiting work, work under way that is still
 // wanted goes on, and work nobody wants any more stops at its next step where its
-// decoder can stop. Read-ahead starts once the pages in sight are decoded, on one thread
-// at a time, so that a page coming in sight always finds a thread (and takes the place
-// of read-ahead that can stop). What every decode under way will take is told from the
-// page's header and counted against the budget before it starts: read-ahead waits for
-// room, a page in sight may go over only while it decodes alone, and a page whose decode
-// alone would take more than PageImage::kLargestDecode, or that cannot be given the
-// memory it needs, is a damaged page. A result arrives only for the book still open and
-// a page still wanted. Closing the book returns at once. A thread stuck inside a read
-// that never returns (a dead network drive, a pipe) is left behind and replaced; one
-// that is only decoding slowly is not.
+// decoder can stop. Read-ahead starts once the pages in sight are decoded; read-ahead
+// whose decoder cannot stop keeps to one thread, so that a page coming in sight always
+// finds a thread (taking the place of read-ahead that can stop). What every decode under
+// way will take is told from the page's header and counted against the budget before it
+// starts: read-ahead waits for room, a page in sight may go over only while it decodes
+// alone, and a page whose decode alone would take more than PageImage::kLargestDecode, or
+// that cannot be given the memory it needs, is a damaged page. A result arrives only for
+// the book still open and a page still wanted. Closing the book returns at once. A
+// thread stuck inside a read that never returns (a dead network drive, a pipe) is left
+// behind and replaced; one that is only decoding slowly is not.
 class ImageEngine : public QObject
 {
     Q_OBJECT
