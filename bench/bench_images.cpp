@@ -5,6 +5,7 @@
 // djpeg for the same two pages.
 //
 //   build/bench/bench_images [WORK_DIR] [--size WxH]... [--books-only] [--archives]
+//                            [--only WORD]   (only the books whose names hold WORD)
 
 #include "ArchiveBooks.h"
 #include "BenchSupport.h"
@@ -270,16 +271,24 @@ int main(int argc, char** argv)
     if (args.contains("--books-only"))
         return 0;
     const bool archivesOnly = args.contains("--archives");
+    const int only = args.indexOf("--only");
+    const QString word = only > 0 ? args.value(only + 1) : QString();
+    const auto chosen = [&word](const QString& name) { return name.contains(word); };
     for (const QSize& size : WindowSizes(args)) {
         s_window = size;
         std::printf("== window %s\n", qPrintable(SizeName(size)));
         if (!archivesOnly) {
-            WidePagesOpening(books[0], work);
-            for (const Book& book : books)
-                MeasureBook(book);
+            if (word.isEmpty())
+                WidePagesOpening(books[0], work);
+            for (const Book& book : books) {
+                if (chosen(book.name))
+                    MeasureBook(book);
+            }
         }
-        MeasureArchive(cbz, "CBZ of 200 scans 2000x3000 jpeg", "unzip -p");
-        MeasureArchive(cbr, "CBR of 200 scans 2000x3000 jpeg", "bsdtar -xOf");
+        if (chosen("CBZ of 200 scans 2000x3000 jpeg"))
+            MeasureArchive(cbz, "CBZ of 200 scans 2000x3000 jpeg", "unzip -p");
+        if (chosen("CBR of 200 scans 2000x3000 jpeg"))
+            MeasureArchive(cbr, "CBR of 200 scans 2000x3000 jpeg", "bsdtar -xOf");
     }
     return 0;
 }

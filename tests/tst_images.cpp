@@ -1,11 +1,16 @@
 #include "ImageSupport.h"
 #include "TestSupport.h"
 
+#include "images/DecodeCost.h"
+#include "images/FolderPages.h"
 #include "images/ImageEngine.h"
 #include "images/PageCache.h"
 #include "images/PageImage.h"
+#include "images/ReadWatch.h"
 
+#include <QDeadlineTimer>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QThread>
@@ -18,6 +23,36 @@ PageKey KeyFor(const QString& path, const QSize& box = QSize(200, 200))
 {
     return { path, { box, 1, false, 1 } };
 }
+
+// The files of a folder, but a page whose name holds "boom" cannot be given the memory
+// its bytes need, as reading an archive's member into memory can fail.
+class ShortOfMemory : public FolderPages
+{
+public:
+    std::unique_ptr<QIODevice> Open(
+        const QString& pageId, const std::function<bool()>& abandoned) const override
+    {
+        if (pageId.contains("boom"))
+            throw std::bad_alloc();
+        return FolderPages::Open(pageId, abandoned);
+    }
+};
+
+// Decodes of pages whose names hold a word wait for the test to let them go, paying no
+// heed to the reader giving up, as Qt's readers do; the test learns when one starts.
+struct HeldDecodes {
+    QSemaphore entered;
+    QSemaphore letGo;
+    void Hold(const QString& word)
+    {
+        ImageEngine::setDecodeHook([this, word](const QString& path, const auto&) {
+            if (path.contains(word)) {
+                entered.release();
+                letGo.tryAcquire(1, 60000);
+            }
+        });
+    }
+};
 
 QColor CentreOf(const PageImage& image)
 {
@@ -220,6 +255,22 @@ private slots:
         for (const PageKey& key : p)
             lru.Insert(key, small);
         QCOMPARE(lru.Bytes(), 5 * small.Bytes());
+        // Decodes under way count against the budget: stand-ins give way to them.
+        lru.Want({ p[0] });
+        lru.SetInFlight(2 * small.Bytes());
+        QCOMPARE(lru.Bytes(), 2 * small.Bytes());
+        QCOMPARE(lru.WantedBytes(), small.Bytes());
+        lru.SetInFlight(0);
+
+        // A magnified copy nobody wants goes at once, the plain pages stay.
+        PageKey magnified = p[1];
+        magnified.fit.zoomFactor = 2;
+        PageCache roomier(100 * small.Bytes());
+        roomier.Want({ p[1], magnified });
+        roomier.Insert(p[1], small);
+        roomier.Insert(magnified, small);
+        roomier.Want({ p[2] });
+        QVERIFY(roomier.Find(p[1]) && !roomier.Find(magnified));
     }
 
     void engineDropsWhatNobodyWants()
@@ -274,8 +325,8 @@ private slots:
 
     void abandonedAndStuckDecodesFreeTheirThreads()
     {
-        // Slow decodes that stop once nobody wants them, and reads that never return
-        // (a pipe, a dead drive) until the test lets them go.
+        // Slow decodes that stop once nobody wants them, reads that never return (a pipe,
+        // a dead drive) until the test lets them go, and decodes that cannot stop.
         static QSemaphore entered;
         static QSemaphore letGo;
         ImageEngine::setDecodeHook([](const QString& path, const std::function<bool()>& gone) {
@@ -286,9 +337,15 @@ private slots:
                     QThread::msleep(5);
             } else if (path.contains("/stuck")) {
                 entered.release();
+                const ReadWatch::Scope reading;
+                letGo.tryAcquire(1, 60000);
+            } else if (path.contains("/stubborn")) {
+                entered.release();
                 letGo.tryAcquire(1, 60000);
             }
         });
+        for (const char* name : { "slow1", "slow2", "stuck1", "stuck2", "stubborn1", "stubborn2" })
+            QVERIFY(QFile::copy(m_dir + "/page.png", m_dir + "/" + name + ".png"));
         ImageEngine engine;
         const PageKey png = KeyFor(m_dir + "/page.png");
         engine.Want({ KeyFor(m_dir + "/slow1.png"), KeyFor(m_dir + "/slow2.png") }, 2);
@@ -306,7 +363,168 @@ private slots:
         QCOMPARE(engine.Workers(), 2);
         letGo.release(2);
         QTRY_COMPARE_WITH_TIMEOUT(engine.LeftBehind(), 0, 10000);
+
+        // Decodes that cannot stop but read nothing are slow, not stuck: their threads
+        // are waited for, never doubled, and what they decode is kept.
+        engine.Want({ KeyFor(m_dir + "/stubborn1.png"), KeyFor(m_dir + "/stubborn2.png") }, 2);
+        QVERIFY(entered.tryAcquire(2, 10000));
+        const PageKey bmp = KeyFor(m_dir + "/page.bmp");
+        engine.Want({ bmp }, 1);
+        QTest::qWait(1500);
+        QCOMPARE(engine.LeftBehind(), 0);
+        QCOMPARE(engine.Workers(), 2);
+        QVERIFY(!engine.Held(bmp));
+        letGo.release(2);
+        QVERIFY(engine.WaitFor({ bmp }, 10000));
+        QCOMPARE(engine.LeftBehind(), 0);
         ImageEngine::setDecodeHook(nullptr);
+    }
+
+    void aPageInSightNeverWaitsForReadAhead()
+    {
+        // Read-ahead that cannot stop (Qt reads a TIFF whole) keeps to one thread; the
+        // page turned to takes the other at once, and read-ahead goes on once it is done.
+        static HeldDecodes held;
+        held.Hold("/slow");
+        QVERIFY(WritePicture(m_dir + "/slow1.tif", { 300, 200 }, Qt::yellow));
+        QVERIFY(WritePicture(m_dir + "/slow2.tif", { 300, 200 }, Qt::yellow));
+        ImageEngine engine;
+        const PageKey png = KeyFor(m_dir + "/page.png");
+        const PageKey ahead1 = KeyFor(m_dir + "/slow1.tif");
+        const PageKey ahead2 = KeyFor(m_dir + "/slow2.tif");
+        engine.Want({ png, ahead1, ahead2 }, 1);
+        QVERIFY(engine.WaitFor({ png }, 10000));
+        QVERIFY(held.entered.tryAcquire(1, 10000));
+        QVERIFY(!held.entered.tryAcquire(1, 300));
+        const PageKey jpg = KeyFor(m_dir + "/page.jpg");
+        engine.Want({ jpg, ahead1, ahead2 }, 1);
+        QVERIFY(engine.WaitFor({ jpg }, 10000));
+        held.letGo.release(2);
+        QVERIFY(held.entered.tryAcquire(1, 10000));
+        QTRY_VERIFY(engine.IsIdle());
+        QVERIFY(!engine.Held(ahead1)->IsNull() && !engine.Held(ahead2)->IsNull());
+
+        // Read-ahead that stops takes both threads, and gives one up for the page turned
+        // to; what it gave up is decoded afterwards.
+        static std::atomic<bool> stubborn { true };
+        ImageEngine::setDecodeHook([](const QString& path, const std::function<bool()>& gone) {
+            if (!path.contains("/slow"))
+                return;
+            held.entered.release();
+            QDeadlineTimer patience(60000);
+            while (stubborn && !gone() && !patience.hasExpired())
+                QThread::msleep(5);
+        });
+        ImageEngine second;
+        const PageKey stops1 = KeyFor(m_dir + "/slow1.png");
+        const PageKey stops2 = KeyFor(m_dir + "/slow2.png");
+        second.Want({ png, stops1, stops2 }, 1);
+        QVERIFY(held.entered.tryAcquire(2, 10000));
+        second.Want({ jpg, stops1, stops2 }, 1);
+        QVERIFY(second.WaitFor({ jpg }, 10000));
+        stubborn = false;
+        QVERIFY(second.WaitFor({ stops1, stops2 }, 10000));
+        QVERIFY(!second.Held(stops1)->IsNull() && !second.Held(stops2)->IsNull());
+        ImageEngine::setDecodeHook(nullptr);
+    }
+
+    void decodesKeepWithinTheBudget()
+    {
+        // A page whose decode holds its whole picture: Qt reads a TIFF whole.
+        const QString tiff = m_dir + "/whole.tif";
+        QVERIFY(WritePicture(tiff, { 1000, 1000 }, Qt::magenta));
+        const PageKey whole = KeyFor(tiff);
+        const PageKey png = KeyFor(m_dir + "/page.png");
+        QFile file(tiff);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const qint64 cost = DecodeCost::Of(file, whole.fit);
+        QVERIFY(cost >= 1000 * 1000 * 4);
+
+        // Read ahead, it waits while its decode would take the engine over its budget.
+        ImageEngine engine(cost - 1);
+        engine.Want({ png, whole }, 1);
+        QVERIFY(engine.WaitFor({ png }, 10000));
+        QTRY_VERIFY(engine.IsIdle());
+        QVERIFY(!engine.Held(whole));
+        // In sight, it decodes alone.
+        engine.Want({ whole, png }, 1);
+        QVERIFY(engine.WaitFor({ whole }, 10000));
+        QVERIFY(!engine.Held(whole)->IsNull());
+        // Given the room, read-ahead comes too.
+        engine.Close();
+        engine.SetBudget(2 * cost);
+        engine.Want({ png, whole }, 1);
+        QVERIFY(engine.WaitFor({ png, whole }, 10000));
+    }
+
+    void aPageShortOfMemoryIsDamaged()
+    {
+        ImageEngine engine;
+        engine.SetSource(std::make_shared<ShortOfMemory>());
+        QSignalSpy decoded(&engine, &ImageEngine::pageDecoded);
+        const PageKey boom = KeyFor(m_dir + "/boom.png");
+        const PageKey png = KeyFor(m_dir + "/page.png");
+        engine.Want({ boom, png }, 2);
+        QVERIFY(engine.WaitFor({ boom, png }, 10000));
+        QVERIFY(engine.Held(boom)->IsNull());
+        QVERIFY(!engine.Held(png)->IsNull());
+        QTRY_COMPARE(decoded.count(), 2);
+        // The engine goes on.
+        const PageKey jpg = KeyFor(m_dir + "/page.jpg");
+        engine.Want({ jpg }, 1);
+        QVERIFY(engine.WaitFor({ jpg }, 10000));
+        QVERIFY(!engine.Held(jpg)->IsNull());
+        QCOMPARE(engine.Workers(), 2);
+    }
+
+    void decodeCostsFollowTheDecoders_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QSize>("box");
+        // Bytes a pixel of the picture's own size costs at least and at most, beyond the
+        // result.
+        QTest::addColumn<int>("least");
+        QTest::addColumn<int>("most");
+        QTest::newRow("baseline jpeg streams") << "big.jpg" << QSize(200, 200) << 0 << 1;
+        QTest::newRow("progressive jpeg keeps coefficients")
+            << "progressive.jpg" << QSize(200, 200) << 2 << 4;
+        QTest::newRow("png streams") << "small.png" << QSize(20, 20) << 0 << 3;
+        QTest::newRow("interlaced png keeps its rows")
+            << "interlaced.png" << QSize(200, 200) << 4 << 5;
+        QTest::newRow("tiff read whole by qt") << "page.tif" << QSize(10, 10) << 4 << 5;
+        QTest::newRow("not a picture") << "text.jpg" << QSize(200, 200) << 0 << 0;
+    }
+    void decodeCostsFollowTheDecoders()
+    {
+        QFETCH(QString, name);
+        QFETCH(QSize, box);
+        QFETCH(int, least);
+        QFETCH(int, most);
+        if (!QFile::exists(m_dir + "/interlaced.png")) {
+            QImage big(QImage(m_dir + "/big.jpg").scaled(400, 600));
+            QImageWriter progressive(m_dir + "/progressive.jpg");
+            progressive.setProgressiveScanWrite(true);
+            QVERIFY(progressive.write(big));
+            // Qt writes no interlaced PNG: the header's interlace byte is set by hand.
+            QFile png(m_dir + "/small.png");
+            QVERIFY(png.open(QIODevice::ReadOnly));
+            QByteArray bytes = png.readAll();
+            bytes[28] = 1;
+            bytes.replace(29, 4, BigEndian32(Crc32(bytes.mid(12, 17))));
+            QVERIFY(WriteBytes(m_dir + "/interlaced.png", bytes));
+        }
+        QFile file(m_dir + "/" + name);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QImageReader reader(m_dir + "/" + name);
+        const QSize own = reader.size().isValid() ? reader.size() : QSize(0, 0);
+        const FitRequest fit { box, 1, false, 1 };
+        const qint64 shown = qint64(box.width() + 1) * (box.height() + 1) * 4;
+        const qint64 pixels = qint64(own.width()) * own.height();
+        const qint64 cost = DecodeCost::Of(file, fit);
+        QCOMPARE(file.pos(), qint64(0));
+        QVERIFY2(cost >= pixels * least, qPrintable(QString::number(cost)));
+        QVERIFY2(cost <= shown + pixels * most + file.size() + own.width() * 4 * 64,
+            qPrintable(QString::number(cost)));
     }
 };
 

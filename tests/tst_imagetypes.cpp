@@ -7,6 +7,9 @@
 #include "images/PageShapeReader.h"
 #include "platform/Paths.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace
 {
 const QColor kLeft(200, 40, 40);
@@ -95,6 +98,40 @@ private slots:
         PageImage image;
         QCOMPARE(image.Load(path, { { 400, 300 }, 1, false, 1 }), int(PageImage::kFailed));
         QVERIFY(image.IsNull());
+    }
+
+    void pagesTooLargeForTheAddressSpaceLeftFail_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QImage flat(3000, 3000, QImage::Format_RGB32);
+        flat.fill(kLeft);
+        QTest::newRow("avif") << AvifOf(flat);
+        QTest::newRow("jxl") << JxlOf(flat);
+    }
+    void pagesTooLargeForTheAddressSpaceLeftFail()
+    {
+        // libavif and libjxl end the process when an allocation fails: with little address
+        // space left, such a page fails as a damaged one, and loads once there is room.
+        QFETCH(QByteArray, bytes);
+        QVERIFY(!bytes.isEmpty());
+        const QString path = env->path(QString("tight/%1.page").arg(QTest::currentDataTag()));
+        QDir().mkpath(env->path("tight"));
+        QVERIFY(WriteBytes(path, bytes));
+        const FitRequest fit { { 300, 300 }, 1, false, 1 };
+        QFile statm("/proc/self/statm");
+        QVERIFY(statm.open(QIODevice::ReadOnly));
+        const qint64 used
+            = statm.readLine().split(' ').value(0).toLongLong() * sysconf(_SC_PAGESIZE);
+        rlimit saved {};
+        QCOMPARE(getrlimit(RLIMIT_AS, &saved), 0);
+        rlimit tight = saved;
+        tight.rlim_cur = rlim_t(used + (qint64(24) << 20));
+        PageImage image;
+        QCOMPARE(setrlimit(RLIMIT_AS, &tight), 0);
+        const int result = image.Load(path, fit);
+        QCOMPARE(setrlimit(RLIMIT_AS, &saved), 0);
+        QCOMPARE(result, int(PageImage::kFailed));
+        QCOMPARE(image.Load(path, fit), int(PageImage::kLoaded));
     }
 
     void typesAreListedOnlyWhenEnabled_data()

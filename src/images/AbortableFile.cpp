@@ -1,5 +1,7 @@
 #include "images/AbortableFile.h"
 
+#include "images/ReadWatch.h"
+
 AbortableFile::AbortableFile(std::function<bool()> abandoned)
     : m_abandoned(std::move(abandoned))
 {
@@ -9,5 +11,6 @@ qint64 AbortableFile::readData(char* data, qint64 maxSize)
 {
     if (m_abandoned && m_abandoned())
         return -1;
+    const ReadWatch::Scope reading;
     return QFile::readData(data, maxSize);
 }

@@ -82,22 +82,36 @@ QSize StoredSize(const avifImage& image)
     return QSize(int(image.width), int(image.height));
 }
 
-// Hands libavif the bytes it asks for straight from the device, so that the boxes before
-// the pixels are read and the pixels are not.
+// Hands libavif the bytes it asks for straight from the device: for the size, the boxes
+// before the pixels and not the pixels; for a decode, the pixels of the first picture
+// alone, and nothing once nobody wants the page.
 struct DeviceReader {
     avifIO io {};
     QIODevice* file = nullptr;
     QByteArray buffer;
+    size_t largestRead = kMaxHeaderRead;
+    const std::function<bool()>* abandoned = nullptr;
+
+    DeviceReader(QIODevice& device, size_t largest, const std::function<bool()>* gone)
+        : file(&device)
+        , largestRead(largest)
+        , abandoned(gone)
+    {
+        io.read = Read;
+        io.sizeHint = quint64(std::max<qint64>(device.size(), 0));
+        io.data = this;
+    }
 
     static avifResult Read(
         avifIO* io, uint32_t readFlags, uint64_t offset, size_t size, avifROData* out)
     {
         DeviceReader& self = *static_cast<DeviceReader*>(io->data);
         const qint64 end = self.file->size();
-        if (readFlags != 0 || end < 0 || offset > quint64(end))
+        if (readFlags != 0 || end < 0 || offset > quint64(end)
+            || (self.abandoned && *self.abandoned && (*self.abandoned)()))
             return AVIF_RESULT_IO_ERROR;
         const size_t want = size_t(std::min<quint64>(size, quint64(end) - offset));
-        if (want > kMaxHeaderRead)
+        if (want > self.largestRead)
             return AVIF_RESULT_IO_ERROR;
         try {
             self.buffer.resize(qsizetype(want));
@@ -122,13 +136,13 @@ AvifDecoder::AvifDecoder(QIODevice& file, std::function<bool()> abandoned)
 
 DecodedPage AvifDecoder::Decode(const FitRequest& fit)
 {
-    const QByteArray bytes = WholeFile::Read(m_file);
+    // The reader outlives the decoder, which looks at it once more as it goes.
+    DeviceReader reader(m_file, size_t(WholeFile::kMaxBytes), &m_abandoned);
     Decoder decoder = NewDecoder();
-    if (bytes.isEmpty() || !decoder || Abandoned()
-        || avifDecoderSetIOMemory(decoder.get(),
-               reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()))
-            != AVIF_RESULT_OK
-        || avifDecoderParse(decoder.get()) != AVIF_RESULT_OK)
+    if (!decoder || Abandoned())
+        return {};
+    avifDecoderSetIO(decoder.get(), &reader.io);
+    if (avifDecoderParse(decoder.get()) != AVIF_RESULT_OK)
         return {};
     const QSize stored = StoredSize(*decoder->image);
     const QImageIOHandler::Transformations turn = Turn(*decoder->image);
@@ -183,11 +197,7 @@ bool AvifDecoder::Recognizes(const QByteArray& head)
 QSize AvifDecoder::UprightSize(QIODevice& file)
 {
     // The reader outlives the decoder, which looks at it once more as it goes.
-    DeviceReader reader;
-    reader.file = &file;
-    reader.io.read = DeviceReader::Read;
-    reader.io.sizeHint = quint64(std::max<qint64>(file.size(), 0));
-    reader.io.data = &reader;
+    DeviceReader reader(file, kMaxHeaderRead, nullptr);
     Decoder decoder = NewDecoder();
     if (!decoder)
         return {};

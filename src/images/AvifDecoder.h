@@ -10,7 +10,8 @@
 class QIODevice;
 
 // Decodes an AVIF page with libavif, on the calling thread alone: the first picture of a
-// still or of a sequence, read from the whole file in memory, its colour converted a band
+// still or of a sequence, its boxes and that picture's data read as libavif asks for them
+// (a read fails once nobody wants the page), its colour converted a band
 // of rows at a time and the rows scaled to the size shown as they come, then turned
 // upright by its irot and imir boxes. The alpha is dropped, so that a transparent pixel
 // shows the colour it carries. Nothing is printed: a damaged file, a declared size past
@@ -18,8 +19,8 @@ class QIODevice;
 class AvifDecoder
 {
 public:
-    // Reads the file from where it stands; abandoned() is asked between the steps and
-    // between bands.
+    // Reads the device from its start; abandoned() is asked at every read, between the
+    // steps and between bands.
     AvifDecoder(QIODevice& file, std::function<bool()> abandoned);
 
     DecodedPage Decode(const FitRequest& fit);

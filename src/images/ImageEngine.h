@@ -14,10 +14,17 @@
 // Decodes the pages of the open book on two threads of its own, never the reader's,
 // and holds them within a byte budget. The reader says which pages it wants, in
 // priority order; each call replaces the waiting work, work under way that is still
-// wanted goes on, and work nobody wants any more stops at its next step. Read-ahead
-// starts once the pages in sight are decoded. A result arrives only for the book still
-// open and a page still wanted. Closing the book returns at once. A thread stuck in a
-// read that never returns (a dead network drive, a pipe) is left behind and replaced.
+// wanted goes on, and work nobody wants any more stops at its next step where its
+// decoder can stop. Read-ahead starts once the pages in sight are decoded; read-ahead
+// whose decoder cannot stop keeps to one thread, so that a page coming in sight always
+// finds a thread (taking the place of read-ahead that can stop). What every decode under
+// way will take is told from the page's header and counted against the budget before it
+// starts: read-ahead waits for room, a page in sight may go over only while it decodes
+// alone, and a page whose decode alone would take more than PageImage::kLargestDecode, or
+// that cannot be given the memory it needs, is a damaged page. A result arrives only for
+// the book still open and a page still wanted. Closing the book returns at once. A
+// thread stuck inside a read that never returns (a dead network drive, a pipe) is left
+// behind and replaced; one that is only decoding slowly is not.
 class ImageEngine : public QObject
 {
     Q_OBJECT
@@ -46,15 +53,17 @@ public:
     // Blocks until every key has its result; false when the time ran out first.
     bool WaitFor(const QList<PageKey>& keys, int timeoutMs);
     void Close();
-    // Nothing waiting and nothing being decoded.
+    // Nothing being decoded, and nothing waiting that could start.
     bool IsIdle() const;
     qint64 HeldBytes() const;
     // Threads that decode, and threads left behind in a read that never returned.
     int Workers() const;
     int LeftBehind() const;
 
-    // Runs on the decoding thread in place of the start of each decode, with the test
-    // of whether the page is still wanted (tests slow decoding down with it).
+    // Runs on the decoding thread at the start of each decode, once the page is open and
+    // its decode admitted to the budget, with the test
+    // of whether the page is still wanted (tests slow decoding down with it, and mark a
+    // read with ReadWatch::Scope that never returns).
     using DecodeHook = std::function<void(const QString& path, const std::function<bool()>&)>;
     static void setDecodeHook(DecodeHook hook);
 

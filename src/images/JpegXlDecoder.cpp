@@ -18,6 +18,8 @@ namespace
 // The file goes to libjxl this much at a time, so that a page nobody wants any more
 // stops between pieces rather than at the end.
 constexpr qsizetype kStep = 256 * 1024;
+constexpr qsizetype kPieces = 64;
+constexpr qsizetype kSmallestPiece = 64;
 // The headers that tell the size come first: a few hundred bytes, or behind the boxes
 // of a container. A file whose size lies further in is taken for a damaged one.
 constexpr qsizetype kHeaderStep = 4096;
@@ -72,6 +74,11 @@ DecodedPage JpegXlDecoder::Decode(const FitRequest& fit)
     Decoder decoder = NewDecoder(JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE);
     if (bytes.isEmpty() || !decoder)
         return {};
+    // libjxl decodes each part of the picture as its bytes come, so a file handed over
+    // in many small pieces is given up between parts: a few kilobytes can hold a picture
+    // that takes seconds. (Its parallel runner is no way to stop: libjxl aborts the
+    // process when a runner fails in places.)
+    const qsizetype step = std::clamp(bytes.size() / kPieces, kSmallestPiece, kStep);
     qsizetype given = 0;
     QSize own;
     std::vector<uchar> rgba;
@@ -83,7 +90,7 @@ DecodedPage JpegXlDecoder::Decode(const FitRequest& fit)
             // A file cut short ends here. The input is never closed: libjxl would take
             // a file cut short for an error, and print one.
             if (given == bytes.size()
-                || !GiveUpTo(decoder.get(), bytes, given, std::min(bytes.size(), given + kStep)))
+                || !GiveUpTo(decoder.get(), bytes, given, std::min(bytes.size(), given + step)))
                 return {};
             break;
         case JXL_DEC_BASIC_INFO:

@@ -20,7 +20,7 @@ class JpegXlDecoder
 {
 public:
     // Reads the file from where it stands; abandoned() is asked as the file is handed to
-    // libjxl a piece at a time, and between rows.
+    // libjxl a piece at a time (a sixty-fourth of it, at least 64 bytes), and between rows.
     JpegXlDecoder(QIODevice& file, std::function<bool()> abandoned);
 
     DecodedPage Decode(const FitRequest& fit);

@@ -70,25 +70,42 @@ void PageCache::Want(const QList<PageKey>& keys)
     Trim();
 }
 
+void PageCache::SetInFlight(qint64 bytes)
+{
+    m_inFlight = bytes;
+    Trim();
+}
+
+qint64 PageCache::WantedBytes() const
+{
+    qint64 bytes = 0;
+    for (const PageKey& key : m_wanted) {
+        if (const PageImage* image = Find(key))
+            bytes += image->Bytes();
+    }
+    return bytes;
+}
+
 void PageCache::Trim()
 {
     QList<std::pair<quint64, PageKey>> spares;
     qint64 spareBytes = 0;
     for (auto it = m_held.cbegin(); it != m_held.cend(); ++it) {
         if (!m_wanted.contains(it.key())) {
-            spares.append({ it->used, it.key() });
+            // Magnified copies first, then the least recently wanted.
+            spares.append({ it.key().fit.zoomFactor > 1 ? 0 : it->used, it.key() });
             spareBytes += it->image.Bytes();
         }
     }
     // Stand-ins are for going back and for the magnifier going off; reading on must
     // not keep every page passed.
     const qint64 spareBudget = m_budget / 2;
-    if (m_bytes <= m_budget && spareBytes <= spareBudget)
-        return;
+    const auto holds
+        = [&] { return m_bytes + m_inFlight <= m_budget && spareBytes <= spareBudget; };
     std::sort(spares.begin(), spares.end(),
         [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& [used, key] : spares) {
-        if (m_bytes <= m_budget && spareBytes <= spareBudget)
+        if (used != 0 && holds())
             break;
         const qint64 bytes = m_held.take(key).image.Bytes();
         m_bytes -= bytes;

@@ -24,9 +24,9 @@ namespace
         return file.read(data, size) == size;
     }
 
-    QSize PngSize(QIODevice& file)
+    Facts PngFacts(QIODevice& file)
     {
-        uchar head[24];
+        uchar head[29];
         if (!ReadExactly(file, reinterpret_cast<char*>(head), sizeof head)
             || std::string_view(reinterpret_cast<const char*>(head + 12), 4) != "IHDR")
             return {};
@@ -34,10 +34,10 @@ namespace
         const quint32 h = qFromBigEndian<quint32>(head + 20);
         if (w == 0 || h == 0 || w > INT_MAX || h > INT_MAX)
             return {};
-        return QSize(int(w), int(h));
+        return { QSize(int(w), int(h)), head[28] != 0 };
     }
 
-    QSize JpegSize(QIODevice& file)
+    Facts JpegFacts(QIODevice& file)
     {
         QImageIOHandler::Transformations turn = QImageIOHandler::TransformationNone;
         bool exifSeen = false;
@@ -72,7 +72,9 @@ namespace
                 const int w = qFromBigEndian<quint16>(sof + 3);
                 if (w == 0 || h == 0)
                     return {};
-                return Orientation::Turned(turn) ? QSize(h, w) : QSize(w, h);
+                const bool progressive
+                    = code == 0xc2 || code == 0xc6 || code == 0xca || code == 0xce;
+                return { Orientation::Turned(turn) ? QSize(h, w) : QSize(w, h), progressive };
             }
             const qint64 next = file.pos() + length;
             if (code == 0xe1 && !exifSeen && length >= 6) {
@@ -91,20 +93,26 @@ namespace
     }
 } // namespace
 
-std::optional<QSize> UprightSize(QIODevice& file)
+std::optional<Facts> Read(QIODevice& file)
 {
     if (!file.seek(0))
-        return QSize();
+        return Facts();
     const QByteArray head = file.peek(PageImage::kHeadBytes);
     if (head.startsWith(QByteArrayLiteral("\x89PNG\r\n\x1a\n")))
-        return PngSize(file);
+        return PngFacts(file);
     if (head.startsWith(QByteArrayLiteral("\xff\xd8\xff")))
-        return JpegSize(file);
+        return JpegFacts(file);
     if (AvifDecoder::Recognizes(head))
-        return AvifDecoder::UprightSize(file);
+        return Facts { AvifDecoder::UprightSize(file), true };
     if (JpegXlDecoder::Recognizes(head))
-        return JpegXlDecoder::UprightSize(file);
+        return Facts { JpegXlDecoder::UprightSize(file), true };
     return std::nullopt;
+}
+
+std::optional<QSize> UprightSize(QIODevice& file)
+{
+    const std::optional<Facts> facts = Read(file);
+    return facts ? std::optional<QSize>(facts->size) : std::nullopt;
 }
 
 } // namespace PageHeader

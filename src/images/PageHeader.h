@@ -12,6 +12,15 @@ class QIODevice;
 // the headers and prints nothing, however damaged the file is.
 namespace PageHeader
 {
+struct Facts {
+    QSize size;
+    // The decoder holds the picture whole at its own size on the way: a progressive
+    // JPEG's coefficients, an interlaced PNG's rows.
+    bool whole = false;
+};
+
 // Nothing for a file of another type; an invalid size for a header that cannot be read.
+std::optional<Facts> Read(QIODevice& file);
+// The size alone, as Read tells it.
 std::optional<QSize> UprightSize(QIODevice& file);
 } // namespace PageHeader

@@ -2,6 +2,7 @@
 
 #include "images/AbortableFile.h"
 #include "images/AvifDecoder.h"
+#include "images/DecodeCost.h"
 #include "images/ImageRules.h"
 #include "images/JpegDecoder.h"
 #include "images/JpegXlDecoder.h"
@@ -16,9 +17,9 @@
 
 namespace
 {
-// Enough for the largest picture accepted, decoded whole: the declared size has
-// been checked already, and Qt's own default would refuse genuine large scans.
-constexpr int kAllocationLimitMb = int(PageImage::kMaxPixels * 4 / (1 << 20)) + 1;
+// Qt's own default (256 MB) would refuse genuine large scans; a reader that does not
+// tell the size before decoding is held to this.
+constexpr int kAllocationLimitMb = int(PageImage::kLargestDecode >> 20);
 
 bool StartsWith(const QByteArray& head, const char* magic, qsizetype size)
 {
@@ -80,10 +81,16 @@ DecodedPage Decode(QIODevice& file, const FitRequest& fit, const std::function<b
         page = JpegDecoder(file, abandoned).Decode(fit);
     else if (StartsWith(head, "\x89PNG\r\n\x1a\n", 8))
         page = PngDecoder(file, abandoned).Decode(fit);
-    else if (AvifDecoder::Recognizes(head))
-        page = AvifDecoder(file, abandoned).Decode(fit);
-    else if (JpegXlDecoder::Recognizes(head))
-        page = JpegXlDecoder(file, abandoned).Decode(fit);
+    else if (AvifDecoder::Recognizes(head) || JpegXlDecoder::Recognizes(head)) {
+        // Their libraries end the process when an allocation fails.
+        const DecodeCost::Reservation room(DecodeCost::Of(file, fit));
+        if (!room.Granted())
+            page = {};
+        else if (AvifDecoder::Recognizes(head))
+            page = AvifDecoder(file, abandoned).Decode(fit);
+        else
+            page = JpegXlDecoder(file, abandoned).Decode(fit);
+    }
     if (page.status == DecodedPage::kNotMine)
         page = ReadWithQt(file, fit);
     return page;

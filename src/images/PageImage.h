@@ -15,6 +15,10 @@ public:
     // Pictures larger than this are taken for damaged files and never decoded.
     static constexpr int kMaxSide = 32767;
     static constexpr qint64 kMaxPixels = 250'000'000;
+    // The memory one decode may ever take, on its way and for its result: a page that
+    // needs more is taken for a damaged one. The engine gives it only to a page decoded
+    // alone; Qt's readers are held to it by their allocation limit.
+    static constexpr qint64 kLargestDecode = qint64(512) << 20;
     // The first bytes of a file that tell its type: enough for an AVIF file's 'ftyp' box
     // with the brands it names.
     static constexpr qint64 kHeadBytes = 256;

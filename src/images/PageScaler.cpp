@@ -1,8 +1,11 @@
 #include "images/PageScaler.h"
 
+#include "images/PageMemory.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <new>
 
 namespace
 {
@@ -13,6 +16,13 @@ constexpr int kAcrossBits = 12;
 // Where a pixel's channels lie among its four bytes in memory.
 constexpr bool kLittle = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
 constexpr int kChannel[3] = { kLittle ? 2 : 1, 1 + !kLittle, kLittle ? 0 : 3 };
+// Pictures from this size on get pages of their own from the system.
+constexpr size_t kMappedFrom = size_t(256) << 10;
+
+struct Mapping {
+    void* pixels;
+    size_t bytes;
+};
 
 quint32 Pixel(quint32 r, quint32 g, quint32 b)
 {
@@ -230,10 +240,30 @@ QImage PageScaler::NewImage(const QSize& size)
     if (size.isEmpty())
         return {};
     const qsizetype stride = qsizetype(size.width()) * 4;
-    void* pixels = std::malloc(size_t(stride) * size_t(size.height()));
-    if (!pixels)
+    const size_t bytes = size_t(stride) * size_t(size.height());
+    if (bytes < kMappedFrom) {
+        void* pixels = std::malloc(bytes);
+        if (!pixels)
+            return {};
+        return QImage(
+            static_cast<uchar*>(pixels), size.width(), size.height(), stride, QImage::Format_RGB32,
+            [](void* p) { std::free(p); }, pixels);
+    }
+    // A page's pixels come from PageMemory (see there why).
+    auto* mapping = new (std::nothrow) Mapping { PageMemory::Map(bytes), bytes };
+    if (mapping && !mapping->pixels) {
+        delete mapping;
+        mapping = nullptr;
+    }
+    if (!mapping)
         return {};
     return QImage(
-        static_cast<uchar*>(pixels), size.width(), size.height(), stride, QImage::Format_RGB32,
-        [](void* p) { std::free(p); }, pixels);
+        static_cast<uchar*>(mapping->pixels), size.width(), size.height(), stride,
+        QImage::Format_RGB32,
+        [](void* info) {
+            auto* done = static_cast<Mapping*>(info);
+            PageMemory::Unmap(done->pixels, done->bytes);
+            delete done;
+        },
+        mapping);
 }

@@ -14,6 +14,9 @@ constexpr int kTurnWaitMs = 3000;
 constexpr int kSettleWaitMs = 300;
 constexpr int kSpreadsAhead = 2;
 constexpr int kSpreadsBehind = 1;
+// Under the magnifier a spread takes four screens, and going down through it takes three
+// steps: the spread after it has two steps' time to come, so one is read ahead.
+constexpr int kMagnifiedSpreadsAhead = 1;
 } // namespace
 
 QString CTalvexView::PagePath(int n) const
@@ -130,7 +133,7 @@ void CTalvexView::RequestPages(const BookRecord& record)
             keys += keysAt(page);
         }
     };
-    neighbours(m_bTurnForward, kSpreadsAhead);
+    neighbours(m_bTurnForward, record.nZoom != 0 ? kMagnifiedSpreadsAhead : kSpreadsAhead);
     neighbours(!m_bTurnForward, kSpreadsBehind);
     m_requestedPixelRatio = devicePixelRatioF();
     m_imageEngine.SetBudget(ImageEngine::BudgetFor(size() * devicePixelRatioF()));

@@ -1,5 +1,6 @@
 #include "PageCases.h"
 
+#include "EncodedPages.h"
 #include "ImageSupport.h"
 #include "PageFixtures.h"
 
@@ -96,14 +97,35 @@ void WritePageCases(const QString& dir, int& n)
         const QString name = QString(kind.name).replace(QRegularExpression("[^a-zA-Z0-9]+"), "-");
         WriteBytes(Between(dir, n) + "/kind-" + name + ".png", PngOfKind(kind, { 160, 120 }));
     }
-    {
-        // A book of photographs with as little address space as a small machine's.
+    // A book of photographs with as little address space as a small machine's, and with
+    // less: the engine's threads and Qt's own must all still start.
+    const QByteArray photo = Encoded(Page({ 6000, 4000 }, 150), "JPEG");
+    for (const char* limit : { "450000000", "300000000" }) {
         const QString folder = CaseFolder(dir, n);
-        const QByteArray photo = Encoded(Page({ 6000, 4000 }, 150), "JPEG");
         WriteBytes(folder + "/photo-1.jpg", photo);
         for (int i = 2; i <= 6; ++i)
             WriteBytes(QString("%1/photo-%2-good.jpg").arg(folder).arg(i), photo);
-        WriteBytes(folder + "/" + kLimitNote, "450000000");
+        WriteBytes(folder + "/" + kLimitNote, limit);
+    }
+    {
+        // Pages that take seconds and hundreds of megabytes to decode, from a few
+        // kilobytes of JPEG XL and WebP whose decoders cannot stop part way, turned
+        // with little address space.
+        QImage flat(6000, 6000, QImage::Format_RGB32);
+        flat.fill(QColor(230, 220, 200));
+        const QByteArray jxl = JxlOf(flat);
+        QImage wide(10000, 10000, QImage::Format_RGB32);
+        wide.fill(QColor(200, 220, 230));
+        const QByteArray webp = Encoded(wide, "WEBP");
+        for (const char* limit : { "450000000", "300000000" }) {
+            const QString folder = CaseFolder(dir, n);
+            for (int i = 1; i <= 8; ++i) {
+                const QString good = i > 1 ? "-good" : "";
+                WriteBytes(QString("%1/slow-%2%3.jxl").arg(folder).arg(2 * i - 1).arg(good), jxl);
+                WriteBytes(QString("%1/slow-%2%3.webp").arg(folder).arg(2 * i).arg(good), webp);
+            }
+            WriteBytes(folder + "/" + kLimitNote, limit);
+        }
     }
 }
 
