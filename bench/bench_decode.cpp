@@ -120,7 +120,7 @@ void TurnPattern(const QString& name, const QString& file, const QString& dir)
                                  .arg(i, 2, 10, QChar('0'))
                                  .arg(QFileInfo(file).fileName());
         QFile::link(file, page);
-        keys << PageKey { page, 0, fit };
+        keys << PageKey { page, fit };
     }
     ResetPeakMemory();
     ImageEngine engine(ImageEngine::BudgetFor(window.size()));
