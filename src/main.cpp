@@ -38,8 +38,7 @@ int AnotherUsersCopyRuns(int argc, char** argv)
 {
     const QString text = QStringLiteral("別のユーザーの Lumivo が動作中です。");
     std::fprintf(stderr, "lumivo: %s\n", text.toUtf8().constData());
-    if (qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
-        || qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+    if (qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) {
         qInstallMessageHandler(QuietQt);
         CTalvexApp app(argc, argv);
         Prompt::MessageBox(nullptr, text, Prompt::ErrorIcon);

@@ -93,19 +93,24 @@ private slots:
     {
         if (::getuid() != 0)
             QSKIP("Starting a copy as another user needs root.");
-        // The first copy runs as nobody, off screen, with a settings folder of its own.
-        const QString home = env->path("nobody");
-        QDir().mkpath(home);
-        QVERIFY(::chown(QFile::encodeName(home).constData(), 65534, 65534) == 0);
+        // The first copy runs as nobody, off screen, with a folder of its own for its
+        // settings and for a copy of the program (the build may lie where only root may go).
+        QByteArray home = "/tmp/lumivo-nobody-XXXXXX";
+        QVERIFY(mkdtemp(home.data()));
+        const QString binary = QString::fromLatin1(home) + "/lumivo";
+        QVERIFY(QFile::copy(LUMIVO_BINARY, binary));
+        QVERIFY(::chown(home.constData(), 65534, 65534) == 0);
+        QVERIFY(::chmod(QFile::encodeName(binary).constData(), 0755) == 0);
         QProcessEnvironment nobody = QProcessEnvironment::systemEnvironment();
         nobody.insert("QT_QPA_PLATFORM", "offscreen");
         nobody.insert("HOME", home);
         nobody.insert("XDG_CONFIG_HOME", home);
         nobody.insert("XDG_RUNTIME_DIR", home);
+        nobody.remove("DISPLAY");
         QProcess first;
         first.setProcessEnvironment(nobody);
-        first.start(
-            "setpriv", { "--reuid=65534", "--regid=65534", "--clear-groups", LUMIVO_BINARY, home });
+        first.start("setpriv",
+            { "--reuid=65534", "--regid=65534", "--clear-groups", binary, QString(home) });
         QVERIFY(first.waitForStarted());
         const bool runs = QTest::qWaitFor(
             [&first] {
@@ -129,6 +134,7 @@ private slots:
                     .contains("別のユーザーの Lumivo が動作中です。"));
         first.terminate();
         QVERIFY(first.waitForFinished(10000));
+        QDir(QString::fromLatin1(home)).removeRecursively();
     }
 
     void aBookThatCannotOpenLeavesTheCopyRunning_data()

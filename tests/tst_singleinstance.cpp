@@ -172,11 +172,15 @@ private slots:
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         environment.insert("HOME", "/tmp");
         other.setProcessEnvironment(environment);
+        other.setProcessChannelMode(QProcess::SeparateChannels);
         other.start("runuser", { "-u", "nobody", "--", binary, "/tmp/theirs.pdf" });
         // Waiting with the event loop running, so that a request would be read and answered.
         QTRY_COMPARE_WITH_TIMEOUT(other.state(), QProcess::NotRunning, 10000);
         QDir(QString::fromLatin1(shared)).removeRecursively();
-        QCOMPARE(other.exitCode(), 0);
+        // It says why it does not run, on the terminal where there is no screen.
+        QCOMPARE(other.exitCode(), 1);
+        QVERIFY(QString::fromUtf8(other.readAllStandardError())
+                    .contains("別のユーザーの Lumivo が動作中です。"));
         QCOMPARE(activated.size(), 0);
     }
 
