@@ -1,3 +1,4 @@
+#include "ArchiveSupport.h"
 #include "ImageSupport.h"
 #include "InputSupport.h"
 #include "TestSupport.h"
@@ -142,6 +143,45 @@ private slots:
             images ? QString("Manga Vol 1") : QString("小説 上巻.pdf"));
         book.strPath = "/books/Manga Vol 2.cbz";
         QCOMPARE(IndicatorRules::Compose(book, true).title, QString("Manga Vol 2.cbz"));
+        // A book cut short says how far it reads, at opening only.
+        QCOMPARE(IndicatorRules::Compose(book, true, {}, 1).notice,
+            QString("1 / %1 ページまで読めます").arg(count));
+        QCOMPARE(IndicatorRules::Compose(book, true, {}, count).notice,
+            QString("%1 ページまで読めます").arg(count));
+        QCOMPARE(IndicatorRules::Compose(book, false, {}, 1).notice, QString());
+    }
+
+    void aBookCutShortSaysHowFarItReads()
+    {
+        // A download that stopped half way: the pages after the cut show grey.
+        const QString dir = m_shelf + "/cut";
+        QList<ArchiveMember> members;
+        for (int i = 1; i <= 6; ++i) {
+            QImage page(400, 600, QImage::Format_RGB32);
+            page.fill(PageColour(i));
+            QByteArray png;
+            QBuffer buffer(&png);
+            QVERIFY(buffer.open(QIODevice::WriteOnly) && page.save(&buffer, "PNG"));
+            members.append({ QString("p%1.png").arg(i), png });
+        }
+        QVERIFY(WriteArchive(dir + "/whole.cbz", ArchiveFormat::Zip, members));
+        QFile whole(dir + "/whole.cbz");
+        QVERIFY(whole.open(QIODevice::ReadOnly));
+        QVERIFY(WriteBytes(dir + "/cut.cbz", whole.read(whole.size() * 6 / 10)));
+        QFile::remove(dir + "/whole.cbz");
+        StartInFolder(dir);
+        Viewer v;
+        CTalvexView* view = v.view;
+        view->m_nLayoutImage = 1;
+        QVERIFY(OpenFromFolder(v, "cut.cbz"));
+        const int count = view->m_book.nPageCount;
+        const int readable = view->m_nReadablePages;
+        QVERIFY(readable >= 1 && readable < count);
+        QCOMPARE(view->m_pageIndicator.Text().notice,
+            QString("%1 / %2 ページまで読めます").arg(readable).arg(count));
+        Key(view, Qt::Key_End);
+        QTRY_COMPARE(view->grab().toImage().pixelColor(view->rect().center()), QColor(96, 96, 96));
+        QCOMPARE(view->m_pageIndicator.Text().notice, QString());
     }
 
     void followsTheReader_data()

@@ -67,6 +67,7 @@ std::optional<int> CTalvexView::ScanImageBook(const BookRecord& record)
     struct Scanned {
         std::shared_ptr<const PageSource> pages;
         int page = -1;
+        int readable = -1;
     };
     const QString path = record.strPath;
     const int recordPage = record.nPage;
@@ -88,6 +89,8 @@ std::optional<int> CTalvexView::ScanImageBook(const BookRecord& record)
                 // on its last.
                 if (archive)
                     found.page = std::clamp(recordPage, 1, archive->Count());
+                if (archive && archive->Incomplete())
+                    found.readable = archive->ReadableCount();
                 found.pages = std::move(archive);
                 return found;
             }
@@ -99,6 +102,7 @@ std::optional<int> CTalvexView::ScanImageBook(const BookRecord& record)
     if (!scanned)
         return std::nullopt;
     m_pageSource = scanned->pages ? scanned->pages : std::make_shared<FolderPages>();
+    m_nReadablePages = scanned->readable;
     return scanned->page;
 }
 

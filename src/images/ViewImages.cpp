@@ -253,6 +253,7 @@ void CTalvexView::ReleasePages()
     m_pageSource = std::make_shared<FolderPages>();
     m_imageEngine.SetSource(m_pageSource);
     m_pageShapes.clear();
+    m_nReadablePages = -1;
     m_image1.Destroy();
     m_image2.Destroy();
     m_pendingImage1.Destroy();

@@ -68,9 +68,15 @@ namespace
     }
 } // namespace
 
-Text Compose(const BookRecord& book, bool opening, const PageShapes& shapes)
+Text Compose(const BookRecord& book, bool opening, const PageShapes& shapes, int readable)
 {
     Text text;
+    if (opening && readable >= 0) {
+        // Past the last page listed there may be more that cannot be counted.
+        text.notice = readable < book.nPageCount
+            ? QStringLiteral("%1 / %2 ページまで読めます").arg(readable).arg(book.nPageCount)
+            : QStringLiteral("%1 ページまで読めます").arg(readable);
+    }
     if (opening) {
         // A folder book is named by its folder; a PDF and an archive by their files.
         const QString named = book.bImages && !BrowserRules::IsArchiveName(book.strPath)

@@ -19,10 +19,15 @@ struct Text {
     // "表紙あり見開き・右綴じ・２倍 - 上段左": the binding only for spreads, the region
     // only under the magnifier.
     QString mode;
+    // Only at opening, for a book cut short: how far it reads ("100 / 200 ページまで読めます").
+    QString notice;
     bool operator==(const Text&) const = default;
 };
 
-// shapes: those of an image book's pages, when wide pages stand alone.
-Text Compose(const BookRecord& book, bool opening, const PageShapes& shapes = {});
+// shapes: those of an image book's pages, when wide pages stand alone. readable: the
+// pages from the first that can be read of a book cut short (a download that did not
+// finish), or -1 for a whole book.
+Text Compose(
+    const BookRecord& book, bool opening, const PageShapes& shapes = {}, int readable = -1);
 
 } // namespace IndicatorRules

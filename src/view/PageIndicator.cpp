@@ -15,6 +15,8 @@ constexpr int kHoldMs = 1500;
 constexpr int kFadeMs = 400;
 const QColor kPlate(0, 16, 32, 200);
 const QColor kPagesText(Qt::white);
+// What the reader must know of the book: in the colour of caution.
+const QColor kWarningText(255, 200, 60);
 } // namespace
 
 PageIndicator::PageIndicator(QWidget* parent)
@@ -84,6 +86,8 @@ QList<PageIndicator::Line> PageIndicator::Lines() const
     lines.append({ m_text.pages, &m_large });
     if (!m_text.mode.isEmpty())
         lines.append({ m_text.mode, &m_small });
+    if (!m_text.notice.isEmpty())
+        lines.append({ m_text.notice, &m_small, true });
     // A long name keeps its end, where volume numbers are, within the parent's width.
     const int room = parentWidget()->width() - 4 * Padding();
     for (Line& line : lines)
@@ -118,7 +122,9 @@ void PageIndicator::Prepare()
     for (const Line& line : lines) {
         const int height = QFontMetrics(*line.font).height();
         painter.setFont(*line.font);
-        painter.setPen(line.font == &m_large ? kPagesText : kListRowText);
+        painter.setPen(line.warning     ? kWarningText
+                : line.font == &m_large ? kPagesText
+                                        : kListRowText);
         painter.drawText(QRect(padding, y, textWidth, height),
             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line.text);
         y += height;

@@ -41,6 +41,7 @@ private:
     struct Line {
         QString text;
         const QFont* font;
+        bool warning = false;
     };
     QList<Line> Lines() const;
     int Padding() const;

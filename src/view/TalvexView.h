@@ -207,6 +207,8 @@ public:
     PageShapeReader m_shapeReader;
     // The shapes of the open image book's pages; empty unless wide pages stand alone.
     PageShapes m_pageShapes;
+    // Of an archive cut short, the pages from the first that can be read; else -1.
+    int m_nReadablePages = -1;
     InputGate m_inputGate;
     OpeningWait m_opening { this };
     // Which keys are down, so that a key held down acts once.

@@ -7,6 +7,7 @@ void CTalvexView::ShowPageIndicator(bool opening)
         return;
     const SizeGeometry g = ListGeometry::ForIndex(SizeIndex());
     const PageShapes shapes = m_book.bImages ? m_pageShapes : PageShapes();
-    m_pageIndicator.Flash(IndicatorRules::Compose(m_book, opening, shapes), m_fonts[g.line1Font],
-        m_fonts[g.line2Font]);
+    m_pageIndicator.Flash(
+        IndicatorRules::Compose(m_book, opening, shapes, m_book.bImages ? m_nReadablePages : -1),
+        m_fonts[g.line1Font], m_fonts[g.line2Font]);
 }
