@@ -137,6 +137,26 @@ private slots:
         QDir(QString::fromLatin1(home)).removeRecursively();
     }
 
+    void aSignalEndsAnOpeningThatWaitsForItsDrive()
+    {
+        // A book on a drive that takes a fifth of a second a read: it is still opening,
+        // behind the wait, when the system asks the program to end.
+        const QString dir = env->path("slowly");
+        WritePdf(dir + "/slow.pdf", 60);
+        QProcessEnvironment slow = DisplayEnvironment();
+        slow.insert("LD_PRELOAD", LUMIVO_SLOW_DRIVE_LIBRARY);
+        slow.insert("LUMIVO_SLOW_DRIVE", dir);
+        slow.insert("LUMIVO_SLOW_READ_US", "200000");
+        QProcess viewer;
+        QVERIFY(StartAndFind(viewer, { dir + "/slow.pdf" }, "Lumivo", slow) != 0);
+        QTest::qWait(500);
+        QCOMPARE(viewer.state(), QProcess::Running);
+        viewer.terminate();
+        QVERIFY(viewer.waitForFinished(5000));
+        QCOMPARE(viewer.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(viewer.exitCode(), 0);
+    }
+
     void aBookThatCannotOpenLeavesTheCopyRunning_data()
     {
         QTest::addColumn<QString>("name");

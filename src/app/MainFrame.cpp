@@ -142,7 +142,9 @@ void CMainFrame::OnEndSession()
     if (m_pView)
         m_pView->SaveViewState();
     SaveFrameSettings();
-    QApplication::quit();
+    // Ends every loop, also one that waits for a book opening before the main loop has
+    // started (quit() would do nothing then, and the program would not end).
+    QApplication::exit(0);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* e)

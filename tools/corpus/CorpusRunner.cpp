@@ -20,6 +20,8 @@ const QString kResumeNote = QStringLiteral("note-resume");
 // The window shows its list while a book opens behind the opening wait; a list shown this
 // long with no word from the program means the book was not taken.
 constexpr qint64 kQuietRefusalMs = 5000;
+// The time out's last seconds: the reader gives the opening up with Esc, and it must end.
+constexpr qint64 kGiveUpMs = 5000;
 } // namespace
 
 CorpusRunner::CorpusRunner(const Options& options)
@@ -133,9 +135,21 @@ CorpusRunner::Outcome CorpusRunner::Settle(QProcess& viewer, bool fromResume, QS
     QElapsedTimer listShown;
     bool settled = false;
     bool asked = false;
-    while (!settled && timer.elapsed() < m_timeoutMs && viewer.state() == QProcess::Running) {
+    bool gaveUp = false;
+    qint64 deadline = m_timeoutMs;
+    while (!settled && timer.elapsed() < deadline && viewer.state() == QProcess::Running) {
         QCoreApplication::processEvents();
         Probe();
+        const QString main = MainWindow();
+        if (!gaveUp && timer.elapsed() >= m_timeoutMs - kGiveUpMs && !main.isEmpty()) {
+            // Still opening, as a book on a slow drive may be: the reader gives up, and the
+            // window must end the wait at once.
+            Answer(main, "Escape");
+            gaveUp = true;
+            deadline = timer.elapsed() + kGiveUpMs;
+            report += "given up while it opened\n";
+            continue;
+        }
         if (!Find(".* - Lumivo$").isEmpty()) {
             outcome = Shown;
             settled = true;
@@ -145,7 +159,7 @@ CorpusRunner::Outcome CorpusRunner::Settle(QProcess& viewer, bool fromResume, QS
         } else if (const QString box = MessageBox(); !box.isEmpty()) {
             Answer(box, "Return");
             settled = true;
-        } else if (const QString main = MainWindow(); !main.isEmpty()) {
+        } else if (!main.isEmpty()) {
             // Start-up ended on a list screen: the book was not taken, or is to be opened
             // from the Resume screen now.
             if (!listShown.isValid())
@@ -154,7 +168,7 @@ CorpusRunner::Outcome CorpusRunner::Settle(QProcess& viewer, bool fromResume, QS
                 Answer(main, "Return");
                 asked = true;
                 listShown.restart();
-            } else if (listShown.elapsed() >= kQuietRefusalMs) {
+            } else if (listShown.elapsed() >= kQuietRefusalMs || gaveUp) {
                 settled = true;
             } else {
                 viewer.waitForFinished(100);

@@ -17,6 +17,7 @@
 
 #include "ArchiveCases.h"
 #include "CorpusRunner.h"
+#include "DriveCases.h"
 #include "EncodedPages.h"
 #include "HandoverProbe.h"
 #include "ImageSupport.h"
@@ -221,6 +222,7 @@ int Generate(const QString& dir)
     Put(dir, n, "turned.avif", AvifOf(Picture(), 1), true);
     WritePageCases(dir, n);
     WriteArchiveCases(dir, n);
+    WriteDriveCases(dir, n);
     std::printf("%d books written to %s\n", n, qPrintable(dir));
     return 0;
 }
