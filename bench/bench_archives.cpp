@@ -53,19 +53,6 @@ bool ReadPage(const ArchivePages& pages, int n)
     return page && page->size() > 0;
 }
 
-// What this process has read from files so far.
-qint64 BytesRead()
-{
-    QFile io("/proc/self/io");
-    if (!io.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : io.readAll().split('\n')) {
-        if (line.startsWith("rchar:"))
-            return line.mid(6).trimmed().toLongLong();
-    }
-    return -1;
-}
-
 QByteArray Noise(qint64 size, quint32 seed)
 {
     QByteArray bytes(size, Qt::Uninitialized);

@@ -48,6 +48,19 @@ struct ArchiveOptions {
     Filter filter = NoFilter;
 };
 
+// What this process has read from files so far.
+inline qint64 BytesRead()
+{
+    QFile io("/proc/self/io");
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : io.readAll().split('\n')) {
+        if (line.startsWith("rchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    }
+    return -1;
+}
+
 namespace ArchiveDetail
 {
 // The members' modification time: 2023-11-14 22:13:20 UTC, as a Unix time and as an

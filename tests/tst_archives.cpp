@@ -104,19 +104,6 @@ QByteArray PageBytes(
     return device ? device->readAll() : QByteArray();
 }
 
-// What this process has read from files so far.
-qint64 BytesRead()
-{
-    QFile io("/proc/self/io");
-    if (!io.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : io.readAll().split('\n')) {
-        if (line.startsWith("rchar:"))
-            return line.mid(6).trimmed().toLongLong();
-    }
-    return -1;
-}
-
 // How many files this process holds open at path.
 int OpenCount(const QString& path)
 {

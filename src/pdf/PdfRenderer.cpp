@@ -2,6 +2,7 @@
 
 #include "pdf/PopplerDocuments.h"
 #include "platform/LeftRunning.h"
+#include "platform/TestHook.h"
 #include "platform/WorkerPriority.h"
 
 #include <QCoreApplication>
@@ -65,30 +66,18 @@ struct PdfRenderer::Worker {
 
 namespace
 {
-std::mutex s_hookMutex;
-std::function<void()> s_hook;
+TestHook s_hook;
 
 bool ShouldAbort(const QVariant& closure)
 {
     return static_cast<std::atomic<bool>*>(closure.value<void*>())->load();
 }
 
-void RunHook()
-{
-    std::function<void()> hook;
-    {
-        const std::lock_guard<std::mutex> lock(s_hookMutex);
-        hook = s_hook;
-    }
-    if (hook)
-        hook();
-}
 } // namespace
 
 void PdfRenderer::setRenderHook(std::function<void()> hook)
 {
-    const std::lock_guard<std::mutex> lock(s_hookMutex);
-    s_hook = std::move(hook);
+    s_hook.Set(std::move(hook));
 }
 
 PdfRenderer::PdfRenderer() = default;
@@ -241,7 +230,7 @@ void PdfRenderer::Run(const std::shared_ptr<Shared>& shared)
         self.runningKey = job.key;
         self.abortRunning = false;
         lock.unlock();
-        RunHook();
+        s_hook.Run();
         const QImage image = Render(self, job);
         lock.lock();
         const bool abandoned = self.abortRunning;

@@ -1,6 +1,7 @@
 #include "platform/BackgroundTask.h"
 
 #include "platform/LeftRunning.h"
+#include "platform/TestHook.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -14,19 +15,7 @@
 
 namespace
 {
-std::mutex s_hookMutex;
-std::function<void()> s_hook;
-
-void RunHook()
-{
-    std::function<void()> hook;
-    {
-        const std::lock_guard<std::mutex> lock(s_hookMutex);
-        hook = s_hook;
-    }
-    if (hook)
-        hook();
-}
+TestHook s_hook;
 } // namespace
 
 struct BackgroundTask::Shared {
@@ -41,7 +30,7 @@ BackgroundTask::BackgroundTask(Work work, QObject* parent)
     , m_shared(std::make_shared<Shared>())
 {
     const auto run = [shared = m_shared, work = std::move(work), self = QPointer(this)] {
-        RunHook();
+        s_hook.Run();
         work([&shared] { return shared->abandoned.load(std::memory_order_relaxed); });
         {
             const std::lock_guard<std::mutex> lock(shared->mutex);
@@ -73,8 +62,7 @@ BackgroundTask::BackgroundTask(Work work, QObject* parent)
 
 void BackgroundTask::setWorkHook(std::function<void()> hook)
 {
-    const std::lock_guard<std::mutex> lock(s_hookMutex);
-    s_hook = std::move(hook);
+    s_hook.Set(std::move(hook));
 }
 
 BackgroundTask::~BackgroundTask()
