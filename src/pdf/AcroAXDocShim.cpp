@@ -282,6 +282,12 @@ void CAcroAXDocShim::RequestRenders()
     }
     m_cache.removeIf(
         [&keys](QHash<QString, Rendered>::iterator entry) { return !keys.contains(entry.key()); });
+    // Then those of the turns to come, so that their renders need not wait for them.
+    for (int page = std::max(m_nPage - PopplerDocuments::kSizesBehind, 1);
+         page <= std::min(m_nPage + PopplerDocuments::kSizesAhead, m_nPageCount); ++page) {
+        if (!m_pageSizes.contains(page) && !m_sizesAsked.contains(page) && !missing.contains(page))
+            missing.append(page);
+    }
     for (const int page : std::as_const(missing))
         m_sizesAsked.insert(page);
     m_renderer.WantSizes(missing);

@@ -60,8 +60,9 @@ Opened Open(const QString& path, const PdfPassword& password, int sizesNear)
         document.reset();
     }
     ::close(fd);
-    for (int page = std::max(sizesNear - 2, 1);
-         opened.document && sizesNear > 0 && page <= std::min(sizesNear + 3, opened.pages); ++page)
+    for (int page = std::max(sizesNear - kSizesBehind, 1); opened.document && sizesNear > 0
+         && page <= std::min(sizesNear + kSizesAhead, opened.pages);
+         ++page)
         opened.sizes.insert(page, PageSize(*opened.document, page));
     return opened;
 }

@@ -41,8 +41,11 @@ struct Opened {
     // The sizes of the pages asked for, counted from 1.
     QMap<int, QSizeF> sizes;
 };
-// sizesNear: the pages around it (those of its spread and the next, in any layout) have
-// their sizes read.
+// The pages around one, whose sizes are read ahead: those of the spreads read ahead and
+// behind in any layout, and those of the turns after them.
+inline constexpr int kSizesBehind = 4;
+inline constexpr int kSizesAhead = 12;
+// sizesNear: the pages around it have their sizes read.
 Opened Open(const QString& path, const PdfPassword& password = {}, int sizesNear = 0);
 // A page's size in points, counted from 1; a page without a usable size has A4's.
 QSizeF PageSize(const Poppler::Document& document, int page);
