@@ -2,6 +2,7 @@
 
 #include "app/MainFrame.h"
 #include "app/TalvexDoc.h"
+#include "platform/Allocator.h"
 #include "platform/LeftRunning.h"
 #include "view/TalvexView.h"
 

@@ -384,6 +384,8 @@ int Memory(const QString& dir, const QString& self)
 
 int main(int argc, char** argv)
 {
+    // Memory is measured as the program allocates it.
+    Allocator::Tune();
     const QStringList args = [&] {
         QStringList list;
         for (int i = 0; i < argc; ++i)

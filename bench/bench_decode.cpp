@@ -199,6 +199,8 @@ void Patterns(const QString& work)
 
 int main(int argc, char** argv)
 {
+    // Memory is measured as the program allocates it.
+    Allocator::Tune();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);

@@ -245,6 +245,8 @@ void MeasureArchive(const QString& path, const QString& name, const QString& ext
 
 int main(int argc, char** argv)
 {
+    // Memory is measured as the program allocates it.
+    Allocator::Tune();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QStringList args;

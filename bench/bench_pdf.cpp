@@ -205,6 +205,8 @@ void MeasureBook(const QString& name, const QString& path, const QString& work)
 
 int main(int argc, char** argv)
 {
+    // Memory is measured as the program allocates it.
+    Allocator::Tune();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QStringList args;

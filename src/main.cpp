@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/TalvexApp.h"
+#include "platform/Allocator.h"
 #include "platform/LeftRunning.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
@@ -8,7 +9,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <malloc.h>
 #include <memory>
 #include <thread>
 
@@ -68,11 +68,7 @@ int HandedOver(SingleInstance::Answer answer, const QString& target, int argc, c
 
 int main(int argc, char** argv)
 {
-    // glibc gives every thread that allocates an arena of its own, each reserving 64 MB
-    // of address space (128 MB while it is made). Under a tight address-space limit the
-    // decoding threads' arenas left the window's own allocations without room, and Qt
-    // crashed. Our threads allocate a few large buffers each; two arenas are plenty.
-    mallopt(M_ARENA_MAX, 2);
+    Allocator::Tune();
     // Help, the version and wrong arguments need no display.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
