@@ -130,7 +130,7 @@ inline QByteArray Rc4(const QByteArray& key, const QByteArray& data)
 
 // A one-page PDF, a blue square on white, that opens only with the user password (its
 // bytes as given) or the owner password "owner": revision 2 of the standard security
-// handler, 40-bit RC4.
+// handler, 40-bit RC4. Its outline holds one entry, "Locked chapter", encrypted too.
 inline QByteArray LockedPdf(const QByteArray& password = "lumivo")
 {
     const auto md5 = [](const QByteArray& bytes) {
@@ -147,15 +147,19 @@ inline QByteArray LockedPdf(const QByteArray& password = "lumivo")
     // Object 4, generation 0.
     const QByteArray objectKey = md5(key + QByteArray::fromHex("0400000000")).left(10);
     const QByteArray content = Rc4(objectKey, "0 0 1 rg 20 20 160 160 re f");
+    const QByteArray titleKey = md5(key + QByteArray::fromHex("0700000000")).left(10);
     return PdfFromObjects(
         {
-            "<< /Type /Catalog /Pages 2 0 R >>",
+            "<< /Type /Catalog /Pages 2 0 R /Outlines 6 0 R >>",
             "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
             "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R >>",
             "<< /Length " + QByteArray::number(content.size()) + " >>stream\n" + content
                 + "\nendstream",
             "<< /Filter /Standard /V 1 /R 2 /O <" + owner.toHex() + "> /U <" + user.toHex()
                 + "> /P -4 >>",
+            "<< /Type /Outlines /First 7 0 R /Last 7 0 R /Count 1 >>",
+            "<< /Title <" + Rc4(titleKey, "Locked chapter").toHex()
+                + "> /Parent 6 0 R /Dest [3 0 R /Fit] >>",
         },
         "/Encrypt 5 0 R /ID [<" + id.toHex() + "><" + id.toHex() + ">]");
 }

@@ -169,6 +169,8 @@ private slots:
         QTRY_VERIFY(view->m_wndPdf.IsShowingRendered());
         const QImage shot = view->m_wndPdf.grab().toImage();
         QCOMPARE(shot.pixelColor(shot.rect().center()), QColor(Qt::blue));
+        // The outline is read with a document of its own, opened with the password too.
+        QTRY_COMPARE(view->m_wndPdf.Outline(), QList<OutlineEntry>({ { "Locked chapter", 1, 0 } }));
 
         // Kept nowhere: reopened from its entry, with its count stored, it asks again.
         Key(view, Qt::Key_S, Qt::ControlModifier);

@@ -30,15 +30,15 @@ struct RenderJob {
     QList<RenderPiece> pieces;
 };
 
-// Renders PDF pages on worker threads, one per core (two at most), each with a document
-// of its own, so the reader's thread never waits for poppler. Each Submit replaces the
-// waiting jobs: the first is what shows now, the rest is read-ahead, taken by whichever
-// thread is free. A render that nobody wants any more is abandoned. Results come back as
-// queued signals. Every document gets threads of its own; a thread whose document is let
-// go finishes its render in the background, so closing a book and quitting never wait
-// for poppler. Once the first render is done, the document's outline is read, so that
-// neither the page nor the reader waits for a long one. The reader's thread holds no
-// document at all: sizes of pages are read here too.
+// Renders PDF pages on worker threads, one per core (two at most), each with a document of
+// its own, so the reader's thread never waits for poppler. Each Submit replaces the waiting
+// jobs: the first is what shows now, the rest is read-ahead, taken by whichever thread is
+// free. A render that nobody wants any more is abandoned. Results come back as queued
+// signals. Every document gets threads of its own; a thread whose document is let go
+// finishes its render in the background, so closing a book and quitting never wait for
+// poppler. Once the first render is done, the document's outline is read, with a document
+// of its own, so that neither the page nor the reader waits for a long one. The reader's
+// thread holds no document at all: sizes of pages are read here too.
 class PdfRenderer : public QObject
 {
     Q_OBJECT
@@ -74,6 +74,9 @@ private:
     static void Run(const std::shared_ptr<Shared>& shared);
     static QImage Render(Worker& worker, const RenderJob& job);
     static QMap<int, QSizeF> ReadSizes(Worker& worker, const QList<int>& pages);
+    // The password for one more document; the last to take it wipes the shared copy.
+    static PdfPassword TakePassword(Shared& shared);
+    static void ReadOutline(const std::shared_ptr<Shared>& shared, const PdfPassword& password);
     void Retire();
 
     std::shared_ptr<Shared> m_shared;

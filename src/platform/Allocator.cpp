@@ -20,4 +20,9 @@ void Tune()
     mallopt(M_MMAP_THRESHOLD, 4 * 1024 * 1024);
 }
 
+void GiveBack()
+{
+    malloc_trim(0);
+}
+
 } // namespace Allocator

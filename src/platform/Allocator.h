@@ -7,5 +7,8 @@ namespace Allocator
 
 // Two arenas for all threads, and page-sized buffers always mapped on their own.
 void Tune();
+// Returns to the system the free memory the arenas keep, after many small blocks were let
+// go at once. It takes the arenas' locks for a moment: call it off the reader's thread.
+void GiveBack();
 
 } // namespace Allocator
