@@ -85,40 +85,42 @@ private slots:
     {
         const QString dir = m_shelf + "/order";
         WriteBook(dir, 10);
+        ClearStoredSettings();
         StartInFolder(dir);
         Viewer v;
         CTalvexView* view = v.view;
-        QCOMPARE(FolderRows(view).mid(0, 3), (QStringList { "p1.png", "p10.png", "p2.png" }));
-        bool shownOff = false;
-        m_onDialog = [&shownOff](QDialog& dialog) {
+        // A folder of scans reads in natural order out of the box, as an archive does.
+        QCOMPARE(FolderRows(view).mid(0, 3), (QStringList { "p1.png", "p2.png", "p3.png" }));
+        QCOMPARE(FolderRows(view).last(), QString("p10.png"));
+        bool shownDefaults = false;
+        m_onDialog = [&shownDefaults](QDialog& dialog) {
             auto& dlg = static_cast<CSettingDlg&>(dialog);
-            shownOff
-                = !dlg.m_checkNaturalSort->isChecked() && !dlg.m_checkWidePageAlone->isChecked();
-            dlg.m_checkNaturalSort->setChecked(true);
+            shownDefaults
+                = dlg.m_checkNaturalSort->isChecked() && !dlg.m_checkWidePageAlone->isChecked();
+            dlg.m_checkNaturalSort->setChecked(false);
             dlg.m_checkWidePageAlone->setChecked(true);
             dlg.accept();
             return dlg.result();
         };
         view->OnCommand(ID_SETTINGS);
-        QVERIFY(shownOff);
-        QVERIFY(view->m_bNaturalSort);
+        QVERIFY(shownDefaults);
+        QVERIFY(!view->m_bNaturalSort);
         QVERIFY(view->m_bWidePageAlone);
         StoredSettings().sync();
-        QCOMPARE(StoredSettings().value("Settings/NaturalSort").toInt(), 1);
+        QCOMPARE(StoredSettings().value("Settings/NaturalSort").toInt(), 0);
         QCOMPARE(StoredSettings().value("Settings/WidePageAlone").toInt(), 1);
         // The Folder screen comes back in the new order at once.
-        QCOMPARE(FolderRows(view).mid(0, 3), (QStringList { "p1.png", "p2.png", "p3.png" }));
-        QCOMPARE(FolderRows(view).last(), QString("p10.png"));
+        QCOMPARE(FolderRows(view).mid(0, 3), (QStringList { "p1.png", "p10.png", "p2.png" }));
 
         // Cancel changes nothing.
         m_onDialog = [](QDialog& dialog) {
             auto& dlg = static_cast<CSettingDlg&>(dialog);
-            dlg.m_checkNaturalSort->setChecked(false);
+            dlg.m_checkNaturalSort->setChecked(true);
             dlg.reject();
             return dlg.result();
         };
         view->OnCommand(ID_SETTINGS);
-        QVERIFY(view->m_bNaturalSort);
+        QVERIFY(!view->m_bNaturalSort);
         QVERIFY(m_prompts.isEmpty());
     }
 

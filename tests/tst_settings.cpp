@@ -70,7 +70,7 @@ private slots:
         QVERIFY(s.hideCursor);
         QVERIFY(!s.folderOnResume);
         QVERIFY(s.pageIndicator);
-        QVERIFY(!s.naturalSort);
+        QVERIFY(s.naturalSort);
         QVERIFY(!s.widePageAlone);
         QVERIFY(ResumeStore::LoadResumeEntries(profile).isEmpty());
     }
@@ -127,7 +127,7 @@ private slots:
         QTest::newRow("natural order 3") << "NaturalSort"
                                          << "3" << 1;
         QTest::newRow("natural order not a number") << "NaturalSort"
-                                                    << "yes" << 0;
+                                                    << "yes" << 1;
         QTest::newRow("wide pages alone 1") << "WidePageAlone"
                                             << "1" << 1;
         QTest::newRow("wide pages alone 0") << "WidePageAlone"

@@ -53,7 +53,7 @@ public:
     QComboBox* m_cbLayoutImage;
     bool m_bFolderOnResume = false;
     bool m_bPageIndicator = true;
-    bool m_bNaturalSort = false;
+    bool m_bNaturalSort = true;
     bool m_bArchives = true;
     bool m_bWidePageAlone = false;
 

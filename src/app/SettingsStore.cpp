@@ -100,7 +100,7 @@ ViewSettings SettingsStore::LoadViewSettings(const Profile& profile)
     s.hideCursor = profile.GetProfileInt(QStringLiteral("HideCursor"), 1) != 0;
     s.folderOnResume = profile.GetProfileInt(QStringLiteral("FolderOnResume"), 0) != 0;
     s.pageIndicator = profile.GetProfileInt(QStringLiteral("PageIndicator"), 1) != 0;
-    s.naturalSort = profile.GetProfileInt(QStringLiteral("NaturalSort"), 0) != 0;
+    s.naturalSort = profile.GetProfileInt(QStringLiteral("NaturalSort"), 1) != 0;
     s.widePageAlone = profile.GetProfileInt(QStringLiteral("WidePageAlone"), 0) != 0;
     s.archives = profile.GetProfileInt(QStringLiteral("Archives"), 1) != 0;
     return s;

@@ -27,7 +27,7 @@ struct ViewSettings {
     bool hideCursor = true;
     bool folderOnResume = false;
     bool pageIndicator = true;
-    bool naturalSort = false;
+    bool naturalSort = true;
     bool widePageAlone = false;
     bool archives = true;
     bool operator==(const ViewSettings&) const = default;

@@ -190,7 +190,7 @@ public:
     bool m_bFolderOnResume = false;
     bool m_bHideCursor = true;
     bool m_bPageIndicator = true;
-    bool m_bNaturalSort = false;
+    bool m_bNaturalSort = true;
     bool m_bWidePageAlone = false;
     bool m_bArchives = true;
     bool m_bMenuOpen = false;
