@@ -151,7 +151,6 @@ private slots:
 
     void sideKeysFollowTheReadingDirection_data()
     {
-        QTest::addColumn<int>("layout");
         QTest::addColumn<bool>("images");
         // nBind of an image book; for a PDF whether it reads right to left.
         QTest::addColumn<int>("bind");
@@ -161,28 +160,20 @@ private slots:
         QTest::addColumn<int>("right");
         const int next = ID_PAGE_NEXT;
         const int prev = ID_PAGE_PREV;
-        QTest::newRow("image spreads, right binding")
-            << int(LAYOUT_SPREAD_COVER) << true << int(BIND_RIGHT) << false << 0 << next << prev;
-        QTest::newRow("image spreads, left binding")
-            << int(LAYOUT_SPREAD_COVER) << true << int(BIND_LEFT) << false << 0 << prev << next;
-        QTest::newRow("image single pages, right binding")
-            << int(LAYOUT_SINGLE) << true << int(BIND_RIGHT) << false << 0 << prev << next;
-        QTest::newRow("PDF spreads of an old entry, binding field 0")
-            << int(LAYOUT_SPREAD_NOCOVER) << false << int(BIND_RIGHT) << false << 0 << prev << next;
-        QTest::newRow("PDF spreads right to left")
-            << int(LAYOUT_SPREAD_COVER) << false << int(BIND_LEFT) << true << 0 << next << prev;
-        QTest::newRow("PDF single pages right to left")
-            << int(LAYOUT_SINGLE) << false << int(BIND_LEFT) << true << 0 << prev << next;
+        QTest::newRow("image book, right binding") << true << int(BIND_RIGHT) << false << 0 << next
+                                                   << prev;
+        QTest::newRow("image book, left binding") << true << int(BIND_LEFT) << false << 0 << prev
+                                                  << next;
+        QTest::newRow("PDF of an old entry, binding field 0")
+            << false << int(BIND_RIGHT) << false << 0 << prev << next;
+        QTest::newRow("PDF right to left") << false << int(BIND_LEFT) << true << 0 << next << prev;
         QTest::newRow("magnified: the region moves")
-            << int(LAYOUT_SPREAD_COVER) << true << int(BIND_RIGHT) << false << 5 << ACT_ZOOM_LEFT
-            << ACT_ZOOM_RIGHT;
+            << true << int(BIND_RIGHT) << false << 5 << ACT_ZOOM_LEFT << ACT_ZOOM_RIGHT;
         QTest::newRow("magnified PDF right to left: the region moves")
-            << int(LAYOUT_SPREAD_COVER) << false << int(BIND_LEFT) << true << 5 << ACT_ZOOM_LEFT
-            << ACT_ZOOM_RIGHT;
+            << false << int(BIND_LEFT) << true << 5 << ACT_ZOOM_LEFT << ACT_ZOOM_RIGHT;
     }
     void sideKeysFollowTheReadingDirection()
     {
-        QFETCH(int, layout);
         QFETCH(bool, images);
         QFETCH(int, bind);
         QFETCH(bool, rightToLeft);
@@ -193,7 +184,7 @@ private slots:
         book.bImages = images;
         book.nBind = bind;
         book.bRightToLeft = rightToLeft;
-        const bool leftIsNext = LeftIsNext(layout, book.SpreadBinding());
+        const bool leftIsNext = LeftIsNext(book.SpreadBinding());
         const auto side = [&](int vk, bool ctrl) {
             return SideKeyAction(KeyAction(vk, ctrl, false, SCREEN_CONTENT), zoom != 0, leftIsNext);
         };

@@ -139,6 +139,24 @@ private slots:
         QCOMPARE(press(Qt::Key_Left), 34);
         QCOMPARE(press(Qt::Key_Space), 54);
         QCOMPARE(view->m_book.strPath, m_shelf + "/p5.png");
+        // The pad's ◀ ▶ do what Left and Right do: move the region, then turn.
+        const auto pad = [view](int cell) {
+            QCoreApplication::postEvent(view, new PadEvent(WM_PAD_COMMAND, cell));
+            QCoreApplication::processEvents();
+            return Settled(view) ? view->m_book.nPage * 10 + view->m_book.nZoom : -1;
+        };
+        QCOMPARE(pad(17), 55);
+        QCOMPARE(press(Qt::Key_0), 50);
+        QCOMPARE(pad(15), 70);
+        QCOMPARE(pad(17), 50);
+        // A book bound on the right reads right to left in single pages too.
+        Key(view, Qt::Key_Tab);
+        Key(view, Qt::Key_Tab);
+        QVERIFY(Settled(view));
+        QCOMPARE(view->m_book.nLayout, int(LAYOUT_SINGLE));
+        QCOMPARE(press(Qt::Key_Left), 60);
+        QCOMPARE(pad(15), 70);
+        QCOMPARE(pad(17), 60);
 
         Viewer pdf;
         QVERIFY(Open(pdf, "book.pdf", 3, LAYOUT_SPREAD_COVER, BIND_RIGHT, 0));

@@ -33,6 +33,9 @@ void CTalvexView::DispatchPadCommand(int code)
             &CurrentList(), new QKeyEvent(QEvent::KeyPress, action.listKey, Qt::NoModifier));
     } else if (action.action == InputRules::ACT_HIDE_PAD) {
         m_dlgControl.hide();
+    } else if (InputScreen() == InputRules::SCREEN_CONTENT) {
+        // ◀ and ▶ turn the page as Left and Right do.
+        RunAction(ReadingSideAction(action.action));
     } else {
         RunAction(action.action);
     }

@@ -154,9 +154,9 @@ int KeyAction(int vk, bool ctrl, bool shift, Screen screen)
     return ACT_DEFAULT;
 }
 
-bool LeftIsNext(int layout, int bind)
+bool LeftIsNext(int bind)
 {
-    return layout != LAYOUT_SINGLE && bind == BIND_RIGHT;
+    return bind == BIND_RIGHT;
 }
 
 int SideKeyAction(int action, bool zoomed, bool leftIsNext)

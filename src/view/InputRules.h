@@ -38,9 +38,9 @@ int AcceleratorCommand(int vk, bool ctrl, bool shift, bool alt);
 // A key-down that is not an auto-repeat. Keys outside 8..179 are ignored.
 int KeyAction(int vk, bool ctrl, bool shift, Screen screen);
 
-// Whether Left turns to the next page while reading: in spreads bound on the right, read
-// right to left, whichever kind of book shows them.
-bool LeftIsNext(int layout, int bind);
+// Whether Left turns to the next page while reading: in a book bound on the right, read
+// right to left, whichever kind of book it is and in every layout.
+bool LeftIsNext(int bind);
 // Left and Right of the key table turn pages in the reading direction when nothing is
 // magnified; with the magnifier on, and for every other action, the action stands.
 int SideKeyAction(int action, bool zoomed, bool leftIsNext);

@@ -118,12 +118,13 @@ PadHint PadHintFor(int code, Screen screen)
                 VK_BACK });
     case 15:
         return either(
-            { "拡大する所を左へ", "←", VK_LEFT }, inFolder({ "上位Folderへ", "←", VK_LEFT }));
+            { "左のページへ（拡大中は拡大する所を左へ）", "←", VK_LEFT },
+            inFolder({ "上位Folderへ", "←", VK_LEFT }));
     case 16:
         return either({ "ページの中央を２倍に拡大 / 拡大をやめる", "Enter", VK_RETURN },
             { "ファイルを開く", "Enter", VK_RETURN });
     case 17:
-        return either({ "拡大する所を右へ", "→", VK_RIGHT }, {});
+        return either({ "右のページへ（拡大中は拡大する所を右へ）", "→", VK_RIGHT }, {});
     case 18:
         return either({ "見開きを右綴じ / 左綴じに", "Ctrl+O", 'O', true },
             { folder ? "Resume画面へ（前に見ていたまま）" : "Folder画面へ（前に見ていたまま）",

@@ -71,6 +71,8 @@ public:
     // Input and commands. The key handlers return false for a key they leave to the
     // window's own handling.
     bool OnKeyDown(int vk, bool repeat, bool ctrl, bool shift);
+    // Left and Right while reading: a turn the way the book reads, or the magnifier's move.
+    int ReadingSideAction(int action) const;
     bool OnSysKeyDown(int vk, bool repeat);
     void OnLButtonDown(const QPoint& point);
     void OnMouseWheel(int delta);

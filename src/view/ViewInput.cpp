@@ -53,14 +53,17 @@ bool CTalvexView::OnKeyDown(int vk, bool repeat, bool ctrl, bool shift)
         return true;
     const Screen screen = Screen(InputScreen());
     int action = KeyAction(vk, ctrl, shift, screen);
-    if (screen == SCREEN_CONTENT) {
-        const bool leftIsNext = LeftIsNext(m_book.nLayout, m_book.SpreadBinding());
-        action = SideKeyAction(action, m_book.nZoom != 0, leftIsNext);
-    }
+    if (screen == SCREEN_CONTENT)
+        action = ReadingSideAction(action);
     if (action == ACT_DEFAULT)
         return false;
     RunAction(action);
     return true;
+}
+
+int CTalvexView::ReadingSideAction(int action) const
+{
+    return SideKeyAction(action, m_book.nZoom != 0, LeftIsNext(m_book.SpreadBinding()));
 }
 
 bool CTalvexView::OnSysKeyDown(int vk, bool repeat)
