@@ -21,6 +21,7 @@ public:
     TestEnvironment()
     {
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_root.filePath("config")));
+        qputenv("XDG_STATE_HOME", QFile::encodeName(m_root.filePath("state")));
         QDir().mkpath(m_root.filePath("home"));
         qputenv("HOME", QFile::encodeName(m_root.filePath("home")));
         QDir().mkpath(m_root.filePath("tmp"));
@@ -45,10 +46,12 @@ inline QSettings& StoredSettings()
     return settings;
 }
 
+// The settings, and the last places of the books read, gone.
 inline void ClearStoredSettings()
 {
     StoredSettings().clear();
     StoredSettings().sync();
+    QFile::remove(qEnvironmentVariable("XDG_STATE_HOME") + "/lumivo/places");
 }
 
 // A profile that holds nothing but the folder the Folder screen starts in.

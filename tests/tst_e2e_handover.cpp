@@ -3,6 +3,9 @@
 #include "HandoverClient.h"
 #include "ImageSupport.h"
 
+#include "browser/LastPlaces.h"
+#include "view/PlaceKeeper.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,6 +43,29 @@ private:
         return 0;
     }
 
+    // The page the book at path was left at, as it is on the disk now; 0 for none.
+    static int LastPage(const QString& path)
+    {
+        QFile file(PlaceKeeper::FilePath());
+        if (!file.open(QIODevice::ReadOnly))
+            return 0;
+        const auto place
+            = LastPlaces::Read(file.readAll()).FindFile(path, quint64(QFileInfo(path).size()));
+        return place ? place->nPage : 0;
+    }
+
+    // Goes to a page with Ctrl+G, as a reader does.
+    void GoTo(Window window, int page)
+    {
+        Xdotool({ "windowfocus", "--sync", QString::number(window) });
+        Xdotool({ "key", "ctrl+g" });
+        QVERIFY(FindWindow("ページ指定") != 0);
+        Xdotool({ "key", "ctrl+a" });
+        Xdotool({ "type", QString::number(page) });
+        Xdotool({ "key", "Return" });
+        QTRY_VERIFY_WITH_TIMEOUT(WindowsNamed("ページ指定").isEmpty(), 5000);
+    }
+
 private slots:
     void initTestCase() { OpenDisplay(92); }
     void init() { WaitUntilNoCopyRuns(); }
@@ -59,15 +85,15 @@ private slots:
         QVERIFY(window != 0);
 
         // From the Folder screen, and while reading another book, which closes keeping
-        // its place as Ctrl+C does.
+        // its last place, and adds no Resume entry.
         HandOver(dir, "b.pdf");
         QCOMPARE(FindWindow("b.pdf - Lumivo"), window);
         Xdotool({ "windowfocus", "--sync", QString::number(window) });
         Xdotool({ "key", "Next" });
         HandOver(dir, "a.pdf");
         QCOMPARE(FindWindow("a.pdf - Lumivo"), window);
-        QTRY_VERIFY_WITH_TIMEOUT(Stored("Settings/Resume0").startsWith("2|3|4|"), 5000);
-        QVERIFY(Stored("Settings/Resume0").endsWith("|" + dir + "/b.pdf"));
+        QTRY_COMPARE_WITH_TIMEOUT(LastPage(dir + "/b.pdf"), 3, 5000);
+        QCOMPARE(Stored("Settings/Resume0"), QString());
         // A comic archive opens there as well.
         HandOver(dir, "c.cbz");
         QCOMPARE(FindWindow("c.cbz - Lumivo"), window);
@@ -87,6 +113,84 @@ private slots:
         QCOMPARE(FindWindow("b.pdf - Lumivo"), window);
 
         CloseAndCheck(first, window);
+    }
+
+    void theLastPlaceIsKeptHoweverTheBookEnds()
+    {
+        const QString dir = env->path("places");
+        const QString book = dir + "/long.pdf";
+        WritePdf(book, 64);
+        WritePdf(dir + "/other.pdf", 2);
+        StartInFolder(dir);
+        const auto open = [&](QProcess& viewer) {
+            const Window window = StartAndFind(viewer, { book }, "long.pdf - Lumivo");
+            return window;
+        };
+        {
+            // Esc, then the program closed.
+            QProcess viewer;
+            const Window window = open(viewer);
+            QVERIFY(window != 0);
+            GoTo(window, 10);
+            Xdotool({ "key", "Escape" });
+            QTRY_COMPARE_WITH_TIMEOUT(LastPage(book), 10, 5000);
+            CloseAndCheck(viewer, window);
+        }
+        {
+            // The window closed while reading (Alt+F4, the pad's quit).
+            QProcess viewer;
+            const Window window = open(viewer);
+            QVERIFY(window != 0);
+            GoTo(window, 20);
+            CloseAndCheck(viewer, window);
+            QCOMPARE(LastPage(book), 20);
+        }
+        {
+            // SIGTERM: a television box powering off.
+            QProcess viewer;
+            const Window window = open(viewer);
+            QVERIFY(window != 0);
+            GoTo(window, 30);
+            viewer.terminate();
+            QVERIFY(viewer.waitForFinished(10000));
+            QCOMPARE(LastPage(book), 30);
+        }
+        {
+            // Another book handed over.
+            QProcess viewer;
+            const Window window = open(viewer);
+            QVERIFY(window != 0);
+            GoTo(window, 40);
+            HandOver(dir, "other.pdf");
+            QCOMPARE(FindWindow("other.pdf - Lumivo"), window);
+            QTRY_COMPARE_WITH_TIMEOUT(LastPage(book), 40, 5000);
+            CloseAndCheck(viewer, window);
+        }
+        {
+            // The plug pulled a few seconds after the last turn.
+            QProcess viewer;
+            const Window window = open(viewer);
+            QVERIFY(window != 0);
+            GoTo(window, 50);
+            QTest::qWait(PlaceKeeper::kSettleMs + 1500);
+            viewer.kill();
+            QVERIFY(viewer.waitForFinished(10000));
+            QCOMPARE(LastPage(book), 50);
+        }
+        // Opened from the Folder screen it is at page 50: closed at once, that is where it
+        // was left.
+        QProcess viewer;
+        const Window window = StartAndFind(viewer, {}, "Lumivo");
+        QVERIFY(window != 0);
+        Xdotool({ "windowfocus", "--sync", QString::number(window) });
+        Xdotool({ "key", "Home", "Return" });
+        QCOMPARE(FindWindow("long.pdf - Lumivo"), window);
+        Xdotool({ "key", "Escape" });
+        QCOMPARE(FindWindow("Lumivo"), window);
+        CloseAndCheck(viewer, window);
+        QCOMPARE(LastPage(book), 50);
+        // The Resume screen's entries are the reader's own: none were made.
+        QCOMPARE(Stored("Settings/Resume0"), QString());
     }
 
     void anotherUsersCopyIsSaidSo()

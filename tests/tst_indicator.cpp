@@ -325,8 +325,9 @@ private slots:
             QVERIFY(v.view->m_bPageIndicator);
             StoredSettings().sync();
             QCOMPARE(StoredSettings().value("Settings/PageIndicator").toInt(), 1);
+            // Where Esc left it in the last start, magnified.
             QVERIFY(OpenFromFolder(v, "ten.pdf"));
-            QCOMPARE(Said(v.view), QString("1 / 10|表紙あり見開き・左綴じ"));
+            QCOMPARE(Said(v.view), QString("2-3 / 10|表紙あり見開き・左綴じ・２倍 - 中段中"));
         }
     }
 };

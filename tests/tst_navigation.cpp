@@ -6,6 +6,7 @@
 #include "pad/PadEvent.h"
 #include "pdf/PdfOutline.h"
 #include "pdf/PopplerDocuments.h"
+#include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/SpinButton.h"
 #include "view/CommandIds.h"

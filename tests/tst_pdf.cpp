@@ -97,8 +97,10 @@ private slots:
         StoredSettings().sync();
         QCOMPARE(Stored(0), QString());
 
-        // Ctrl+S adds the position, on disk at once.
+        // Ctrl+S adds the position, on disk at once. The book opens where Esc left it.
         QVERIFY(OpenFromFolder(v, "ten.pdf"));
+        QCOMPARE(view->m_wndPdf.CurrentPage(), 9);
+        Key(view, Qt::Key_Home);
         Key(view, Qt::Key_PageDown);
         Key(view, Qt::Key_S, Qt::ControlModifier);
         StoredSettings().sync();

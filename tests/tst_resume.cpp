@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "browser/BrowserRules.h"
+#include "browser/LastPlaces.h"
 #include "browser/ResumeRules.h"
 #include "browser/ResumeStore.h"
 #include "platform/Paths.h"
@@ -211,6 +212,45 @@ private slots:
         neighbour.strPath = other;
         QVERIFY(!BrowserRules::IsSameEntry(record, neighbour));
         QVERIFY(!Paths::SameName(sjis, other));
+    }
+
+    void lastPlacesSurviveWhatTheFileHolds()
+    {
+        const auto book = [](const QString& path, int page, quint64 size, bool images = false) {
+            BookRecord record;
+            record.strPath = path;
+            record.nType = TYPE_FILE;
+            record.bImages = images;
+            record.nPage = page;
+            record.nLayout = LAYOUT_SPREAD_COVER;
+            record.nSize = size;
+            return record;
+        };
+        LastPlaces places;
+        QVERIFY(places.Remember(book("/b/a.pdf", 50, 64000)));
+        QVERIFY(!places.Remember(book("/b/a.pdf", 50, 64000)));
+        QVERIFY(places.Remember(book("/b/scans/p7.jpg", 7, 100, true)));
+        QVERIFY(places.Remember(book("/b/scans/p9.jpg", 9, 100, true)));
+        QVERIFY(places.Remember(book("/b/line\\nbreak\n.cbz", 3, 10, true)));
+        QVERIFY(!places.Remember(book("/b/never.pdf", -1, 5)));
+        // Written out and read back, between lines a file may hold after a crash or an edit.
+        const QByteArray stored = "garbage\n\n7|1|1|1|0|0|/b/folder-row\n" + places.Contents()
+            + "2|1|2|2|0|64000|/b/a.pdf\n" + QByteArray(100000, 'x');
+        const LastPlaces read = LastPlaces::Read(stored);
+        QCOMPARE(read.Count(), 3);
+        QCOMPARE(read.FindFile("/b/a.pdf", 64000)->nPage, 50);
+        // Another file in its place starts afresh.
+        QVERIFY(!read.FindFile("/b/a.pdf", 64001));
+        QCOMPARE(read.FindFolder("/b/scans")->strPath, QString("/b/scans/p9.jpg"));
+        QCOMPARE(read.FindFile("/b/line\\nbreak\n.cbz", 10)->nPage, 3);
+        QVERIFY(!read.FindFolder("/b"));
+
+        // The oldest go past the limit.
+        for (int i = 0; i < LastPlaces::kMaxBooks + 5; ++i)
+            places.Remember(book(QString("/b/%1.pdf").arg(i), 2, 1));
+        QCOMPARE(LastPlaces::Read(places.Contents()).Count(), LastPlaces::kMaxBooks);
+        QVERIFY(!places.FindFile("/b/a.pdf", 64000));
+        QCOMPARE(places.FindFile(QString("/b/%1.pdf").arg(LastPlaces::kMaxBooks + 4), 1)->nPage, 2);
     }
 
     void sizeAboveTheSignedRange()

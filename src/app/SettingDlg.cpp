@@ -90,6 +90,7 @@ CSettingDlg::CSettingDlg(QWidget* parent)
     label(QStringLiteral("（マウスを動かせば表示されます）"), du.Rect(20, 183, 140, 11));
     m_checkPageIndicator
         = check(QStringLiteral("ページ番号とレイアウトを一時表示"), du.Rect(8, 200, 152, 12));
+    m_checkLastPlace = check(QStringLiteral("前回の続きから開く"), du.Rect(8, 216, 152, 12));
 
     // Right column.
     // The group frames go first, so that what they hold lies above them.
@@ -140,8 +141,8 @@ CSettingDlg::CSettingDlg(QWidget* parent)
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    ok->setGeometry(du.Rect(362, 200, 64, 16));
-    cancel->setGeometry(du.Rect(432, 200, 64, 16));
+    ok->setGeometry(du.Rect(362, 214, 64, 16));
+    cancel->setGeometry(du.Rect(432, 214, 64, 16));
     ok->setDefault(true);
     cancel->setAutoDefault(false);
     connect(ok, &QPushButton::clicked, this, &CSettingDlg::accept);
@@ -152,7 +153,7 @@ CSettingDlg::CSettingDlg(QWidget* parent)
         if (m_pView)
             QCoreApplication::postEvent(m_pView, new PadEvent(WM_PAD_SIZE, value));
     });
-    setFixedSize(du.X(504), du.Y(222));
+    setFixedSize(du.X(504), du.Y(236));
 }
 
 void CSettingDlg::OnInitDialog()
@@ -184,6 +185,7 @@ void CSettingDlg::OnInitDialog()
     m_checkNaturalSort->setChecked(m_bNaturalSort);
     m_checkWidePageAlone->setChecked(m_bWidePageAlone);
     m_checkArchives->setChecked(m_bArchives);
+    m_checkLastPlace->setChecked(m_bLastPlace);
 }
 
 void CSettingDlg::accept()
@@ -207,6 +209,7 @@ void CSettingDlg::accept()
     m_bNaturalSort = m_checkNaturalSort->isChecked();
     m_bWidePageAlone = m_checkWidePageAlone->isChecked();
     m_bArchives = m_checkArchives->isChecked();
+    m_bLastPlace = m_checkLastPlace->isChecked();
     if (m_cbFontNormal->currentIndex() >= 0)
         m_nFontNormal = m_cbFontNormal->currentIndex();
     if (m_cbFontFull->currentIndex() >= 0)

@@ -56,6 +56,7 @@ public:
     bool m_bNaturalSort = true;
     bool m_bArchives = true;
     bool m_bWidePageAlone = false;
+    bool m_bLastPlace = true;
 
     QLineEdit* m_editSkipForward;
     QLineEdit* m_editSkipBack;
@@ -68,4 +69,5 @@ public:
     QCheckBox* m_checkNaturalSort;
     QCheckBox* m_checkArchives = nullptr;
     QCheckBox* m_checkWidePageAlone;
+    QCheckBox* m_checkLastPlace;
 };

@@ -103,6 +103,7 @@ ViewSettings SettingsStore::LoadViewSettings(const Profile& profile)
     s.naturalSort = profile.GetProfileInt(QStringLiteral("NaturalSort"), 1) != 0;
     s.widePageAlone = profile.GetProfileInt(QStringLiteral("WidePageAlone"), 0) != 0;
     s.archives = profile.GetProfileInt(QStringLiteral("Archives"), 1) != 0;
+    s.lastPlace = profile.GetProfileInt(QStringLiteral("LastPlace"), 1) != 0;
     return s;
 }
 
@@ -124,5 +125,6 @@ void SettingsStore::SaveViewSettings(Profile& profile, const ViewSettings& s)
         { QStringLiteral("PageIndicator"), number(s.pageIndicator ? 1 : 0) },
         { QStringLiteral("NaturalSort"), number(s.naturalSort ? 1 : 0) },
         { QStringLiteral("WidePageAlone"), number(s.widePageAlone ? 1 : 0) },
-        { QStringLiteral("Archives"), number(s.archives ? 1 : 0) } });
+        { QStringLiteral("Archives"), number(s.archives ? 1 : 0) },
+        { QStringLiteral("LastPlace"), number(s.lastPlace ? 1 : 0) } });
 }

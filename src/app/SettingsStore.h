@@ -30,6 +30,8 @@ struct ViewSettings {
     bool naturalSort = true;
     bool widePageAlone = false;
     bool archives = true;
+    // A PDF or an archive opens where it was left, and a folder shows its last page.
+    bool lastPlace = true;
     bool operator==(const ViewSettings&) const = default;
 };
 

@@ -27,6 +27,7 @@ void CTalvexView::OnSettings()
     dlg.m_bNaturalSort = m_bNaturalSort;
     dlg.m_bWidePageAlone = m_bWidePageAlone;
     dlg.m_bArchives = m_bArchives;
+    dlg.m_bLastPlace = m_bLastPlace;
     for (int i = 0; i < CSettingDlg::kPicTypeCount; ++i)
         dlg.m_bPicExt[i] = (m_nPicExt >> i) & 1;
     dlg.OnInitDialog();
@@ -51,6 +52,7 @@ void CTalvexView::OnSettings()
         m_bNaturalSort = dlg.m_bNaturalSort;
         m_bWidePageAlone = dlg.m_bWidePageAlone;
         m_bArchives = dlg.m_bArchives;
+        m_bLastPlace = dlg.m_bLastPlace;
         m_nPicExt = 0;
         for (int i = 0; i < CSettingDlg::kPicTypeCount; ++i)
             m_nPicExt |= dlg.m_bPicExt[i] ? 1 << i : 0;
@@ -60,7 +62,7 @@ void CTalvexView::OnSettings()
         SettingsStore::SaveViewSettings(profile,
             { m_nSkipForward, m_nSkipBack, m_nLayoutPdf, m_nLayoutImage, m_nBind, m_bPicEnlarge,
                 m_nPicExt, m_nSpace, m_bHideCursor, m_bFolderOnResume, m_bPageIndicator,
-                m_bNaturalSort, m_bWidePageAlone, m_bArchives });
+                m_bNaturalSort, m_bWidePageAlone, m_bArchives, m_bLastPlace });
         LayoutList(m_listFolder, width(), height());
         LayoutList(m_listResume, width(), height());
         m_book = BookRecord();

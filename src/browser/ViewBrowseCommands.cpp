@@ -1,3 +1,4 @@
+#include "browser/BrowserRules.h"
 #include "browser/FolderNav.h"
 #include "browser/FolderScan.h"
 #include "platform/Paths.h"
@@ -79,7 +80,9 @@ void CTalvexView::OpenSelectedEntry()
         }
         // Its size may not have been read for the list yet; the book's entry keeps it.
         m_folderItems[i].nSize = quint64(*size);
-        if (!OpenBook(m_folderItems[i]))
+        BookRecord book = m_folderItems[i];
+        m_bOpenedAtLastPlace = TakeLastPlace(book);
+        if (!OpenBook(book))
             Prompt::Beep();
         break;
     }
@@ -88,11 +91,28 @@ void CTalvexView::OpenSelectedEntry()
     }
 }
 
+bool CTalvexView::TakeLastPlace(BookRecord& book) const
+{
+    // A picture chosen in a folder opens at that picture.
+    if (!m_bLastPlace || (book.bImages && !BrowserRules::IsArchiveName(book.strPath)))
+        return false;
+    const std::optional<BookRecord> place
+        = m_placeKeeper.Places().FindFile(book.strPath, book.nSize);
+    if (!place)
+        return false;
+    book.nPage = place->nPage;
+    book.nLayout = place->nLayout;
+    book.nBind = place->nBind;
+    book.nZoom = place->nZoom;
+    book.bRightToLeft = place->bRightToLeft;
+    return true;
+}
+
 void CTalvexView::OpenFromOutside(const QString& path)
 {
-    // The book open here keeps its place, as Ctrl+C keeps it.
+    // The book open here keeps its last place; the Resume screen stays as the reader left it.
     if (m_bContent)
-        CloseBook(CLOSE_OVERWRITE_RESUME);
+        CloseBook(CLOSE_NO_RESUME);
     const std::optional<bool> isFolder = IsThere(path, true);
     if (!isFolder)
         return;

@@ -136,6 +136,12 @@ void CTalvexView::FillFolderList(const QString& nameToSelect)
         }
     }
 
+    // Entering a folder book, its last page is chosen, so that Enter goes on reading.
+    QString select = nameToSelect;
+    if (select.isEmpty() && m_bLastPlace) {
+        if (const auto place = m_placeKeeper.Places().FindFolder(m_strCurrentFolder))
+            select = Paths::FileNamePart(place->strPath);
+    }
     m_listFolder.DeleteAllColoredItems();
     int selected = 0;
     QStringList books;
@@ -144,13 +150,13 @@ void CTalvexView::FillFolderList(const QString& nameToSelect)
         int icon = ICON_MISSING;
         QString name = Paths::FileNamePart(record.strPath);
         QString size;
-        bool matches = Paths::SameName(name, nameToSelect);
+        bool matches = Paths::SameName(name, select);
         switch (record.nType) {
         case TYPE_DRIVE: {
             const qsizetype bar = record.strPath.indexOf(QLatin1Char('|'));
             icon = ICON_DRIVE;
             name = record.strPath.mid(bar + 1);
-            matches = Paths::SameName(record.strPath.left(bar), nameToSelect);
+            matches = Paths::SameName(record.strPath.left(bar), select);
             break;
         }
         case TYPE_FOLDER:
@@ -167,7 +173,7 @@ void CTalvexView::FillFolderList(const QString& nameToSelect)
             matches = false;
             break;
         }
-        if (matches && !nameToSelect.isEmpty())
+        if (matches && !select.isEmpty())
             selected = i;
         books << (record.nType == TYPE_FILE ? record.strPath : QString());
         m_listFolder.InsertColoredItem(i, Paths::ForDisplay(name), icon);

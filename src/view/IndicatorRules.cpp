@@ -68,9 +68,14 @@ namespace
     }
 } // namespace
 
-Text Compose(const BookRecord& book, bool opening, const PageShapes& shapes, int readable)
+Text Compose(
+    const BookRecord& book, bool opening, const PageShapes& shapes, int readable, bool resumed)
 {
     Text text;
+    if (opening && resumed) {
+        text.resumed
+            = QStringLiteral("前回の続き: %1 / %2").arg(book.nPage).arg(book.nPageCount);
+    }
     if (opening && readable >= 0) {
         // Past the last page listed there may be more that cannot be counted.
         text.notice = readable < book.nPageCount

@@ -21,13 +21,15 @@ struct Text {
     QString mode;
     // Only at opening, for a book cut short: how far it reads ("100 / 200 ページまで読めます").
     QString notice;
+    // Only at opening, for a book opened where it was left ("前回の続き: 50 / 64").
+    QString resumed;
     bool operator==(const Text&) const = default;
 };
 
 // shapes: those of an image book's pages, when wide pages stand alone. readable: the
 // pages from the first that can be read of a book cut short (a download that did not
-// finish), or -1 for a whole book.
-Text Compose(
-    const BookRecord& book, bool opening, const PageShapes& shapes = {}, int readable = -1);
+// finish), or -1 for a whole book. resumed: the book opened at its last place.
+Text Compose(const BookRecord& book, bool opening, const PageShapes& shapes = {},
+    int readable = -1, bool resumed = false);
 
 } // namespace IndicatorRules

@@ -83,6 +83,8 @@ QList<PageIndicator::Line> PageIndicator::Lines() const
     QList<Line> lines;
     if (!m_text.title.isEmpty())
         lines.append({ m_text.title, &m_small });
+    if (!m_text.resumed.isEmpty())
+        lines.append({ m_text.resumed, &m_small });
     lines.append({ m_text.pages, &m_large });
     if (!m_text.mode.isEmpty())
         lines.append({ m_text.mode, &m_small });

@@ -145,6 +145,7 @@ void CTalvexView::OnInitialUpdate()
     m_bNaturalSort = settings.naturalSort;
     m_bWidePageAlone = settings.widePageAlone;
     m_bArchives = settings.archives;
+    m_bLastPlace = settings.lastPlace;
 
     m_resumeItems = ResumeStore::LoadResumeEntries(profile);
     m_bResumeScreen = !m_resumeItems.isEmpty();
@@ -182,6 +183,10 @@ void CTalvexView::SaveViewState()
     profile.WriteProfileString(
         QStringLiteral("CurrentFolder"), Paths::ToStored(m_strCurrentFolder));
     ResumeStore::SaveResumeEntries(profile, m_resumeItems);
+    // However the program ends, the open book keeps its place.
+    if (m_bContent)
+        m_placeKeeper.Remember(m_book);
+    m_placeKeeper.Flush();
     if (!m_strTempFile.isEmpty()) {
         QFile::remove(m_strTempFile);
         m_strTempFile.clear();

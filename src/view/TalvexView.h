@@ -20,6 +20,7 @@
 #include "view/KeyHelpOverlay.h"
 #include "view/OpeningWait.h"
 #include "view/PageIndicator.h"
+#include "view/PlaceKeeper.h"
 #include "view/SpreadPairing.h"
 
 #include <QFont>
@@ -104,6 +105,8 @@ public:
 
     // Books.
     bool OpenBook(BookRecord& record);
+    // A PDF or an archive opened from the Folder screen takes its last place; whether it had one.
+    bool TakeLastPlace(BookRecord& book) const;
     bool GoNextPage();
     bool GoPrevPage();
     void GoSkipForward();
@@ -175,6 +178,9 @@ public:
     CAcroAXDocShim m_wndPdf;
     CCoverDlg m_dlgCover;
     PageIndicator m_pageIndicator;
+    PlaceKeeper m_placeKeeper { [this] { return m_bContent ? &m_book : nullptr; } };
+    // The book being opened takes its last place: the plate says so.
+    bool m_bOpenedAtLastPlace = false;
     // Over the content and the cover, so made after them.
     COutlineScreen m_outline { this };
     // The pages of the open image book; none before one is open.
@@ -193,6 +199,7 @@ public:
     bool m_bHideCursor = true;
     bool m_bPageIndicator = true;
     bool m_bNaturalSort = true;
+    bool m_bLastPlace = true;
     bool m_bWidePageAlone = false;
     bool m_bArchives = true;
     bool m_bMenuOpen = false;

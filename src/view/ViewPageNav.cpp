@@ -89,6 +89,8 @@ void CTalvexView::CloseBook(int mode)
         CursorCounter::ShowCursorNow();
     if (CMainFrame* frame = GetParentFrame())
         frame->m_bContentShown = false;
+    // Every way out keeps the place, the Resume screen's entries aside.
+    m_placeKeeper.Remember(m_book);
     if (mode == CLOSE_OVERWRITE_RESUME || mode == CLOSE_ADD_RESUME) {
         RegisterResume(mode);
     } else {
