@@ -116,6 +116,22 @@ private slots:
         StoredSettings().remove("Settings/Resume0");
     }
 
+    void aQuestionAtOpeningHasTheListBehindIt()
+    {
+        // A book from the command line or a hand-over opens with the list out of sight.
+        Viewer v;
+        bool listShown = false;
+        m_onDialog = [&](QDialog& dialog) {
+            listShown = v.view->m_listFolder.isVisible();
+            dialog.reject();
+            return dialog.result();
+        };
+        v.view->OpenFromOutside(m_dir + "/locked.pdf");
+        QVERIFY(listShown);
+        QVERIFY(!v.view->m_bContent);
+        QVERIFY(v.view->m_listFolder.isVisible());
+    }
+
     void passwordSpellingsAreCut()
     {
         for (const QString& typed : { QString(10240, 'x'), QString(3400, QChar(0x3042)),

@@ -47,8 +47,10 @@ bool CTalvexView::OpenBook(BookRecord& record)
         if (opened != Opening::Opened) {
             ReleasePages();
             // Given up by the reader, it ends quietly, as the page-count dialog's Cancel.
-            if (opened == Opening::Failed)
+            if (opened == Opening::Failed) {
+                ShowListBehindDialog();
                 Prompt::MessageBox(this, cannotOpen, Prompt::ErrorIcon);
+            }
             return false;
         }
         EnterContent(record, record.nPageCount);
@@ -67,12 +69,14 @@ bool CTalvexView::OpenBook(BookRecord& record)
         && !AskPdfPassword(record, password, *opened))
         return false;
     if (opened->access == PopplerDocuments::Access::Unreadable) {
+        ShowListBehindDialog();
         Prompt::MessageBox(this, cannotOpen, Prompt::ErrorIcon);
         return false;
     }
     int pages = record.nPageCount >= 1 ? record.nPageCount : opened->pages;
     if (pages < 1) {
         // The reader is asked with the normal cursor, not the busy one.
+        ShowListBehindDialog();
         CInqNumPagesDlg dlg(this);
         dlg.m_nPages = 1;
         dlg.OnInitDialog();
@@ -92,6 +96,7 @@ bool CTalvexView::OpenBook(BookRecord& record)
     const bool readable = opened->document != nullptr;
     if (!m_wndPdf.LoadFile(record.strPath, std::move(*opened), password)
         && !(readable && LoadTempCopy(record, password))) {
+        ShowListBehindDialog();
         Prompt::MessageBox(this, cannotOpen, Prompt::ErrorIcon);
         return false;
     }
@@ -102,6 +107,7 @@ bool CTalvexView::OpenBook(BookRecord& record)
 bool CTalvexView::AskPdfPassword(
     const BookRecord& record, PdfPassword& password, PopplerDocuments::Opened& opened)
 {
+    ShowListBehindDialog();
     for (;;) {
         CInqPasswordDlg dlg(this);
         if (Prompt::RunModal(dlg) != QDialog::Accepted)
@@ -119,6 +125,17 @@ bool CTalvexView::AskPdfPassword(
             return true;
         }
         Prompt::MessageBox(this, QStringLiteral("パスワードが違います。"), Prompt::WarningIcon);
+    }
+}
+
+void CTalvexView::ShowListBehindDialog()
+{
+    // A book from the command line or a hand-over opens with the list out of sight, so
+    // that it does not flash by; a question or a message shows it drawn behind them.
+    CColorListCtrl& list = CurrentList();
+    if (!m_bContent && list.isHidden()) {
+        list.show();
+        list.repaint();
     }
 }
 

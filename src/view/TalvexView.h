@@ -107,6 +107,7 @@ public:
     bool OpenBook(BookRecord& record);
     // A PDF or an archive opened from the Folder screen takes its last place; whether it had one.
     bool TakeLastPlace(BookRecord& book) const;
+    void ShowListBehindDialog();
     bool GoNextPage();
     bool GoPrevPage();
     void GoSkipForward();
