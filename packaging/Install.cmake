@@ -49,7 +49,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Libraries come from the binary's links; the Japanese type and the TIFF and WebP readers
 # from no link, so they are named.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, qt6-image-formats-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, qt6-image-formats-plugins, qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 include(CPack)

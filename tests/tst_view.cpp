@@ -3,13 +3,18 @@
 
 #include "app/AboutDlg.h"
 #include "browser/ListColours.h"
+#include "pdf/InqNumPagesDlg.h"
+#include "pdf/InqPasswordDlg.h"
 #include "platform/CursorCounter.h"
 #include "platform/Prompt.h"
+#include "platform/QtJapanese.h"
 #include "platform/VirtualKeys.h"
 #include "platform/WaitCursor.h"
 #include "platform/X11Keyboard.h"
+#include "view/GoToPageDlg.h"
 
 #include <QHeaderView>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
 
@@ -307,6 +312,21 @@ private slots:
         QCOMPARE(StoredSettings().value("Settings/Resume0").toString(),
             QString("259|2|9|3|0|100|/pics/002.jpg"));
         QCOMPARE(StoredSettings().value("Settings/Resume4").toString(), QString());
+    }
+
+    void dialogsSpeakJapanese()
+    {
+        // Our own dialogs' buttons, and Qt's standard texts once its translation is in.
+        CInqPasswordDlg password(nullptr);
+        CInqNumPagesDlg pages(nullptr);
+        CGoToPageDlg goTo(nullptr);
+        for (QDialog* dialog : std::initializer_list<QDialog*> { &password, &pages, &goTo }) {
+            for (const QPushButton* button : dialog->findChildren<QPushButton*>())
+                QVERIFY2(QStringList({ "OK", "キャンセル" }).contains(button->text()),
+                    qPrintable(button->text()));
+        }
+        QVERIFY(QtJapanese::Install(*QCoreApplication::instance()));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("キャンセル"));
     }
 
     void cursorCounter()

@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-svg-dev libgl-dev
+  qt6-translations-l10n
   libpoppler-qt6-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libarchive-dev libavif-dev libjxl-dev
   fonts-noto-cjk

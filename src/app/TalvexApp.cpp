@@ -9,6 +9,7 @@
 #include "pdf/TempCopy.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
+#include "platform/QtJapanese.h"
 #include "platform/SingleInstance.h"
 #include "platform/UiFont.h"
 #include "platform/X11Keyboard.h"
@@ -32,6 +33,7 @@ CTalvexApp::CTalvexApp(int& argc, char** argv)
     font.setFamilies(UiFontFamilies());
     font.setPixelSize(22);
     setFont(font);
+    QtJapanese::Install(*this);
 }
 
 CTalvexApp::~CTalvexApp() = default;

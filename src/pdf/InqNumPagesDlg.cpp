@@ -13,7 +13,7 @@ CInqNumPagesDlg::CInqNumPagesDlg(QWidget* parent)
     : QDialog(parent)
     , m_pEdit(new QLineEdit(this))
     , m_pOk(new QPushButton(QStringLiteral("OK"), this))
-    , m_pCancel(new QPushButton(QStringLiteral("Cancel"), this))
+    , m_pCancel(new QPushButton(QStringLiteral("キャンセル"), this))
 {
     setWindowTitle(QStringLiteral("ページ数"));
     setFont(DialogUnits::DialogFont());

@@ -11,7 +11,7 @@ CInqPasswordDlg::CInqPasswordDlg(QWidget* parent)
     : QDialog(parent)
     , m_pEdit(new QLineEdit(this))
     , m_pOk(new QPushButton(QStringLiteral("OK"), this))
-    , m_pCancel(new QPushButton(QStringLiteral("Cancel"), this))
+    , m_pCancel(new QPushButton(QStringLiteral("キャンセル"), this))
 {
     setWindowTitle(QStringLiteral("パスワード"));
     setFont(DialogUnits::DialogFont());

@@ -14,7 +14,7 @@ CGoToPageDlg::CGoToPageDlg(QWidget* parent)
     , m_pRange(new QLabel(this))
     , m_pEdit(new QLineEdit(this))
     , m_pOk(new QPushButton(QStringLiteral("OK"), this))
-    , m_pCancel(new QPushButton(QStringLiteral("Cancel"), this))
+    , m_pCancel(new QPushButton(QStringLiteral("キャンセル"), this))
 {
     setWindowTitle(QStringLiteral("ページ指定"));
     setFont(DialogUnits::DialogFont());
