@@ -84,6 +84,7 @@ private slots:
         QCOMPARE(help.code, 0);
         QVERIFY(help.out.startsWith("Usage: lumivo [FILE | FOLDER]"));
         QVERIFY(help.out.contains("Exit status"));
+        QVERIFY(help.out.contains("ZIP/CBZ, RAR/CBR, 7z/CB7, TAR/CBT"));
         const Result version = Run(LUMIVO_BINARY, { "--version" }, bare);
         QCOMPARE(version.code, 0);
         QVERIFY(QRegularExpression("^lumivo \\d+\\.\\d+\\.\\d+\\.\\d+\\n$")

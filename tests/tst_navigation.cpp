@@ -165,6 +165,73 @@ private slots:
         QCOMPARE(pdf.view->m_wndPdf.CurrentPage(), 5);
     }
 
+    void booksOpenWhereTheyWereLeft()
+    {
+        // A PDF opened from the Folder screen opens at its last place, and the plate says so.
+        {
+            Viewer v;
+            QVERIFY(OpenFromFolder(v, "book.pdf"));
+            Key(v.view, Qt::Key_End);
+            Key(v.view, Qt::Key_Escape);
+            QVERIFY(OpenFromFolder(v, "book.pdf"));
+            QCOMPARE(v.view->m_book.nPage, 9);
+            QCOMPARE(v.view->m_pageIndicator.Text().resumed, QString("前回の続き: 9 / 9"));
+            Key(v.view, Qt::Key_Escape);
+            // A folder of pictures chooses the picture it was left at, once entered.
+            QVERIFY(OpenFromFolder(v, "p2.png"));
+            Key(v.view, Qt::Key_PageDown);
+            Key(v.view, Qt::Key_PageDown);
+            QVERIFY(Settled(v.view));
+            const QString left = Paths::FileNamePart(v.view->m_book.strPath);
+            Key(v.view, Qt::Key_Escape);
+            Key(&v.view->m_listFolder, Qt::Key_Left);
+            Key(&v.view->m_listFolder, Qt::Key_Return);
+            CColorListCtrl& list = v.view->m_listFolder;
+            QCOMPARE(list.GetItemText(list.GetSelectedIndex(), 0), left);
+            QVERIFY(left != "p2.png");
+        }
+        // Turned off, a book opens at its start, as it did before.
+        StoredSettings().setValue("Settings/LastPlace", 0);
+        StoredSettings().sync();
+        Viewer v;
+        QVERIFY(OpenFromFolder(v, "book.pdf"));
+        QCOMPARE(v.view->m_book.nPage, 1);
+        QCOMPARE(v.view->m_pageIndicator.Text().resumed, QString());
+    }
+
+    void stepsAtTheEndsChangeNothing()
+    {
+        // The magnifier's step past the last or the first spread has nowhere to go.
+        for (const QString& name : { QString("p8.png"), QString("book.pdf") }) {
+            Viewer v;
+            QVERIFY(Open(v, name, 8, LAYOUT_SPREAD_COVER, BIND_LEFT, 8));
+            const int page = v.view->m_book.nPage;
+            Key(v.view, Qt::Key_Down);
+            QVERIFY(Settled(v.view));
+            QCOMPARE(v.view->m_book.nPage, page);
+            QCOMPARE(v.view->m_book.nZoom, 8);
+            Key(v.view, Qt::Key_Home);
+            Key(v.view, Qt::Key_8);
+            Key(v.view, Qt::Key_Up);
+            QVERIFY(Settled(v.view));
+            QCOMPARE(v.view->m_book.nPage, 1);
+            QCOMPARE(v.view->m_book.nZoom, 2);
+        }
+    }
+
+    void aBookWithoutContentsSaysSo()
+    {
+        Viewer v;
+        QVERIFY(Open(v, "p3.png", 3, LAYOUT_SPREAD_COVER, BIND_LEFT, 0));
+        Key(v.view, Qt::Key_M, Qt::ControlModifier);
+        QVERIFY(!v.view->OutlineShown());
+        QCOMPARE(v.view->m_pageIndicator.Text().notice, QString("目次がありません"));
+        Viewer pdf;
+        QVERIFY(Open(pdf, "book.pdf", 3, LAYOUT_SPREAD_COVER, BIND_LEFT, 0));
+        Key(pdf.view, Qt::Key_M, Qt::ControlModifier);
+        QCOMPARE(pdf.view->m_pageIndicator.Text().notice, QString("目次がありません"));
+    }
+
     void goToPage_data()
     {
         QTest::addColumn<QString>("book");

@@ -16,8 +16,9 @@ void CTalvexView::StepUp()
     } else if (zoom >= 4 && zoom <= 9) {
         ApplyZoom(zoom - 3);
     } else if (zoom >= 1 && zoom <= 3) {
-        // Up from the top row shows the bottom of the page before.
-        if (GoPrevPage())
+        // Up from the top row shows the bottom of the page before; in the first spread
+        // nothing changes.
+        if (TurnsSpread(Pairing(m_book).PrevPage(m_book.nPage)) && GoPrevPage())
             ApplyZoom(zoom + 6);
     } else {
         LayoutContent();
@@ -32,11 +33,17 @@ void CTalvexView::StepDown()
     } else if (zoom >= 1 && zoom <= 6) {
         ApplyZoom(zoom + 3);
     } else if (zoom >= 7 && zoom <= 9) {
-        if (GoNextPage())
+        if (TurnsSpread(Pairing(m_book).NextPage(m_book.nPage)) && GoNextPage())
             ApplyZoom(zoom - 6);
     } else {
         LayoutContent();
     }
+}
+
+bool CTalvexView::TurnsSpread(int page) const
+{
+    const SpreadPairing pairing = Pairing(m_book);
+    return pairing.SpreadStart(page) != pairing.SpreadStart(m_book.nPage);
 }
 
 void CTalvexView::MoveZoomLeft()

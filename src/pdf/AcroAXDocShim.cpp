@@ -25,6 +25,7 @@ CAcroAXDocShim::CAcroAXDocShim(QWidget* parent)
     connect(
         &m_renderer, &PdfRenderer::outlineRead, this, [this](const QList<OutlineEntry>& entries) {
             m_outline = entries;
+            m_bOutlineRead = true;
             emit outlineRead();
         });
     connect(&m_renderer, &PdfRenderer::sizesRead, this, &CAcroAXDocShim::OnSizesRead);
@@ -56,6 +57,7 @@ bool CAcroAXDocShim::LoadFile(
     m_nPageCount = 0;
     m_nPage = 1;
     m_outline.clear();
+    m_bOutlineRead = false;
     m_bLoaded = !path.isEmpty() && opened.document && (!s_accepts || s_accepts(path));
     update();
     if (!m_bLoaded)

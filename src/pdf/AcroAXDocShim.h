@@ -46,6 +46,8 @@ public:
     // The document's outline, read off the reader's thread once the first page is
     // rendered; empty until then and when it has none.
     const QList<OutlineEntry>& Outline() const { return m_outline; }
+    // Whether the outline has been read (after the first page), so an empty one is none.
+    bool OutlineRead() const { return m_bOutlineRead; }
     // The pages in sight and where they are, in this widget's coordinates.
     QList<SpreadLayout::Placed> PagesShown() const;
     // The spread in sight has been rendered.
@@ -103,6 +105,7 @@ private:
     QSet<int> m_sizesAsked;
     int m_nPageCount = 0;
     QList<OutlineEntry> m_outline;
+    bool m_bOutlineRead = false;
     int m_nPage = 1;
     SpreadLayout::Mode m_mode = SpreadLayout::SinglePage;
     SpreadLayout::Direction m_direction = SpreadLayout::LeftToRight;

@@ -10,7 +10,14 @@ bool CTalvexView::OutlineShown() const
 void CTalvexView::ShowOutline()
 {
     const QList<OutlineEntry>& entries = m_wndPdf.Outline();
-    if (!m_bContent || m_book.bImages || entries.isEmpty() || OutlineShown())
+    if (!m_bContent || OutlineShown())
+        return;
+    if (m_book.bImages || (m_wndPdf.OutlineRead() && entries.isEmpty())) {
+        ShowPageIndicator(false, QStringLiteral("目次がありません"));
+        return;
+    }
+    // Read after the first page: until then there is nothing to show yet.
+    if (entries.isEmpty())
         return;
     m_outline.Fill(entries, m_book.nPage, Paths::ForDisplay(Paths::FileNamePart(m_book.strPath)));
     LayoutOutline();

@@ -19,7 +19,8 @@ struct Text {
     // "表紙あり見開き・右綴じ・２倍 - 上段左": the binding only for spreads, the region
     // only under the magnifier.
     QString mode;
-    // Only at opening, for a book cut short: how far it reads ("100 / 200 ページまで読めます").
+    // A word in amber: at opening, how far a book cut short reads ("100 / 200 ページまで
+    // 読めます"); or the answer to a key with nothing to show ("目次がありません").
     QString notice;
     // Only at opening, for a book opened where it was left ("前回の続き: 50 / 64").
     QString resumed;

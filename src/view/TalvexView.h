@@ -108,6 +108,8 @@ public:
     // A PDF or an archive opened from the Folder screen takes its last place; whether it had one.
     bool TakeLastPlace(BookRecord& book) const;
     void ShowListBehindDialog();
+    // Whether page lies in another spread than the one in sight.
+    bool TurnsSpread(int page) const;
     bool GoNextPage();
     bool GoPrevPage();
     void GoSkipForward();
@@ -290,7 +292,8 @@ private:
     void MoveZoomTo(int zoom);
     // Says where the reader is, once what it says is on the screen: an image book's
     // spread still on its way tells when it arrives.
-    void ShowPageIndicator(bool opening = false);
+    // notice: a word for the reader under the pages ("目次がありません").
+    void ShowPageIndicator(bool opening = false, const QString& notice = {});
     void ToggleFullScreenByReader();
     // Registrations and deletions go to disk at once, not only at a clean exit.
     void SaveResumeEntriesNow();

@@ -1,17 +1,20 @@
 #include "view/IndicatorRules.h"
 #include "view/TalvexView.h"
 
-void CTalvexView::ShowPageIndicator(bool opening)
+void CTalvexView::ShowPageIndicator(bool opening, const QString& notice)
 {
     const bool resumed = opening && m_bOpenedAtLastPlace;
     if (opening)
         m_bOpenedAtLastPlace = false;
-    if (!m_bPageIndicator || !m_bContent || (m_book.bImages && m_bPagesPending))
+    // A notice answers what the reader asked for: it shows with the plate turned off too.
+    if ((!m_bPageIndicator && notice.isEmpty()) || !m_bContent
+        || (m_book.bImages && m_bPagesPending))
         return;
     const SizeGeometry g = ListGeometry::ForIndex(SizeIndex());
     const PageShapes shapes = m_book.bImages ? m_pageShapes : PageShapes();
-    m_pageIndicator.Flash(
-        IndicatorRules::Compose(
-            m_book, opening, shapes, m_book.bImages ? m_nReadablePages : -1, resumed),
-        m_fonts[g.line1Font], m_fonts[g.line2Font]);
+    IndicatorRules::Text text = IndicatorRules::Compose(
+        m_book, opening, shapes, m_book.bImages ? m_nReadablePages : -1, resumed);
+    if (!notice.isEmpty())
+        text.notice = notice;
+    m_pageIndicator.Flash(text, m_fonts[g.line1Font], m_fonts[g.line2Font]);
 }
