@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstdlib>
 #include <filesystem>
 #include <utility>
 
@@ -197,6 +198,13 @@ inline void WriteLockedPdf(const QString& path, const QByteArray& password = "lu
     QVERIFY(WriteBytes(path, LockedPdf(password)));
 }
 
+// The program's count of threads left to finish in the background (platform/LeftRunning.h;
+// declared here so that the corpus tool, which shares these writers, needs none of it).
+namespace LeftRunning
+{
+int Count();
+}
+
 #define LUMIVO_TEST_MAIN(TestClass)                                                                \
     int main(int argc, char** argv)                                                                \
     {                                                                                              \
@@ -204,5 +212,9 @@ inline void WriteLockedPdf(const QString& path, const QByteArray& password = "lu
         QApplication app(argc, argv);                                                              \
         TestClass test;                                                                            \
         test.env = &environment;                                                                   \
-        return QTest::qExec(&test, argc, argv);                                                    \
+        const int result = QTest::qExec(&test, argc, argv);                                        \
+        /* A render let go finishes first: the libraries under it must not go before it. */        \
+        if (!QTest::qWaitFor([] { return LeftRunning::Count() == 0; }, 30000))                     \
+            std::_Exit(result);                                                                    \
+        return result;                                                                             \
     }

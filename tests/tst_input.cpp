@@ -160,10 +160,10 @@ private slots:
         QTest::addColumn<int>("right");
         const int next = ID_PAGE_NEXT;
         const int prev = ID_PAGE_PREV;
-        QTest::newRow("image book, right binding") << true << int(BIND_RIGHT) << false << 0 << next
-                                                   << prev;
-        QTest::newRow("image book, left binding") << true << int(BIND_LEFT) << false << 0 << prev
-                                                  << next;
+        QTest::newRow("image book, right binding")
+            << true << int(BIND_RIGHT) << false << 0 << next << prev;
+        QTest::newRow("image book, left binding")
+            << true << int(BIND_LEFT) << false << 0 << prev << next;
         QTest::newRow("PDF of an old entry, binding field 0")
             << false << int(BIND_RIGHT) << false << 0 << prev << next;
         QTest::newRow("PDF right to left") << false << int(BIND_LEFT) << true << 0 << next << prev;

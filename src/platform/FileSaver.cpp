@@ -88,8 +88,8 @@ bool FileSaver::Flush(int timeoutMs)
 {
     std::unique_lock<std::mutex> lock(m_shared->mutex);
     const quint64 wanted = m_shared->saved;
-    return m_shared->wake.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-        [&] { return m_shared->done >= wanted; });
+    return m_shared->wake.wait_for(
+        lock, std::chrono::milliseconds(timeoutMs), [&] { return m_shared->done >= wanted; });
 }
 
 void FileSaver::Run(const std::shared_ptr<Shared>& shared)

@@ -73,8 +73,7 @@ Text Compose(
 {
     Text text;
     if (opening && resumed) {
-        text.resumed
-            = QStringLiteral("前回の続き: %1 / %2").arg(book.nPage).arg(book.nPageCount);
+        text.resumed = QStringLiteral("前回の続き: %1 / %2").arg(book.nPage).arg(book.nPageCount);
     }
     if (opening && readable >= 0) {
         // Past the last page listed there may be more that cannot be counted.

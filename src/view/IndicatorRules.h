@@ -30,7 +30,7 @@ struct Text {
 // shapes: those of an image book's pages, when wide pages stand alone. readable: the
 // pages from the first that can be read of a book cut short (a download that did not
 // finish), or -1 for a whole book. resumed: the book opened at its last place.
-Text Compose(const BookRecord& book, bool opening, const PageShapes& shapes = {},
-    int readable = -1, bool resumed = false);
+Text Compose(const BookRecord& book, bool opening, const PageShapes& shapes = {}, int readable = -1,
+    bool resumed = false);
 
 } // namespace IndicatorRules

@@ -117,8 +117,7 @@ PadHint PadHintFor(int code, Screen screen)
             { folder ? "選んだ本のResume登録を削除" : "選んだResume登録を削除", "Backspace",
                 VK_BACK });
     case 15:
-        return either(
-            { "左のページへ（拡大中は拡大する所を左へ）", "←", VK_LEFT },
+        return either({ "左のページへ（拡大中は拡大する所を左へ）", "←", VK_LEFT },
             inFolder({ "上位Folderへ", "←", VK_LEFT }));
     case 16:
         return either({ "ページの中央を２倍に拡大 / 拡大をやめる", "Enter", VK_RETURN },
