@@ -122,60 +122,42 @@ private slots:
         WritePdf(book, 64);
         WritePdf(dir + "/other.pdf", 2);
         StartInFolder(dir);
-        const auto open = [&](QProcess& viewer) {
-            const Window window = StartAndFind(viewer, { book }, "long.pdf - Lumivo");
-            return window;
-        };
-        {
-            // Esc, then the program closed.
-            QProcess viewer;
-            const Window window = open(viewer);
-            QVERIFY(window != 0);
-            GoTo(window, 10);
-            Xdotool({ "key", "Escape" });
-            QTRY_COMPARE_WITH_TIMEOUT(LastPage(book), 10, 5000);
-            CloseAndCheck(viewer, window);
-        }
-        {
+        // Each way a book ends, at a page of its own.
+        const QList<QPair<int, std::function<void(QProcess&, Window)>>> endings = {
+            { 10,
+                [&](QProcess& viewer, Window window) {
+                    // Esc, then the program closed.
+                    Xdotool({ "key", "Escape" });
+                    QTRY_COMPARE_WITH_TIMEOUT(LastPage(book), 10, 5000);
+                    CloseAndCheck(viewer, window);
+                } },
             // The window closed while reading (Alt+F4, the pad's quit).
-            QProcess viewer;
-            const Window window = open(viewer);
-            QVERIFY(window != 0);
-            GoTo(window, 20);
-            CloseAndCheck(viewer, window);
-            QCOMPARE(LastPage(book), 20);
-        }
-        {
+            { 20, [&](QProcess& viewer, Window window) { CloseAndCheck(viewer, window); } },
             // SIGTERM: a television box powering off.
-            QProcess viewer;
-            const Window window = open(viewer);
-            QVERIFY(window != 0);
-            GoTo(window, 30);
-            viewer.terminate();
-            QVERIFY(viewer.waitForFinished(10000));
-            QCOMPARE(LastPage(book), 30);
-        }
-        {
-            // Another book handed over.
-            QProcess viewer;
-            const Window window = open(viewer);
-            QVERIFY(window != 0);
-            GoTo(window, 40);
-            HandOver(dir, "other.pdf");
-            QCOMPARE(FindWindow("other.pdf - Lumivo"), window);
-            QTRY_COMPARE_WITH_TIMEOUT(LastPage(book), 40, 5000);
-            CloseAndCheck(viewer, window);
-        }
-        {
+            { 30, [](QProcess& viewer, Window) { viewer.terminate(); } },
+            { 40,
+                [&](QProcess& viewer, Window window) {
+                    HandOver(dir, "other.pdf");
+                    QCOMPARE(FindWindow("other.pdf - Lumivo"), window);
+                    QTRY_COMPARE_WITH_TIMEOUT(LastPage(book), 40, 5000);
+                    CloseAndCheck(viewer, window);
+                } },
             // The plug pulled a few seconds after the last turn.
+            { 50,
+                [](QProcess& viewer, Window) {
+                    QTest::qWait(PlaceKeeper::kSettleMs + 1500);
+                    viewer.kill();
+                } },
+        };
+        for (const auto& [page, end] : endings) {
             QProcess viewer;
-            const Window window = open(viewer);
+            const Window window = StartAndFind(viewer, { book }, "long.pdf - Lumivo");
             QVERIFY(window != 0);
-            GoTo(window, 50);
-            QTest::qWait(PlaceKeeper::kSettleMs + 1500);
-            viewer.kill();
-            QVERIFY(viewer.waitForFinished(10000));
-            QCOMPARE(LastPage(book), 50);
+            GoTo(window, page);
+            end(viewer, window);
+            viewer.waitForFinished(10000);
+            QCOMPARE(viewer.state(), QProcess::NotRunning);
+            QCOMPARE(LastPage(book), page);
         }
         // Opened from the Folder screen it is at page 50: closed at once, that is where it
         // was left.

@@ -217,12 +217,8 @@ private slots:
     void lastPlacesSurviveWhatTheFileHolds()
     {
         const auto book = [](const QString& path, int page, quint64 size, bool images = false) {
-            BookRecord record;
-            record.strPath = path;
-            record.nType = TYPE_FILE;
+            BookRecord record = Pdf(path, page);
             record.bImages = images;
-            record.nPage = page;
-            record.nLayout = LAYOUT_SPREAD_COVER;
             record.nSize = size;
             return record;
         };
