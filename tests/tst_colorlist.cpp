@@ -207,6 +207,22 @@ private slots:
         QCOMPARE(textIn(row, image.height()), secondLine);
     }
 
+    void longNamesKeepTheirExtension()
+    {
+        QFont font;
+        font.setPixelSize(24);
+        const QFontMetrics metrics(font);
+        const QString name = QString(60, QChar(0x5DFB)) + ".cbz";
+        const int width = metrics.horizontalAdvance(name) / 3;
+        const QString cut = CColorListCtrl::ElidedName(name, metrics, width);
+        QVERIFY(cut.endsWith(QString(QChar(0x2026)) + ".cbz"));
+        QVERIFY(metrics.horizontalAdvance(cut) <= width);
+        QCOMPARE(CColorListCtrl::ElidedName("p1.png", metrics, 1000), QString("p1.png"));
+        // A folder's name, and a dot far from the end, are cut at the end alone.
+        const QString folder = QString(60, 'x') + ".volume one";
+        QVERIFY(CColorListCtrl::ElidedName(folder, metrics, width).endsWith(QChar(0x2026)));
+    }
+
     void cellRectangles()
     {
         CColorListCtrl list;

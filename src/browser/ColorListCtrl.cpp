@@ -276,8 +276,24 @@ void CColorListCtrl::DrawText(
         = Qt::AlignVCenter | Qt::TextSingleLine | (column == 0 ? Qt::AlignLeft : Qt::AlignRight);
     painter->save();
     painter->setClipRect(rect, Qt::IntersectClip);
-    painter->drawText(rect, align, text);
+    painter->drawText(
+        rect, align, column == 0 ? ElidedName(text, painter->fontMetrics(), rect.width()) : text);
     painter->restore();
+}
+
+QString CColorListCtrl::ElidedName(const QString& name, const QFontMetrics& metrics, int width)
+{
+    if (metrics.horizontalAdvance(name) <= width)
+        return name;
+    // An extension is a short tail after the last dot, not the whole name.
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const bool extension = dot > 0 && name.size() - dot <= 6;
+    const QString tail = extension ? name.mid(dot) : QString();
+    const int room = width - metrics.horizontalAdvance(tail);
+    if (room <= metrics.horizontalAdvance(QChar(0x2026)))
+        return metrics.elidedText(name, Qt::ElideRight, width);
+    return metrics.elidedText(name.left(extension ? dot : name.size()), Qt::ElideRight, room)
+        + tail;
 }
 
 bool CColorListCtrl::event(QEvent* e)

@@ -40,6 +40,9 @@ public:
     void EnsureVisible(int index);
     int GetItemHeight() const;
     static int RowHeightFor(int fontHeight);
+    // A name too long for width, cut at its end with "…", its extension kept in sight
+    // ("第12巻 長いタイトル….cbz").
+    static QString ElidedName(const QString& name, const QFontMetrics& metrics, int width);
     // The cell of a row in viewport coordinates; shrunk by one pixel on each side
     // unless full is set.
     QRect GetCellRect(int row, int column, bool full) const;
