@@ -145,7 +145,7 @@ private slots:
             // The plug pulled a few seconds after the last turn.
             { 50,
                 [](QProcess& viewer, Window) {
-                    QTest::qWait(PlaceKeeper::kSettleMs + 1500);
+                    QTest::qWait(PlaceKeeper::kSettleMs + 3000);
                     viewer.kill();
                 } },
         };
