@@ -71,17 +71,17 @@ void FileSaver::Save(const QByteArray& contents)
     }
 }
 
-bool FileSaver::Write(const QString& path, const QByteArray& contents)
+void FileSaver::Write(const QString& path, const QByteArray& contents)
 {
+    // A write that fails leaves the file as it was; the next one writes it all again.
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(contents) != contents.size()) {
+        return;
+    if (file.write(contents) == contents.size())
+        file.commit();
+    else
         file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }
 
 bool FileSaver::Flush(int timeoutMs)

@@ -27,7 +27,7 @@ public:
 private:
     struct Shared;
     static void Run(const std::shared_ptr<Shared>& shared);
-    static bool Write(const QString& path, const QByteArray& contents);
+    static void Write(const QString& path, const QByteArray& contents);
 
     std::shared_ptr<Shared> m_shared;
 };
