@@ -9,7 +9,7 @@
 #include "view/CommandIds.h"
 #include "view/IndicatorRules.h"
 
-#include <QCheckBox>
+#include <QComboBox>
 #include <QSemaphore>
 
 #include <atomic>
@@ -274,13 +274,13 @@ private slots:
         ImageEngine::setDecodeHook(nullptr);
     }
 
-    void theSettingTurnsItOff()
+    void theSettingChoosesWhenItShows()
     {
         StartInFolder(m_shelf);
-        const auto setInDialog = [this](bool checked, bool ok) {
-            m_onDialog = [checked, ok](QDialog& dialog) {
+        const auto setInDialog = [this](int choice, bool ok) {
+            m_onDialog = [choice, ok](QDialog& dialog) {
                 auto& dlg = static_cast<CSettingDlg&>(dialog);
-                dlg.m_checkPageIndicator->setChecked(checked);
+                dlg.m_cbPageIndicator->setCurrentIndex(choice);
                 if (ok)
                     dlg.accept();
                 else
@@ -288,20 +288,23 @@ private slots:
                 return dlg.result();
             };
         };
+        const QStringList choices { "一時表示", "常に表示", "表示しない" };
         {
             Viewer v;
             CTalvexView* view = v.view;
-            bool shownChecked = false;
-            m_onDialog = [&shownChecked](QDialog& dialog) {
+            QStringList shown;
+            m_onDialog = [&shown](QDialog& dialog) {
                 auto& dlg = static_cast<CSettingDlg&>(dialog);
-                shownChecked = dlg.m_checkPageIndicator->isChecked();
-                dlg.m_checkPageIndicator->setChecked(false);
+                for (int i = 0; i < dlg.m_cbPageIndicator->count(); ++i)
+                    shown.append(dlg.m_cbPageIndicator->itemText(i));
+                shown.append(dlg.m_cbPageIndicator->currentText());
+                dlg.m_cbPageIndicator->setCurrentIndex(2);
                 dlg.accept();
                 return dlg.result();
             };
             view->OnCommand(ID_SETTINGS);
-            QVERIFY(shownChecked);
-            QVERIFY(!view->m_bPageIndicator);
+            QCOMPARE(shown, choices + QStringList { "一時表示" });
+            QCOMPARE(view->m_nPageIndicator, int(IndicatorRules::SHOWN_NEVER));
             StoredSettings().sync();
             QCOMPARE(StoredSettings().value("Settings/PageIndicator").toInt(), 0);
 
@@ -309,25 +312,45 @@ private slots:
             Key(view, Qt::Key_PageDown);
             Key(view, Qt::Key_5);
             QCOMPARE(view->m_pageIndicator.Text(), IndicatorRules::Text {});
+            // Asked for, it shows all the same, and the page stays.
+            const BookRecord before = view->m_book;
+            Key(view, Qt::Key_I, Qt::ControlModifier);
+            QCOMPARE(Said(view), QString("2-3 / 10|表紙あり見開き・左綴じ・２倍 - 中段中"));
+            QCOMPARE(view->m_book, before);
+            QTRY_VERIFY_WITH_TIMEOUT(!view->m_pageIndicator.isVisible(), 5000);
             Key(view, Qt::Key_Escape);
 
             // Cancel keeps it off.
-            setInDialog(true, false);
+            setInDialog(1, false);
             view->OnCommand(ID_SETTINGS);
-            QVERIFY(!view->m_bPageIndicator);
+            QCOMPARE(view->m_nPageIndicator, int(IndicatorRules::SHOWN_NEVER));
         }
         {
-            // The next start reads it, and OK turns it on again.
+            // The next start reads it, and OK chooses it always in sight.
             Viewer v;
-            QVERIFY(!v.view->m_bPageIndicator);
-            setInDialog(true, true);
-            v.view->OnCommand(ID_SETTINGS);
-            QVERIFY(v.view->m_bPageIndicator);
+            CTalvexView* view = v.view;
+            QCOMPARE(view->m_nPageIndicator, int(IndicatorRules::SHOWN_NEVER));
+            setInDialog(1, true);
+            view->OnCommand(ID_SETTINGS);
             StoredSettings().sync();
-            QCOMPARE(StoredSettings().value("Settings/PageIndicator").toInt(), 1);
+            QCOMPARE(StoredSettings().value("Settings/PageIndicator").toInt(), 2);
             // Where Esc left it in the last start, magnified.
             QVERIFY(OpenFromFolder(v, "ten.pdf"));
-            QCOMPARE(Said(v.view), QString("2-3 / 10|表紙あり見開き・左綴じ・２倍 - 中段中"));
+            PageIndicator& indicator = view->m_pageIndicator;
+            QCOMPARE(Said(view), QString("2-3 / 10|表紙あり見開き・左綴じ・２倍 - 中段中"));
+            const QSize whole = indicator.size();
+            // After its moment the pages line stays, on a smaller plate.
+            QTRY_VERIFY_WITH_TIMEOUT(indicator.IsSettled(), 5000);
+            QVERIFY(indicator.isVisible());
+            QVERIFY(indicator.height() < whole.height());
+            QTest::qWait(600);
+            QVERIFY(indicator.isVisible() && indicator.Opacity() == 1);
+            Key(view, Qt::Key_PageDown);
+            QCOMPARE(Said(view), QString("4-5 / 10|表紙あり見開き・左綴じ・２倍 - 中段中"));
+            QVERIFY(!indicator.IsSettled());
+            QTRY_VERIFY_WITH_TIMEOUT(indicator.IsSettled(), 5000);
+            Key(view, Qt::Key_Escape);
+            QVERIFY(!indicator.isVisible());
         }
     }
 };

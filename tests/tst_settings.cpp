@@ -69,7 +69,7 @@ private slots:
             PICEXT_BMP | PICEXT_JPEG | PICEXT_PNG | PICEXT_WEBP | PICEXT_AVIF | PICEXT_JXL);
         QVERIFY(s.hideCursor);
         QVERIFY(!s.folderOnResume);
-        QVERIFY(s.pageIndicator);
+        QCOMPARE(s.pageIndicator, 1);
         QVERIFY(s.naturalSort);
         QVERIFY(!s.widePageAlone);
         QVERIFY(ResumeStore::LoadResumeEntries(profile).isEmpty());
@@ -120,6 +120,10 @@ private slots:
                                         << "9" << 1;
         QTest::newRow("page indicator 0") << "PageIndicator"
                                           << "0" << 0;
+        QTest::newRow("page indicator 2") << "PageIndicator"
+                                          << "2" << 2;
+        QTest::newRow("page indicator 3") << "PageIndicator"
+                                          << "3" << 1;
         QTest::newRow("page indicator -4") << "PageIndicator"
                                            << "-4" << 1;
         QTest::newRow("page indicator not a number") << "PageIndicator"
@@ -159,8 +163,7 @@ private slots:
     {
         Profile profile;
         const int picExt = PICEXT_BMP | PICEXT_PNG | PICEXT_TIFF | PICEXT_AVIF | PICEXT_JXL;
-        const ViewSettings saved { 30, 7, 1, 3, 1, true, picExt, 12, false, true, false, true,
-            false };
+        const ViewSettings saved { 30, 7, 1, 3, 1, true, picExt, 12, false, true, 0, true, false };
         SettingsStore::SaveViewSettings(profile, saved);
         StoredSettings().sync();
         // The first five types where they always were, the later ones beside them.
@@ -170,7 +173,7 @@ private slots:
         QCOMPARE(StoredSettings().value("Settings/NaturalSort").toString(), QString("1"));
         QCOMPARE(StoredSettings().value("Settings/WidePageAlone").toString(), QString("0"));
         QCOMPARE(SettingsStore::LoadViewSettings(Profile()), saved);
-        const ViewSettings flipped { 30, 7, 1, 3, 1, true, 21, 12, false, true, false, false, true,
+        const ViewSettings flipped { 30, 7, 1, 3, 1, true, 21, 12, false, true, 2, false, true,
             false };
         SettingsStore::SaveViewSettings(profile, flipped);
         QCOMPARE(SettingsStore::LoadViewSettings(Profile()), flipped);

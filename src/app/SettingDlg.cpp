@@ -20,6 +20,9 @@ namespace
 const char* const kSizes[] = { "最小", "小さめ", "中", "大きめ", "最大" };
 const char* const kLayouts[] = { "単一ページ", "表紙あり見開き", "表紙なし見開き" };
 const char* const kBindings[] = { "右綴じ", "左綴じ" };
+// In the order of the list; the stored values are those of IndicatorRules::Shown.
+const char* const kPlateShown[] = { "一時表示", "常に表示", "表示しない" };
+constexpr int kPlateStored[] = { 1, 2, 0 };
 const char* const kPicTypes[] = { "BMP", "JPEG", "PNG", "GIF", "TIFF", "WebP", "AVIF", "JPEG XL" };
 
 int LayoutIndex(int code)
@@ -88,8 +91,8 @@ CSettingDlg::CSettingDlg(QWidget* parent)
     m_checkHideCursor
         = check(QStringLiteral("コンテンツ表示中はマウスカーソルを消す"), du.Rect(8, 170, 152, 12));
     label(QStringLiteral("（マウスを動かせば表示されます）"), du.Rect(20, 183, 140, 11));
-    m_checkPageIndicator
-        = check(QStringLiteral("ページ番号とレイアウトを一時表示"), du.Rect(8, 200, 152, 12));
+    label(QStringLiteral("ページ番号の表示"), du.Rect(8, 200, 70, 11));
+    m_cbPageIndicator = combo(kPlateShown, 3, du.Rect(80, 198, 76, 14));
     m_checkLastPlace = check(QStringLiteral("前回の続きから開く"), du.Rect(8, 216, 152, 12));
 
     // Right column.
@@ -181,7 +184,10 @@ void CSettingDlg::OnInitDialog()
     m_checkPicEnlarge->setChecked(m_bPicEnlarge);
     m_editSpace->setText(QString::number(m_nSpace));
     m_checkFolderOnResume->setChecked(m_bFolderOnResume);
-    m_checkPageIndicator->setChecked(m_bPageIndicator);
+    for (int i = 0; i < 3; ++i) {
+        if (kPlateStored[i] == m_nPageIndicator)
+            m_cbPageIndicator->setCurrentIndex(i);
+    }
     m_checkNaturalSort->setChecked(m_bNaturalSort);
     m_checkWidePageAlone->setChecked(m_bWidePageAlone);
     m_checkArchives->setChecked(m_bArchives);
@@ -205,7 +211,8 @@ void CSettingDlg::accept()
         m_bPicExt[i] = m_checkPicExt[i]->isChecked();
     m_bPicEnlarge = m_checkPicEnlarge->isChecked();
     m_bFolderOnResume = m_checkFolderOnResume->isChecked();
-    m_bPageIndicator = m_checkPageIndicator->isChecked();
+    if (m_cbPageIndicator->currentIndex() >= 0)
+        m_nPageIndicator = kPlateStored[m_cbPageIndicator->currentIndex()];
     m_bNaturalSort = m_checkNaturalSort->isChecked();
     m_bWidePageAlone = m_checkWidePageAlone->isChecked();
     m_bArchives = m_checkArchives->isChecked();

@@ -52,7 +52,8 @@ public:
     SpinButton* m_spinSpace;
     QComboBox* m_cbLayoutImage;
     bool m_bFolderOnResume = false;
-    bool m_bPageIndicator = true;
+    // IndicatorRules::Shown.
+    int m_nPageIndicator = 1;
     bool m_bNaturalSort = true;
     bool m_bArchives = true;
     bool m_bWidePageAlone = false;
@@ -65,7 +66,7 @@ public:
     QCheckBox* m_checkPicExt[kPicTypeCount];
     QCheckBox* m_checkPicEnlarge;
     QCheckBox* m_checkFolderOnResume;
-    QCheckBox* m_checkPageIndicator;
+    QComboBox* m_cbPageIndicator;
     QCheckBox* m_checkNaturalSort;
     QCheckBox* m_checkArchives = nullptr;
     QCheckBox* m_checkWidePageAlone;

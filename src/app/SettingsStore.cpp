@@ -3,6 +3,7 @@
 #include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "platform/ScanNumbers.h"
+#include "view/IndicatorRules.h"
 
 #include <algorithm>
 
@@ -99,7 +100,8 @@ ViewSettings SettingsStore::LoadViewSettings(const Profile& profile)
     s.space = SpaceFrom(profile.GetProfileInt(QStringLiteral("Space"), 0));
     s.hideCursor = profile.GetProfileInt(QStringLiteral("HideCursor"), 1) != 0;
     s.folderOnResume = profile.GetProfileInt(QStringLiteral("FolderOnResume"), 0) != 0;
-    s.pageIndicator = profile.GetProfileInt(QStringLiteral("PageIndicator"), 1) != 0;
+    s.pageIndicator
+        = IndicatorRules::ShownFrom(profile.GetProfileInt(QStringLiteral("PageIndicator"), 1));
     s.naturalSort = profile.GetProfileInt(QStringLiteral("NaturalSort"), 1) != 0;
     s.widePageAlone = profile.GetProfileInt(QStringLiteral("WidePageAlone"), 0) != 0;
     s.archives = profile.GetProfileInt(QStringLiteral("Archives"), 1) != 0;
@@ -122,7 +124,7 @@ void SettingsStore::SaveViewSettings(Profile& profile, const ViewSettings& s)
         { QStringLiteral("Space"), number(s.space) },
         { QStringLiteral("HideCursor"), number(s.hideCursor ? 1 : 0) },
         { QStringLiteral("FolderOnResume"), number(s.folderOnResume ? 1 : 0) },
-        { QStringLiteral("PageIndicator"), number(s.pageIndicator ? 1 : 0) },
+        { QStringLiteral("PageIndicator"), number(s.pageIndicator) },
         { QStringLiteral("NaturalSort"), number(s.naturalSort ? 1 : 0) },
         { QStringLiteral("WidePageAlone"), number(s.widePageAlone ? 1 : 0) },
         { QStringLiteral("Archives"), number(s.archives ? 1 : 0) },

@@ -26,7 +26,8 @@ struct ViewSettings {
     int space = 0;
     bool hideCursor = true;
     bool folderOnResume = false;
-    bool pageIndicator = true;
+    // IndicatorRules::Shown.
+    int pageIndicator = 1;
     bool naturalSort = true;
     bool widePageAlone = false;
     bool archives = true;

@@ -23,7 +23,7 @@ void CTalvexView::OnSettings()
     dlg.m_nSpace = m_nSpace;
     dlg.m_bHideCursor = m_bHideCursor;
     dlg.m_bFolderOnResume = m_bFolderOnResume;
-    dlg.m_bPageIndicator = m_bPageIndicator;
+    dlg.m_nPageIndicator = m_nPageIndicator;
     dlg.m_bNaturalSort = m_bNaturalSort;
     dlg.m_bWidePageAlone = m_bWidePageAlone;
     dlg.m_bArchives = m_bArchives;
@@ -48,7 +48,8 @@ void CTalvexView::OnSettings()
         m_nSpace = dlg.m_nSpace;
         m_bHideCursor = dlg.m_bHideCursor;
         m_bFolderOnResume = dlg.m_bFolderOnResume;
-        m_bPageIndicator = dlg.m_bPageIndicator;
+        m_nPageIndicator = dlg.m_nPageIndicator;
+        m_pageIndicator.SetSteady(m_nPageIndicator == IndicatorRules::SHOWN_ALWAYS);
         m_bNaturalSort = dlg.m_bNaturalSort;
         m_bWidePageAlone = dlg.m_bWidePageAlone;
         m_bArchives = dlg.m_bArchives;
@@ -61,7 +62,7 @@ void CTalvexView::OnSettings()
         SettingsStore::SaveFontSize(profile, { m_nFontSizeNormal, m_nFontSizeFull, m_nPadSize });
         SettingsStore::SaveViewSettings(profile,
             { m_nSkipForward, m_nSkipBack, m_nLayoutPdf, m_nLayoutImage, m_nBind, m_bPicEnlarge,
-                m_nPicExt, m_nSpace, m_bHideCursor, m_bFolderOnResume, m_bPageIndicator,
+                m_nPicExt, m_nSpace, m_bHideCursor, m_bFolderOnResume, m_nPageIndicator,
                 m_bNaturalSort, m_bWidePageAlone, m_bArchives, m_bLastPlace });
         LayoutList(m_listFolder, width(), height());
         LayoutList(m_listResume, width(), height());

@@ -15,6 +15,13 @@
 namespace IndicatorRules
 {
 
+Shown ShownFrom(int stored)
+{
+    return stored == SHOWN_NEVER ? SHOWN_NEVER
+        : stored == SHOWN_ALWAYS ? SHOWN_ALWAYS
+                                 : SHOWN_MOMENT;
+}
+
 namespace
 {
     QList<int> PagesInSight(const BookRecord& book, const PageShapes& shapes)

@@ -11,6 +11,13 @@
 namespace IndicatorRules
 {
 
+// When the plate shows, as the setting "PageIndicator" stores it: for a moment after
+// each change, never (though a notice and the reader's own asking still show it), or
+// always (the pages line stays in sight once the moment has passed).
+enum Shown { SHOWN_NEVER = 0, SHOWN_MOMENT = 1, SHOWN_ALWAYS = 2 };
+// Stored values other than these read as the moment, as any non-zero value used to.
+Shown ShownFrom(int stored);
+
 struct Text {
     // The book's name: a PDF's file name, an image book's folder name. Only at opening.
     QString title;

@@ -120,6 +120,8 @@ int KeyAction(int vk, bool ctrl, bool shift, Screen screen)
         return ctrlOnly && content ? ID_CLOSE_OVERWRITE_RESUME : ACT_NONE;
     case 'F':
         return ctrlOnly ? ID_FULLSCREEN_TOGGLE : ACT_NONE;
+    case 'I':
+        return ctrlOnly && content ? ACT_SHOW_PLATE : ACT_NONE;
     case 'M':
         return ctrlOnly ? ByScreen(screen, ID_SHOW_OUTLINE, ACT_NONE, ACT_NONE, ID_OUTLINE_CLOSE)
                         : ACT_NONE;

@@ -27,6 +27,8 @@ constexpr int ACT_TOGGLE_PAD = 9;
 constexpr int ACT_LEAVE_FULLSCREEN = 10;
 constexpr int ACT_HIDE_PAD = 11;
 constexpr int ACT_KEY_HELP = 12;
+// Ctrl+I: the page plate for its moment, without moving.
+constexpr int ACT_SHOW_PLATE = 13;
 
 // The zoom command for a digit 0..9 on the numeric-keypad plan (7 8 9 the top row).
 int ZoomCommandForDigit(int digit);

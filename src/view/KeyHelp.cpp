@@ -74,6 +74,8 @@ namespace
                 { Ctrl('G', ID_GO_TO_PAGE) } },
             { QStringLiteral("Ctrl+M"), QStringLiteral("目次（PDFの目次を一覧で）"),
                 { Ctrl('M', ID_SHOW_OUTLINE) } },
+            { QStringLiteral("Ctrl+I"), QStringLiteral("ページ番号とレイアウトを表示"),
+                { Ctrl('I', ACT_SHOW_PLATE) } },
             { QStringLiteral("Ctrl+T / Ctrl+R"), QStringLiteral("スキップ送り / 戻り"),
                 { Ctrl('T', ID_SKIP_FORWARD), Ctrl('R', ID_SKIP_BACK) } },
             { QStringLiteral("Home, Ctrl+B, 前の曲 / End, Ctrl+E, 次の曲"),

@@ -30,7 +30,7 @@ PageIndicator::PageIndicator(QWidget* parent)
     connect(&m_settle, &QTimer::timeout, this, &PageIndicator::Show);
     m_hold.setSingleShot(true);
     m_hold.setInterval(kHoldMs);
-    connect(&m_hold, &QTimer::timeout, this, [this] { m_fade.start(); });
+    connect(&m_hold, &QTimer::timeout, this, &PageIndicator::EndMoment);
     m_fade.setDuration(kFadeMs);
     m_fade.setStartValue(1.0);
     m_fade.setEndValue(0.0);
@@ -42,6 +42,7 @@ PageIndicator::PageIndicator(QWidget* parent)
 void PageIndicator::Flash(const IndicatorRules::Text& text, const QFont& large, const QFont& small)
 {
     m_text = text;
+    m_settled = false;
     m_large = large;
     m_small = small;
     m_hold.stop();
@@ -55,6 +56,22 @@ void PageIndicator::Dismiss()
     m_hold.stop();
     m_fade.stop();
     hide();
+}
+
+void PageIndicator::SetSteady(bool steady)
+{
+    m_steady = steady;
+    if (!steady && m_settled && isVisible())
+        m_fade.start();
+}
+
+void PageIndicator::EndMoment()
+{
+    if (!m_steady)
+        return m_fade.start();
+    m_settled = true;
+    Prepare();
+    update();
 }
 
 void PageIndicator::Show()
@@ -81,6 +98,8 @@ int PageIndicator::Padding() const
 QList<PageIndicator::Line> PageIndicator::Lines() const
 {
     QList<Line> lines;
+    if (m_settled)
+        return { { m_text.pages, &m_large } };
     if (!m_text.title.isEmpty())
         lines.append({ m_text.title, &m_small });
     if (!m_text.resumed.isEmpty())

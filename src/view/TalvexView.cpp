@@ -141,7 +141,8 @@ void CTalvexView::OnInitialUpdate()
     m_nSpace = settings.space;
     m_bHideCursor = settings.hideCursor;
     m_bFolderOnResume = settings.folderOnResume;
-    m_bPageIndicator = settings.pageIndicator;
+    m_nPageIndicator = settings.pageIndicator;
+    m_pageIndicator.SetSteady(m_nPageIndicator == IndicatorRules::SHOWN_ALWAYS);
     m_bNaturalSort = settings.naturalSort;
     m_bWidePageAlone = settings.widePageAlone;
     m_bArchives = settings.archives;

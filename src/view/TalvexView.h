@@ -200,7 +200,8 @@ public:
     bool m_bPicEnlarge = false;
     bool m_bFolderOnResume = false;
     bool m_bHideCursor = true;
-    bool m_bPageIndicator = true;
+    // IndicatorRules::Shown.
+    int m_nPageIndicator = IndicatorRules::SHOWN_MOMENT;
     bool m_bNaturalSort = true;
     bool m_bLastPlace = true;
     bool m_bWidePageAlone = false;
@@ -293,7 +294,7 @@ private:
     // Says where the reader is, once what it says is on the screen: an image book's
     // spread still on its way tells when it arrives.
     // notice: a word for the reader under the pages ("目次がありません").
-    void ShowPageIndicator(bool opening = false, const QString& notice = {});
+    void ShowPageIndicator(bool opening = false, const QString& notice = {}, bool asked = false);
     void ToggleFullScreenByReader();
     // Registrations and deletions go to disk at once, not only at a clean exit.
     void SaveResumeEntriesNow();

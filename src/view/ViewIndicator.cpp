@@ -1,14 +1,15 @@
 #include "view/IndicatorRules.h"
 #include "view/TalvexView.h"
 
-void CTalvexView::ShowPageIndicator(bool opening, const QString& notice)
+void CTalvexView::ShowPageIndicator(bool opening, const QString& notice, bool asked)
 {
     const bool resumed = opening && m_bOpenedAtLastPlace;
     if (opening)
         m_bOpenedAtLastPlace = false;
-    // A notice answers what the reader asked for: it shows with the plate turned off too.
-    if ((!m_bPageIndicator && notice.isEmpty()) || !m_bContent
-        || (m_book.bImages && m_bPagesPending))
+    // A notice answers what the reader asked for, as the plate's own key does: both show
+    // with the plate turned off too.
+    const bool wanted = m_nPageIndicator != IndicatorRules::SHOWN_NEVER || asked;
+    if ((!wanted && notice.isEmpty()) || !m_bContent || (m_book.bImages && m_bPagesPending))
         return;
     const SizeGeometry g = ListGeometry::ForIndex(SizeIndex());
     const PageShapes shapes = m_book.bImages ? m_pageShapes : PageShapes();

@@ -209,6 +209,9 @@ void CTalvexView::RunAction(int action)
         m_keyHelp.Open(KeyHelp::ForScreen(Screen(InputScreen())), m_fonts,
             ListGeometry::ForIndex(SizeIndex()).listFont);
         break;
+    case ACT_SHOW_PLATE:
+        ShowPageIndicator(false, {}, true);
+        break;
     case ACT_LEAVE_FULLSCREEN: {
         CMainFrame* frame = GetParentFrame();
         if (frame && frame->m_bFullScreen && !m_bUserFullScreen)
