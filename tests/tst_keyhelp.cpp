@@ -140,6 +140,20 @@ private slots:
                 named << stroke;
             }
         }
+        // The picture of the ninths says something exactly where a click does something,
+        // with the magnifier or without; only the reading screen has one.
+        QCOMPARE(sheet.ninths.size(), screen == SCREEN_CONTENT ? 9 : 0);
+        for (int cell = 0; cell < sheet.ninths.size(); ++cell) {
+            const KeyHelp::Ninth& ninth = sheet.ninths[cell];
+            const int x = cell % 3 * 100 + 50;
+            const int y = cell / 3 * 100 + 50;
+            const int plain = ClickAction(300, 300, x, y, screen, false);
+            const int zoomed = ClickAction(300, 300, x, y, screen, true);
+            QCOMPARE(ninth.plain.isEmpty(), plain == ACT_NONE);
+            // What the magnifier changes is said; with it, a ninth that does nothing says nothing.
+            QVERIFY(zoomed == plain || !ninth.zoomed.isEmpty());
+            QVERIFY(zoomed != ACT_NONE || ninth.zoomed.isEmpty());
+        }
         // Every key that does something here is in the help, with that effect.
         for (int vk = 1; vk < 256; ++vk) {
             for (const bool ctrl : { false, true }) {
@@ -287,6 +301,8 @@ private slots:
         help.Open(KeyHelp::ForScreen(screen), fonts, ListGeometry::kFontCount - 1);
         QVERIFY(view.rect().contains(help.Plate()));
         QVERIFY(help.Plate().width() < size.width() && help.Plate().height() < size.height());
+        QCOMPARE(help.Map().isEmpty(), screen != SCREEN_CONTENT);
+        QVERIFY(help.Map().isEmpty() || help.Plate().contains(help.Map()));
         // Never below the type of the lists in a normal window.
         QVERIFY(help.FontIndex() >= ListGeometry::ForIndex(2).listFont - 1);
         QVERIFY(help.FontIndex() < ListGeometry::kFontCount - 1);

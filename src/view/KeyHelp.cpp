@@ -134,6 +134,50 @@ namespace
             { QStringLiteral("Alt+F4"), QStringLiteral("終了"), {} },
         };
     }
+
+    // Words short enough for a ninth of a small picture, broken where they read well.
+    QString ClickWord(int action, bool zoomed)
+    {
+        switch (action) {
+        case ACT_CYCLE_LAYOUT:
+            return QStringLiteral("レイアウト\n切替");
+        case ACT_STEP_UP:
+            return zoomed ? QStringLiteral("上へ") : QStringLiteral("前のページ");
+        case ACT_STEP_DOWN:
+            return zoomed ? QStringLiteral("下へ") : QStringLiteral("次のページ");
+        case ACT_ZOOM_LEFT:
+            return QStringLiteral("左へ");
+        case ACT_ZOOM_RIGHT:
+            return QStringLiteral("右へ");
+        case ACT_TOGGLE_ZOOM:
+            return zoomed ? QStringLiteral("戻す") : QStringLiteral("２倍に拡大");
+        case ACT_TOGGLE_BINDING:
+            return QStringLiteral("綴じ方向\n切替");
+        case ACT_TOGGLE_PAD:
+            return QStringLiteral("リモコン\nパッド");
+        default:
+            return {};
+        }
+    }
+
+    // Asked of the click rules at the middle of each ninth of a 3 x 3 area, so that the
+    // picture changes with them.
+    QList<Ninth> ReadingNinths()
+    {
+        QList<Ninth> ninths;
+        for (int cell = 0; cell < 9; ++cell) {
+            const int x = cell % 3;
+            const int y = cell / 3;
+            const int plain = ClickAction(3, 3, x, y, SCREEN_CONTENT, false);
+            const int zoomed = ClickAction(3, 3, x, y, SCREEN_CONTENT, true);
+            Ninth ninth { ClickWord(plain, false), {} };
+            const QString magnified = ClickWord(zoomed, true);
+            if (magnified != ninth.plain && !magnified.isEmpty())
+                ninth.zoomed = QStringLiteral("拡大中:") + magnified;
+            ninths.append(ninth);
+        }
+        return ninths;
+    }
 } // namespace
 
 Sheet ForScreen(Screen screen)
@@ -141,7 +185,7 @@ Sheet ForScreen(Screen screen)
     // Each screen brings its own title and rows; the keys of every screen follow.
     switch (screen) {
     case SCREEN_CONTENT:
-        return { QStringLiteral("読書中のキー"), ContentRows(), EverywhereRows() };
+        return { QStringLiteral("読書中のキー"), ContentRows(), EverywhereRows(), ReadingNinths() };
     case SCREEN_FOLDER:
         return { QStringLiteral("Folder画面のキー"), FolderRows(), EverywhereRows() };
     case SCREEN_RESUME:

@@ -26,11 +26,21 @@ struct Row {
     QList<Stroke> strokes;
 };
 
+// What a click in one ninth of the page does, as the click rules answer: without the
+// magnifier, its words on a line or two, and with it when that differs ("拡大中:上へ").
+// Both empty for a ninth that does nothing.
+struct Ninth {
+    QString plain;
+    QString zoomed;
+};
+
 struct Sheet {
     QString title;
     QList<Row> rows;
     // The keys of every screen, listed under rows.
     QList<Row> everywhere;
+    // The reading screen's clicks, the top row first; none on the other screens.
+    QList<Ninth> ninths;
 };
 
 Sheet ForScreen(InputRules::Screen screen);

@@ -21,10 +21,25 @@ const QColor kTitle(255, 255, 255);
 const QColor kKey(255, 214, 120);
 const QColor kEffect(236, 236, 236);
 const QColor kQuiet(172, 180, 192);
+const QColor kMap(255, 255, 255, 20);
 
 const QString& EverywhereHeading()
 {
     static const QString text = QStringLiteral("どの画面でも");
+    return text;
+}
+
+QStringList NinthLines(const KeyHelp::Ninth& ninth)
+{
+    QStringList lines = ninth.plain.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (!ninth.zoomed.isEmpty())
+        lines.append(ninth.zoomed);
+    return lines;
+}
+
+const QString& MapHeading()
+{
+    static const QString text = QStringLiteral("ページのクリック");
     return text;
 }
 
@@ -164,29 +179,53 @@ bool KeyHelpOverlay::eventFilter(QObject* watched, QEvent* event)
     return true;
 }
 
-QSize KeyHelpOverlay::Needed(int font) const
+KeyHelpOverlay::Layout KeyHelpOverlay::LayOut(int font) const
 {
     const Sizes s = SizesFor(font);
     const QFontMetrics row(m_fonts[s.row]);
     const QFontMetrics title(m_fonts[s.title]);
     const QFontMetrics small(m_fonts[s.small]);
-    int keys = 0;
+    Layout layout;
     int effects = 0;
+    int everywhereEffects = 0;
     for (const QList<KeyHelp::Row>* rows : { &m_sheet.rows, &m_sheet.everywhere }) {
         for (const KeyHelp::Row& r : *rows) {
-            keys = std::max(keys, row.horizontalAdvance(r.keys));
+            layout.keyWidth = std::max(layout.keyWidth, row.horizontalAdvance(r.keys));
             effects = std::max(effects, row.horizontalAdvance(r.effect));
+            if (rows == &m_sheet.everywhere)
+                everywhereEffects = std::max(everywhereEffects, row.horizontalAdvance(r.effect));
         }
     }
-    const int inner = std::max({ keys + s.rowHeight + effects,
-        title.horizontalAdvance(m_sheet.title), small.horizontalAdvance(ClosingHint()) });
-    const int lines = int(m_sheet.rows.size() + m_sheet.everywhere.size());
+    const int pad = s.rowHeight;
     // As paintEvent lays it out: the title, the rows, the heading of the keys of every
     // screen and their rows, the hint, with half a small line between them.
-    const int height
-        = s.titleHeight + lines * s.rowHeight + 2 * s.smallHeight + 3 * (s.smallHeight / 2);
-    const int pad = s.rowHeight;
-    return { inner + 2 * pad, height + 2 * pad };
+    layout.everywhereTop = pad + s.titleHeight + s.smallHeight / 2
+        + int(m_sheet.rows.size()) * s.rowHeight + s.smallHeight / 2;
+    int bottom = layout.everywhereTop + s.smallHeight + int(m_sheet.everywhere.size()) * s.rowHeight
+        + s.smallHeight / 2;
+    int inner = std::max({ layout.keyWidth + s.rowHeight + effects,
+        title.horizontalAdvance(m_sheet.title), small.horizontalAdvance(ClosingHint()) });
+    if (!m_sheet.ninths.isEmpty()) {
+        // Beside the keys of every screen, its heading on their heading's line; a ninth
+        // holds its longest line and the most lines any ninth has.
+        int word = 0;
+        qsizetype lines = 1;
+        for (const KeyHelp::Ninth& ninth : m_sheet.ninths) {
+            const QStringList said = NinthLines(ninth);
+            lines = std::max(lines, said.size());
+            for (const QString& line : said)
+                word = std::max(word, small.horizontalAdvance(line));
+        }
+        const int cellWidth = word + s.smallHeight / 2;
+        const int cellHeight = int(lines) * s.smallHeight + s.smallHeight / 2;
+        const int left = layout.keyWidth + s.rowHeight + everywhereEffects + s.rowHeight;
+        inner = std::max(inner, left + 3 * cellWidth);
+        layout.map = QRect(pad + inner - 3 * cellWidth, layout.everywhereTop + s.smallHeight,
+            3 * cellWidth, 3 * cellHeight);
+        bottom = std::max(bottom, layout.map.bottom() + 1 + s.smallHeight / 2);
+    }
+    layout.plate = QSize(inner + 2 * pad, bottom + s.smallHeight + pad);
+    return layout;
 }
 
 void KeyHelpOverlay::Fit()
@@ -195,7 +234,7 @@ void KeyHelpOverlay::Fit()
     m_font = 0;
     for (int i = m_largest; i > 0; --i) {
         const int margin = SizesFor(i).rowHeight / 2;
-        const QSize needed = Needed(i);
+        const QSize needed = LayOut(i).plate;
         if (needed.width() + 2 * margin <= width() && needed.height() + 2 * margin <= height()) {
             m_font = i;
             break;
@@ -207,8 +246,47 @@ QRect KeyHelpOverlay::Plate() const
 {
     if (m_fonts.isEmpty())
         return {};
-    const QSize needed = Needed(m_font).boundedTo(size());
+    const QSize needed = LayOut(m_font).plate.boundedTo(size());
     return QRect(QPoint((width() - needed.width()) / 2, (height() - needed.height()) / 2), needed);
+}
+
+QRect KeyHelpOverlay::Map() const
+{
+    if (m_fonts.isEmpty())
+        return {};
+    const QRect map = LayOut(m_font).map;
+    return map.isEmpty() ? QRect() : map.translated(Plate().topLeft());
+}
+
+void KeyHelpOverlay::DrawMap(QPainter& painter, const QRect& map, const QFont& font) const
+{
+    const int cellWidth = map.width() / 3;
+    const int cellHeight = map.height() / 3;
+    const int line = QFontMetrics(font).height();
+    painter.setPen(QPen(kEdge, 1));
+    painter.setBrush(kMap);
+    painter.drawRect(QRectF(map).adjusted(0.5, 0.5, -0.5, -0.5));
+    for (int i = 1; i < 3; ++i) {
+        painter.drawLine(
+            map.left() + i * cellWidth, map.top(), map.left() + i * cellWidth, map.bottom());
+        painter.drawLine(
+            map.left(), map.top() + i * cellHeight, map.right(), map.top() + i * cellHeight);
+    }
+    painter.setFont(font);
+    const int flags = Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine;
+    for (int cell = 0; cell < m_sheet.ninths.size() && cell < 9; ++cell) {
+        const KeyHelp::Ninth& ninth = m_sheet.ninths[cell];
+        const QRect box(map.left() + cell % 3 * cellWidth, map.top() + cell / 3 * cellHeight,
+            cellWidth, cellHeight);
+        const QStringList lines = NinthLines(ninth);
+        QRect text(box.left(), box.center().y() - int(lines.size()) * line / 2, box.width(), line);
+        for (const QString& said : lines) {
+            // What the magnifier changes reads quieter than what a click always does.
+            painter.setPen(said == ninth.zoomed ? kQuiet : kEffect);
+            painter.drawText(text, flags, said);
+            text.translate(0, line);
+        }
+    }
 }
 
 void KeyHelpOverlay::paintEvent(QPaintEvent*)
@@ -216,6 +294,7 @@ void KeyHelpOverlay::paintEvent(QPaintEvent*)
     if (m_fonts.isEmpty())
         return;
     const Sizes s = SizesFor(m_font);
+    const Layout layout = LayOut(m_font);
     const QRect plate = Plate();
     QPainter painter(this);
     painter.fillRect(rect(), kDim);
@@ -228,12 +307,7 @@ void KeyHelpOverlay::paintEvent(QPaintEvent*)
     const int pad = s.rowHeight;
     const int left = plate.left() + pad;
     const int right = plate.right() - pad;
-    int keyWidth = 0;
-    const QFontMetrics metrics(m_fonts[s.row]);
-    for (const QList<KeyHelp::Row>* rows : { &m_sheet.rows, &m_sheet.everywhere }) {
-        for (const KeyHelp::Row& r : *rows)
-            keyWidth = std::max(keyWidth, metrics.horizontalAdvance(r.keys));
-    }
+    const int keyWidth = layout.keyWidth;
     const int effectLeft = left + keyWidth + s.rowHeight;
     const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
     int y = plate.top() + pad;
@@ -256,18 +330,23 @@ void KeyHelpOverlay::paintEvent(QPaintEvent*)
     };
     drawRows(m_sheet.rows);
 
-    y += s.smallHeight / 2;
+    y = plate.top() + layout.everywhereTop;
     painter.setPen(QPen(kEdge, 1));
     painter.drawLine(left, y, right, y);
     painter.setFont(m_fonts[s.small]);
     painter.setPen(kQuiet);
     painter.drawText(QRect(left, y, right - left, s.smallHeight), flags, EverywhereHeading());
+    const QRect map = Map();
+    if (!map.isEmpty()) {
+        painter.drawText(QRect(map.left(), y, map.width(), s.smallHeight), flags, MapHeading());
+        DrawMap(painter, map, m_fonts[s.small]);
+    }
     y += s.smallHeight;
     drawRows(m_sheet.everywhere);
 
-    y += s.smallHeight / 2;
     painter.setFont(m_fonts[s.small]);
     painter.setPen(kQuiet);
-    painter.drawText(QRect(left, y, right - left, s.smallHeight),
+    painter.drawText(
+        QRect(left, plate.bottom() + 1 - pad - s.smallHeight, right - left, s.smallHeight),
         Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, ClosingHint());
 }

@@ -12,9 +12,10 @@
 class KeyTracker;
 
 // The keys of a screen, shown over the whole of the view on a dark see-through plate in
-// two columns. Any key or click closes it and does nothing else, and the wheel does
-// nothing at all: while it shows, neither the view nor anything in it (the lists, the
-// page, the pad) takes the reader's input, so nothing under it changes.
+// two columns, with a picture of what a click in each ninth of the page does beside the
+// keys of every screen where the sheet has one. Any key or click closes it and does nothing else,
+// and the wheel does nothing at all: while it shows, neither the view nor anything in it (the
+// lists, the page, the pad) takes the reader's input, so nothing under it changes.
 class KeyHelpOverlay : public QWidget
 {
 public:
@@ -28,6 +29,8 @@ public:
     const KeyHelp::Sheet& Shown() const { return m_sheet; }
     int FontIndex() const { return m_font; }
     QRect Plate() const;
+    // The picture of the ninths within the plate, its heading aside; empty without one.
+    QRect Map() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -41,7 +44,16 @@ private:
     void Close(State next);
     void Watch(bool on);
     void Fit();
-    QSize Needed(int font) const;
+    // Where each part of the sheet goes in font index font, the plate at the origin.
+    struct Layout {
+        QSize plate;
+        int keyWidth = 0;
+        // The top of the keys of every screen, and the picture of the ninths.
+        int everywhereTop = 0;
+        QRect map;
+    };
+    Layout LayOut(int font) const;
+    void DrawMap(QPainter& painter, const QRect& map, const QFont& font) const;
     bool PartOfClosingClick(const QEvent* event) const;
 
     const KeyTracker& m_keys;
