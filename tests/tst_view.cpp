@@ -6,6 +6,7 @@
 #include "pdf/InqNumPagesDlg.h"
 #include "pdf/InqPasswordDlg.h"
 #include "platform/CursorCounter.h"
+#include "platform/DialogUnits.h"
 #include "platform/Prompt.h"
 #include "platform/QtJapanese.h"
 #include "platform/VirtualKeys.h"
@@ -327,6 +328,55 @@ private slots:
         }
         QVERIFY(QtJapanese::Install(*QCoreApplication::instance()));
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("キャンセル"));
+    }
+
+    void dialogsReadInTheListsType()
+    {
+        // The lists' type wherever it fits, else the largest that does: the small dialogs
+        // and the settings, on a laptop, a television and a 4K screen.
+        for (const QSize& screen : { QSize(1280, 800), QSize(1920, 1080), QSize(3840, 2160) }) {
+            for (const int type : ListGeometry::kFontHeights) {
+                DialogUnits::SetTypeSize(type);
+                for (const QSize& units : { QSize(135, 156), QSize(134, 77), QSize(504, 236) }) {
+                    const QFont font = DialogUnits::FittingFont(units, screen);
+                    const DialogUnits du(font);
+                    const QString what = QString("%1 px, %2 x %3 units on %4 x %5")
+                                             .arg(type)
+                                             .arg(units.width())
+                                             .arg(units.height())
+                                             .arg(screen.width())
+                                             .arg(screen.height());
+                    QVERIFY2(du.X(units.width()) <= screen.width()
+                            && du.Y(units.height()) <= screen.height(),
+                        qPrintable(what));
+                    QVERIFY2(font.pixelSize() <= std::max(type, 12), qPrintable(what));
+                    const DialogUnits larger(DialogUnits::FittingFont(units, screen * 4));
+                    QVERIFY2(font.pixelSize() == std::max(type, 12)
+                            || larger.Y(units.height()) > screen.height()
+                            || larger.X(units.width()) > screen.width(),
+                        qPrintable(what));
+                }
+            }
+        }
+        // From the sofa, at 1920 x 1080 the number dialogs read larger than they used to.
+        DialogUnits::SetTypeSize(34);
+        QVERIFY(DialogUnits::FittingFont({ 135, 156 }, QSize(1920, 1080)).pixelSize() > 20);
+
+        // The window hands its lists' type on as its size changes; on this 800 x 600 screen
+        // the small lists' type fits as it is, the middle one does not.
+        Viewer v;
+        for (const int index : { 0, 2 }) {
+            v.view->m_nFontSizeNormal = index;
+            v.view->LayoutList(v.view->m_listFolder, v.view->width(), v.view->height());
+            const int type = ListGeometry::kFontHeights[ListGeometry::ForIndex(index).listFont];
+            QCOMPARE(DialogUnits::DialogFont().pixelSize(), type);
+            CGoToPageDlg goTo(v.view);
+            QVERIFY(goTo.font().bold());
+            if (index == 0)
+                QCOMPARE(goTo.font().pixelSize(), type);
+            QVERIFY(goTo.font().pixelSize() <= type);
+            QVERIFY(goTo.height() <= goTo.screen()->availableGeometry().height());
+        }
     }
 
     void cursorCounter()

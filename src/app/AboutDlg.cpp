@@ -1,6 +1,7 @@
 #include "app/AboutDlg.h"
 
 #include "Version.h"
+#include "platform/DialogUnits.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -36,6 +37,7 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     layout->addWidget(notice, 1, 1);
     layout->addWidget(buttons, 2, 0, 1, 2);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    DialogUnits::FitFont(*this);
 }
 
 QString CAboutDlg::VersionText(unsigned versionMS, unsigned versionLS)

@@ -40,10 +40,10 @@ CSettingDlg::CSettingDlg(QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("設定"));
-    // A step smaller than the other dialogs, so that this large one fits a laptop screen.
-    QFont type = DialogUnits::DialogFont();
-    type.setPixelSize(16);
-    setFont(type);
+    setFont(DialogUnits::FittingFont({ 504, 236 }, parent));
+    // The boxes to tick grow with the type, as the style draws them at one size.
+    setStyleSheet(QStringLiteral("QCheckBox::indicator { width: %1px; height: %1px; }")
+                      .arg(font().pixelSize() * 3 / 4));
     const DialogUnits du(font());
     const auto label = [&](const QString& text, const QRect& at) {
         auto* l = new QLabel(text, this);

@@ -12,7 +12,7 @@ CInqResumeDeleteDlg::CInqResumeDeleteDlg(QWidget* parent)
     , m_pNo(new QPushButton(QStringLiteral("いいえ(&N)"), this))
 {
     setWindowTitle(QStringLiteral("Resume Delete"));
-    setFont(DialogUnits::DialogFont());
+    setFont(DialogUnits::FittingFont({ 134, 77 }, parent));
     // Laid out in dialog units, so the large buttons keep their proportions.
     const DialogUnits du(font());
     auto* text = new QLabel(QStringLiteral("Resume登録を削除しますか？"), this);

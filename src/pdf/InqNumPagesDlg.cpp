@@ -16,7 +16,7 @@ CInqNumPagesDlg::CInqNumPagesDlg(QWidget* parent)
     , m_pCancel(new QPushButton(QStringLiteral("キャンセル"), this))
 {
     setWindowTitle(QStringLiteral("ページ数"));
-    setFont(DialogUnits::DialogFont());
+    setFont(DialogUnits::FittingFont({ 135, 156 }, parent));
     const DialogUnits du(font());
     auto* reason = new QLabel(QStringLiteral("ページ数の取得に失敗したか、不正確です。"), this);
     reason->setWordWrap(true);

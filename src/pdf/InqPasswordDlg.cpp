@@ -14,7 +14,7 @@ CInqPasswordDlg::CInqPasswordDlg(QWidget* parent)
     , m_pCancel(new QPushButton(QStringLiteral("キャンセル"), this))
 {
     setWindowTitle(QStringLiteral("パスワード"));
-    setFont(DialogUnits::DialogFont());
+    setFont(DialogUnits::FittingFont({ 135, 156 }, parent));
     const DialogUnits du(font());
     // One sentence where that dialog says what failed, one where it asks.
     auto* reason = new QLabel(QStringLiteral("このファイルはパスワードで保護されています。"), this);

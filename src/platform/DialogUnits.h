@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QRect>
 
+class QWidget;
+
 // Dialog units of a font, as dialog layouts are measured: a quarter of the mean width
 // of the Latin letters across, an eighth of the line height down.
 class DialogUnits
@@ -14,10 +16,20 @@ public:
     int Y(int du) const { return du * m_baseY / 8; }
     QRect Rect(int x, int y, int w, int h) const { return QRect(X(x), Y(y), X(w), Y(h)); }
 
-    // The large bold type of the program's own dialogs.
+    // The large bold type of the program's own dialogs: the size the lists read in,
+    // which the window sets as it changes, so that a dialog reads from the same distance.
     static QFont DialogFont();
+    static void SetTypeSize(int pixels);
+    // The dialog type, or a smaller one until a dialog of units (in dialog units) fits
+    // the free area of the screen near lies on, its frame included.
+    static QFont FittingFont(const QSize& units, const QWidget* near);
+    // The same within a free area of the given size.
+    static QFont FittingFont(const QSize& units, const QSize& free);
+    // The dialog type, or a smaller one until the dialog's own size fits that area.
+    static void FitFont(QWidget& dialog);
 
 private:
+    static int s_typeSize;
     int m_baseX;
     int m_baseY;
 };

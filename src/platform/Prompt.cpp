@@ -1,5 +1,7 @@
 #include "platform/Prompt.h"
 
+#include "platform/DialogUnits.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -64,6 +66,7 @@ int Prompt::MessageBox(QWidget* parent, const QString& text, Icon icon, Buttons 
     for (const Choice& choice : choices)
         box.addButton(choice.button)->setText(QString::fromUtf8(choice.label));
     box.setDefaultButton(choices.first().button);
+    DialogUnits::FitFont(box);
     box.setEscapeButton(choices.last().button);
     const int pressed = box.exec();
     GiveBackFocus(parent);

@@ -17,7 +17,7 @@ CGoToPageDlg::CGoToPageDlg(QWidget* parent)
     , m_pCancel(new QPushButton(QStringLiteral("キャンセル"), this))
 {
     setWindowTitle(QStringLiteral("ページ指定"));
-    setFont(DialogUnits::DialogFont());
+    setFont(DialogUnits::FittingFont({ 135, 156 }, parent));
     // The page-count dialog's layout, so that both number dialogs look alike.
     const DialogUnits du(font());
     auto* request = new QLabel(QStringLiteral("表示するページを指定してください。"), this);

@@ -8,6 +8,7 @@
 #include "browser/ResumeStore.h"
 #include "pad/PadEvent.h"
 #include "platform/CursorCounter.h"
+#include "platform/DialogUnits.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "platform/UiFont.h"
@@ -231,6 +232,8 @@ void CTalvexView::LayoutList(CColorListCtrl& list, int cx, int cy)
     const int k = SizeIndex();
     const SizeGeometry g = ListGeometry::ForIndex(k);
     const int selected = list.GetSelectedIndex();
+    // The dialogs read in the lists' type, from wherever the lists are read.
+    DialogUnits::SetTypeSize(m_fonts[g.listFont].pixelSize());
     if (list.font().pixelSize() != m_fonts[g.listFont].pixelSize()) {
         list.scrollToTop();
         list.setFont(m_fonts[g.listFont]);
