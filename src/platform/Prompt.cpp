@@ -5,9 +5,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace
 {
@@ -63,10 +67,23 @@ int Prompt::MessageBox(QWidget* parent, const QString& text, Icon icon, Buttons 
     }
     if (s_ended)
         return choices.last().answer;
-    for (const Choice& choice : choices)
-        box.addButton(choice.button)->setText(QString::fromUtf8(choice.label));
+    for (const Choice& choice : choices) {
+        QPushButton* button = box.addButton(choice.button);
+        button->setText(QString::fromUtf8(choice.label));
+        // The theme's small icons crowd the large type.
+        button->setIcon(QIcon());
+    }
     box.setDefaultButton(choices.first().button);
     DialogUnits::FitFont(box);
+    // Qt wraps a message wider than 500 pixels, whatever its type: in the large type a
+    // short message keeps its line, and a long one wraps at three quarters of the screen.
+    int longest = 0;
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        longest = std::max(longest, QFontMetrics(box.font()).horizontalAdvance(line));
+    const QScreen* screen = box.screen();
+    const int room = screen ? screen->availableGeometry().width() * 3 / 4 : longest;
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+        label->setMinimumWidth(std::min(longest, room));
     box.setEscapeButton(choices.last().button);
     const int pressed = box.exec();
     GiveBackFocus(parent);
