@@ -1,4 +1,4 @@
-#include "view/ReaderInput.h"
+#include "platform/ReaderInput.h"
 
 #include <QEvent>
 

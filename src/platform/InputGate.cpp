@@ -1,6 +1,6 @@
-#include "view/InputGate.h"
+#include "platform/InputGate.h"
 
-#include "view/ReaderInput.h"
+#include "platform/ReaderInput.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,7 +1,7 @@
-#include "view/OpeningWait.h"
+#include "platform/OpeningWait.h"
 
+#include "platform/ReaderInput.h"
 #include "platform/WaitCursor.h"
-#include "view/ReaderInput.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
