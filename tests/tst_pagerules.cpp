@@ -3,8 +3,8 @@
 #include "images/ImageRules.h"
 #include "images/ZoomRules.h"
 #include "pdf/SpreadLayout.h"
-#include "view/PageRules.h"
-#include "view/SpreadPairing.h"
+#include "reader/PageRules.h"
+#include "reader/SpreadPairing.h"
 
 using namespace PageRules;
 

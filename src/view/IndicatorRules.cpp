@@ -3,10 +3,10 @@
 #include "browser/BrowserRules.h"
 #include "pdf/SpreadLayout.h"
 #include "platform/Paths.h"
+#include "reader/SpreadPairing.h"
 #include "view/CommandIds.h"
 #include "view/ContextMenus.h"
 #include "view/InputRules.h"
-#include "view/SpreadPairing.h"
 
 #include <QStringList>
 

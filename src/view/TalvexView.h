@@ -18,10 +18,10 @@
 #include "platform/InputGate.h"
 #include "platform/KeyTracker.h"
 #include "platform/OpeningWait.h"
+#include "reader/SpreadPairing.h"
 #include "view/KeyHelpOverlay.h"
 #include "view/PageIndicator.h"
 #include "view/PlaceKeeper.h"
-#include "view/SpreadPairing.h"
 
 #include <QFont>
 #include <QHash>

@@ -1,7 +1,7 @@
-#include "view/SpreadPairing.h"
+#include "reader/SpreadPairing.h"
 
 #include "browser/BookRecord.h"
-#include "view/PageRules.h"
+#include "reader/PageRules.h"
 
 SpreadPairing::SpreadPairing(int layout, int count, PageShapes shapes)
     : m_layout(layout)

@@ -1,4 +1,4 @@
-#include "view/PageRules.h"
+#include "reader/PageRules.h"
 
 #include <algorithm>
 
