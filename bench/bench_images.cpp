@@ -108,7 +108,7 @@ void TimeTurns(ImageReader& reader, const QString& name, const char* what, Qt::K
     CTalvexView* view = reader.view;
     for (int i = 0; i < kMaxTurns && view->m_book.nPage < view->m_book.nPageCount; ++i) {
         reader.Pause(kPaceMs);
-        held = std::max(held, view->m_imageEngine.HeldBytes());
+        held = std::max(held, view->m_imageBook.m_imageEngine.HeldBytes());
         QElapsedTimer timer;
         timer.start();
         waited += reader.Press(key) ? 1 : 0;
@@ -177,7 +177,7 @@ void WidePagesOpening(const Book& scans, const QString& work)
             }
             reader.view->repaint();
             cold << timer.nsecsElapsed() / 1e6;
-            while (alone && reader.view->m_pageShapes.contains(PageShape::Unknown))
+            while (alone && reader.view->m_imageBook.m_pageShapes.contains(PageShape::Unknown))
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
             known << timer.nsecsElapsed() / 1e6;
         }

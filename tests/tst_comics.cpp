@@ -251,16 +251,16 @@ private slots:
             Viewer v;
             QVERIFY(OpenFromFolder(v, "p4.png"));
             QCOMPARE(Halves(v.view), qMakePair(PageColour(4), PageColour(3)));
-            QVERIFY(v.view->m_pageShapes.isEmpty());
+            QVERIFY(v.view->m_imageBook.m_pageShapes.isEmpty());
             Key(v.view, Qt::Key_Escape);
         }
         StoreSetting("WidePageAlone", "1");
         Viewer v;
         CTalvexView* view = v.view;
         QVERIFY(OpenFromFolder(v, "p1.png"));
-        QTRY_VERIFY(
-            view->m_pageShapes.size() == 6 && !view->m_pageShapes.contains(PageShape::Unknown));
-        QCOMPARE(view->m_pageShapes[3], PageShape::Wide);
+        QTRY_VERIFY(view->m_imageBook.m_pageShapes.size() == 6
+            && !view->m_imageBook.m_pageShapes.contains(PageShape::Unknown));
+        QCOMPARE(view->m_imageBook.m_pageShapes[3], PageShape::Wide);
         QCOMPARE(Halves(view), qMakePair(PageColour(2), PageColour(1)));
         // Page 3 has no partner: alone, on the right as right binding has it.
         Key(view, Qt::Key_PageDown);
@@ -313,7 +313,7 @@ private slots:
         // Should the shapes come late, the spread moves to the wide page once they do.
         QTRY_COMPARE(Halves(view), qMakePair(PageColour(4), PageColour(4)));
         Key(view, Qt::Key_Escape);
-        QVERIFY(view->m_pageShapes.isEmpty());
+        QVERIFY(view->m_imageBook.m_pageShapes.isEmpty());
         QVERIFY(m_prompts.isEmpty());
     }
 };

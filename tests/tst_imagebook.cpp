@@ -119,7 +119,7 @@ private slots:
         QCOMPARE(Halves(view), qMakePair(PageColour(3), PageColour(2)));
         // Changes of binding and layout show at once from the pages held (page 4 was
         // read ahead), and refine when the pages at their new size arrive.
-        QTRY_VERIFY(view->m_imageEngine.IsIdle());
+        QTRY_VERIFY(view->m_imageBook.m_imageEngine.IsIdle());
         Key(view, Qt::Key_O, Qt::ControlModifier);
         QVERIFY(!view->m_inputGate.IsShut());
         QCOMPARE(view->m_book.nBind, 1);
@@ -139,8 +139,8 @@ private slots:
 
         Key(view, Qt::Key_S, Qt::ControlModifier);
         QVERIFY(!view->m_bContent);
-        QVERIFY(view->m_image1.IsNull());
-        QCOMPARE(view->m_imageEngine.HeldBytes(), 0);
+        QVERIFY(view->m_imageBook.m_image1.IsNull());
+        QCOMPARE(view->m_imageBook.m_imageEngine.HeldBytes(), 0);
         StoredSettings().sync();
         const QString stored = StoredSettings().value("Settings/Resume0").toString();
         QVERIFY2(stored.startsWith("258|3|5|") && stored.endsWith("|" + dir + "/p3.png"),
@@ -219,7 +219,7 @@ private slots:
         QCOMPARE(view->m_book.nZoom, 2);
         // The page at twice its fitted size, stretched at first, then decoded at 2x.
         QCOMPARE(At(view, centre.x(), centre.y()), PageColour(1));
-        QTRY_COMPARE(view->m_image1.Pixels().size(), QSize(800, 1200));
+        QTRY_COMPARE(view->m_imageBook.m_image1.Pixels().size(), QSize(800, 1200));
         QCOMPARE(At(view, 99, 300), kGrey);
         QCOMPARE(At(view, 100, 300), PageColour(1));
         Key(view, Qt::Key_Down);
@@ -238,13 +238,13 @@ private slots:
         QCOMPARE(At(view, centre.x(), centre.y()), PageColour(2));
         Key(view, Qt::Key_Return);
         QCOMPARE(view->m_book.nZoom, 0);
-        QTRY_COMPARE(view->m_image1.Pixels().size(), QSize(400, 600));
+        QTRY_COMPARE(view->m_imageBook.m_image1.Pixels().size(), QSize(400, 600));
         // A new size shows at once, then at its own pixels.
         v.frame.resize(1000, 500);
         QTRY_COMPARE(view->size(), QSize(1000, 500));
         QVERIFY(!view->m_inputGate.IsShut());
         QCOMPARE(At(view, 500, 100), PageColour(2));
-        QTRY_COMPARE(view->m_image1.Pixels().size(), QSize(333, 500));
+        QTRY_COMPARE(view->m_imageBook.m_image1.Pixels().size(), QSize(333, 500));
     }
 
     void slowDecodeIsNeverShownEarly()
@@ -312,7 +312,7 @@ private slots:
         QVERIFY(m_prompts.isEmpty());
         QCOMPARE(m_beeps, 1);
         release.release();
-        QTRY_VERIFY(view->m_imageEngine.IsIdle());
+        QTRY_VERIFY(view->m_imageBook.m_imageEngine.IsIdle());
 
         // Opened: only the chosen page must decode; the one beside it shows grey.
         ticker.stop();
@@ -359,9 +359,9 @@ private slots:
         Viewer v;
         CTalvexView* view = v.view;
         QVERIFY(OpenFromFolder(v, "p1.png"));
-        QTRY_VERIFY(view->m_imageEngine.IsIdle());
+        QTRY_VERIFY(view->m_imageBook.m_imageEngine.IsIdle());
         Key(view, Qt::Key_5);
-        QTRY_VERIFY(view->m_imageEngine.IsIdle());
+        QTRY_VERIFY(view->m_imageBook.m_imageEngine.IsIdle());
         Key(view, Qt::Key_0);
         // The pages read ahead before the magnifier are still held: the turn waits for
         // no decode.
@@ -394,7 +394,7 @@ private slots:
         // Opened from the list, each damaged page is refused with the message.
         for (const char* name : { "p2.jpg", "p3.png", "p4.jpg", "p6.png" }) {
             QVERIFY2(!OpenFromFolder(v, name), name);
-            QVERIFY(view->m_image1.IsNull());
+            QVERIFY(view->m_imageBook.m_image1.IsNull());
         }
         QCOMPARE(m_prompts, QStringList(4, "ファイルを開けません。"));
         QCOMPARE(m_beeps, 4);
@@ -435,9 +435,9 @@ private slots:
         view->m_nLayoutImage = 1;
         QVERIFY(OpenFromFolder(v, "p1.png"));
         // Pages 2 and 3 are read ahead; page 4 is not.
-        QTRY_VERIFY(view->m_imageEngine.IsIdle());
-        QVERIFY(view->m_imageEngine.Largest(dir + "/p2.png"));
-        QVERIFY(!view->m_imageEngine.Largest(dir + "/p4.png"));
+        QTRY_VERIFY(view->m_imageBook.m_imageEngine.IsIdle());
+        QVERIFY(view->m_imageBook.m_imageEngine.Largest(dir + "/p2.png"));
+        QVERIFY(!view->m_imageBook.m_imageEngine.Largest(dir + "/p4.png"));
         QVERIFY(QFile::remove(dir + "/p2.png"));
         QVERIFY(QFile::remove(dir + "/p4.png"));
         const QPoint centre(view->width() / 2, view->height() / 2);

@@ -175,7 +175,7 @@ private slots:
         view->m_nLayoutImage = 1;
         QVERIFY(OpenFromFolder(v, "cut.cbz"));
         const int count = view->m_book.nPageCount;
-        const int readable = view->m_nReadablePages;
+        const int readable = view->m_imageBook.m_nReadablePages;
         QVERIFY(readable >= 1 && readable < count);
         QCOMPARE(view->m_pageIndicator.Text().notice,
             QString("%1 / %2 ページまで読めます").arg(readable).arg(count));

@@ -42,10 +42,7 @@ CTalvexView::CTalvexView(CTalvexDoc* doc, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     m_inputGate.Guard(this);
     m_inputGate.Guard(&m_dlgCover);
-    m_pageWait.setSingleShot(true);
-    connect(&m_pageWait, &QTimer::timeout, this, [this] { ShowPendingPages(true); });
-    connect(&m_imageEngine, &ImageEngine::pageDecoded, this, &CTalvexView::OnPageDecoded);
-    connect(&m_shapeReader, &PageShapeReader::shapesRead, this, &CTalvexView::OnShapesRead);
+    connect(&m_imageBook, &ImageBookReader::spreadShown, this, [this] { ShowPageIndicator(); });
     connect(&m_folderSizes, &FileSizeReader::sizesRead, this, &CTalvexView::OnFolderSizesRead);
     connect(&m_resumeSizes, &FileSizeReader::sizesRead, this, &CTalvexView::OnResumeSizesRead);
 }
@@ -272,7 +269,7 @@ void CTalvexView::paintEvent(QPaintEvent*)
             DrawHeader(painter);
     } else if (m_book.bImages) {
         painter.fillRect(rect(), kImageBackground);
-        DrawImagePages(painter);
+        m_imageBook.Paint(painter);
     }
 }
 

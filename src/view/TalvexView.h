@@ -5,11 +5,6 @@
 #include "browser/FileSizeReader.h"
 #include "browser/IconStrip.h"
 #include "browser/ListGeometry.h"
-#include "images/FolderPages.h"
-#include "images/ImageEngine.h"
-#include "images/ImageRules.h"
-#include "images/PageImage.h"
-#include "images/PageShapeReader.h"
 #include "pad/ControlDlg.h"
 #include "pdf/AcroAXDocShim.h"
 #include "pdf/CoverDlg.h"
@@ -18,6 +13,7 @@
 #include "platform/InputGate.h"
 #include "platform/KeyTracker.h"
 #include "platform/OpeningWait.h"
+#include "reader/ImageBookReader.h"
 #include "reader/SpreadPairing.h"
 #include "view/KeyHelpOverlay.h"
 #include "view/PageIndicator.h"
@@ -61,9 +57,6 @@ public:
     // Lists the current folder; false when it is not there or its drive did not answer
     // before the reader gave up.
     bool ScanFolder();
-    // Finds the pages of an image book and returns the record's page among them, or -1;
-    // nothing when the reader gave up waiting.
-    std::optional<int> ScanImageBook(const BookRecord& record);
     // The kinds of book the Folder screen lists: the enabled pictures, and archives.
     int ListedKinds() const;
     void LookupResume(BookRecord& record) const;
@@ -137,16 +130,11 @@ public:
     bool OutlineShown() const;
     void LayoutOutline();
 
-    // Image books.
-    QString PagePath(int n) const;
-    // Asks for the pages the record shows. A spread not decoded yet keeps the old one on
-    // the screen and holds the reader's input back until it is ready. False when a page
-    // shown could not be decoded.
-    bool LoadPages(BookRecord& record);
-    void DrawImagePages(QPainter& painter);
     // How the record's pages pair: wide pages alone in an image book's spreads once
     // their shapes are known, with the setting on.
     SpreadPairing Pairing(const BookRecord& record) const;
+    // The settings an image book opens with.
+    ImageBookReader::Options ImageOptions() const;
 
     // The remote pad.
     void ApplyPadSize();
@@ -186,8 +174,6 @@ public:
     bool m_bOpenedAtLastPlace = false;
     // Over the content and the cover, so made after them.
     COutlineScreen m_outline { this };
-    // The pages of the open image book; none before one is open.
-    std::shared_ptr<const PageSource> m_pageSource = std::make_shared<FolderPages>();
     int m_nFontSizeNormal = 2;
     int m_nFontSizeFull = 4;
     int m_nSkipForward = 10;
@@ -213,17 +199,10 @@ public:
     int m_nIdleTicks = 0;
     int m_nTaskPaneWidth = 0;
     QString m_strTempFile;
-    PageImage m_image1;
-    PageImage m_image2;
-    bool m_bTurnForward = true;
-    ImageEngine m_imageEngine;
-    PageShapeReader m_shapeReader;
-    // The shapes of the open image book's pages; empty unless wide pages stand alone.
-    PageShapes m_pageShapes;
-    // Of an archive cut short, the pages from the first that can be read; else -1.
-    int m_nReadablePages = -1;
     InputGate m_inputGate;
     OpeningWait m_opening { this };
+    // The open image book, if any: it asks the gate and the wait above.
+    ImageBookReader m_imageBook { this, m_opening, m_inputGate };
     // Which keys are down, so that a key held down acts once.
     KeyTracker m_keys;
     // Above every other child, so it is made after them.
@@ -262,30 +241,6 @@ private:
     bool AskPdfPassword(
         const BookRecord& record, PdfPassword& password, PopplerDocuments::Opened& opened);
     void EnterContent(const BookRecord& record, int pages);
-    enum class Opening { Opened, Failed, GaveUp };
-    Opening OpenImageBook(BookRecord& record);
-    // Waits, with the window alive, for the page the reader chose and the one beside
-    // it; only the chosen page must decode.
-    Opening LoadFirstPages(BookRecord& record);
-    PageKey PageKeyOf(int page, int layout, int zoom, bool leftSide);
-    QList<PageKey> SpreadKeys(const ImageRules::Sides& pages, int layout, int zoom);
-    // The spread in sight, then read-ahead in the reading direction and one behind.
-    void RequestPages(const BookRecord& record);
-    // Puts the spread waited for on the screen once each of its pages is decoded, or
-    // failed, or held at another size; with force, whatever there is.
-    bool ShowPendingPages(bool force = false);
-    // Swaps in pages decoded at the exact size for the ones shown stretched.
-    void RefreshShownPages();
-    // Asks for the pages at the view's new size or magnification.
-    void ResizePages();
-    void OnPageDecoded(const QString& path);
-    // Starts reading the shapes of the pages, with the setting on.
-    void ReadPageShapes(int fromPage);
-    // Shows the spread a page now pairs into, once more shapes are known.
-    void OnShapesRead();
-    // Makes the spread holding the record's page the one waited for.
-    void PendSpread(const BookRecord& record);
-    void ReleasePages();
     void ShowPage();
     void ShowPageAt(int page, bool forward);
     // Next and previous: a page move that shows a new spread only when there is one.
@@ -317,21 +272,6 @@ private:
     bool m_bDestroyed = false;
     int m_nWheelPending = 0;
     int m_nHWheelPending = 0;
-    // The spread on the screen, and the one a turn is waiting for with what is held of
-    // its pages at another size.
-    ImageRules::Sides m_shownPages;
-    int m_nShownLayout = 0;
-    int m_nShownZoom = 0;
-    bool m_bPagesPending = false;
-    ImageRules::Sides m_pendingPages;
-    int m_nPendingLayout = 0;
-    int m_nPendingZoom = 0;
-    PageImage m_pendingImage1;
-    PageImage m_pendingImage2;
-    QTimer m_pageWait;
-    qreal m_requestedPixelRatio = 1;
-    // The record of the image book being opened while its first pages are waited for.
-    BookRecord* m_pOpening = nullptr;
     // Handed over and not yet opened, oldest first; the first is under way.
     QStringList m_handed;
 };

@@ -2,8 +2,6 @@
 #include "browser/FolderScan.h"
 #include "browser/ListColours.h"
 #include "browser/ResumeLookup.h"
-#include "images/ArchivePages.h"
-#include "images/FolderPages.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "view/TalvexView.h"
@@ -60,50 +58,6 @@ void CTalvexView::OnFolderSizesRead(qsizetype first, const QList<qint64>& sizes)
         m_folderItems[row].nSize = quint64(sizes[i]);
         m_listFolder.SetItemText(int(row), 1, BrowserRules::FormatSize(m_folderItems[row].nSize));
     }
-}
-
-std::optional<int> CTalvexView::ScanImageBook(const BookRecord& record)
-{
-    struct Scanned {
-        std::shared_ptr<const PageSource> pages;
-        int page = -1;
-        int readable = -1;
-    };
-    const QString path = record.strPath;
-    const int recordPage = record.nPage;
-    const int picExt = m_nPicExt;
-    const bool natural = m_bNaturalSort;
-    // Listing a large archive, or a folder on a slow drive, takes its time: the window
-    // goes on answering, and Esc gives the opening up.
-    std::optional<Scanned> scanned = m_opening.Compute<Scanned>(
-        [path, recordPage, picExt, natural](const BackgroundTask::Abandoned& abandoned) {
-            Scanned found;
-            if (BrowserRules::IsArchiveName(path)) {
-                std::shared_ptr<ArchivePages> archive = ArchivePages::Scan(
-                    path,
-                    [picExt](const QString& name) {
-                        return BrowserRules::ClassifyName(name, picExt).IsPicture();
-                    },
-                    abandoned);
-                // An archive's entry holds its page by number; one that lost pages opens
-                // on its last.
-                if (archive)
-                    found.page = std::clamp(recordPage, 1, archive->Count());
-                if (archive && archive->Incomplete())
-                    found.readable = archive->ReadableCount();
-                found.pages = std::move(archive);
-                return found;
-            }
-            QStringList files;
-            found.page = FolderScan::ScanImageBook(path, picExt, files, natural);
-            found.pages = std::make_shared<FolderPages>(Paths::FolderPart(path), files);
-            return found;
-        });
-    if (!scanned)
-        return std::nullopt;
-    m_pageSource = scanned->pages ? scanned->pages : std::make_shared<FolderPages>();
-    m_nReadablePages = scanned->readable;
-    return scanned->page;
 }
 
 int CTalvexView::ListedKinds() const

@@ -43,11 +43,11 @@ bool CTalvexView::OpenBook(BookRecord& record)
 {
     const QString cannotOpen = QStringLiteral("ファイルを開けません。");
     if (record.bImages) {
-        const Opening opened = OpenImageBook(record);
-        if (opened != Opening::Opened) {
-            ReleasePages();
+        const ImageBookReader::Opening opened = m_imageBook.Open(record, ImageOptions());
+        if (opened != ImageBookReader::Opening::Opened) {
+            m_imageBook.Close();
             // Given up by the reader, it ends quietly, as the page-count dialog's Cancel.
-            if (opened == Opening::Failed) {
+            if (opened == ImageBookReader::Opening::Failed) {
                 ShowListBehindDialog();
                 Prompt::MessageBox(this, cannotOpen, Prompt::ErrorIcon);
             }
@@ -128,6 +128,18 @@ bool CTalvexView::AskPdfPassword(
     }
 }
 
+SpreadPairing CTalvexView::Pairing(const BookRecord& record) const
+{
+    return record.bImages ? m_imageBook.Pairing(record)
+                          : SpreadPairing(record.nLayout, record.nPageCount, PageShapes());
+}
+
+ImageBookReader::Options CTalvexView::ImageOptions() const
+{
+    return { m_nPicExt, m_bNaturalSort, m_nLayoutImage, m_nBind, m_nSpace, m_bPicEnlarge,
+        m_bWidePageAlone };
+}
+
 void CTalvexView::ShowListBehindDialog()
 {
     // A book from the command line or a hand-over opens with the list out of sight, so
@@ -175,8 +187,9 @@ void CTalvexView::EnterContent(const BookRecord& record, int pages)
     m_bContent = true;
     m_book = record;
     m_book.nPageCount = pages;
-    m_bTurnForward = true;
-    if (!m_book.bImages) {
+    if (m_book.bImages)
+        m_imageBook.Enter(m_book);
+    else {
         if (record.nLayout == 0) {
             if (pages == 1)
                 m_book.nLayout = LAYOUT_SINGLE;
@@ -205,8 +218,8 @@ void CTalvexView::EnterContent(const BookRecord& record, int pages)
 void CTalvexView::ApplyLayout()
 {
     if (m_book.bImages) {
-        LoadPages(m_book);
-        m_bTurnForward = true;
+        m_imageBook.LoadPages(m_book);
+        m_imageBook.SetTurnForward(true);
         update();
         return;
     }
@@ -220,16 +233,8 @@ void CTalvexView::ApplyLayout()
 
 void CTalvexView::LayoutContent()
 {
-    if (m_pOpening) {
-        // The first pages are asked for again at the size they will be shown at.
-        RequestPages(*m_pOpening);
-        return;
-    }
-    if (m_book.bImages) {
-        m_bTurnForward = true;
-        if (m_bContent)
-            ResizePages();
-        update();
+    if (m_imageBook.IsOpening() || m_book.bImages) {
+        m_imageBook.Resize();
         return;
     }
     const QRect geometry = ZoomRules::PdfGeometry(size(), m_book.nZoom, m_nTaskPaneWidth);

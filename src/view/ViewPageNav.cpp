@@ -7,7 +7,7 @@
 void CTalvexView::ShowPage()
 {
     if (m_book.bImages) {
-        LoadPages(m_book);
+        m_imageBook.LoadPages(m_book);
         update();
     } else {
         m_wndPdf.setCurrentPage(m_book.nPage);
@@ -16,7 +16,7 @@ void CTalvexView::ShowPage()
 
 void CTalvexView::ShowPageAt(int page, bool forward)
 {
-    m_bTurnForward = forward;
+    m_imageBook.SetTurnForward(forward);
     m_book.nPage = page;
     ShowPage();
     ShowPageIndicator();
@@ -28,7 +28,7 @@ bool CTalvexView::TurnTo(int page, bool forward)
         return false;
     const SpreadPairing pairing = Pairing(m_book);
     const bool newSpread = pairing.SpreadStart(page) != pairing.SpreadStart(m_book.nPage);
-    m_bTurnForward = forward;
+    m_imageBook.SetTurnForward(forward);
     m_book.nPage = page;
     // Image pages are decoded again only when the spread changes.
     if (!m_book.bImages || newSpread)
@@ -77,7 +77,7 @@ void CTalvexView::CloseBook(int mode)
 {
     m_bContent = false;
     if (m_book.bImages) {
-        ReleasePages();
+        m_imageBook.Close();
     } else {
         m_wndPdf.hide();
         m_wndPdf.LoadFile(QString());

@@ -1,9 +1,16 @@
+#include "reader/ImageBookReader.h"
+
+#include "browser/BrowserRules.h"
+#include "browser/FolderScan.h"
+#include "images/ArchivePages.h"
+#include "platform/InputGate.h"
+#include "platform/OpeningWait.h"
 #include "platform/Paths.h"
 #include "platform/WaitCursor.h"
-#include "view/TalvexView.h"
 
 #include <QElapsedTimer>
 #include <QPainter>
+#include <QWidget>
 
 namespace
 {
@@ -19,15 +26,28 @@ constexpr int kSpreadsBehind = 1;
 constexpr int kMagnifiedSpreadsAhead = 1;
 } // namespace
 
-QString CTalvexView::PagePath(int n) const
+ImageBookReader::ImageBookReader(QWidget* host, OpeningWait& opening, InputGate& gate)
+    : QObject(host)
+    , m_host(host)
+    , m_opening(opening)
+    , m_gate(gate)
+{
+    m_pageWait.setSingleShot(true);
+    connect(&m_pageWait, &QTimer::timeout, this, [this] { ShowPendingPages(true); });
+    connect(&m_imageEngine, &ImageEngine::pageDecoded, this, &ImageBookReader::OnPageDecoded);
+    connect(&m_shapeReader, &PageShapeReader::shapesRead, this, &ImageBookReader::OnShapesRead);
+}
+
+QString ImageBookReader::PagePath(int n) const
 {
     return m_pageSource->PageId(n);
 }
 
-CTalvexView::Opening CTalvexView::OpenImageBook(BookRecord& record)
+ImageBookReader::Opening ImageBookReader::Open(BookRecord& record, const Options& options)
 {
-    ReleasePages();
-    const std::optional<int> page = ScanImageBook(record);
+    Close();
+    m_options = options;
+    const std::optional<int> page = Scan(record);
     if (!page)
         return Opening::GaveUp;
     if (*page < 1)
@@ -38,19 +58,63 @@ CTalvexView::Opening CTalvexView::OpenImageBook(BookRecord& record)
     record.nPageCount = pages;
     if (pages == 1)
         record.nLayout = LAYOUT_SINGLE;
-    else if (pages == 2 && m_nLayoutImage != LAYOUT_SINGLE)
+    else if (pages == 2 && m_options.layout != LAYOUT_SINGLE)
         record.nLayout = LAYOUT_SPREAD_NOCOVER;
     else if (record.nLayout == 0)
-        record.nLayout = m_nLayoutImage;
+        record.nLayout = m_options.layout;
     if (record.nBind < 0)
-        record.nBind = m_nBind;
+        record.nBind = m_options.bind;
     const WaitCursor wait;
     m_bTurnForward = true;
     ReadPageShapes(record.nPage);
     return LoadFirstPages(record);
 }
 
-CTalvexView::Opening CTalvexView::LoadFirstPages(BookRecord& record)
+std::optional<int> ImageBookReader::Scan(const BookRecord& record)
+{
+    struct Scanned {
+        std::shared_ptr<const PageSource> pages;
+        int page = -1;
+        int readable = -1;
+    };
+    const QString path = record.strPath;
+    const int recordPage = record.nPage;
+    const int picExt = m_options.picExt;
+    const bool natural = m_options.naturalSort;
+    // Listing a large archive, or a folder on a slow drive, takes its time: the window
+    // goes on answering, and Esc gives the opening up.
+    std::optional<Scanned> scanned = m_opening.Compute<Scanned>(
+        [path, recordPage, picExt, natural](const BackgroundTask::Abandoned& abandoned) {
+            Scanned found;
+            if (BrowserRules::IsArchiveName(path)) {
+                std::shared_ptr<ArchivePages> archive = ArchivePages::Scan(
+                    path,
+                    [picExt](const QString& name) {
+                        return BrowserRules::ClassifyName(name, picExt).IsPicture();
+                    },
+                    abandoned);
+                // An archive's entry holds its page by number; one that lost pages opens
+                // on its last.
+                if (archive)
+                    found.page = std::clamp(recordPage, 1, archive->Count());
+                if (archive && archive->Incomplete())
+                    found.readable = archive->ReadableCount();
+                found.pages = std::move(archive);
+                return found;
+            }
+            QStringList files;
+            found.page = FolderScan::ScanImageBook(path, picExt, files, natural);
+            found.pages = std::make_shared<FolderPages>(Paths::FolderPart(path), files);
+            return found;
+        });
+    if (!scanned)
+        return std::nullopt;
+    m_pageSource = scanned->pages ? scanned->pages : std::make_shared<FolderPages>();
+    m_nReadablePages = scanned->readable;
+    return scanned->page;
+}
+
+ImageBookReader::Opening ImageBookReader::LoadFirstPages(BookRecord& record)
 {
     record.strPath = m_pageSource->RecordPath(record.nPage);
     PendSpread(record);
@@ -89,18 +153,25 @@ CTalvexView::Opening CTalvexView::LoadFirstPages(BookRecord& record)
     return Opening::Opened;
 }
 
-PageKey CTalvexView::PageKeyOf(int page, int layout, int zoom, bool leftSide)
+void ImageBookReader::Enter(BookRecord& book)
+{
+    m_pBook = &book;
+    m_bTurnForward = true;
+}
+
+PageKey ImageBookReader::PageKeyOf(int page, int layout, int zoom, bool leftSide) const
 {
     const QString path = PagePath(page);
     if (path.isEmpty())
         return {};
-    const ImageRules::Frame frame = ImageRules::LayoutFrame(rect(), zoom, m_nSpace);
+    const ImageRules::Frame frame = ImageRules::LayoutFrame(m_host->rect(), zoom, m_options.space);
     return { path,
-        { ImageRules::BoxOf(frame, layout, leftSide), frame.zoomFactor, m_bPicEnlarge,
-            devicePixelRatioF() } };
+        { ImageRules::BoxOf(frame, layout, leftSide), frame.zoomFactor, m_options.picEnlarge,
+            m_host->devicePixelRatioF() } };
 }
 
-QList<PageKey> CTalvexView::SpreadKeys(const ImageRules::Sides& pages, int layout, int zoom)
+QList<PageKey> ImageBookReader::SpreadKeys(
+    const ImageRules::Sides& pages, int layout, int zoom) const
 {
     QList<PageKey> keys;
     for (const bool left : { true, false }) {
@@ -111,7 +182,7 @@ QList<PageKey> CTalvexView::SpreadKeys(const ImageRules::Sides& pages, int layou
     return keys;
 }
 
-void CTalvexView::RequestPages(const BookRecord& record)
+void ImageBookReader::RequestPages(const BookRecord& record)
 {
     const SpreadPairing pairing = Pairing(record);
     const auto keysAt = [&](int page) {
@@ -135,12 +206,12 @@ void CTalvexView::RequestPages(const BookRecord& record)
     };
     neighbours(m_bTurnForward, record.nZoom != 0 ? kMagnifiedSpreadsAhead : kSpreadsAhead);
     neighbours(!m_bTurnForward, kSpreadsBehind);
-    m_requestedPixelRatio = devicePixelRatioF();
-    m_imageEngine.SetBudget(ImageEngine::BudgetFor(size() * devicePixelRatioF()));
+    m_requestedPixelRatio = m_host->devicePixelRatioF();
+    m_imageEngine.SetBudget(ImageEngine::BudgetFor(m_host->size() * m_host->devicePixelRatioF()));
     m_imageEngine.Want(keys, inSight);
 }
 
-bool CTalvexView::LoadPages(BookRecord& record)
+bool ImageBookReader::LoadPages(BookRecord& record)
 {
     record.strPath = m_pageSource->RecordPath(record.nPage);
     PendSpread(record);
@@ -156,7 +227,7 @@ bool CTalvexView::LoadPages(BookRecord& record)
     return ShowPendingPages();
 }
 
-bool CTalvexView::ShowPendingPages(bool force)
+bool ImageBookReader::ShowPendingPages(bool force)
 {
     if (!m_bPagesPending)
         return true;
@@ -180,7 +251,7 @@ bool CTalvexView::ShowPendingPages(bool force)
             ready = false;
     }
     if (!ready && !force) {
-        m_inputGate.Shut();
+        m_gate.Shut();
         if (!m_pageWait.isActive())
             m_pageWait.start(kTurnWaitMs);
         return true;
@@ -194,14 +265,14 @@ bool CTalvexView::ShowPendingPages(bool force)
     m_pendingImage1.Destroy();
     m_pendingImage2.Destroy();
     m_pageWait.stop();
-    update();
+    m_host->update();
     // Before the keys held meanwhile act: they may turn on at once.
-    ShowPageIndicator();
-    m_inputGate.Open();
+    emit spreadShown();
+    m_gate.Open();
     return loaded;
 }
 
-void CTalvexView::RefreshShownPages()
+void ImageBookReader::RefreshShownPages()
 {
     PageImage* images[2] = { &m_image1, &m_image2 };
     const int pages[2] = { m_shownPages.left, m_shownPages.right };
@@ -214,30 +285,43 @@ void CTalvexView::RefreshShownPages()
         if (held && !held->IsNull()
             && held->Pixels().cacheKey() != images[side]->Pixels().cacheKey()) {
             *images[side] = *held;
-            update();
+            m_host->update();
         }
     }
 }
 
-void CTalvexView::ResizePages()
+void ImageBookReader::Resize()
+{
+    if (m_pOpening) {
+        // The first pages are asked for again at the size they will be shown at.
+        RequestPages(*m_pOpening);
+        return;
+    }
+    m_bTurnForward = true;
+    if (m_pBook)
+        ResizePages();
+    m_host->update();
+}
+
+void ImageBookReader::ResizePages()
 {
     // A new size or magnification paints at once from what is held, and the pages
     // decoded for it take over as they arrive. While a turn waits, the spread on the
     // screen keeps its region until the new one comes.
-    m_nPendingZoom = m_book.nZoom;
-    RequestPages(m_book);
+    m_nPendingZoom = m_pBook->nZoom;
+    RequestPages(*m_pBook);
     if (m_bPagesPending) {
         ShowPendingPages();
     } else {
-        m_nShownZoom = m_book.nZoom;
+        m_nShownZoom = m_pBook->nZoom;
         RefreshShownPages();
     }
 }
 
-void CTalvexView::OnPageDecoded(const QString&)
+void ImageBookReader::OnPageDecoded(const QString&)
 {
     m_opening.Recheck();
-    if (!m_bContent || !m_book.bImages)
+    if (!m_pBook)
         return;
     if (m_bPagesPending)
         ShowPendingPages();
@@ -245,7 +329,7 @@ void CTalvexView::OnPageDecoded(const QString&)
         RefreshShownPages();
 }
 
-void CTalvexView::ReleasePages()
+void ImageBookReader::Close()
 {
     m_imageEngine.Close();
     m_shapeReader.Stop();
@@ -261,19 +345,20 @@ void CTalvexView::ReleasePages()
     m_shownPages = {};
     m_bPagesPending = false;
     m_pageWait.stop();
-    m_inputGate.Open();
+    m_gate.Open();
+    m_pBook = nullptr;
 }
 
-void CTalvexView::DrawImagePages(QPainter& painter)
+void ImageBookReader::Paint(QPainter& painter)
 {
-    const QRect client = rect();
-    if (client.isEmpty())
+    const QRect client = m_host->rect();
+    if (client.isEmpty() || !m_pBook)
         return;
-    if (!qFuzzyCompare(devicePixelRatioF(), m_requestedPixelRatio))
-        QMetaObject::invokeMethod(this, &CTalvexView::LayoutContent, Qt::QueuedConnection);
-    const ImageRules::Frame frame = ImageRules::LayoutFrame(client, m_nShownZoom, m_nSpace);
+    if (!qFuzzyCompare(m_host->devicePixelRatioF(), m_requestedPixelRatio))
+        QMetaObject::invokeMethod(this, &ImageBookReader::Resize, Qt::QueuedConnection);
+    const ImageRules::Frame frame = ImageRules::LayoutFrame(client, m_nShownZoom, m_options.space);
     const ImageRules::Placement placed = ImageRules::PlacePages(
-        frame, m_nShownLayout, m_bPicEnlarge, m_image1.Size(), m_image2.Size());
+        frame, m_nShownLayout, m_options.picEnlarge, m_image1.Size(), m_image2.Size());
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const auto draw = [&painter](const PageImage& image, const QRect& to) {
         if (!image.IsNull() && !to.isEmpty())
@@ -287,7 +372,7 @@ void CTalvexView::DrawImagePages(QPainter& painter)
         return;
     // The page read first is painted first, except just after a move backwards.
     const bool rightFirst
-        = m_bTurnForward ? m_book.nBind == BIND_RIGHT : m_book.nBind != BIND_RIGHT;
+        = m_bTurnForward ? m_pBook->nBind == BIND_RIGHT : m_pBook->nBind != BIND_RIGHT;
     m_bTurnForward = true;
     if (rightFirst) {
         draw(m_image2, placed.right);
@@ -295,5 +380,54 @@ void CTalvexView::DrawImagePages(QPainter& painter)
     } else {
         draw(m_image1, placed.left);
         draw(m_image2, placed.right);
+    }
+}
+
+SpreadPairing ImageBookReader::Pairing(const BookRecord& record) const
+{
+    return SpreadPairing(record.nLayout, record.nPageCount, m_pageShapes);
+}
+
+void ImageBookReader::ReadPageShapes(int fromPage)
+{
+    m_shapeReader.Stop();
+    m_pageShapes.clear();
+    if (!m_options.widePageAlone)
+        return;
+    m_pageShapes = PageShapes(m_pageSource->Count(), PageShape::Unknown);
+    m_shapeReader.Start(m_pageSource, fromPage);
+}
+
+void ImageBookReader::PendSpread(const BookRecord& record)
+{
+    const SpreadPairing::Shown shown = Pairing(record).ShownAt(record.nPage, record.nBind);
+    m_pendingPages = shown.sides;
+    m_nPendingLayout = shown.layout;
+    m_nPendingZoom = record.nZoom;
+    m_bPagesPending = true;
+}
+
+void ImageBookReader::OnShapesRead()
+{
+    BookRecord* record = m_pOpening;
+    if (!record)
+        record = m_pBook;
+    if (!record)
+        return;
+    m_pageShapes = m_shapeReader.Shapes();
+    const SpreadPairing::Shown shown = Pairing(*record).ShownAt(record->nPage, record->nBind);
+    const bool pending = m_pOpening || m_bPagesPending;
+    const bool moved = shown.sides != (pending ? m_pendingPages : m_shownPages)
+        || shown.layout != (pending ? m_nPendingLayout : m_nShownLayout);
+    if (m_pOpening) {
+        if (moved)
+            PendSpread(*record);
+        RequestPages(*record);
+        m_opening.Recheck();
+    } else if (moved) {
+        // A wide page found among those before it moves the pairing of the page in sight.
+        LoadPages(*m_pBook);
+    } else {
+        RequestPages(*m_pBook);
     }
 }

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "browser/BookRecord.h"
+#include "images/FolderPages.h"
+#include "images/ImageEngine.h"
+#include "images/ImageRules.h"
+#include "images/PageImage.h"
+#include "images/PageShapeReader.h"
+#include "reader/SpreadPairing.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+
+class InputGate;
+class OpeningWait;
+class QPainter;
+class QWidget;
+
+// An image book open in a window: a folder of pictures or an archive, its pages decoded
+// by the page engine at the size the window shows them, a spread at a time, with those
+// around it read ahead. It paints onto the host widget and holds the reader's input
+// back through the gate while a spread it turned to is on its way.
+class ImageBookReader : public QObject
+{
+    Q_OBJECT
+public:
+    // What the settings say of image books, taken when the book opens.
+    struct Options {
+        int picExt = 0xE7;
+        bool naturalSort = true;
+        // The layout and binding of a book its record does not settle.
+        int layout = LAYOUT_SPREAD_COVER;
+        int bind = BIND_RIGHT;
+        int space = 0;
+        bool picEnlarge = false;
+        bool widePageAlone = false;
+    };
+    enum class Opening { Opened, Failed, GaveUp };
+
+    ImageBookReader(QWidget* host, OpeningWait& opening, InputGate& gate);
+
+    // Finds the book's pages, settles the record's page, layout and binding, and waits,
+    // with the window alive, for the page the reader chose and the one beside it; only
+    // the chosen page must decode.
+    Opening Open(BookRecord& record, const Options& options);
+    // From here on the reader's record is the book shown: turns, paints and pages that
+    // arrive follow it.
+    void Enter(BookRecord& book);
+    // Lets the pages, the archive's handles and the shapes go.
+    void Close();
+    bool IsOpening() const { return m_pOpening != nullptr; }
+
+    QString PagePath(int n) const;
+    // Asks for the pages the record shows. A spread not decoded yet keeps the old one on
+    // the screen and holds the reader's input back until it is ready. False when a page
+    // shown could not be decoded.
+    bool LoadPages(BookRecord& record);
+    // The direction of the move that led to the spread: pages ahead are read that way.
+    void SetTurnForward(bool forward) { m_bTurnForward = forward; }
+    // The host's size or the magnification changed: the pages are asked for again.
+    void Resize();
+    void Paint(QPainter& painter);
+    // How the record's pages pair: wide pages alone once their shapes are known, with
+    // the setting on.
+    SpreadPairing Pairing(const BookRecord& record) const;
+    bool PagesPending() const { return m_bPagesPending; }
+
+    // The pages of the open book; none before one is open.
+    std::shared_ptr<const PageSource> m_pageSource = std::make_shared<FolderPages>();
+    PageImage m_image1;
+    PageImage m_image2;
+    ImageEngine m_imageEngine;
+    PageShapeReader m_shapeReader;
+    // The shapes of the open book's pages; empty unless wide pages stand alone.
+    PageShapes m_pageShapes;
+    // Of an archive cut short, the pages from the first that can be read; else -1.
+    int m_nReadablePages = -1;
+
+signals:
+    // A spread turned to is on the screen, before the input held meanwhile goes on.
+    void spreadShown();
+
+private:
+    // Finds the pages of the book and returns the record's page among them, or -1;
+    // nothing when the reader gave up waiting.
+    std::optional<int> Scan(const BookRecord& record);
+    Opening LoadFirstPages(BookRecord& record);
+    PageKey PageKeyOf(int page, int layout, int zoom, bool leftSide) const;
+    QList<PageKey> SpreadKeys(const ImageRules::Sides& pages, int layout, int zoom) const;
+    // The spread in sight, then read-ahead in the reading direction and one behind.
+    void RequestPages(const BookRecord& record);
+    // Puts the spread waited for on the screen once each of its pages is decoded, or
+    // failed, or held at another size; with force, whatever there is.
+    bool ShowPendingPages(bool force = false);
+    // Swaps in pages decoded at the exact size for the ones shown stretched.
+    void RefreshShownPages();
+    // Asks for the pages at the host's new size or magnification.
+    void ResizePages();
+    void OnPageDecoded(const QString& path);
+    // Starts reading the shapes of the pages, with the setting on.
+    void ReadPageShapes(int fromPage);
+    // Shows the spread a page now pairs into, once more shapes are known.
+    void OnShapesRead();
+    // Makes the spread holding the record's page the one waited for.
+    void PendSpread(const BookRecord& record);
+
+    QWidget* m_host;
+    OpeningWait& m_opening;
+    InputGate& m_gate;
+    Options m_options;
+    // The record of the book being opened while its first pages are waited for, and
+    // of the book shown once it is entered.
+    BookRecord* m_pOpening = nullptr;
+    BookRecord* m_pBook = nullptr;
+    bool m_bTurnForward = true;
+    // The spread on the screen, and the one a turn is waiting for with what is held of
+    // its pages at another size.
+    ImageRules::Sides m_shownPages;
+    int m_nShownLayout = 0;
+    int m_nShownZoom = 0;
+    bool m_bPagesPending = false;
+    ImageRules::Sides m_pendingPages;
+    int m_nPendingLayout = 0;
+    int m_nPendingZoom = 0;
+    PageImage m_pendingImage1;
+    PageImage m_pendingImage2;
+    QTimer m_pageWait;
+    qreal m_requestedPixelRatio = 1;
+};
