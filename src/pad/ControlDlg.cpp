@@ -5,7 +5,7 @@
 #include "pad/PadSkin.h"
 #include "platform/DialogUnits.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -78,10 +78,11 @@ void CControlDlg::mousePressEvent(QMouseEvent* e)
     const int cell = PadRules::PadHitTest(size(), at.x(), at.y());
     if (cell == PadRules::kGrip) {
         Release();
-        if (!s_systemMove(windowHandle())) {
-            m_bMoving = true;
-            m_grab = at;
-        }
+        // The move waits for the mouse to move: a window manager asked on the press may miss
+        // a release that comes at once, as from a remote or a touch pad, and then holds
+        // the keyboard and the next click until the move is ended.
+        m_grip = Grip::Held;
+        m_grab = at;
         return;
     }
     if (cell < 0)
@@ -92,7 +93,19 @@ void CControlDlg::mousePressEvent(QMouseEvent* e)
 
 void CControlDlg::mouseMoveEvent(QMouseEvent* e)
 {
-    if (m_bMoving) {
+    if (m_grip != Grip::Idle && !(e->buttons() & Qt::LeftButton))
+        m_grip = Grip::Idle;
+    if (m_grip == Grip::Held) {
+        if ((e->position().toPoint() - m_grab).manhattanLength()
+            < QApplication::startDragDistance())
+            return;
+        if (s_systemMove(windowHandle())) {
+            m_grip = Grip::Idle;
+            return;
+        }
+        m_grip = Grip::Following;
+    }
+    if (m_grip == Grip::Following) {
         move(e->globalPosition().toPoint() - m_grab);
         return;
     }
@@ -107,7 +120,7 @@ void CControlDlg::mouseReleaseEvent(QMouseEvent* e)
 {
     if (e->button() != Qt::LeftButton)
         return;
-    m_bMoving = false;
+    m_grip = Grip::Idle;
     if (m_nPressed < 0)
         return;
     if (m_pView)
