@@ -4,21 +4,20 @@
 #include "pad/PadRules.h"
 #include "pad/PadSkin.h"
 #include "platform/DialogUnits.h"
+#include "platform/SystemMove.h"
 
 #include <QApplication>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
-#include <QWindow>
 
 namespace
 {
 const QColor kHighlight(192, 255, 255, 128);
 } // namespace
 
-std::function<bool(QWindow*)> CControlDlg::s_systemMove
-    = [](QWindow* window) { return window && window->startSystemMove(); };
+std::function<bool(QWindow*)> CControlDlg::s_systemMove = SystemMove::Start;
 
 CControlDlg::CControlDlg(QWidget* parent)
     : QWidget(parent,
