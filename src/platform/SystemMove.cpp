@@ -28,16 +28,6 @@ namespace
         return x11 ? x11->connection() : nullptr;
     }
 
-    // The root window when the left button is up, or none while it is down.
-    xcb_window_t RootOnceReleased(xcb_connection_t* c, xcb_window_t window)
-    {
-        const Owned<xcb_query_pointer_reply_t> pointer(
-            xcb_query_pointer_reply(c, xcb_query_pointer(c, window), nullptr), &std::free);
-        if (!pointer || (pointer->mask & XCB_BUTTON_MASK_1))
-            return XCB_NONE;
-        return pointer->root;
-    }
-
     void EndMove(xcb_connection_t* c, xcb_window_t root, xcb_window_t window)
     {
         static const char kName[] = "_NET_WM_MOVERESIZE";
@@ -67,11 +57,14 @@ bool Start(QWindow* window)
     if (!c)
         return true;
     const xcb_window_t id = xcb_window_t(window->winId());
+    // Whether the watch is over: the button is up, or the display no longer answers.
     const auto ended = [c, id] {
-        const xcb_window_t root = RootOnceReleased(c, id);
-        if (root == XCB_NONE)
+        const Owned<xcb_query_pointer_reply_t> pointer(
+            xcb_query_pointer_reply(c, xcb_query_pointer(c, id), nullptr), &std::free);
+        if (pointer && (pointer->mask & XCB_BUTTON_MASK_1))
             return false;
-        EndMove(c, root, id);
+        if (pointer)
+            EndMove(c, pointer->root, id);
         return true;
     };
     if (ended())
