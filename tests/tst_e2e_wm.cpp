@@ -51,7 +51,7 @@ private:
         return pad.topLeft() + PadRules::PadCellRect(PadRules::kGrip, m_padSize).center();
     }
 
-    // Opens the image book on the Folder screen with the pad shown; the pad's place.
+    // Starts the program on the book's Folder screen and shows the pad; the pad's place.
     QRect StartWithThePad(QProcess& viewer, Window& window)
     {
         StartInFolder(m_book);
