@@ -91,9 +91,16 @@ protected:
         QList<QPair<Window, QRect>> found;
         const QString ids = Xdotool({ "search", "--onlyvisible", "--name", "^" + title + "$" });
         for (const QString& id : ids.split('\n', Qt::SkipEmptyParts)) {
+            // A window manager puts each window in a frame of its own, so its place on the
+            // screen is not its place in its parent.
             XWindowAttributes a;
-            if (XGetWindowAttributes(m_dpy, id.toULong(), &a))
-                found.append({ id.toULong(), QRect(a.x, a.y, a.width, a.height) });
+            int x = 0;
+            int y = 0;
+            Window child = 0;
+            if (XGetWindowAttributes(m_dpy, id.toULong(), &a)
+                && XTranslateCoordinates(
+                    m_dpy, id.toULong(), DefaultRootWindow(m_dpy), 0, 0, &x, &y, &child))
+                found.append({ id.toULong(), QRect(x, y, a.width, a.height) });
         }
         return found;
     }

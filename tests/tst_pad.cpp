@@ -260,6 +260,26 @@ private slots:
         QCoreApplication::sendEvent(&pad, &drag);
         QTest::mouseRelease(&pad, Qt::LeftButton, {}, grip);
         QCOMPARE(asked, 1);
+        // A click on the grip, a press that wavers less than a drag, and a move after the
+        // release neither ask the window manager nor move the pad: a manager asked on a
+        // click can miss the release and keep the keyboard.
+        const QPoint moved = pad.pos();
+        const QPoint waver = grip + QPoint(QApplication::startDragDistance() - 1, 0);
+        QMouseEvent wavering(QEvent::MouseMove, waver, pad.mapToGlobal(waver), Qt::NoButton,
+            Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent afterwards(QEvent::MouseMove, grip + QPoint(30, 40),
+            pad.mapToGlobal(grip + QPoint(30, 40)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        for (const bool manager : { true, false }) {
+            CControlDlg::setSystemMove(
+                [&asked, manager](QWindow* window) { return window && ++asked && manager; });
+            QTest::mouseClick(&pad, Qt::LeftButton, {}, grip);
+            QTest::mousePress(&pad, Qt::LeftButton, {}, grip);
+            QCoreApplication::sendEvent(&pad, &wavering);
+            QTest::mouseRelease(&pad, Qt::LeftButton, {}, waver);
+            QCoreApplication::sendEvent(&pad, &afterwards);
+            QCOMPARE(asked, 1);
+            QCOMPARE(pad.pos(), moved);
+        }
         QCOMPARE(pad.pos(), start + QPoint(30, 40));
         QCOMPARE(receiver.codes.size(), 1);
         QVERIFY(pad.windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));

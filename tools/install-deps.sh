@@ -9,7 +9,7 @@ packages=(
   libpoppler-qt6-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libarchive-dev libavif-dev libjxl-dev
   fonts-noto-cjk
-  xvfb xauth xdotool libx11-dev libxkbcommon-dev libxkbcommon-x11-dev
+  xvfb xauth xdotool openbox libx11-dev libxkbcommon-dev libxkbcommon-x11-dev
   clang-format valgrind
   desktop-file-utils appstream lintian dpkg-dev groff-base
   qt6-wayland weston

@@ -4,21 +4,20 @@
 #include "pad/PadRules.h"
 #include "pad/PadSkin.h"
 #include "platform/DialogUnits.h"
+#include "platform/SystemMove.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
-#include <QWindow>
 
 namespace
 {
 const QColor kHighlight(192, 255, 255, 128);
 } // namespace
 
-std::function<bool(QWindow*)> CControlDlg::s_systemMove
-    = [](QWindow* window) { return window && window->startSystemMove(); };
+std::function<bool(QWindow*)> CControlDlg::s_systemMove = SystemMove::Start;
 
 CControlDlg::CControlDlg(QWidget* parent)
     : QWidget(parent,
@@ -78,10 +77,11 @@ void CControlDlg::mousePressEvent(QMouseEvent* e)
     const int cell = PadRules::PadHitTest(size(), at.x(), at.y());
     if (cell == PadRules::kGrip) {
         Release();
-        if (!s_systemMove(windowHandle())) {
-            m_bMoving = true;
-            m_grab = at;
-        }
+        // The move waits for the mouse to move: a window manager asked on the press may miss
+        // a release that comes at once, as from a remote or a touch pad, and then holds
+        // the keyboard and the next click until the move is ended.
+        m_grip = Grip::Held;
+        m_grab = at;
         return;
     }
     if (cell < 0)
@@ -92,7 +92,19 @@ void CControlDlg::mousePressEvent(QMouseEvent* e)
 
 void CControlDlg::mouseMoveEvent(QMouseEvent* e)
 {
-    if (m_bMoving) {
+    if (m_grip != Grip::Idle && !(e->buttons() & Qt::LeftButton))
+        m_grip = Grip::Idle;
+    if (m_grip == Grip::Held) {
+        if ((e->position().toPoint() - m_grab).manhattanLength()
+            < QApplication::startDragDistance())
+            return;
+        if (s_systemMove(windowHandle())) {
+            m_grip = Grip::Idle;
+            return;
+        }
+        m_grip = Grip::Following;
+    }
+    if (m_grip == Grip::Following) {
         move(e->globalPosition().toPoint() - m_grab);
         return;
     }
@@ -107,7 +119,7 @@ void CControlDlg::mouseReleaseEvent(QMouseEvent* e)
 {
     if (e->button() != Qt::LeftButton)
         return;
-    m_bMoving = false;
+    m_grip = Grip::Idle;
     if (m_nPressed < 0)
         return;
     if (m_pView)

@@ -9,7 +9,7 @@
 // The remote pad: a small floating window of 21 buttons that stays above the others,
 // never takes the keyboard from the reader, and posts the number of the button pressed
 // to its receiver. A command goes on release, and only if the pointer never left the
-// button. The grip drags the window.
+// button. The grip drags the window once the mouse moves with the button down.
 class CControlDlg : public QWidget
 {
     Q_OBJECT
@@ -39,7 +39,10 @@ private:
     static std::function<bool(QWindow*)> s_systemMove;
 
     QImage m_skin;
-    // While the pad follows the mouse itself: the grab point inside the pad.
-    bool m_bMoving = false;
+    // The grip held down: no move yet, or the pad following the mouse itself because no
+    // window manager moves it. Once a manager moves it, the pad leaves it alone.
+    enum class Grip { Idle, Held, Following };
+    Grip m_grip = Grip::Idle;
+    // Where the grip was pressed, inside the pad.
     QPoint m_grab;
 };
