@@ -1,0 +1,105 @@
+#include "ImageSupport.h"
+#include "TestSupport.h"
+
+#include "platform/InputGate.h"
+#include "platform/OpeningWait.h"
+#include "reader/ImageBookReader.h"
+
+#include <QPainter>
+#include <QSignalSpy>
+#include <QWidget>
+
+namespace
+{
+// A bare window the readers paint into, as the viewer's would be.
+struct Host {
+    QWidget widget;
+    OpeningWait opening { &widget };
+    InputGate gate;
+    Host() { widget.resize(800, 600); }
+    QImage Painted(ImageBookReader& reader)
+    {
+        QImage image(widget.size(), QImage::Format_RGB32);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        reader.Paint(painter);
+        return image;
+    }
+};
+} // namespace
+
+class TestReaders : public QObject
+{
+    Q_OBJECT
+public:
+    TestEnvironment* env = nullptr;
+
+private slots:
+    void anImageBookOpensTurnsAndClosesWithoutTheViewer()
+    {
+        const QString dir = env->path("pictures");
+        for (int i = 1; i <= 5; ++i)
+            QVERIFY(WritePicture(dir + QString("/p%1.png").arg(i), { 300, 400 }, PageColour(i)));
+        QVERIFY(WritePicture(dir + "/p10.png", { 300, 400 }, PageColour(10)));
+        Host host;
+        ImageBookReader reader(&host.widget, host.opening, host.gate);
+        BookRecord record;
+        record.bImages = true;
+        record.strPath = dir + "/p3.png";
+        record.nPage = -1;
+        record.nBind = -1;
+        ImageBookReader::Options options;
+        options.layout = LAYOUT_SINGLE;
+        options.bind = BIND_LEFT;
+        QCOMPARE(reader.Open(record, options), ImageBookReader::Opening::Opened);
+        // Numbers in names in their natural order, the chosen picture its page.
+        QCOMPARE(record.nPageCount, 6);
+        QCOMPARE(record.nPage, 3);
+        QCOMPARE(record.nLayout, int(LAYOUT_SINGLE));
+        QCOMPARE(record.nBind, int(BIND_LEFT));
+        QCOMPARE(reader.PagePath(6), dir + "/p10.png");
+        reader.Enter(record);
+        const QPoint middle(400, 300);
+        QVERIFY(SameColour(host.Painted(reader).pixelColor(middle), PageColour(3)));
+
+        // A turn shows its page once decoded, and says so before the input goes on.
+        QSignalSpy shown(&reader, &ImageBookReader::spreadShown);
+        record.nPage = 6;
+        reader.SetTurnForward(true);
+        reader.LoadPages(record);
+        QTRY_VERIFY(!reader.PagesPending());
+        QVERIFY(!shown.isEmpty());
+        QVERIFY(!host.gate.IsShut());
+        QCOMPARE(record.strPath, dir + "/p10.png");
+        QVERIFY(SameColour(host.Painted(reader).pixelColor(middle), PageColour(10)));
+
+        // In spreads bound on the left, the lower page on the left.
+        record.nLayout = LAYOUT_SPREAD_NOCOVER;
+        record.nPage = 1;
+        reader.LoadPages(record);
+        QTRY_VERIFY(!reader.PagesPending());
+        const QImage spread = host.Painted(reader);
+        QVERIFY(SameColour(spread.pixelColor(250, 300), PageColour(1)));
+        QVERIFY(SameColour(spread.pixelColor(550, 300), PageColour(2)));
+        // Next lands on the higher page of the next pair.
+        QCOMPARE(reader.Pairing(record).NextPage(1), 4);
+
+        reader.Close();
+        QCOMPARE(reader.m_imageEngine.HeldBytes(), 0);
+        QCOMPARE(host.Painted(reader).pixelColor(middle), QColor(Qt::black));
+    }
+
+    void aBookThatIsNotThereFailsQuietly()
+    {
+        Host host;
+        ImageBookReader reader(&host.widget, host.opening, host.gate);
+        BookRecord record;
+        record.bImages = true;
+        record.strPath = env->path("gone") + "/p1.png";
+        QCOMPARE(reader.Open(record, {}), ImageBookReader::Opening::Failed);
+        QVERIFY(!reader.IsOpening());
+    }
+};
+
+LUMIVO_TEST_MAIN(TestReaders)
+#include "tst_readers.moc"
