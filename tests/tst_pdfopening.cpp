@@ -279,7 +279,7 @@ private slots:
         Viewer v;
         CTalvexView* view = v.view;
         QVERIFY(OpenFromFolder(v, "ten.pdf"));
-        const QString first = view->m_strTempFile;
+        const QString first = view->m_pdfBook.m_strTempFile;
         QCOMPARE(QFileInfo(first).absolutePath(), temp);
         QVERIFY(QFileInfo(first).fileName().startsWith("Lu"));
         QVERIFY(first.endsWith(".tmp"));
@@ -291,12 +291,12 @@ private slots:
         QVERIFY(QFile::exists(first));
         QVERIFY(OpenFromFolder(v, "two.pdf"));
         QVERIFY(!QFile::exists(first));
-        const QString second = view->m_strTempFile;
+        const QString second = view->m_pdfBook.m_strTempFile;
         QVERIFY(QFile::exists(second));
         Key(view, Qt::Key_Escape);
         view->SaveViewState();
         QVERIFY(!QFile::exists(second));
-        QVERIFY(view->m_strTempFile.isEmpty());
+        QVERIFY(view->m_pdfBook.m_strTempFile.isEmpty());
 
         CAcroAXDocShim::setPathFilter([](const QString&) { return false; });
         QVERIFY(!OpenFromFolder(v, "ten.pdf"));

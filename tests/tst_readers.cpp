@@ -1,9 +1,16 @@
 #include "ImageSupport.h"
 #include "TestSupport.h"
 
+#include "pdf/AcroAXDocShim.h"
+#include "pdf/InqPasswordDlg.h"
 #include "platform/InputGate.h"
 #include "platform/OpeningWait.h"
+#include "platform/Prompt.h"
 #include "reader/ImageBookReader.h"
+#include "reader/PdfReader.h"
+
+#include <QLineEdit>
+#include <QPushButton>
 
 #include <QPainter>
 #include <QSignalSpy>
@@ -98,6 +105,45 @@ private slots:
         record.strPath = env->path("gone") + "/p1.png";
         QCOMPARE(reader.Open(record, {}), ImageBookReader::Opening::Failed);
         QVERIFY(!reader.IsOpening());
+    }
+
+    void aPdfOpensIntoTheControlWithoutTheViewer()
+    {
+        const QString dir = env->path("pdfs");
+        WritePdf(dir + "/ten.pdf", 10);
+        QVERIFY(WriteBytes(dir + "/locked.pdf", LockedPdf("pw")));
+        QVERIFY(WriteBytes(dir + "/broken.pdf", "%PDF-1.4 nothing more"));
+        Host host;
+        CAcroAXDocShim control(&host.widget);
+        PdfReader reader(&host.widget, host.opening, control);
+        QStringList said;
+        int asked = 0;
+        connect(&reader, &PdfReader::asking, this, [&asked] { ++asked; });
+        Prompt::setResponder([&said](const Prompt::Request& request) {
+            if (auto* password = qobject_cast<CInqPasswordDlg*>(request.dialog)) {
+                password->edit()->setText("pw");
+                password->okButton()->click();
+                return int(QDialog::Accepted);
+            }
+            said << request.text;
+            return int(Prompt::IDOK);
+        });
+        const auto open = [&reader](const QString& path) {
+            BookRecord record;
+            record.strPath = path;
+            record.nPage = 1;
+            return reader.Open(record);
+        };
+        QCOMPARE(open(dir + "/ten.pdf"), std::optional<int>(10));
+        QCOMPARE(control.PageCount(), 10);
+        QCOMPARE(asked, 0);
+        // Its password asked for, with the window's list shown behind the question.
+        QCOMPARE(open(dir + "/locked.pdf"), std::optional<int>(1));
+        QCOMPARE(asked, 1);
+        QCOMPARE(open(dir + "/broken.pdf"), std::optional<int>());
+        QCOMPARE(said, QStringList { "ファイルを開けません。" });
+        QCOMPARE(asked, 2);
+        Prompt::setResponder(nullptr);
     }
 };
 

@@ -15,7 +15,6 @@
 #include "view/PadCommands.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyle>
@@ -43,6 +42,7 @@ CTalvexView::CTalvexView(CTalvexDoc* doc, QWidget* parent)
     m_inputGate.Guard(this);
     m_inputGate.Guard(&m_dlgCover);
     connect(&m_imageBook, &ImageBookReader::spreadShown, this, [this] { ShowPageIndicator(); });
+    connect(&m_pdfBook, &PdfReader::asking, this, &CTalvexView::ShowListBehindDialog);
     connect(&m_folderSizes, &FileSizeReader::sizesRead, this, &CTalvexView::OnFolderSizesRead);
     connect(&m_resumeSizes, &FileSizeReader::sizesRead, this, &CTalvexView::OnResumeSizesRead);
 }
@@ -186,10 +186,7 @@ void CTalvexView::SaveViewState()
     if (m_bContent)
         m_placeKeeper.Remember(m_book);
     m_placeKeeper.Flush();
-    if (!m_strTempFile.isEmpty()) {
-        QFile::remove(m_strTempFile);
-        m_strTempFile.clear();
-    }
+    m_pdfBook.RemoveTempCopy();
 }
 
 CColorListCtrl& CTalvexView::CurrentList()

@@ -9,11 +9,11 @@
 #include "pdf/AcroAXDocShim.h"
 #include "pdf/CoverDlg.h"
 #include "pdf/OutlineScreen.h"
-#include "pdf/PopplerDocuments.h"
 #include "platform/InputGate.h"
 #include "platform/KeyTracker.h"
 #include "platform/OpeningWait.h"
 #include "reader/ImageBookReader.h"
+#include "reader/PdfReader.h"
 #include "reader/SpreadPairing.h"
 #include "view/KeyHelpOverlay.h"
 #include "view/PageIndicator.h"
@@ -198,11 +198,12 @@ public:
     QPoint m_ptLastCursor;
     int m_nIdleTicks = 0;
     int m_nTaskPaneWidth = 0;
-    QString m_strTempFile;
     InputGate m_inputGate;
     OpeningWait m_opening { this };
     // The open image book, if any: it asks the gate and the wait above.
     ImageBookReader m_imageBook { this, m_opening, m_inputGate };
+    // The open PDF's opening, into the control above.
+    PdfReader m_pdfBook { this, m_opening, m_wndPdf };
     // Which keys are down, so that a key held down acts once.
     KeyTracker m_keys;
     // Above every other child, so it is made after them.
@@ -229,17 +230,6 @@ private:
     int InputScreen() const;
     void RunAction(int action);
     void OnContentTimer();
-    // Opens the PDF off this thread with the first spelling of the password it takes,
-    // which is then used; the sizes of the pages around nearPage are read with it.
-    // Nothing when the reader gave up waiting.
-    std::optional<PopplerDocuments::Opened> OpenPdf(
-        const QString& path, const QList<PdfPassword>& spellings, int nearPage, PdfPassword& used);
-    // The control takes a copy of the book in the temp folder, for a path it cannot reach.
-    bool LoadTempCopy(const BookRecord& record, const PdfPassword& password);
-    // Asks until the password opens the file, which opened then holds; false when the
-    // reader cancels.
-    bool AskPdfPassword(
-        const BookRecord& record, PdfPassword& password, PopplerDocuments::Opened& opened);
     void EnterContent(const BookRecord& record, int pages);
     void ShowPage();
     void ShowPageAt(int page, bool forward);
