@@ -53,6 +53,13 @@ bool IsArchiveName(const QString& name)
         && IsArchiveExtension(name.mid(dot + 1));
 }
 
+BookKind KindOf(const BookRecord& record)
+{
+    if (!record.bImages)
+        return BookKind::Pdf;
+    return IsArchiveName(record.strPath) ? BookKind::Archive : BookKind::Folder;
+}
+
 QString FormatSize(quint64 n)
 {
     constexpr quint64 K = 1024;
@@ -67,7 +74,7 @@ QString FormatSize(quint64 n)
 
 QString SortKey(const BookRecord& record, bool byFolder)
 {
-    if (byFolder && record.bImages && !IsArchiveName(record.strPath)) {
+    if (byFolder && KindOf(record) == BookKind::Folder) {
         const QString folderName = Paths::FileNamePart(Paths::FolderPart(record.strPath));
         if (!folderName.isEmpty())
             return folderName;

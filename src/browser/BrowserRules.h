@@ -23,6 +23,10 @@ FileClass ClassifyFile(const QString& extension, int picExt);
 FileClass ClassifyName(const QString& name, int picExt);
 // An archive's name, whether or not archives are listed.
 bool IsArchiveName(const QString& name);
+// What a book is made of: a PDF, an archive of pictures, or a folder of them, whose
+// record names the picture it shows.
+enum class BookKind { Pdf, Archive, Folder };
+BookKind KindOf(const BookRecord& record);
 QString FormatSize(quint64 n);
 QString SortKey(const BookRecord& record, bool byFolder);
 // Orders by key without regard to case (numbers by value when natural), then by page;

@@ -90,7 +90,7 @@ Text Compose(
     }
     if (opening) {
         // A folder book is named by its folder; a PDF and an archive by their files.
-        const QString named = book.bImages && !BrowserRules::IsArchiveName(book.strPath)
+        const QString named = BrowserRules::KindOf(book) == BrowserRules::BookKind::Folder
             ? Paths::FolderPart(book.strPath)
             : book.strPath;
         text.title = Paths::ForDisplay(Paths::FileNamePart(named));

@@ -94,7 +94,7 @@ void CTalvexView::OpenSelectedEntry()
 bool CTalvexView::TakeLastPlace(BookRecord& book) const
 {
     // A picture chosen in a folder opens at that picture.
-    if (!m_bLastPlace || (book.bImages && !BrowserRules::IsArchiveName(book.strPath)))
+    if (!m_bLastPlace || BrowserRules::KindOf(book) == BrowserRules::BookKind::Folder)
         return false;
     const std::optional<BookRecord> place
         = m_placeKeeper.Places().FindFile(book.strPath, book.nSize);

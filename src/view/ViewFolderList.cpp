@@ -20,6 +20,20 @@ enum Icon {
     ICON_PICTURE_MISSING,
     ICON_ARCHIVE
 };
+
+// The icon of a book not opened yet; the next one marks a book with a position.
+int KindIcon(BrowserRules::BookKind kind)
+{
+    switch (kind) {
+    case BrowserRules::BookKind::Archive:
+        return ICON_ARCHIVE;
+    case BrowserRules::BookKind::Folder:
+        return ICON_PICTURE;
+    case BrowserRules::BookKind::Pdf:
+        break;
+    }
+    return ICON_PDF;
+}
 } // namespace
 
 void CTalvexView::ScanDrives()
@@ -117,10 +131,7 @@ void CTalvexView::FillFolderList(const QString& nameToSelect)
             icon = ICON_FOLDER;
             break;
         case TYPE_FILE:
-            icon = (BrowserRules::IsArchiveName(record.strPath) ? ICON_ARCHIVE
-                           : record.bImages                     ? ICON_PICTURE
-                                                                : ICON_PDF)
-                + (record.nPage >= 0 ? 1 : 0);
+            icon = KindIcon(BrowserRules::KindOf(record)) + (record.nPage >= 0 ? 1 : 0);
             break;
         default:
             size = BrowserRules::FormatSize(record.nSize);

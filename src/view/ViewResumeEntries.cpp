@@ -15,18 +15,13 @@ const int kIconMissing = 4;
 const int kImageIconOffset = 3;
 const int kArchiveIconOffset = 6;
 
-// An archive is named by its own file, as it is the book.
-bool IsArchiveEntry(const BookRecord& entry)
-{
-    return entry.bImages && BrowserRules::IsArchiveName(entry.strPath);
-}
-
 int ResumeIcon(const BookRecord& entry)
 {
+    const BrowserRules::BookKind kind = BrowserRules::KindOf(entry);
     return (entry.nType == TYPE_MISSING ? kIconMissing : kIconRead)
-        + (IsArchiveEntry(entry) ? kArchiveIconOffset
-                : entry.bImages  ? kImageIconOffset
-                                 : 0);
+        + (kind == BrowserRules::BookKind::Archive       ? kArchiveIconOffset
+                : kind == BrowserRules::BookKind::Folder ? kImageIconOffset
+                                                         : 0);
 }
 } // namespace
 
@@ -42,9 +37,9 @@ void CTalvexView::FillResumeList(const BookRecord* target)
         if (entry.nType != TYPE_FILE && entry.nType != TYPE_MISSING)
             continue;
         // Shown as last seen; whether the book is still there is read in the background.
-        const bool archive = IsArchiveEntry(entry);
+        // An archive is named by its own file, as it is the book.
         QString name = Paths::FileNamePart(entry.strPath);
-        if (entry.bImages && !archive && m_bFolderOnResume) {
+        if (BrowserRules::KindOf(entry) == BrowserRules::BookKind::Folder && m_bFolderOnResume) {
             const QString folderName = Paths::FileNamePart(Paths::FolderPart(entry.strPath));
             if (!folderName.isEmpty())
                 name = folderName;
