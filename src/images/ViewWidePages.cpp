@@ -2,8 +2,7 @@
 
 SpreadPairing CTalvexView::Pairing(const BookRecord& record) const
 {
-    return SpreadPairing(
-        record.nLayout, record.nPageCount, record.bImages ? m_pageShapes : PageShapes());
+    return SpreadPairing(record.nLayout, record.nPageCount, m_pageShapes);
 }
 
 void CTalvexView::ReadPageShapes(int fromPage)
@@ -14,6 +13,54 @@ void CTalvexView::ReadPageShapes(int fromPage)
         return;
     m_pageShapes = PageShapes(m_pageSource->Count(), PageShape::Unknown);
     m_shapeReader.Start(m_pageSource, fromPage);
+}
+
+void CTalvexView::ReadPdfShapes()
+{
+    m_pageShapes.clear();
+    if (!m_bWidePageAlone)
+        return;
+    m_pageShapes = PageShapes(m_book.nPageCount, PageShape::Unknown);
+    TakePdfSizes(m_wndPdf.PageSizes());
+    m_wndPdf.ReadEveryPageSize();
+}
+
+void CTalvexView::TakePdfSizes(const QMap<int, QSizeF>& sizes)
+{
+    for (auto it = sizes.constBegin(); it != sizes.constEnd(); ++it) {
+        if (it.key() >= 1 && it.key() <= m_pageShapes.size())
+            m_pageShapes[it.key() - 1] = ShapeOfSize(it.value());
+    }
+}
+
+void CTalvexView::OnPdfSizesRead(const QMap<int, QSizeF>& sizes)
+{
+    if (!m_bContent || m_book.bImages || m_pageShapes.isEmpty())
+        return;
+    const int bind = m_book.SpreadBinding();
+    const SpreadPairing::Shown before = Pairing(m_book).ShownAt(m_book.nPage, bind);
+    TakePdfSizes(sizes);
+    PairPdfPages();
+    // A wide page found among those before it moves the pairing of the page in sight.
+    if (Pairing(m_book).ShownAt(m_book.nPage, bind) != before)
+        ShowPageIndicator();
+}
+
+void CTalvexView::PairPdfPages()
+{
+    if (m_pageShapes.isEmpty()) {
+        m_wndPdf.setSpreads(nullptr);
+        return;
+    }
+    m_wndPdf.setSpreads([pairing = Pairing(m_book), bind = m_book.SpreadBinding(),
+                            count = m_book.nPageCount](int page) {
+        const SpreadPairing::Shown shown = pairing.ShownAt(page, bind);
+        const auto slot
+            = [count](int p) { return SpreadLayout::Slot { p >= 1 && p <= count ? p : 0 }; };
+        if (shown.layout == LAYOUT_SINGLE)
+            return QList<SpreadLayout::Slot> { slot(page) };
+        return QList<SpreadLayout::Slot> { slot(shown.sides.left), slot(shown.sides.right) };
+    });
 }
 
 void CTalvexView::PendSpread(const BookRecord& record)

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
@@ -30,6 +31,9 @@ int RenderThreads()
 
 // Sizes are read a few at a time, so that a render waits for no more than these.
 constexpr qsizetype kSizesAtOnce = 16;
+// Sizes asked for later are read in slices of this long, so that a render asked for
+// meanwhile waits no longer, and the reader hears of them not too often.
+constexpr auto kSizesSlice = std::chrono::milliseconds(10);
 } // namespace
 
 // What the threads rendering one document share.
@@ -44,6 +48,8 @@ struct PdfRenderer::Shared {
     PopplerDocuments::Document opened;
     QList<RenderJob> jobs;
     QList<int> sizesWanted;
+    // Read only when no render can go.
+    QList<int> sizesLater;
     bool stop = false;
     // One thread reads the outline, once, after the first render.
     bool outlineRead = false;
@@ -166,6 +172,17 @@ void PdfRenderer::WantSizes(const QList<int>& pages)
     m_shared->wake.notify_all();
 }
 
+void PdfRenderer::WantSizesLater(const QList<int>& pages)
+{
+    if (!m_shared || pages.isEmpty())
+        return;
+    {
+        const std::lock_guard<std::mutex> lock(m_shared->mutex);
+        m_shared->sizesLater = pages;
+    }
+    m_shared->wake.notify_all();
+}
+
 void PdfRenderer::Run(const std::shared_ptr<Shared>& shared)
 {
     WorkerPriority::Lower();
@@ -206,23 +223,29 @@ void PdfRenderer::Run(const std::shared_ptr<Shared>& shared)
                 || std::none_of(shared->workers.cbegin(), shared->workers.cend(),
                     [](const Worker* w) { return !w->runningKey.isEmpty(); });
         };
-        shared->wake.wait(
-            lock, [&] { return shared->stop || !shared->sizesWanted.isEmpty() || mayRender(); });
+        shared->wake.wait(lock, [&] {
+            return shared->stop || !shared->sizesWanted.isEmpty() || mayRender()
+                || !shared->sizesLater.isEmpty();
+        });
         if (shared->stop || !self.document)
             break;
         if (!shared->sizesWanted.isEmpty()) {
             const QList<int> pages = shared->sizesWanted.mid(0, kSizesAtOnce);
             shared->sizesWanted.remove(0, pages.size());
             lock.unlock();
-            const QMap<int, QSizeF> sizes = ReadSizes(self, pages);
+            TellSizes(shared, ReadSizes(self, pages));
             lock.lock();
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [shared, sizes] {
-                    if (PdfRenderer* owner = shared->owner)
-                        emit owner->sizesRead(sizes);
-                },
-                Qt::QueuedConnection);
+            continue;
+        }
+        if (!mayRender()) {
+            QList<int> pages = std::exchange(shared->sizesLater, {});
+            lock.unlock();
+            const QMap<int, QSizeF> sizes = ReadSizesFor(self, pages);
+            TellSizes(shared, sizes);
+            lock.lock();
+            // Unless asked for others meanwhile, the rest are read in the next slice.
+            if (shared->sizesLater.isEmpty())
+                shared->sizesLater = pages;
             continue;
         }
         const RenderJob job = shared->jobs.takeFirst();
@@ -293,6 +316,30 @@ QMap<int, QSizeF> PdfRenderer::ReadSizes(Worker& worker, const QList<int>& pages
     for (const int page : pages)
         sizes.insert(page, PopplerDocuments::PageSize(*worker.document, page));
     return sizes;
+}
+
+QMap<int, QSizeF> PdfRenderer::ReadSizesFor(Worker& worker, QList<int>& pages)
+{
+    const auto end = std::chrono::steady_clock::now() + kSizesSlice;
+    QMap<int, QSizeF> sizes;
+    qsizetype read = 0;
+    while (read < pages.size() && (read == 0 || std::chrono::steady_clock::now() < end)) {
+        sizes.insert(pages[read], PopplerDocuments::PageSize(*worker.document, pages[read]));
+        ++read;
+    }
+    pages.remove(0, read);
+    return sizes;
+}
+
+void PdfRenderer::TellSizes(const std::shared_ptr<Shared>& shared, const QMap<int, QSizeF>& sizes)
+{
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [shared, sizes] {
+            if (PdfRenderer* owner = shared->owner)
+                emit owner->sizesRead(sizes);
+        },
+        Qt::QueuedConnection);
 }
 
 QImage PdfRenderer::Render(Worker& worker, const RenderJob& job)

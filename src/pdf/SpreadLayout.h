@@ -36,6 +36,12 @@ QList<Slot> SpreadOf(int page, int count, Mode mode, Direction direction);
 int SpreadFirst(int page, int count, Mode mode);
 // A page of the spread after (or before) the one holding page, or 0 past the ends.
 int NeighbourSpread(int page, int count, Mode mode, int direction);
+// The same from the spread itself, however its pages were paired.
+int Neighbour(const QList<Slot>& spread, int count, int direction);
+
+// The spread holding a page, by a pairing other than the mode's own: one slot for a
+// page shown alone across the whole width.
+using Spreads = std::function<QList<Slot>(int page)>;
 
 struct Placed {
     int page = 0;

@@ -23,16 +23,17 @@ std::optional<PopplerDocuments::Opened> CTalvexView::OpenPdf(
     const QString& path, const QList<PdfPassword>& spellings, int nearPage, PdfPassword& used)
 {
     using Tried = std::pair<PopplerDocuments::Opened, qsizetype>;
-    std::optional<Tried> tried = m_opening.Compute<Tried>(
-        [path, spellings, nearPage](const BackgroundTask::Abandoned& abandoned) {
-            Tried result;
-            for (qsizetype i = 0; i < spellings.size() && !abandoned(); ++i) {
-                result = { PopplerDocuments::Open(path, spellings[i], nearPage), i };
-                if (result.first.access != PopplerDocuments::Access::Locked)
-                    break;
-            }
-            return result;
-        });
+    std::optional<Tried> tried
+        = m_opening.Compute<Tried>([path, spellings, nearPage, before = m_bWidePageAlone](
+                                       const BackgroundTask::Abandoned& abandoned) {
+              Tried result;
+              for (qsizetype i = 0; i < spellings.size() && !abandoned(); ++i) {
+                  result = { PopplerDocuments::Open(path, spellings[i], nearPage, before), i };
+                  if (result.first.access != PopplerDocuments::Access::Locked)
+                      break;
+              }
+              return result;
+          });
     if (!tried)
         return std::nullopt;
     used = spellings.value(tried->second);
@@ -190,6 +191,7 @@ void CTalvexView::EnterContent(const BookRecord& record, int pages)
             m_book.nPageCount = m_wndPdf.PageCount();
         m_book.nPage = std::clamp(record.nPage, 1, m_book.nPageCount);
         m_wndPdf.setCurrentPage(m_book.nPage);
+        ReadPdfShapes();
         ApplyLayout();
         LayoutContent();
         m_wndPdf.show();
@@ -214,6 +216,7 @@ void CTalvexView::ApplyLayout()
     if (m_book.nLayout >= LAYOUT_SINGLE && m_book.nLayout <= LAYOUT_SPREAD_NOCOVER)
         m_wndPdf.setLayoutMode(QString::fromLatin1(kModes[m_book.nLayout - 1]));
     m_wndPdf.setRightToLeft(m_book.SpreadBinding() == BIND_RIGHT);
+    PairPdfPages();
     m_wndPdf.setView(QStringLiteral("Fit"));
     ShowPageIndicator();
 }

@@ -45,6 +45,7 @@ CTalvexView::CTalvexView(CTalvexDoc* doc, QWidget* parent)
     connect(&m_pageWait, &QTimer::timeout, this, [this] { ShowPendingPages(true); });
     connect(&m_imageEngine, &ImageEngine::pageDecoded, this, &CTalvexView::OnPageDecoded);
     connect(&m_shapeReader, &PageShapeReader::shapesRead, this, &CTalvexView::OnShapesRead);
+    connect(&m_wndPdf, &CAcroAXDocShim::pageSizesRead, this, &CTalvexView::OnPdfSizesRead);
     connect(&m_folderSizes, &FileSizeReader::sizesRead, this, &CTalvexView::OnFolderSizesRead);
     connect(&m_resumeSizes, &FileSizeReader::sizesRead, this, &CTalvexView::OnResumeSizesRead);
 }

@@ -144,8 +144,8 @@ public:
     // shown could not be decoded.
     bool LoadPages(BookRecord& record);
     void DrawImagePages(QPainter& painter);
-    // How the record's pages pair: wide pages alone in an image book's spreads once
-    // their shapes are known, with the setting on.
+    // How the record's pages pair: wide pages alone in the spreads once their shapes
+    // are known, with the setting on.
     SpreadPairing Pairing(const BookRecord& record) const;
 
     // The remote pad.
@@ -217,7 +217,7 @@ public:
     bool m_bTurnForward = true;
     ImageEngine m_imageEngine;
     PageShapeReader m_shapeReader;
-    // The shapes of the open image book's pages; empty unless wide pages stand alone.
+    // The shapes of the open book's pages; empty unless wide pages stand alone.
     PageShapes m_pageShapes;
     // Of an archive cut short, the pages from the first that can be read; else -1.
     int m_nReadablePages = -1;
@@ -284,6 +284,13 @@ private:
     void OnShapesRead();
     // Makes the spread holding the record's page the one waited for.
     void PendSpread(const BookRecord& record);
+    // A PDF's shapes from the sizes of its pages, with the setting on: those read while
+    // it opened at once, the others as the control reads them.
+    void ReadPdfShapes();
+    void TakePdfSizes(const QMap<int, QSizeF>& sizes);
+    void OnPdfSizesRead(const QMap<int, QSizeF>& sizes);
+    // Hands the PDF control the pairing the spreads follow.
+    void PairPdfPages();
     void ReleasePages();
     void ShowPage();
     void ShowPageAt(int page, bool forward);

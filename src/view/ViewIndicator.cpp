@@ -11,9 +11,8 @@ void CTalvexView::ShowPageIndicator(bool opening, const QString& notice)
         || (m_book.bImages && m_bPagesPending))
         return;
     const SizeGeometry g = ListGeometry::ForIndex(SizeIndex());
-    const PageShapes shapes = m_book.bImages ? m_pageShapes : PageShapes();
     IndicatorRules::Text text = IndicatorRules::Compose(
-        m_book, opening, shapes, m_book.bImages ? m_nReadablePages : -1, resumed);
+        m_book, opening, m_pageShapes, m_book.bImages ? m_nReadablePages : -1, resumed);
     if (!notice.isEmpty())
         text.notice = notice;
     m_pageIndicator.Flash(text, m_fonts[g.line1Font], m_fonts[g.line2Font]);

@@ -81,6 +81,7 @@ void CTalvexView::CloseBook(int mode)
     } else {
         m_wndPdf.hide();
         m_wndPdf.LoadFile(QString());
+        m_pageShapes.clear();
     }
     m_dlgCover.hide();
     m_pageIndicator.Dismiss();
