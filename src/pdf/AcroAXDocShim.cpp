@@ -59,6 +59,7 @@ bool CAcroAXDocShim::LoadFile(
     m_nPage = 1;
     m_outline.clear();
     m_bOutlineRead = false;
+    m_bReadsRightToLeft = false;
     // A new document pairs by the layout mode until the reader's pairing comes.
     m_spreads = nullptr;
     m_bLoaded = !path.isEmpty() && opened.document && (!s_accepts || s_accepts(path));
@@ -68,6 +69,7 @@ bool CAcroAXDocShim::LoadFile(
     m_nPageCount = opened.pages;
     // Read while the book opened, so that the first spread is laid out at once.
     m_pageSizes = opened.sizes;
+    m_bReadsRightToLeft = opened.rightToLeft;
     // The document the opening found serves the first renderer; once the renderers have
     // their own, the password is gone.
     m_renderer.Open(path, password, std::move(opened.document));

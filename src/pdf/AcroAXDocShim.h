@@ -49,6 +49,8 @@ public:
     int PageCount() const { return m_nPageCount; }
     int CurrentPage() const { return m_nPage; }
     SpreadLayout::Mode LayoutMode() const { return m_mode; }
+    // The document's viewer preferences ask for its pages to be read right to left.
+    bool ReadsRightToLeft() const { return m_bReadsRightToLeft; }
     // The sizes of the pages read so far, in points, counted from 1.
     const QMap<int, QSizeF>& PageSizes() const { return m_pageSizes; }
     // The document's outline, read off the reader's thread once the first page is
@@ -122,6 +124,7 @@ private:
     SpreadLayout::Mode m_mode = SpreadLayout::SinglePage;
     SpreadLayout::Direction m_direction = SpreadLayout::LeftToRight;
     SpreadLayout::Spreads m_spreads;
+    bool m_bReadsRightToLeft = false;
     QHash<QString, Rendered> m_cache;
     bool m_bRendersScheduled = false;
     PdfRenderer m_renderer;

@@ -58,6 +58,7 @@ Opened Open(const QString& path, const PdfPassword& password, int sizesNear, boo
             opened.access = Access::Locked;
         } else if (document) {
             opened.access = Access::Open;
+            opened.rightToLeft = document->textDirection() == Qt::RightToLeft;
             opened.pages = std::max(document->numPages(), 0);
             if (opened.pages > 0)
                 opened.document.reset(document.release());

@@ -40,6 +40,8 @@ struct Opened {
     Document document; // null unless open with a page at least
     // The sizes of the pages asked for, counted from 1.
     QMap<int, QSizeF> sizes;
+    // The document's viewer preferences ask for its pages to be read right to left.
+    bool rightToLeft = false;
 };
 // The pages around one, whose sizes are read ahead: those of the spreads read ahead and
 // behind in any layout, and those of the turns after them.

@@ -178,6 +178,8 @@ void CTalvexView::EnterContent(const BookRecord& record, int pages)
     m_book.nPageCount = pages;
     m_bTurnForward = true;
     if (!m_book.bImages) {
+        // A record without a layout has no resume entry or last place behind it: nothing
+        // chose a layout or a binding, and the document's own reading direction stands.
         if (record.nLayout == 0) {
             if (pages == 1)
                 m_book.nLayout = LAYOUT_SINGLE;
@@ -185,6 +187,7 @@ void CTalvexView::EnterContent(const BookRecord& record, int pages)
                 m_book.nLayout = LAYOUT_SPREAD_NOCOVER;
             else
                 m_book.nLayout = m_nLayoutPdf;
+            m_book.bRightToLeft = m_wndPdf.ReadsRightToLeft();
         }
         // The stored count came first; the document's own count wins once it is known.
         if (m_wndPdf.PageCount() > 0)
