@@ -518,23 +518,31 @@ private slots:
         QCOMPARE(magnified, expected);
     }
 
-    void aPageAfterAWidePageOpensInItsSpread()
+    void pagesFarFromTheOpeningPairOnceTheirSizesAreRead()
     {
-        // Page 2 stands alone: page 12, far past it, pairs with 11 from the first sight,
-        // not with 13 as the layout alone pairs it.
+        // Pages 2 and 30 stand alone. Page 12 pairs with 11 from the first sight, not
+        // with 13 as the layout alone pairs it; page 30, far ahead, is known soon after.
         const QString path = m_dir + "/resumed.pdf";
-        WriteShapedPdf(path, "PW" + QString(18, 'P'));
+        WriteShapedPdf(path, "PW" + QString(27, 'P') + "W" + QString(10, 'P'));
         const QString size = QString::number(QFileInfo(path).size());
         StoredSettings().setValue("Settings/WidePageAlone", 1);
-        StoredSettings().setValue("Settings/Resume0", "2|12|20|2|0|" + size + "|" + path);
+        StoredSettings().setValue("Settings/Resume0", "2|12|40|2|0|" + size + "|" + path);
         StoredSettings().sync();
         Viewer v;
         QVERIFY(v.view->m_bResumeScreen);
         Key(&v.view->m_listResume, Qt::Key_Return);
         QVERIFY(v.view->m_bContent);
         QCOMPARE(v.view->m_pageIndicator.Text().title, QString("resumed.pdf"));
-        QCOMPARE(v.view->m_pageIndicator.Text().pages, QString("11-12 / 20"));
+        QCOMPARE(v.view->m_pageIndicator.Text().pages, QString("11-12 / 40"));
         QCOMPARE(SpreadInSight(v.view->m_wndPdf), QString("11 12"));
+        QTRY_COMPARE(v.view->m_wndPdf.PageSizes().size(), 40);
+        v.view->JumpToPage(33);
+        QCOMPARE(SpreadInSight(v.view->m_wndPdf), QString("33 34"));
+        QCOMPARE(v.view->m_pageIndicator.Text().pages, QString("33-34 / 40"));
+        Key(v.view, Qt::Key_PageUp);
+        QCOMPARE(SpreadInSight(v.view->m_wndPdf), QString("31 32"));
+        Key(v.view, Qt::Key_PageUp);
+        QCOMPARE(SpreadInSight(v.view->m_wndPdf), QString("[30]"));
         QFile::remove(path);
     }
 
