@@ -39,8 +39,8 @@ public:
     // Pairs the pages as the reader has them (a page wider than tall alone) instead of
     // by the layout mode; an empty function goes back to the mode's pairing.
     void setSpreads(SpreadLayout::Spreads spreads);
-    // Reads the size of every page, whenever no render waits: from the current page
-    // back, then on. Each size read is told with pageSizesRead.
+    // Reads the size of every page once the first is rendered, beside the renders: from
+    // the current page back, then on. Sizes read are told with pageSizesRead.
     void ReadEveryPageSize();
     void setView(const QString& view);
     void setShowToolbar(bool show);

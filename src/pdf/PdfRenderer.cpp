@@ -202,17 +202,20 @@ void PdfRenderer::ReadSizesLater(const std::shared_ptr<Shared>& shared, bool tak
 {
     WorkerPriority::Lower();
     PdfPassword password;
+    bool stopped = false;
     {
         // Once the first page is rendered, so as to take no time from it.
         std::unique_lock<std::mutex> lock(shared->mutex);
         if (takesPassword)
             password = TakePassword(*shared);
         shared->wake.wait(lock, [&] { return shared->stop || shared->warmed; });
+        stopped = shared->stop;
     }
     // A document of its own: poppler keeps every page it has been asked for as long as
     // its document, a hundred megabytes for a hundred thousand pages. Let go once the
     // sizes are read, that memory goes back.
-    PopplerDocuments::Document document = PopplerDocuments::Load(shared->path, password);
+    PopplerDocuments::Document document
+        = stopped ? nullptr : PopplerDocuments::Load(shared->path, password);
     password.Wipe();
     for (;;) {
         QList<int> pages;

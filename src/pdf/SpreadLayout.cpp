@@ -49,11 +49,6 @@ QList<Slot> SpreadOf(int page, int count, Mode mode, Direction direction)
     return { slot(sides.left), slot(sides.right) };
 }
 
-int NeighbourSpread(int page, int count, Mode mode, int direction)
-{
-    return Neighbour(SpreadOf(page, count, mode, LeftToRight), count, direction);
-}
-
 int Neighbour(const QList<Slot>& spread, int count, int direction)
 {
     int first = 0;
