@@ -205,6 +205,30 @@ private slots:
         QVERIFY(view->m_bContent);
     }
 
+    void aLockedBooksPagesPairWithItsPassword()
+    {
+        // Past the pages read while it opens, the sizes are read with a document of their own.
+        QVERIFY(WriteBytes(m_dir + "/locked-long.pdf", LockedPdf("s3cret-pw", 30)));
+        StoredSettings().setValue("Settings/WidePageAlone", 1);
+        StoredSettings().sync();
+        Viewer v;
+        m_onDialog = [](QDialog& dialog) {
+            auto* ask = qobject_cast<CInqPasswordDlg*>(&dialog);
+            ask->edit()->setText("s3cret-pw");
+            ask->okButton()->click();
+            return dialog.result();
+        };
+        QVERIFY(OpenFromFolder(v, "locked-long.pdf"));
+        QTRY_COMPARE(v.view->m_wndPdf.PageSizes().size(), 30);
+        QCOMPARE(v.view->m_wndPdf.PageSizes().value(30), QSizeF(400, 300));
+        // Every page after the first is wide, and stands alone.
+        v.view->JumpToPage(20);
+        QCOMPARE(v.view->m_pageIndicator.Text().pages, QString("20 / 30"));
+        Key(v.view, Qt::Key_PageDown);
+        QCOMPARE(v.view->m_book.nPage, 21);
+        QFile::remove(m_dir + "/locked-long.pdf");
+    }
+
     void viewerPreferencesSetTheDirection_data()
     {
         QTest::addColumn<QByteArray>("catalog");
