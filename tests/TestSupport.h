@@ -135,7 +135,8 @@ inline QByteArray Rc4(const QByteArray& key, const QByteArray& data)
 // A one-page PDF, a blue square on white, that opens only with the user password (its
 // bytes as given) or the owner password "owner": revision 2 of the standard security
 // handler, 40-bit RC4. Its outline holds one entry, "Locked chapter", encrypted too.
-inline QByteArray LockedPdf(const QByteArray& password = "lumivo")
+// Blank landscape pages follow it up to pages.
+inline QByteArray LockedPdf(const QByteArray& password = "lumivo", int pages = 1)
 {
     const auto md5 = [](const QByteArray& bytes) {
         return QCryptographicHash::hash(bytes, QCryptographicHash::Md5);
@@ -152,10 +153,16 @@ inline QByteArray LockedPdf(const QByteArray& password = "lumivo")
     const QByteArray objectKey = md5(key + QByteArray::fromHex("0400000000")).left(10);
     const QByteArray content = Rc4(objectKey, "0 0 1 rg 20 20 160 160 re f");
     const QByteArray titleKey = md5(key + QByteArray::fromHex("0700000000")).left(10);
+    QByteArray kids = "3 0 R";
+    QList<QByteArray> blank;
+    for (int i = 0; i < pages - 1; ++i) {
+        kids += " " + QByteArray::number(8 + i) + " 0 R";
+        blank << "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 400 300] >>";
+    }
     return PdfFromObjects(
-        {
+        QList<QByteArray> {
             "<< /Type /Catalog /Pages 2 0 R /Outlines 6 0 R >>",
-            "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+            "<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(pages) + " >>",
             "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R >>",
             "<< /Length " + QByteArray::number(content.size()) + " >>stream\n" + content
                 + "\nendstream",
@@ -164,7 +171,7 @@ inline QByteArray LockedPdf(const QByteArray& password = "lumivo")
             "<< /Type /Outlines /First 7 0 R /Last 7 0 R /Count 1 >>",
             "<< /Title <" + Rc4(titleKey, "Locked chapter").toHex()
                 + "> /Parent 6 0 R /Dest [3 0 R /Fit] >>",
-        },
+        } + blank,
         "/Encrypt 5 0 R /ID [<" + id.toHex() + "><" + id.toHex() + ">]");
 }
 

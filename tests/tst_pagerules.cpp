@@ -251,11 +251,18 @@ private slots:
     void spreadsOfTheControl()
     {
         using namespace SpreadLayout;
-        QCOMPARE(NeighbourSpread(1, 10, TwoColumnRight, 1), 2);
-        QCOMPARE(NeighbourSpread(2, 10, TwoColumnRight, 1), 4);
-        QCOMPARE(NeighbourSpread(3, 10, TwoColumnRight, -1), 1);
-        QCOMPARE(NeighbourSpread(10, 10, TwoColumnRight, 1), 0);
-        QCOMPARE(NeighbourSpread(1, 9, TwoColumnLeft, -1), 0);
+        const auto neighbour = [](int page, int count, Mode mode, int direction) {
+            return Neighbour(SpreadOf(page, count, mode, RightToLeft), count, direction);
+        };
+        QCOMPARE(neighbour(1, 10, TwoColumnRight, 1), 2);
+        QCOMPARE(neighbour(2, 10, TwoColumnRight, 1), 4);
+        QCOMPARE(neighbour(3, 10, TwoColumnRight, -1), 1);
+        QCOMPARE(neighbour(10, 10, TwoColumnRight, 1), 0);
+        QCOMPARE(neighbour(1, 9, TwoColumnLeft, -1), 0);
+        // A page alone across the spread, and a spread of nothing.
+        QCOMPARE(Neighbour({ Slot { 5 } }, 10, 1), 6);
+        QCOMPARE(Neighbour({ Slot { 5 } }, 10, -1), 4);
+        QCOMPARE(Neighbour({ Slot {}, Slot {} }, 10, 1), 0);
         QCOMPARE(ModeFromName("TwoColumnLeft", SinglePage), TwoColumnLeft);
         QCOMPARE(ModeFromName("Unknown", TwoColumnRight), TwoColumnRight);
     }

@@ -7,6 +7,42 @@
 
 namespace
 {
+// Writes a PDF whose pages are portrait (P) or landscape (W), in that order.
+void WriteShapedPdf(const QString& path, const QString& shapes)
+{
+    QList<QSizeF> sizes;
+    for (const QChar shape : shapes)
+        sizes << (shape == 'W' ? QSizeF(842, 595) : QSizeF(595, 842));
+    WritePdf(path, int(sizes.size()), sizes);
+}
+
+// The spread in sight, left to right: "4 5" for a pair, "2 _" and "_ 1" for a page alone
+// in its half, "[3]" for a page across both.
+QString SpreadInSight(const CAcroAXDocShim& pdf)
+{
+    const QList<SpreadLayout::Placed> shown = pdf.PagesShown();
+    const qreal middle = pdf.width() / 2.0;
+    if (shown.size() == 2)
+        return QString("%1 %2").arg(shown[0].page).arg(shown[1].page);
+    if (shown.size() != 1)
+        return "?";
+    const QRectF rect = shown[0].rect;
+    const QString page = QString::number(shown[0].page);
+    if (rect.left() < middle - 1 && rect.right() > middle + 1)
+        return "[" + page + "]";
+    return rect.right() <= middle + 1 ? page + " _" : "_ " + page;
+}
+
+// What the plate says of that spread: "4-5 / 9", "3 / 9".
+QString PlateFor(const QString& spread, int count)
+{
+    QStringList pages
+        = QString(spread).remove('[').remove(']').remove('_').split(' ', Qt::SkipEmptyParts);
+    std::sort(pages.begin(), pages.end(),
+        [](const QString& a, const QString& b) { return a.toInt() < b.toInt(); });
+    return pages.join('-') + " / " + QString::number(count);
+}
+
 bool CursorHidden()
 {
     const QCursor* cursor = QGuiApplication::overrideCursor();
@@ -407,6 +443,144 @@ private slots:
         QCOMPARE(pageOnTheRight(), 1);
         QTRY_VERIFY(view->m_wndPdf.IsShowingRendered());
         QCOMPARE(topOfEachSide(), QString("-P"));
+    }
+
+    void widePagesStandAlone_data()
+    {
+        QTest::addColumn<bool>("alone");
+        QTest::addColumn<int>("layout");
+        QTest::addColumn<bool>("rightToLeft");
+        QTest::addColumn<QString>("spreads");
+        // Of nine pages, 3 and 8 are wider than tall.
+        QTest::newRow("cover") << true << 2 << false << "_ 1|2 _|[3]|4 5|6 7|[8]|9 _";
+        QTest::newRow("cover, right to left") << true << 2 << true << "1 _|_ 2|[3]|5 4|7 6|[8]|_ 9";
+        QTest::newRow("no cover") << true << 3 << false << "1 2|[3]|4 5|6 7|[8]|9 _";
+        QTest::newRow("single pages")
+            << true << 1 << false << "[1]|[2]|[3]|[4]|[5]|[6]|[7]|[8]|[9]";
+        QTest::newRow("setting off") << false << 2 << false << "_ 1|2 3|4 5|6 7|8 9";
+    }
+    void widePagesStandAlone()
+    {
+        QFETCH(bool, alone);
+        QFETCH(int, layout);
+        QFETCH(bool, rightToLeft);
+        QFETCH(QString, spreads);
+        WriteShapedPdf(m_dir + "/scans.pdf", "PPWPPPPWP");
+        StoredSettings().setValue("Settings/WidePageAlone", alone ? 1 : 0);
+        StoredSettings().setValue("Settings/Layout", layout);
+        StoredSettings().sync();
+        Viewer v;
+        CTalvexView* view = v.view;
+        QVERIFY(OpenFromFolder(v, "scans.pdf"));
+        if (rightToLeft)
+            Key(view, Qt::Key_O, Qt::ControlModifier);
+        const QStringList expected = spreads.split('|');
+        const auto inSight = [view] {
+            const QString spread = SpreadInSight(view->m_wndPdf);
+            // The plate names the same pages.
+            return view->m_pageIndicator.Text().pages == PlateFor(spread, 9)
+                ? spread
+                : "plate " + view->m_pageIndicator.Text().pages + " for " + spread;
+        };
+        const auto walk = [&](Qt::Key key) {
+            QStringList seen { inSight() };
+            for (int page = 0; page != view->m_book.nPage;) {
+                page = view->m_book.nPage;
+                Key(view, key);
+                // Back from the higher page of the first spread goes to its lower page.
+                if (inSight() != seen.last())
+                    seen << inSight();
+            }
+            return seen;
+        };
+        QCOMPARE(walk(Qt::Key_PageDown), expected);
+        QStringList backwards = walk(Qt::Key_PageUp);
+        std::reverse(backwards.begin(), backwards.end());
+        QCOMPARE(backwards, expected);
+        Key(view, Qt::Key_End);
+        QCOMPARE(inSight(), expected.last());
+        view->JumpToPage(5);
+        const auto holdsFive = [](const QString& spread) {
+            return PlateFor(spread, 9).split(' ').first().split('-').contains("5");
+        };
+        QCOMPARE(inSight(), *std::find_if(expected.cbegin(), expected.cend(), holdsFive));
+        Key(view, Qt::Key_Home);
+        QCOMPARE(inSight(), expected.first());
+        QTRY_VERIFY(view->m_wndPdf.IsShowingRendered());
+        // Down from the bottom row of the magnifier shows the next spread's top row.
+        QStringList magnified { inSight() };
+        for (int i = 1; i < expected.size(); ++i) {
+            view->ApplyZoom(7);
+            view->StepDown();
+            QCOMPARE(view->m_book.nZoom, 1);
+            magnified << inSight();
+        }
+        QCOMPARE(magnified, expected);
+    }
+
+    void pagesFarFromTheOpeningPairOnceTheirSizesAreRead()
+    {
+        // Pages 2 and 30 stand alone. Page 12 pairs with 11 from the first sight, not
+        // with 13 as the layout alone pairs it; page 30, far ahead, is known soon after.
+        const QString path = m_dir + "/resumed.pdf";
+        WriteShapedPdf(path, "PW" + QString(27, 'P') + "W" + QString(10, 'P'));
+        const QString size = QString::number(QFileInfo(path).size());
+        StoredSettings().setValue("Settings/WidePageAlone", 1);
+        StoredSettings().setValue("Settings/Resume0", "2|12|40|2|0|" + size + "|" + path);
+        StoredSettings().sync();
+        Viewer v;
+        QVERIFY(v.view->m_bResumeScreen);
+        Key(&v.view->m_listResume, Qt::Key_Return);
+        QVERIFY(v.view->m_bContent);
+        QCOMPARE(v.view->m_pageIndicator.Text().title, QString("resumed.pdf"));
+        QCOMPARE(v.view->m_pageIndicator.Text().pages, QString("11-12 / 40"));
+        QCOMPARE(SpreadInSight(v.view->m_wndPdf), QString("11 12"));
+        QTRY_COMPARE(v.view->m_wndPdf.PageSizes().size(), 40);
+        v.view->JumpToPage(33);
+        QCOMPARE(SpreadInSight(v.view->m_wndPdf), QString("33 34"));
+        QCOMPARE(v.view->m_pageIndicator.Text().pages, QString("33-34 / 40"));
+        Key(v.view, Qt::Key_PageUp);
+        QCOMPARE(SpreadInSight(v.view->m_wndPdf), QString("31 32"));
+        Key(v.view, Qt::Key_PageUp);
+        QCOMPARE(SpreadInSight(v.view->m_wndPdf), QString("[30]"));
+        QFile::remove(path);
+    }
+
+    void absurdPageSizesPairSafely()
+    {
+        // Boxes poppler cannot size, or sizes past any page, read with wide pages alone.
+        const QList<QByteArray> boxes { "[0 0 0 0]", "[0 0 " + QByteArray(400, '9') + " 10]",
+            "[0 0 10 " + QByteArray(400, '9') + "]", "[0 0 -500 -800]", "[(a) 0 1 1]", "5",
+            "[0 0 1e9 1]", "[0 0 0.00001 1]" };
+        QList<QByteArray> objects { "<< /Type /Catalog /Pages 2 0 R >>", "" };
+        QByteArray kids;
+        for (qsizetype i = 0; i < boxes.size(); ++i) {
+            kids += QByteArray::number(3 + i) + " 0 R ";
+            objects << "<< /Type /Page /Parent 2 0 R /MediaBox " + boxes[i] + " >>";
+        }
+        objects[1] = "<< /Type /Pages /Kids [" + kids + "] /Count "
+            + QByteArray::number(boxes.size()) + " >>";
+        QVERIFY(WriteBytes(m_dir + "/absurd.pdf", PdfFromObjects(objects)));
+        StoredSettings().setValue("Settings/WidePageAlone", 1);
+        StoredSettings().sync();
+        Viewer v;
+        CTalvexView* view = v.view;
+        QVERIFY(OpenFromFolder(v, "absurd.pdf"));
+        QCOMPARE(view->m_book.nPageCount, int(boxes.size()));
+        QTRY_COMPARE(view->m_wndPdf.PageSizes().size(), boxes.size());
+        QStringList unusable;
+        for (const QSizeF& size : view->m_wndPdf.PageSizes()) {
+            if (!std::isfinite(size.width()) || !std::isfinite(size.height()) || size.isEmpty())
+                unusable << QString("%1x%2").arg(size.width()).arg(size.height());
+        }
+        QCOMPARE(unusable, QStringList());
+        for (int i = 0; i < boxes.size() && view->m_book.nPage < boxes.size(); ++i) {
+            Key(view, Qt::Key_PageDown);
+            QVERIFY(SpreadInSight(view->m_wndPdf) != "?");
+        }
+        QCOMPARE(view->m_book.nPage, int(boxes.size()));
+        QTRY_VERIFY(view->m_wndPdf.IsShowingRendered());
+        QFile::remove(m_dir + "/absurd.pdf");
     }
 
     void tenThousandPagesRenderOnlyWhatShows()

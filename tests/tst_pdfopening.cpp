@@ -205,6 +205,100 @@ private slots:
         QVERIFY(view->m_bContent);
     }
 
+    void aLockedBooksPagesPairWithItsPassword()
+    {
+        // Past the pages read while it opens, the sizes are read with a document of their own.
+        QVERIFY(WriteBytes(m_dir + "/locked-long.pdf", LockedPdf("s3cret-pw", 30)));
+        StoredSettings().setValue("Settings/WidePageAlone", 1);
+        StoredSettings().sync();
+        Viewer v;
+        m_onDialog = [](QDialog& dialog) {
+            auto* ask = qobject_cast<CInqPasswordDlg*>(&dialog);
+            ask->edit()->setText("s3cret-pw");
+            ask->okButton()->click();
+            return dialog.result();
+        };
+        QVERIFY(OpenFromFolder(v, "locked-long.pdf"));
+        QTRY_COMPARE(v.view->m_wndPdf.PageSizes().size(), 30);
+        QCOMPARE(v.view->m_wndPdf.PageSizes().value(30), QSizeF(400, 300));
+        // Every page after the first is wide, and stands alone.
+        v.view->JumpToPage(20);
+        QCOMPARE(v.view->m_pageIndicator.Text().pages, QString("20 / 30"));
+        Key(v.view, Qt::Key_PageDown);
+        QCOMPARE(v.view->m_book.nPage, 21);
+        QFile::remove(m_dir + "/locked-long.pdf");
+    }
+
+    void viewerPreferencesSetTheDirection_data()
+    {
+        QTest::addColumn<QByteArray>("catalog");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("pairOnTheLeft");
+        const QByteArray r2l = "/ViewerPreferences << /Direction /R2L >>";
+        QTest::newRow("right to left") << r2l << ""
+                                       << "2 1";
+        QTest::newRow("left to right")
+            << QByteArray("/ViewerPreferences << /Direction /L2R >>") << ""
+            << "1 2";
+        QTest::newRow("no preferences") << QByteArray() << ""
+                                        << "1 2";
+        QTest::newRow("direction not a name")
+            << QByteArray("/ViewerPreferences << /Direction 5 >>") << ""
+            << "1 2";
+        QTest::newRow("direction a string")
+            << QByteArray("/ViewerPreferences << /Direction (R2L) >>") << ""
+            << "1 2";
+        QTest::newRow("preferences not a dictionary") << QByteArray("/ViewerPreferences /R2L") << ""
+                                                      << "1 2";
+        QTest::newRow("preferences the catalog itself, saying right to left")
+            << QByteArray("/ViewerPreferences 1 0 R /Direction /R2L") << ""
+            << "2 1";
+        // An entry names a binding, left as much as right.
+        QTest::newRow("entry bound on the left") << r2l << "1|4|3|0"
+                                                 << "1 2";
+        QTest::newRow("entry bound on the right") << QByteArray() << "1|4|515|0"
+                                                  << "2 1";
+    }
+    void viewerPreferencesSetTheDirection()
+    {
+        QFETCH(QByteArray, catalog);
+        QFETCH(QString, entry);
+        QFETCH(QString, pairOnTheLeft);
+        const QString path = m_dir + "/manga.pdf";
+        QList<QByteArray> objects { "<< /Type /Catalog /Pages 2 0 R " + catalog + " >>",
+            "<< /Type /Pages /Kids [3 0 R 4 0 R 5 0 R 6 0 R] /Count 4 >>" };
+        for (int i = 0; i < 4; ++i)
+            objects << "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 300 400] >>";
+        QVERIFY(WriteBytes(path, PdfFromObjects(objects)));
+        if (!entry.isEmpty()) {
+            const QString size = QString::number(QFileInfo(path).size());
+            StoredSettings().setValue("Settings/Resume0", "2|" + entry + "|" + size + "|" + path);
+        }
+        StoredSettings().setValue("Settings/Layout", 3);
+        StoredSettings().sync();
+        Viewer v;
+        CTalvexView* view = v.view;
+        if (entry.isEmpty())
+            QVERIFY(OpenFromFolder(v, "manga.pdf"));
+        else
+            Key(&view->m_listResume, Qt::Key_Return);
+        QVERIFY(view->m_bContent);
+        const QList<SpreadLayout::Placed> shown = view->m_wndPdf.PagesShown();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(QString("%1 %2").arg(shown[0].page).arg(shown[1].page), pairOnTheLeft);
+        QCOMPARE(view->m_book.SpreadBinding() == BIND_RIGHT, pairOnTheLeft == "2 1");
+
+        // Read and closed, it opens again as it was left, from its last place.
+        Key(view, Qt::Key_O, Qt::ControlModifier);
+        Key(view, Qt::Key_Escape);
+        if (view->m_bResumeScreen)
+            Key(&view->m_listResume, Qt::Key_Tab);
+        QVERIFY(OpenFromFolder(v, "manga.pdf"));
+        QCOMPARE(view->m_book.SpreadBinding() == BIND_RIGHT, pairOnTheLeft != "2 1");
+        Key(view, Qt::Key_Escape);
+        QFile::remove(path);
+    }
+
     void theDocumentsOwnCountWins()
     {
         // Asked of the reader while the file had no pages yet, then finished meanwhile.

@@ -132,7 +132,7 @@ private slots:
             BookRecord record;
             record.strPath = path;
             record.nPage = 1;
-            return reader.Open(record);
+            return reader.Open(record, false);
         };
         QCOMPARE(open(dir + "/ten.pdf"), std::optional<int>(10));
         QCOMPARE(control.PageCount(), 10);

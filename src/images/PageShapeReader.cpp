@@ -83,7 +83,7 @@ PageShape PageShapeReader::ShapeOf(QIODevice& page)
     }
     if (!upright.isValid())
         return PageShape::NotWide;
-    return upright.width() > upright.height() ? PageShape::Wide : PageShape::NotWide;
+    return ShapeOfSize(upright);
 }
 
 void PageShapeReader::Start(std::shared_ptr<const PageSource> pages, int fromPage)

@@ -1,6 +1,7 @@
 #include "pdf/AcroAXDocShim.h"
 
 #include <QPainter>
+#include <QStringList>
 
 #include <poppler-qt6.h>
 
@@ -58,6 +59,9 @@ bool CAcroAXDocShim::LoadFile(
     m_nPage = 1;
     m_outline.clear();
     m_bOutlineRead = false;
+    m_bReadsRightToLeft = false;
+    // A new document pairs by the layout mode until the reader's pairing comes.
+    m_spreads = nullptr;
     m_bLoaded = !path.isEmpty() && opened.document && (!s_accepts || s_accepts(path));
     update();
     if (!m_bLoaded)
@@ -65,6 +69,7 @@ bool CAcroAXDocShim::LoadFile(
     m_nPageCount = opened.pages;
     // Read while the book opened, so that the first spread is laid out at once.
     m_pageSizes = opened.sizes;
+    m_bReadsRightToLeft = opened.rightToLeft;
     // The document the opening found serves the first renderer; once the renderers have
     // their own, the password is gone.
     m_renderer.Open(path, password, std::move(opened.document));
@@ -89,6 +94,34 @@ void CAcroAXDocShim::setRightToLeft(bool rightToLeft)
 {
     emit dispatched(QStringLiteral("setRightToLeft"), rightToLeft);
     m_direction = rightToLeft ? SpreadLayout::RightToLeft : SpreadLayout::LeftToRight;
+}
+
+void CAcroAXDocShim::setSpreads(SpreadLayout::Spreads spreads)
+{
+    m_spreads = std::move(spreads);
+    ScheduleRenders();
+    update();
+}
+
+void CAcroAXDocShim::ReadEveryPageSize()
+{
+    if (!m_bLoaded)
+        return;
+    // The pages before decide how the current one pairs; those after, the turns to come.
+    QList<int> pages;
+    for (int page = m_nPage; page >= 1; --page)
+        pages.append(page);
+    for (int page = m_nPage + 1; page <= m_nPageCount; ++page)
+        pages.append(page);
+    pages.removeIf([this](int page) { return m_pageSizes.contains(page); });
+    m_renderer.WantSizesLater(pages);
+}
+
+QList<SpreadLayout::Slot> CAcroAXDocShim::Spread(int page) const
+{
+    if (m_spreads)
+        return m_spreads(std::clamp(page, 1, std::max(m_nPageCount, 1)));
+    return SpreadLayout::SpreadOf(page, m_nPageCount, m_mode, m_direction);
 }
 
 void CAcroAXDocShim::setView(const QString& view)
@@ -122,8 +155,7 @@ QSizeF CAcroAXDocShim::PageSize(int page) const
 bool CAcroAXDocShim::SizesKnown(int page, QList<int>& missing) const
 {
     bool known = true;
-    for (const SpreadLayout::Slot& slot :
-        SpreadLayout::SpreadOf(page, m_nPageCount, m_mode, m_direction)) {
+    for (const SpreadLayout::Slot& slot : Spread(page)) {
         const int p = slot.page;
         if (p == 0 || m_pageSizes.contains(p))
             continue;
@@ -144,6 +176,7 @@ void CAcroAXDocShim::OnSizesRead(const QMap<int, QSizeF>& sizes)
     }
     ScheduleRenders();
     update();
+    emit pageSizesRead(sizes);
 }
 
 QList<SpreadLayout::Placed> CAcroAXDocShim::PagesShown() const
@@ -151,8 +184,7 @@ QList<SpreadLayout::Placed> CAcroAXDocShim::PagesShown() const
     if (!m_bLoaded)
         return {};
     return SpreadLayout::Fit(
-        SpreadLayout::SpreadOf(m_nPage, m_nPageCount, m_mode, m_direction),
-        [this](int page) { return PageSize(page); }, QRectF(rect()));
+        Spread(m_nPage), [this](int page) { return PageSize(page); }, QRectF(rect()));
 }
 
 QRect CAcroAXDocShim::VisibleRect() const
@@ -165,10 +197,12 @@ QRect CAcroAXDocShim::VisibleRect() const
 
 QString CAcroAXDocShim::KeyFor(int page, const QRect& area) const
 {
-    return QStringLiteral("%1/%2%3/%4x%5/%6,%7,%8x%9/%10")
-        .arg(SpreadLayout::SpreadFirst(page, m_nPageCount, m_mode))
-        .arg(int(m_mode))
-        .arg(m_direction == SpreadLayout::RightToLeft ? QLatin1String("r") : QLatin1String("l"))
+    // Named by its pages in their columns, a render stays right whatever the pairing.
+    QStringList columns;
+    for (const SpreadLayout::Slot& slot : Spread(page))
+        columns.append(QString::number(slot.page));
+    return QStringLiteral("%1/%2x%3/%4,%5,%6x%7/%8")
+        .arg(columns.join(QLatin1Char(',')))
         .arg(width())
         .arg(height())
         .arg(area.x())
@@ -187,8 +221,7 @@ RenderJob CAcroAXDocShim::JobFor(int page, const QRect& area) const
     job.devicePixelRatio = dpr;
     job.imageSize = (QSizeF(area.size()) * dpr).toSize();
     const auto placed = SpreadLayout::Fit(
-        SpreadLayout::SpreadOf(page, m_nPageCount, m_mode, m_direction),
-        [this](int p) { return PageSize(p); }, QRectF(rect()));
+        Spread(page), [this](int p) { return PageSize(p); }, QRectF(rect()));
     for (const SpreadLayout::Placed& p : placed) {
         const QRectF device(
             (p.rect.topLeft() - QPointF(area.topLeft())) * dpr, p.rect.size() * dpr);
@@ -248,7 +281,7 @@ void CAcroAXDocShim::RequestRenders()
             if (rect().contains(below)) {
                 region = below;
             } else {
-                page = SpreadLayout::NeighbourSpread(page, m_nPageCount, m_mode, 1);
+                page = SpreadLayout::Neighbour(Spread(page), m_nPageCount, 1);
                 if (page == 0)
                     break;
                 region.moveTop(0);
@@ -259,13 +292,13 @@ void CAcroAXDocShim::RequestRenders()
     // Enlarged spreads are large: under the magnifier one is read ahead, not two.
     const int ahead = visible != rect() ? 1 : kAhead;
     for (int i = 0, p = m_nPage; i < ahead; ++i) {
-        p = SpreadLayout::NeighbourSpread(p, m_nPageCount, m_mode, 1);
+        p = SpreadLayout::Neighbour(Spread(p), m_nPageCount, 1);
         if (p == 0)
             break;
         wanted.append({ p, whole });
     }
     for (int i = 0, p = m_nPage; i < kBehind; ++i) {
-        p = SpreadLayout::NeighbourSpread(p, m_nPageCount, m_mode, -1);
+        p = SpreadLayout::Neighbour(Spread(p), m_nPageCount, -1);
         if (p == 0)
             break;
         wanted.append({ p, whole });

@@ -36,6 +36,12 @@ public:
     // Mirrors the spreads, the lower page on the right, for books read right to left.
     // The control itself knows no such mode.
     void setRightToLeft(bool rightToLeft);
+    // Pairs the pages as the reader has them (a page wider than tall alone) instead of
+    // by the layout mode; an empty function goes back to the mode's pairing.
+    void setSpreads(SpreadLayout::Spreads spreads);
+    // Reads the size of every page once the first is rendered, beside the renders: from
+    // the current page back, then on. Sizes read are told with pageSizesRead.
+    void ReadEveryPageSize();
     void setView(const QString& view);
     void setShowToolbar(bool show);
 
@@ -43,6 +49,10 @@ public:
     int PageCount() const { return m_nPageCount; }
     int CurrentPage() const { return m_nPage; }
     SpreadLayout::Mode LayoutMode() const { return m_mode; }
+    // The document's viewer preferences ask for its pages to be read right to left.
+    bool ReadsRightToLeft() const { return m_bReadsRightToLeft; }
+    // The sizes of the pages read so far, in points, counted from 1.
+    const QMap<int, QSizeF>& PageSizes() const { return m_pageSizes; }
     // The document's outline, read off the reader's thread once the first page is
     // rendered; empty until then and when it has none.
     const QList<OutlineEntry>& Outline() const { return m_outline; }
@@ -67,6 +77,8 @@ signals:
     void renderedSpreadPainted(int page);
     // The outline of the document loaded has been read, whether it has one or not.
     void outlineRead();
+    // Sizes of pages have been read.
+    void pageSizesRead(const QMap<int, QSizeF>& sizes);
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -81,6 +93,8 @@ private:
         QImage image;
     };
 
+    // The spread holding page, by the pairing in force.
+    QList<SpreadLayout::Slot> Spread(int page) const;
     QRect VisibleRect() const;
     QString KeyFor(int page, const QRect& area) const;
     RenderJob JobFor(int page, const QRect& area) const;
@@ -109,6 +123,8 @@ private:
     int m_nPage = 1;
     SpreadLayout::Mode m_mode = SpreadLayout::SinglePage;
     SpreadLayout::Direction m_direction = SpreadLayout::LeftToRight;
+    SpreadLayout::Spreads m_spreads;
+    bool m_bReadsRightToLeft = false;
     QHash<QString, Rendered> m_cache;
     bool m_bRendersScheduled = false;
     PdfRenderer m_renderer;

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
@@ -30,6 +31,9 @@ int RenderThreads()
 
 // Sizes are read a few at a time, so that a render waits for no more than these.
 constexpr qsizetype kSizesAtOnce = 16;
+// Sizes asked for later are told in slices of this long: often enough that the reader
+// sees them come, seldom enough that telling costs little.
+constexpr auto kSizesSlice = std::chrono::milliseconds(10);
 } // namespace
 
 // What the threads rendering one document share.
@@ -44,6 +48,9 @@ struct PdfRenderer::Shared {
     PopplerDocuments::Document opened;
     QList<RenderJob> jobs;
     QList<int> sizesWanted;
+    // Read by a thread of their own.
+    QList<int> sizesLater;
+    bool readingLater = false;
     bool stop = false;
     // One thread reads the outline, once, after the first render.
     bool outlineRead = false;
@@ -166,6 +173,71 @@ void PdfRenderer::WantSizes(const QList<int>& pages)
     m_shared->wake.notify_all();
 }
 
+void PdfRenderer::WantSizesLater(const QList<int>& pages)
+{
+    if (!m_shared || pages.isEmpty())
+        return;
+    const std::lock_guard<std::mutex> lock(m_shared->mutex);
+    m_shared->sizesLater = pages;
+    if (m_shared->readingLater)
+        return;
+    m_shared->readingLater = true;
+    // The password is kept for one more document, if the others have not all taken it.
+    const bool password = m_shared->toOpen > 0;
+    if (password)
+        ++m_shared->toOpen;
+    LeftRunning::Started();
+    try {
+        std::thread([shared = m_shared, password] { ReadSizesLater(shared, password); }).detach();
+    } catch (const std::system_error&) {
+        // Short of memory: the pages pair as if none were wide.
+        LeftRunning::Ended();
+        m_shared->readingLater = false;
+        if (password)
+            TakePassword(*m_shared);
+    }
+}
+
+void PdfRenderer::ReadSizesLater(const std::shared_ptr<Shared>& shared, bool takesPassword)
+{
+    WorkerPriority::Lower();
+    PdfPassword password;
+    bool stopped = false;
+    {
+        // Once the first page is rendered, so as to take no time from it.
+        std::unique_lock<std::mutex> lock(shared->mutex);
+        if (takesPassword)
+            password = TakePassword(*shared);
+        shared->wake.wait(lock, [&] { return shared->stop || shared->warmed; });
+        stopped = shared->stop;
+    }
+    // A document of its own: poppler keeps every page it has been asked for as long as
+    // its document, a hundred megabytes for a hundred thousand pages. Let go once the
+    // sizes are read, that memory goes back.
+    PopplerDocuments::Document document
+        = stopped ? nullptr : PopplerDocuments::Load(shared->path, password);
+    password.Wipe();
+    for (;;) {
+        QList<int> pages;
+        {
+            const std::lock_guard<std::mutex> lock(shared->mutex);
+            if (shared->stop || !document || shared->sizesLater.isEmpty()) {
+                shared->readingLater = false;
+                break;
+            }
+            pages = std::exchange(shared->sizesLater, {});
+        }
+        TellSizes(shared, ReadSizesFor(*document, pages));
+        const std::lock_guard<std::mutex> lock(shared->mutex);
+        // Unless asked for others meanwhile, the rest are read in the next slice.
+        if (shared->sizesLater.isEmpty())
+            shared->sizesLater = pages;
+    }
+    document.reset();
+    Allocator::GiveBack();
+    LeftRunning::Ended();
+}
+
 void PdfRenderer::Run(const std::shared_ptr<Shared>& shared)
 {
     WorkerPriority::Lower();
@@ -214,15 +286,8 @@ void PdfRenderer::Run(const std::shared_ptr<Shared>& shared)
             const QList<int> pages = shared->sizesWanted.mid(0, kSizesAtOnce);
             shared->sizesWanted.remove(0, pages.size());
             lock.unlock();
-            const QMap<int, QSizeF> sizes = ReadSizes(self, pages);
+            TellSizes(shared, ReadSizes(self, pages));
             lock.lock();
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [shared, sizes] {
-                    if (PdfRenderer* owner = shared->owner)
-                        emit owner->sizesRead(sizes);
-                },
-                Qt::QueuedConnection);
             continue;
         }
         const RenderJob job = shared->jobs.takeFirst();
@@ -293,6 +358,30 @@ QMap<int, QSizeF> PdfRenderer::ReadSizes(Worker& worker, const QList<int>& pages
     for (const int page : pages)
         sizes.insert(page, PopplerDocuments::PageSize(*worker.document, page));
     return sizes;
+}
+
+QMap<int, QSizeF> PdfRenderer::ReadSizesFor(const Poppler::Document& document, QList<int>& pages)
+{
+    const auto end = std::chrono::steady_clock::now() + kSizesSlice;
+    QMap<int, QSizeF> sizes;
+    qsizetype read = 0;
+    while (read < pages.size() && (read == 0 || std::chrono::steady_clock::now() < end)) {
+        sizes.insert(pages[read], PopplerDocuments::PageSize(document, pages[read]));
+        ++read;
+    }
+    pages.remove(0, read);
+    return sizes;
+}
+
+void PdfRenderer::TellSizes(const std::shared_ptr<Shared>& shared, const QMap<int, QSizeF>& sizes)
+{
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [shared, sizes] {
+            if (PdfRenderer* owner = shared->owner)
+                emit owner->sizesRead(sizes);
+        },
+        Qt::QueuedConnection);
 }
 
 QImage PdfRenderer::Render(Worker& worker, const RenderJob& job)

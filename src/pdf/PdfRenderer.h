@@ -57,6 +57,10 @@ public:
     // Asks for the sizes of pages (counted from 1), before any render: reaching a page
     // far into a large or damaged file can take long, and must not hold the reader up.
     void WantSizes(const QList<int>& pages);
+    // Asks for the sizes of pages in this order, read a slice at a time on a thread of
+    // their own once the first page is rendered: those of a whole book, read for how its
+    // pages pair. They replace those asked for so before and not read yet.
+    void WantSizesLater(const QList<int>& pages);
 
     // Runs on the worker before each render (tests hold a render up with it).
     static void setRenderHook(std::function<void()> hook);
@@ -74,6 +78,10 @@ private:
     static void Run(const std::shared_ptr<Shared>& shared);
     static QImage Render(Worker& worker, const RenderJob& job);
     static QMap<int, QSizeF> ReadSizes(Worker& worker, const QList<int>& pages);
+    static void ReadSizesLater(const std::shared_ptr<Shared>& shared, bool takesPassword);
+    // Reads sizes from the front of pages for a short slice of time, taking them off it.
+    static QMap<int, QSizeF> ReadSizesFor(const Poppler::Document& document, QList<int>& pages);
+    static void TellSizes(const std::shared_ptr<Shared>& shared, const QMap<int, QSizeF>& sizes);
     // The password for one more document; the last to take it wipes the shared copy.
     static PdfPassword TakePassword(Shared& shared);
     static void ReadOutline(const std::shared_ptr<Shared>& shared, const PdfPassword& password);

@@ -4,6 +4,9 @@
 
 #include <poppler-qt6.h>
 
+#include <chrono>
+#include <cmath>
+
 #include <unistd.h>
 
 namespace PopplerDocuments
@@ -32,10 +35,12 @@ QSizeF PageSize(const Poppler::Document& document, int page)
     const std::unique_ptr<Poppler::Page> p(
         page >= 1 && page <= document.numPages() ? document.page(page - 1) : nullptr);
     const QSizeF size = p ? p->pageSizeF() : QSizeF();
-    return size.isEmpty() ? kA4 : size;
+    const bool usable
+        = !size.isEmpty() && std::isfinite(size.width()) && std::isfinite(size.height());
+    return usable ? size : kA4;
 }
 
-Opened Open(const QString& path, const PdfPassword& password, int sizesNear)
+Opened Open(const QString& path, const PdfPassword& password, int sizesNear, bool sizesBefore)
 {
     // Poppler would open a pipe and wait on it for good. The file is opened here by its
     // bytes, without waiting, and poppler reads it through that descriptor: the same
@@ -53,6 +58,7 @@ Opened Open(const QString& path, const PdfPassword& password, int sizesNear)
             opened.access = Access::Locked;
         } else if (document) {
             opened.access = Access::Open;
+            opened.rightToLeft = document->textDirection() == Qt::RightToLeft;
             opened.pages = std::max(document->numPages(), 0);
             if (opened.pages > 0)
                 opened.document.reset(document.release());
@@ -64,6 +70,17 @@ Opened Open(const QString& path, const PdfPassword& password, int sizesNear)
          && page <= std::min(sizesNear + kSizesAhead, opened.pages);
          ++page)
         opened.sizes.insert(page, PageSize(*opened.document, page));
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSizesBeforeMs);
+    for (int page = sizesNear - 1;
+         opened.document && sizesBefore && page >= 1 && std::chrono::steady_clock::now() < until;
+         --page) {
+        const auto known = opened.sizes.constFind(page);
+        const QSizeF size
+            = known != opened.sizes.constEnd() ? *known : PageSize(*opened.document, page);
+        opened.sizes.insert(page, size);
+        if (size.width() > size.height())
+            break;
+    }
     return opened;
 }
 

@@ -40,14 +40,22 @@ struct Opened {
     Document document; // null unless open with a page at least
     // The sizes of the pages asked for, counted from 1.
     QMap<int, QSizeF> sizes;
+    // The document's viewer preferences ask for its pages to be read right to left.
+    bool rightToLeft = false;
 };
 // The pages around one, whose sizes are read ahead: those of the spreads read ahead and
 // behind in any layout, and those of the turns after them.
 inline constexpr int kSizesBehind = 4;
 inline constexpr int kSizesAhead = 12;
-// sizesNear: the pages around it have their sizes read.
-Opened Open(const QString& path, const PdfPassword& password = {}, int sizesNear = 0);
-// A page's size in points, counted from 1; a page without a usable size has A4's.
+// How long the opening goes on reading sizes of the pages before the one it opens at.
+inline constexpr int kSizesBeforeMs = 300;
+// sizesNear: the pages around it have their sizes read. sizesBefore: so have those before
+// them, back to the nearest page wider than tall (they decide how the page pairs when
+// such a page stands alone), for kSizesBeforeMs at most.
+Opened Open(const QString& path, const PdfPassword& password = {}, int sizesNear = 0,
+    bool sizesBefore = false);
+// A page's size in points, counted from 1, turned as the page shows; a page without a
+// usable size has A4's.
 QSizeF PageSize(const Poppler::Document& document, int page);
 inline constexpr QSizeF kA4(595, 842);
 // The document at path, or null when it is not a PDF poppler can show (damaged, without

@@ -49,20 +49,18 @@ QList<Slot> SpreadOf(int page, int count, Mode mode, Direction direction)
     return { slot(sides.left), slot(sides.right) };
 }
 
-int NeighbourSpread(int page, int count, Mode mode, int direction)
+int Neighbour(const QList<Slot>& spread, int count, int direction)
 {
-    const int first = SpreadFirst(page, count, mode);
-    int target = 0;
-    if (direction > 0) {
-        const QList<Slot> columns = SpreadOf(page, count, mode, LeftToRight);
-        int last = first;
-        for (const Slot& slot : columns)
-            last = std::max(last, slot.page);
-        target = last + 1;
-    } else {
-        target = first - 1;
+    int first = 0;
+    int last = 0;
+    for (const Slot& slot : spread) {
+        if (slot.page < 1)
+            continue;
+        first = first == 0 ? slot.page : std::min(first, slot.page);
+        last = std::max(last, slot.page);
     }
-    return target >= 1 && target <= count ? target : 0;
+    const int target = direction > 0 ? last + 1 : first - 1;
+    return first > 0 && target >= 1 && target <= count ? target : 0;
 }
 
 QList<Placed> Fit(

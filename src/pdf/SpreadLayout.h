@@ -34,8 +34,13 @@ struct Slot {
 QList<Slot> SpreadOf(int page, int count, Mode mode, Direction direction);
 // The first page of the spread holding page, which names the spread.
 int SpreadFirst(int page, int count, Mode mode);
-// A page of the spread after (or before) the one holding page, or 0 past the ends.
-int NeighbourSpread(int page, int count, Mode mode, int direction);
+// A page of the spread after (or before) this one, however its pages were paired, or 0
+// past the ends.
+int Neighbour(const QList<Slot>& spread, int count, int direction);
+
+// The spread holding a page, by a pairing other than the mode's own: one slot for a
+// page shown alone across the whole width.
+using Spreads = std::function<QList<Slot>(int page)>;
 
 struct Placed {
     int page = 0;

@@ -16,6 +16,7 @@ PdfReader::PdfReader(QWidget* host, OpeningWait& opening, CAcroAXDocShim& contro
     , m_opening(opening)
     , m_control(control)
 {
+    connect(&m_control, &CAcroAXDocShim::pageSizesRead, this, &PdfReader::OnSizesRead);
 }
 
 PdfReader::~PdfReader()
@@ -23,8 +24,9 @@ PdfReader::~PdfReader()
     RemoveTempCopy();
 }
 
-std::optional<int> PdfReader::Open(const BookRecord& record)
+std::optional<int> PdfReader::Open(const BookRecord& record, bool widePageAlone)
 {
+    m_bWidePageAlone = widePageAlone;
     // Held while the book opens, and wiped once each of its documents is open.
     PdfPassword password;
     std::optional<PopplerDocuments::Opened> opened
@@ -70,6 +72,69 @@ std::optional<int> PdfReader::Open(const BookRecord& record)
     return pages;
 }
 
+void PdfReader::Enter(BookRecord& book)
+{
+    m_pBook = &book;
+    m_pageShapes.clear();
+    if (!m_bWidePageAlone)
+        return;
+    // The sizes read while it opened at once, the others as the control reads them.
+    m_pageShapes = PageShapes(book.nPageCount, PageShape::Unknown);
+    TakeSizes(m_control.PageSizes());
+    m_control.ReadEveryPageSize();
+}
+
+void PdfReader::Close()
+{
+    m_control.hide();
+    m_control.LoadFile(QString());
+    m_pageShapes.clear();
+    m_pBook = nullptr;
+}
+
+SpreadPairing PdfReader::Pairing(const BookRecord& record) const
+{
+    return SpreadPairing(record.nLayout, record.nPageCount, m_pageShapes);
+}
+
+void PdfReader::TakeSizes(const QMap<int, QSizeF>& sizes)
+{
+    for (auto it = sizes.constBegin(); it != sizes.constEnd(); ++it) {
+        if (it.key() >= 1 && it.key() <= m_pageShapes.size())
+            m_pageShapes[it.key() - 1] = ShapeOfSize(it.value());
+    }
+}
+
+void PdfReader::OnSizesRead(const QMap<int, QSizeF>& sizes)
+{
+    if (!m_pBook || m_pageShapes.isEmpty())
+        return;
+    const int bind = m_pBook->SpreadBinding();
+    const SpreadPairing::Shown before = Pairing(*m_pBook).ShownAt(m_pBook->nPage, bind);
+    TakeSizes(sizes);
+    Pair();
+    // A wide page found among those before it moves the pairing of the page in sight.
+    if (Pairing(*m_pBook).ShownAt(m_pBook->nPage, bind) != before)
+        emit spreadMoved();
+}
+
+void PdfReader::Pair()
+{
+    if (m_pageShapes.isEmpty() || !m_pBook) {
+        m_control.setSpreads(nullptr);
+        return;
+    }
+    m_control.setSpreads([pairing = Pairing(*m_pBook), bind = m_pBook->SpreadBinding(),
+                             count = m_pBook->nPageCount](int page) {
+        const SpreadPairing::Shown shown = pairing.ShownAt(page, bind);
+        const auto slot
+            = [count](int p) { return SpreadLayout::Slot { p >= 1 && p <= count ? p : 0 }; };
+        if (shown.layout == LAYOUT_SINGLE)
+            return QList<SpreadLayout::Slot> { slot(page) };
+        return QList<SpreadLayout::Slot> { slot(shown.sides.left), slot(shown.sides.right) };
+    });
+}
+
 void PdfReader::CannotOpen()
 {
     emit asking();
@@ -88,16 +153,17 @@ std::optional<PopplerDocuments::Opened> PdfReader::OpenPdf(
     const QString& path, const QList<PdfPassword>& spellings, int nearPage, PdfPassword& used)
 {
     using Tried = std::pair<PopplerDocuments::Opened, qsizetype>;
-    std::optional<Tried> tried = m_opening.Compute<Tried>(
-        [path, spellings, nearPage](const BackgroundTask::Abandoned& abandoned) {
-            Tried result;
-            for (qsizetype i = 0; i < spellings.size() && !abandoned(); ++i) {
-                result = { PopplerDocuments::Open(path, spellings[i], nearPage), i };
-                if (result.first.access != PopplerDocuments::Access::Locked)
-                    break;
-            }
-            return result;
-        });
+    std::optional<Tried> tried
+        = m_opening.Compute<Tried>([path, spellings, nearPage, before = m_bWidePageAlone](
+                                       const BackgroundTask::Abandoned& abandoned) {
+              Tried result;
+              for (qsizetype i = 0; i < spellings.size() && !abandoned(); ++i) {
+                  result = { PopplerDocuments::Open(path, spellings[i], nearPage, before), i };
+                  if (result.first.access != PopplerDocuments::Access::Locked)
+                      break;
+              }
+              return result;
+          });
     if (!tried)
         return std::nullopt;
     used = spellings.value(tried->second);

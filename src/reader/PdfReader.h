@@ -3,6 +3,7 @@
 #include "browser/BookRecord.h"
 #include "pdf/PdfPassword.h"
 #include "pdf/PopplerDocuments.h"
+#include "reader/SpreadPairing.h"
 
 #include <QObject>
 
@@ -24,16 +25,30 @@ public:
     ~PdfReader() override;
 
     // Loads the record's PDF into the control; the pages it has, or nothing when it
-    // cannot be opened (said to the reader) or the reader gave it up (quietly).
-    std::optional<int> Open(const BookRecord& record);
+    // cannot be opened (said to the reader) or the reader gave it up (quietly). With
+    // wide pages alone, the sizes of the pages before the record's are read with it.
+    std::optional<int> Open(const BookRecord& record, bool widePageAlone);
+    // From here on the reader's record is the book shown; with wide pages alone, the
+    // shapes of its pages are read.
+    void Enter(BookRecord& book);
+    // Empties the control and lets the shapes go.
+    void Close();
+    // How the record's pages pair: wide pages alone once their shapes are known.
+    SpreadPairing Pairing(const BookRecord& record) const;
+    // Hands the control the pairing the spreads follow.
+    void Pair();
     // The temp copy goes once the book is closed for good.
     void RemoveTempCopy();
 
     QString m_strTempFile;
+    // The shapes of the open book's pages; empty unless wide pages stand alone.
+    PageShapes m_pageShapes;
 
 signals:
     // A question or a message is about to be put to the reader.
     void asking();
+    // Sizes read later moved the pages of the spread in sight.
+    void spreadMoved();
 
 private:
     // Opens the PDF off this thread with the first spelling of the password it takes,
@@ -48,8 +63,12 @@ private:
     bool AskPdfPassword(
         const BookRecord& record, PdfPassword& password, PopplerDocuments::Opened& opened);
     void CannotOpen();
+    void TakeSizes(const QMap<int, QSizeF>& sizes);
+    void OnSizesRead(const QMap<int, QSizeF>& sizes);
 
     QWidget* m_host;
     OpeningWait& m_opening;
     CAcroAXDocShim& m_control;
+    bool m_bWidePageAlone = false;
+    BookRecord* m_pBook = nullptr;
 };

@@ -1,7 +1,6 @@
 #include "view/IndicatorRules.h"
 
 #include "browser/BrowserRules.h"
-#include "pdf/SpreadLayout.h"
 #include "platform/Paths.h"
 #include "reader/SpreadPairing.h"
 #include "view/CommandIds.h"
@@ -26,24 +25,13 @@ namespace
 {
     QList<int> PagesInSight(const BookRecord& book, const PageShapes& shapes)
     {
-        QList<int> pages;
-        if (book.bImages) {
-            const ImageRules::Sides sides = SpreadPairing(book.nLayout, book.nPageCount, shapes)
-                                                .ShownAt(book.nPage, book.nBind)
-                                                .sides;
-            pages = { sides.left, sides.right };
-        } else {
-            const SpreadLayout::Mode modes[] = { SpreadLayout::SinglePage,
-                SpreadLayout::TwoColumnRight, SpreadLayout::TwoColumnLeft };
-            const SpreadLayout::Mode mode = modes[std::clamp(book.nLayout, 1, 3) - 1];
-            const SpreadLayout::Direction direction = book.SpreadBinding() == BIND_RIGHT
-                ? SpreadLayout::RightToLeft
-                : SpreadLayout::LeftToRight;
-            for (const SpreadLayout::Slot& slot :
-                SpreadLayout::SpreadOf(book.nPage, book.nPageCount, mode, direction))
-                pages.append(slot.page);
-        }
-        // Either rule leaves a side empty, or past the end of the book, at its ends.
+        // A PDF's layout out of range counts as the nearest one.
+        const int layout = book.bImages ? book.nLayout : std::clamp(book.nLayout, 1, 3);
+        const ImageRules::Sides sides = SpreadPairing(layout, book.nPageCount, shapes)
+                                            .ShownAt(book.nPage, book.SpreadBinding())
+                                            .sides;
+        QList<int> pages { sides.left, sides.right };
+        // The pairing leaves a side empty, or past the end of the book, at its ends.
         pages.removeIf([&book](int page) { return page < 1 || page > book.nPageCount; });
         std::sort(pages.begin(), pages.end());
         return pages;

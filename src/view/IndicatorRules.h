@@ -34,7 +34,7 @@ struct Text {
     bool operator==(const Text&) const = default;
 };
 
-// shapes: those of an image book's pages, when wide pages stand alone. readable: the
+// shapes: those of the book's pages, when wide pages stand alone. readable: the
 // pages from the first that can be read of a book cut short (a download that did not
 // finish), or -1 for a whole book. resumed: the book opened at its last place.
 Text Compose(const BookRecord& book, bool opening, const PageShapes& shapes = {}, int readable = -1,

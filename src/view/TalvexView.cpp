@@ -43,6 +43,7 @@ CTalvexView::CTalvexView(CTalvexDoc* doc, QWidget* parent)
     m_inputGate.Guard(&m_dlgCover);
     connect(&m_imageBook, &ImageBookReader::spreadShown, this, [this] { ShowPageIndicator(); });
     connect(&m_pdfBook, &PdfReader::asking, this, &CTalvexView::ShowListBehindDialog);
+    connect(&m_pdfBook, &PdfReader::spreadMoved, this, [this] { ShowPageIndicator(); });
     connect(&m_folderSizes, &FileSizeReader::sizesRead, this, &CTalvexView::OnFolderSizesRead);
     connect(&m_resumeSizes, &FileSizeReader::sizesRead, this, &CTalvexView::OnResumeSizesRead);
 }

@@ -130,8 +130,8 @@ public:
     bool OutlineShown() const;
     void LayoutOutline();
 
-    // How the record's pages pair: wide pages alone in an image book's spreads once
-    // their shapes are known, with the setting on.
+    // How the record's pages pair: wide pages alone in the spreads once their shapes
+    // are known, with the setting on.
     SpreadPairing Pairing(const BookRecord& record) const;
     // The settings an image book opens with.
     ImageBookReader::Options ImageOptions() const;

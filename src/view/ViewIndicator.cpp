@@ -13,7 +13,7 @@ void CTalvexView::ShowPageIndicator(bool opening, const QString& notice, bool as
         || (m_book.bImages && m_imageBook.PagesPending()))
         return;
     const SizeGeometry g = ListGeometry::ForIndex(SizeIndex());
-    const PageShapes shapes = m_book.bImages ? m_imageBook.m_pageShapes : PageShapes();
+    const PageShapes& shapes = m_book.bImages ? m_imageBook.m_pageShapes : m_pdfBook.m_pageShapes;
     IndicatorRules::Text text = IndicatorRules::Compose(
         m_book, opening, shapes, m_book.bImages ? m_imageBook.m_nReadablePages : -1, resumed);
     if (!notice.isEmpty())

@@ -32,7 +32,7 @@ bool CTalvexView::OpenBook(BookRecord& record)
         EnterContent(record, record.nPageCount);
         return true;
     }
-    const std::optional<int> pages = m_pdfBook.Open(record);
+    const std::optional<int> pages = m_pdfBook.Open(record, m_bWidePageAlone);
     if (!pages)
         return false;
     EnterContent(record, *pages);
@@ -41,8 +41,7 @@ bool CTalvexView::OpenBook(BookRecord& record)
 
 SpreadPairing CTalvexView::Pairing(const BookRecord& record) const
 {
-    return record.bImages ? m_imageBook.Pairing(record)
-                          : SpreadPairing(record.nLayout, record.nPageCount, PageShapes());
+    return record.bImages ? m_imageBook.Pairing(record) : m_pdfBook.Pairing(record);
 }
 
 ImageBookReader::Options CTalvexView::ImageOptions() const
@@ -80,6 +79,8 @@ void CTalvexView::EnterContent(const BookRecord& record, int pages)
     if (m_book.bImages)
         m_imageBook.Enter(m_book);
     else {
+        // A record without a layout has no resume entry or last place behind it: nothing
+        // chose a layout or a binding, and the document's own reading direction stands.
         if (record.nLayout == 0) {
             if (pages == 1)
                 m_book.nLayout = LAYOUT_SINGLE;
@@ -87,12 +88,14 @@ void CTalvexView::EnterContent(const BookRecord& record, int pages)
                 m_book.nLayout = LAYOUT_SPREAD_NOCOVER;
             else
                 m_book.nLayout = m_nLayoutPdf;
+            m_book.bRightToLeft = m_wndPdf.ReadsRightToLeft();
         }
         // The stored count came first; the document's own count wins once it is known.
         if (m_wndPdf.PageCount() > 0)
             m_book.nPageCount = m_wndPdf.PageCount();
         m_book.nPage = std::clamp(record.nPage, 1, m_book.nPageCount);
         m_wndPdf.setCurrentPage(m_book.nPage);
+        m_pdfBook.Enter(m_book);
         ApplyLayout();
         LayoutContent();
         m_wndPdf.show();
@@ -117,6 +120,7 @@ void CTalvexView::ApplyLayout()
     if (m_book.nLayout >= LAYOUT_SINGLE && m_book.nLayout <= LAYOUT_SPREAD_NOCOVER)
         m_wndPdf.setLayoutMode(QString::fromLatin1(kModes[m_book.nLayout - 1]));
     m_wndPdf.setRightToLeft(m_book.SpreadBinding() == BIND_RIGHT);
+    m_pdfBook.Pair();
     m_wndPdf.setView(QStringLiteral("Fit"));
     ShowPageIndicator();
 }

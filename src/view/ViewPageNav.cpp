@@ -79,8 +79,7 @@ void CTalvexView::CloseBook(int mode)
     if (m_book.bImages) {
         m_imageBook.Close();
     } else {
-        m_wndPdf.hide();
-        m_wndPdf.LoadFile(QString());
+        m_pdfBook.Close();
     }
     m_dlgCover.hide();
     m_pageIndicator.Dismiss();

@@ -195,6 +195,14 @@ int Generate(const QString& dir)
     Put(dir, n, "wide-200000pt.pdf", PdfOfPages("[0 0 200000 200000]", 2), false);
     Put(dir, n, "inverted-box.pdf", PdfOfPages("[0 0 -500 -800]", 3), false);
     Put(dir, n, "hundred-thousand.pdf", PdfOfPages("[0 0 300 400]", 100000), false);
+    // Poppler reads this box as infinitely wide.
+    Put(dir, n, "infinite-box.pdf", PdfOfPages("[0 0 " + QByteArray(400, '9') + " 10]", 3), false);
+    Put(dir, n, "preferences-are-the-catalog.pdf",
+        PdfFromObjects(
+            { "<< /Type /Catalog /Pages 2 0 R /ViewerPreferences 1 0 R /Direction /R2L >>",
+                "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] >>" }),
+        false);
     Put(dir, n, "circular.pdf",
         PdfFromObjects({ "<< /Type /Catalog /Pages 2 0 R >>",
             "<< /Type /Pages /Kids [2 0 R 3 0 R] /Count 2 >>",
