@@ -3,7 +3,6 @@
 
 #include "pdf/AcroAXDocShim.h"
 #include "pdf/InqPasswordDlg.h"
-#include "platform/InputGate.h"
 #include "platform/OpeningWait.h"
 #include "platform/Prompt.h"
 #include "reader/ImageBookReader.h"
@@ -22,7 +21,6 @@ namespace
 struct Host {
     QWidget widget;
     OpeningWait opening { &widget };
-    InputGate gate;
     Host() { widget.resize(800, 600); }
     QImage Painted(ImageBookReader& reader)
     {
@@ -49,16 +47,16 @@ private slots:
             QVERIFY(WritePicture(dir + QString("/p%1.png").arg(i), { 300, 400 }, PageColour(i)));
         QVERIFY(WritePicture(dir + "/p10.png", { 300, 400 }, PageColour(10)));
         Host host;
-        ImageBookReader reader(&host.widget, host.opening, host.gate);
+        ImageBookReader reader(&host.widget, host.opening);
         BookRecord record;
         record.bImages = true;
         record.strPath = dir + "/p3.png";
         record.nPage = -1;
         record.nBind = -1;
-        ImageBookReader::Options options;
-        options.layout = LAYOUT_SINGLE;
+        BookReader::Options options;
+        options.layoutImage = LAYOUT_SINGLE;
         options.bind = BIND_LEFT;
-        QCOMPARE(reader.Open(record, options), ImageBookReader::Opening::Opened);
+        QCOMPARE(reader.Open(record, options), BookReader::Opening::Opened);
         // Numbers in names in their natural order, the chosen picture its page.
         QCOMPARE(record.nPageCount, 6);
         QCOMPARE(record.nPage, 3);
@@ -69,21 +67,22 @@ private slots:
         const QPoint middle(400, 300);
         QVERIFY(SameColour(host.Painted(reader).pixelColor(middle), PageColour(3)));
 
-        // A turn shows its page once decoded, and says so before the input goes on.
-        QSignalSpy shown(&reader, &ImageBookReader::spreadShown);
+        // A turn holds the input back until its page is decoded, and says when it shows.
+        QSignalSpy waits(&reader, &BookReader::spreadWaits);
+        QSignalSpy shown(&reader, &BookReader::spreadShown);
         record.nPage = 6;
         reader.SetTurnForward(true);
-        reader.LoadPages(record);
+        reader.Turn(record, true);
         QTRY_VERIFY(!reader.PagesPending());
-        QVERIFY(!shown.isEmpty());
-        QVERIFY(!host.gate.IsShut());
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(!waits.isEmpty());
         QCOMPARE(record.strPath, dir + "/p10.png");
         QVERIFY(SameColour(host.Painted(reader).pixelColor(middle), PageColour(10)));
 
         // In spreads bound on the left, the lower page on the left.
         record.nLayout = LAYOUT_SPREAD_NOCOVER;
         record.nPage = 1;
-        reader.LoadPages(record);
+        reader.ApplyLayout(record);
         QTRY_VERIFY(!reader.PagesPending());
         const QImage spread = host.Painted(reader);
         QVERIFY(SameColour(spread.pixelColor(250, 300), PageColour(1)));
@@ -93,18 +92,26 @@ private slots:
 
         reader.Close();
         QCOMPARE(reader.m_imageEngine.HeldBytes(), 0);
-        QCOMPARE(host.Painted(reader).pixelColor(middle), QColor(Qt::black));
+        // Nothing but the background once it has gone.
+        QCOMPARE(host.Painted(reader).pixelColor(middle), QColor(96, 96, 96));
     }
 
-    void aBookThatIsNotThereFailsQuietly()
+    void aBookThatIsNotThereIsSaidSo()
     {
         Host host;
-        ImageBookReader reader(&host.widget, host.opening, host.gate);
+        ImageBookReader reader(&host.widget, host.opening);
+        QStringList said;
+        Prompt::setResponder([&said](const Prompt::Request& request) {
+            said << request.text;
+            return int(Prompt::IDOK);
+        });
         BookRecord record;
         record.bImages = true;
         record.strPath = env->path("gone") + "/p1.png";
-        QCOMPARE(reader.Open(record, {}), ImageBookReader::Opening::Failed);
+        QCOMPARE(reader.Open(record, {}), BookReader::Opening::Failed);
         QVERIFY(!reader.IsOpening());
+        QCOMPARE(said, QStringList { "ファイルを開けません。" });
+        Prompt::setResponder(nullptr);
     }
 
     void aPdfOpensIntoTheControlWithoutTheViewer()
@@ -128,15 +135,29 @@ private slots:
             said << request.text;
             return int(Prompt::IDOK);
         });
-        const auto open = [&reader](const QString& path) {
-            BookRecord record;
+        BookRecord record;
+        const auto open = [&reader, &record](const QString& path) {
+            record = BookRecord();
             record.strPath = path;
             record.nPage = 1;
-            return reader.Open(record, false);
+            return reader.Open(record, {}) == BookReader::Opening::Opened
+                ? std::optional<int>(record.nPageCount)
+                : std::nullopt;
         };
         QCOMPARE(open(dir + "/ten.pdf"), std::optional<int>(10));
         QCOMPARE(control.PageCount(), 10);
         QCOMPARE(asked, 0);
+        // Entered, it takes the layout the settings give a book without an entry.
+        QSignalSpy shown(&reader, &BookReader::spreadShown);
+        reader.Enter(record);
+        QCOMPARE(record.nLayout, int(LAYOUT_SPREAD_COVER));
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(reader.Pairing(record).NextPage(1), 3);
+        record.nPage = 5;
+        reader.Turn(record, true);
+        QCOMPARE(control.CurrentPage(), 5);
+        reader.Close();
+        QCOMPARE(control.PageCount(), 0);
         // Its password asked for, with the window's list shown behind the question.
         QCOMPARE(open(dir + "/locked.pdf"), std::optional<int>(1));
         QCOMPARE(asked, 1);

@@ -3,9 +3,9 @@
 #include "browser/BrowserRules.h"
 #include "browser/FolderScan.h"
 #include "images/ArchivePages.h"
-#include "platform/InputGate.h"
 #include "platform/OpeningWait.h"
 #include "platform/Paths.h"
+#include "platform/Prompt.h"
 #include "platform/WaitCursor.h"
 
 #include <QElapsedTimer>
@@ -24,13 +24,14 @@ constexpr int kSpreadsBehind = 1;
 // Under the magnifier a spread takes four screens, and going down through it takes three
 // steps: the spread after it has two steps' time to come, so one is read ahead.
 constexpr int kMagnifiedSpreadsAhead = 1;
+// Around the pages, and in place of one that cannot be decoded.
+const QColor kBackground(96, 96, 96);
 } // namespace
 
-ImageBookReader::ImageBookReader(QWidget* host, OpeningWait& opening, InputGate& gate)
-    : QObject(host)
+ImageBookReader::ImageBookReader(QWidget* host, OpeningWait& opening)
+    : BookReader(host)
     , m_host(host)
     , m_opening(opening)
-    , m_gate(gate)
 {
     m_pageWait.setSingleShot(true);
     connect(&m_pageWait, &QTimer::timeout, this, [this] { ShowPendingPages(true); });
@@ -47,6 +48,20 @@ ImageBookReader::Opening ImageBookReader::Open(BookRecord& record, const Options
 {
     Close();
     m_options = options;
+    const Opening opened = OpenPages(record);
+    if (opened != Opening::Opened) {
+        Close();
+        // Given up by the reader, it ends quietly, as the page-count dialog's Cancel.
+        if (opened == Opening::Failed) {
+            emit asking();
+            Prompt::MessageBox(m_host, QStringLiteral("ファイルを開けません。"), Prompt::ErrorIcon);
+        }
+    }
+    return opened;
+}
+
+ImageBookReader::Opening ImageBookReader::OpenPages(BookRecord& record)
+{
     const std::optional<int> page = Scan(record);
     if (!page)
         return Opening::GaveUp;
@@ -58,10 +73,10 @@ ImageBookReader::Opening ImageBookReader::Open(BookRecord& record, const Options
     record.nPageCount = pages;
     if (pages == 1)
         record.nLayout = LAYOUT_SINGLE;
-    else if (pages == 2 && m_options.layout != LAYOUT_SINGLE)
+    else if (pages == 2 && m_options.layoutImage != LAYOUT_SINGLE)
         record.nLayout = LAYOUT_SPREAD_NOCOVER;
     else if (record.nLayout == 0)
-        record.nLayout = m_options.layout;
+        record.nLayout = m_options.layoutImage;
     if (record.nBind < 0)
         record.nBind = m_options.bind;
     const WaitCursor wait;
@@ -159,6 +174,32 @@ void ImageBookReader::Enter(BookRecord& book)
     m_bTurnForward = true;
 }
 
+void ImageBookReader::Show(BookRecord& book)
+{
+    LoadPages(book);
+    m_host->update();
+}
+
+void ImageBookReader::Turn(BookRecord& book, bool newSpread)
+{
+    // Pages are decoded again only when the spread changes.
+    if (newSpread)
+        Show(book);
+}
+
+void ImageBookReader::ApplyLayout(BookRecord& book)
+{
+    LoadPages(book);
+    m_bTurnForward = true;
+    m_host->update();
+}
+
+const QList<OutlineEntry>& ImageBookReader::Outline() const
+{
+    static const QList<OutlineEntry> none;
+    return none;
+}
+
 PageKey ImageBookReader::PageKeyOf(int page, int layout, int zoom, bool leftSide) const
 {
     const QString path = PagePath(page);
@@ -251,7 +292,7 @@ bool ImageBookReader::ShowPendingPages(bool force)
             ready = false;
     }
     if (!ready && !force) {
-        m_gate.Shut();
+        emit spreadWaits();
         if (!m_pageWait.isActive())
             m_pageWait.start(kTurnWaitMs);
         return true;
@@ -268,7 +309,6 @@ bool ImageBookReader::ShowPendingPages(bool force)
     m_host->update();
     // Before the keys held meanwhile act: they may turn on at once.
     emit spreadShown();
-    m_gate.Open();
     return loaded;
 }
 
@@ -290,7 +330,7 @@ void ImageBookReader::RefreshShownPages()
     }
 }
 
-void ImageBookReader::Resize()
+void ImageBookReader::Resize(BookRecord&)
 {
     if (m_pOpening) {
         // The first pages are asked for again at the size they will be shown at.
@@ -345,17 +385,18 @@ void ImageBookReader::Close()
     m_shownPages = {};
     m_bPagesPending = false;
     m_pageWait.stop();
-    m_gate.Open();
     m_pBook = nullptr;
 }
 
 void ImageBookReader::Paint(QPainter& painter)
 {
     const QRect client = m_host->rect();
+    painter.fillRect(client, kBackground);
     if (client.isEmpty() || !m_pBook)
         return;
     if (!qFuzzyCompare(m_host->devicePixelRatioF(), m_requestedPixelRatio))
-        QMetaObject::invokeMethod(this, &ImageBookReader::Resize, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { Resize(*m_pBook); }, Qt::QueuedConnection);
     const ImageRules::Frame frame = ImageRules::LayoutFrame(client, m_nShownZoom, m_options.space);
     const ImageRules::Placement placed = ImageRules::PlacePages(
         frame, m_nShownLayout, m_options.picEnlarge, m_image1.Size(), m_image2.Size());

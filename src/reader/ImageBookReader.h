@@ -6,15 +6,13 @@
 #include "images/ImageRules.h"
 #include "images/PageImage.h"
 #include "images/PageShapeReader.h"
-#include "reader/SpreadPairing.h"
+#include "reader/BookReader.h"
 
-#include <QObject>
 #include <QTimer>
 
 #include <memory>
 #include <optional>
 
-class InputGate;
 class OpeningWait;
 class QPainter;
 class QWidget;
@@ -22,51 +20,40 @@ class QWidget;
 // An image book open in a window: a folder of pictures or an archive, its pages decoded
 // by the page engine at the size the window shows them, a spread at a time, with those
 // around it read ahead. It paints onto the host widget and holds the reader's input
-// back through the gate while a spread it turned to is on its way.
-class ImageBookReader : public QObject
+// back while a spread it turned to is on its way.
+class ImageBookReader : public BookReader
 {
     Q_OBJECT
 public:
-    // What the settings say of image books, taken when the book opens.
-    struct Options {
-        int picExt = 0xE7;
-        bool naturalSort = true;
-        // The layout and binding of a book its record does not settle.
-        int layout = LAYOUT_SPREAD_COVER;
-        int bind = BIND_RIGHT;
-        int space = 0;
-        bool picEnlarge = false;
-        bool widePageAlone = false;
-    };
-    enum class Opening { Opened, Failed, GaveUp };
-
-    ImageBookReader(QWidget* host, OpeningWait& opening, InputGate& gate);
+    explicit ImageBookReader(QWidget* host, OpeningWait& opening);
 
     // Finds the book's pages, settles the record's page, layout and binding, and waits,
     // with the window alive, for the page the reader chose and the one beside it; only
     // the chosen page must decode.
-    Opening Open(BookRecord& record, const Options& options);
-    // From here on the reader's record is the book shown: turns, paints and pages that
-    // arrive follow it.
-    void Enter(BookRecord& book);
+    Opening Open(BookRecord& record, const Options& options) override;
+    void Enter(BookRecord& book) override;
     // Lets the pages, the archive's handles and the shapes go.
-    void Close();
-    bool IsOpening() const { return m_pOpening != nullptr; }
+    void Close() override;
+    void Show(BookRecord& book) override;
+    void Turn(BookRecord& book, bool newSpread) override;
+    void SetTurnForward(bool forward) override { m_bTurnForward = forward; }
+    void ApplyLayout(BookRecord& book) override;
+    void Resize(BookRecord& book) override;
+    void Paint(QPainter& painter) override;
+    // Wide pages alone once their shapes are known, with the setting on.
+    SpreadPairing Pairing(const BookRecord& record) const override;
+    const PageShapes& Shapes() const override { return m_pageShapes; }
+    bool PagesPending() const override { return m_bPagesPending; }
+    int ReadablePages() const override { return m_nReadablePages; }
+    const QList<OutlineEntry>& Outline() const override;
+    bool OutlineRead() const override { return true; }
 
+    bool IsOpening() const { return m_pOpening != nullptr; }
     QString PagePath(int n) const;
     // Asks for the pages the record shows. A spread not decoded yet keeps the old one on
     // the screen and holds the reader's input back until it is ready. False when a page
     // shown could not be decoded.
     bool LoadPages(BookRecord& record);
-    // The direction of the move that led to the spread: pages ahead are read that way.
-    void SetTurnForward(bool forward) { m_bTurnForward = forward; }
-    // The host's size or the magnification changed: the pages are asked for again.
-    void Resize();
-    void Paint(QPainter& painter);
-    // How the record's pages pair: wide pages alone once their shapes are known, with
-    // the setting on.
-    SpreadPairing Pairing(const BookRecord& record) const;
-    bool PagesPending() const { return m_bPagesPending; }
 
     // The pages of the open book; none before one is open.
     std::shared_ptr<const PageSource> m_pageSource = std::make_shared<FolderPages>();
@@ -79,14 +66,11 @@ public:
     // Of an archive cut short, the pages from the first that can be read; else -1.
     int m_nReadablePages = -1;
 
-signals:
-    // A spread turned to is on the screen, before the input held meanwhile goes on.
-    void spreadShown();
-
 private:
     // Finds the pages of the book and returns the record's page among them, or -1;
     // nothing when the reader gave up waiting.
     std::optional<int> Scan(const BookRecord& record);
+    Opening OpenPages(BookRecord& record);
     Opening LoadFirstPages(BookRecord& record);
     PageKey PageKeyOf(int page, int layout, int zoom, bool leftSide) const;
     QList<PageKey> SpreadKeys(const ImageRules::Sides& pages, int layout, int zoom) const;
@@ -109,7 +93,6 @@ private:
 
     QWidget* m_host;
     OpeningWait& m_opening;
-    InputGate& m_gate;
     Options m_options;
     // The record of the book being opened while its first pages are waited for, and
     // of the book shown once it is entered.

@@ -1,5 +1,6 @@
 #include "reader/PdfReader.h"
 
+#include "images/ZoomRules.h"
 #include "pdf/AcroAXDocShim.h"
 #include "pdf/InqNumPagesDlg.h"
 #include "pdf/InqPasswordDlg.h"
@@ -11,7 +12,7 @@
 #include <QWidget>
 
 PdfReader::PdfReader(QWidget* host, OpeningWait& opening, CAcroAXDocShim& control)
-    : QObject(host)
+    : BookReader(host)
     , m_host(host)
     , m_opening(opening)
     , m_control(control)
@@ -24,24 +25,24 @@ PdfReader::~PdfReader()
     RemoveTempCopy();
 }
 
-std::optional<int> PdfReader::Open(const BookRecord& record, bool widePageAlone)
+PdfReader::Opening PdfReader::Open(BookRecord& record, const Options& options)
 {
-    m_bWidePageAlone = widePageAlone;
+    m_options = options;
     // Held while the book opens, and wiped once each of its documents is open.
     PdfPassword password;
     std::optional<PopplerDocuments::Opened> opened
         = OpenPdf(record.strPath, { PdfPassword() }, std::max(record.nPage, 1), password);
     // Given up by the reader while the file was read, it ends quietly.
     if (!opened)
-        return std::nullopt;
+        return Opening::GaveUp;
     // The password comes before anything else, even with a count stored: every
     // document of the book needs it.
     if (opened->access == PopplerDocuments::Access::Locked
         && !AskPdfPassword(record, password, *opened))
-        return std::nullopt;
+        return Opening::GaveUp;
     if (opened->access == PopplerDocuments::Access::Unreadable) {
         CannotOpen();
-        return std::nullopt;
+        return Opening::Failed;
     }
     int pages = record.nPageCount >= 1 ? record.nPageCount : opened->pages;
     if (pages < 1) {
@@ -51,7 +52,7 @@ std::optional<int> PdfReader::Open(const BookRecord& record, bool widePageAlone)
         dlg.m_nPages = 1;
         dlg.OnInitDialog();
         if (Prompt::RunModal(dlg) != QDialog::Accepted)
-            return std::nullopt;
+            return Opening::GaveUp;
         pages = dlg.m_nPages;
     }
     if (!opened->document) {
@@ -59,7 +60,7 @@ std::optional<int> PdfReader::Open(const BookRecord& record, bool widePageAlone)
         PdfPassword used;
         opened = OpenPdf(record.strPath, { password }, std::max(record.nPage, 1), used);
         if (!opened)
-            return std::nullopt;
+            return Opening::GaveUp;
     }
     // Only a file the control cannot reach by its own path is worth a copy: one that
     // poppler read and found no pages in would read the same from the copy.
@@ -67,16 +68,42 @@ std::optional<int> PdfReader::Open(const BookRecord& record, bool widePageAlone)
     if (!m_control.LoadFile(record.strPath, std::move(*opened), password)
         && !(readable && LoadTempCopy(record, password))) {
         CannotOpen();
-        return std::nullopt;
+        return Opening::Failed;
     }
-    return pages;
+    record.nPageCount = pages;
+    return Opening::Opened;
 }
 
 void PdfReader::Enter(BookRecord& book)
 {
     m_pBook = &book;
+    // A record without a layout has no resume entry or last place behind it: nothing
+    // chose a layout or a binding, and the document's own reading direction stands.
+    if (book.nLayout == 0) {
+        const int pages = book.nPageCount;
+        if (pages == 1)
+            book.nLayout = LAYOUT_SINGLE;
+        else if (pages == 2 && m_options.layoutPdf != LAYOUT_SINGLE)
+            book.nLayout = LAYOUT_SPREAD_NOCOVER;
+        else
+            book.nLayout = m_options.layoutPdf;
+        book.bRightToLeft = m_control.ReadsRightToLeft();
+    }
+    // The stored count came first; the document's own count wins once it is known.
+    if (m_control.PageCount() > 0)
+        book.nPageCount = m_control.PageCount();
+    book.nPage = std::clamp(book.nPage, 1, book.nPageCount);
+    m_control.setCurrentPage(book.nPage);
+    ReadShapes(book);
+    ApplyLayout(book);
+    Resize(book);
+    m_control.show();
+}
+
+void PdfReader::ReadShapes(const BookRecord& book)
+{
     m_pageShapes.clear();
-    if (!m_bWidePageAlone)
+    if (!m_options.widePageAlone)
         return;
     // The sizes read while it opened at once, the others as the control reads them.
     m_pageShapes = PageShapes(book.nPageCount, PageShape::Unknown);
@@ -90,6 +117,45 @@ void PdfReader::Close()
     m_control.LoadFile(QString());
     m_pageShapes.clear();
     m_pBook = nullptr;
+}
+
+void PdfReader::Show(BookRecord& book)
+{
+    m_control.setCurrentPage(book.nPage);
+}
+
+void PdfReader::Turn(BookRecord& book, bool)
+{
+    // The control follows every page, within the spread too.
+    Show(book);
+}
+
+void PdfReader::ApplyLayout(BookRecord& book)
+{
+    static const char* const kModes[] = { "SinglePage", "TwoColumnRight", "TwoColumnLeft" };
+    if (book.nLayout >= LAYOUT_SINGLE && book.nLayout <= LAYOUT_SPREAD_NOCOVER)
+        m_control.setLayoutMode(QString::fromLatin1(kModes[book.nLayout - 1]));
+    m_control.setRightToLeft(book.SpreadBinding() == BIND_RIGHT);
+    Pair();
+    m_control.setView(QStringLiteral("Fit"));
+    emit spreadShown();
+}
+
+void PdfReader::Resize(BookRecord& book)
+{
+    const QRect geometry = ZoomRules::PdfGeometry(m_host->size(), book.nZoom, m_nTaskPaneWidth);
+    if (!geometry.isEmpty())
+        m_control.setGeometry(geometry);
+}
+
+const QList<OutlineEntry>& PdfReader::Outline() const
+{
+    return m_control.Outline();
+}
+
+bool PdfReader::OutlineRead() const
+{
+    return m_control.OutlineRead();
 }
 
 SpreadPairing PdfReader::Pairing(const BookRecord& record) const
@@ -115,7 +181,7 @@ void PdfReader::OnSizesRead(const QMap<int, QSizeF>& sizes)
     Pair();
     // A wide page found among those before it moves the pairing of the page in sight.
     if (Pairing(*m_pBook).ShownAt(m_pBook->nPage, bind) != before)
-        emit spreadMoved();
+        emit spreadShown();
 }
 
 void PdfReader::Pair()
@@ -154,7 +220,7 @@ std::optional<PopplerDocuments::Opened> PdfReader::OpenPdf(
 {
     using Tried = std::pair<PopplerDocuments::Opened, qsizetype>;
     std::optional<Tried> tried
-        = m_opening.Compute<Tried>([path, spellings, nearPage, before = m_bWidePageAlone](
+        = m_opening.Compute<Tried>([path, spellings, nearPage, before = m_options.widePageAlone](
                                        const BackgroundTask::Abandoned& abandoned) {
               Tried result;
               for (qsizetype i = 0; i < spellings.size() && !abandoned(); ++i) {

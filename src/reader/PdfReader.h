@@ -1,11 +1,8 @@
 #pragma once
 
-#include "browser/BookRecord.h"
 #include "pdf/PdfPassword.h"
 #include "pdf/PopplerDocuments.h"
-#include "reader/SpreadPairing.h"
-
-#include <QObject>
+#include "reader/BookReader.h"
 
 #include <optional>
 
@@ -17,24 +14,33 @@ class QWidget;
 // for until it opens, its page count asked for when the file does not say, and a copy
 // in the temp folder made for a path the control cannot reach. Questions and messages go
 // to the host window.
-class PdfReader : public QObject
+class PdfReader : public BookReader
 {
     Q_OBJECT
 public:
     PdfReader(QWidget* host, OpeningWait& opening, CAcroAXDocShim& control);
     ~PdfReader() override;
 
-    // Loads the record's PDF into the control; the pages it has, or nothing when it
-    // cannot be opened (said to the reader) or the reader gave it up (quietly). With
-    // wide pages alone, the sizes of the pages before the record's are read with it.
-    std::optional<int> Open(const BookRecord& record, bool widePageAlone);
-    // From here on the reader's record is the book shown; with wide pages alone, the
-    // shapes of its pages are read.
-    void Enter(BookRecord& book);
+    // Loads the record's PDF into the control and settles its page count. With wide
+    // pages alone, the sizes of the pages before the record's are read with it.
+    Opening Open(BookRecord& record, const Options& options) override;
+    // Settles the layout and binding of a book no entry speaks for, its page count by
+    // the document's own, and shows it; with wide pages alone, its pages' shapes are read.
+    void Enter(BookRecord& book) override;
     // Empties the control and lets the shapes go.
-    void Close();
-    // How the record's pages pair: wide pages alone once their shapes are known.
-    SpreadPairing Pairing(const BookRecord& record) const;
+    void Close() override;
+    void Show(BookRecord& book) override;
+    void Turn(BookRecord& book, bool newSpread) override;
+    void SetTurnForward(bool) override { }
+    void ApplyLayout(BookRecord& book) override;
+    void Resize(BookRecord& book) override;
+    // The control paints the pages itself.
+    void Paint(QPainter&) override { }
+    // Wide pages alone once their shapes are known.
+    SpreadPairing Pairing(const BookRecord& record) const override;
+    const PageShapes& Shapes() const override { return m_pageShapes; }
+    const QList<OutlineEntry>& Outline() const override;
+    bool OutlineRead() const override;
     // Hands the control the pairing the spreads follow.
     void Pair();
     // The temp copy goes once the book is closed for good.
@@ -43,12 +49,6 @@ public:
     QString m_strTempFile;
     // The shapes of the open book's pages; empty unless wide pages stand alone.
     PageShapes m_pageShapes;
-
-signals:
-    // A question or a message is about to be put to the reader.
-    void asking();
-    // Sizes read later moved the pages of the spread in sight.
-    void spreadMoved();
 
 private:
     // Opens the PDF off this thread with the first spelling of the password it takes,
@@ -63,12 +63,14 @@ private:
     bool AskPdfPassword(
         const BookRecord& record, PdfPassword& password, PopplerDocuments::Opened& opened);
     void CannotOpen();
+    void ReadShapes(const BookRecord& book);
     void TakeSizes(const QMap<int, QSizeF>& sizes);
     void OnSizesRead(const QMap<int, QSizeF>& sizes);
 
     QWidget* m_host;
     OpeningWait& m_opening;
     CAcroAXDocShim& m_control;
-    bool m_bWidePageAlone = false;
+    Options m_options;
+    int m_nTaskPaneWidth = 0;
     BookRecord* m_pBook = nullptr;
 };

@@ -24,7 +24,6 @@ namespace
 {
 const QColor kFolderLabel(111, 160, 192);
 const QColor kResumeLabel(192, 160, 111);
-const QColor kImageBackground(96, 96, 96);
 } // namespace
 
 CTalvexView::CTalvexView(CTalvexDoc* doc, QWidget* parent)
@@ -41,9 +40,15 @@ CTalvexView::CTalvexView(CTalvexDoc* doc, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     m_inputGate.Guard(this);
     m_inputGate.Guard(&m_dlgCover);
-    connect(&m_imageBook, &ImageBookReader::spreadShown, this, [this] { ShowPageIndicator(); });
-    connect(&m_pdfBook, &PdfReader::asking, this, &CTalvexView::ShowListBehindDialog);
-    connect(&m_pdfBook, &PdfReader::spreadMoved, this, [this] { ShowPageIndicator(); });
+    for (BookReader* reader : std::initializer_list<BookReader*> { &m_imageBook, &m_pdfBook }) {
+        connect(reader, &BookReader::asking, this, &CTalvexView::ShowListBehindDialog);
+        connect(reader, &BookReader::spreadWaits, this, [this] { m_inputGate.Shut(); });
+        // Said before the keys held meanwhile act: they may turn on at once.
+        connect(reader, &BookReader::spreadShown, this, [this] {
+            ShowPageIndicator();
+            m_inputGate.Open();
+        });
+    }
     connect(&m_folderSizes, &FileSizeReader::sizesRead, this, &CTalvexView::OnFolderSizesRead);
     connect(&m_resumeSizes, &FileSizeReader::sizesRead, this, &CTalvexView::OnResumeSizesRead);
 }
@@ -265,9 +270,8 @@ void CTalvexView::paintEvent(QPaintEvent*)
         painter.fillRect(rect(), Qt::black);
         if (m_pDocument)
             DrawHeader(painter);
-    } else if (m_book.bImages) {
-        painter.fillRect(rect(), kImageBackground);
-        m_imageBook.Paint(painter);
+    } else {
+        m_pReader->Paint(painter);
     }
 }
 

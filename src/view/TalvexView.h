@@ -133,8 +133,8 @@ public:
     // How the record's pages pair: wide pages alone in the spreads once their shapes
     // are known, with the setting on.
     SpreadPairing Pairing(const BookRecord& record) const;
-    // The settings an image book opens with.
-    ImageBookReader::Options ImageOptions() const;
+    // The settings a book opens with.
+    BookReader::Options ReaderOptions() const;
 
     // The remote pad.
     void ApplyPadSize();
@@ -197,13 +197,12 @@ public:
     int m_nOpenedPage = -1;
     QPoint m_ptLastCursor;
     int m_nIdleTicks = 0;
-    int m_nTaskPaneWidth = 0;
     InputGate m_inputGate;
     OpeningWait m_opening { this };
-    // The open image book, if any: it asks the gate and the wait above.
-    ImageBookReader m_imageBook { this, m_opening, m_inputGate };
-    // The open PDF's opening, into the control above.
+    // The readers of the two kinds of book, and the one of the book opened last.
+    ImageBookReader m_imageBook { this, m_opening };
     PdfReader m_pdfBook { this, m_opening, m_wndPdf };
+    BookReader* m_pReader = &m_pdfBook;
     // Which keys are down, so that a key held down acts once.
     KeyTracker m_keys;
     // Above every other child, so it is made after them.
@@ -230,7 +229,7 @@ private:
     int InputScreen() const;
     void RunAction(int action);
     void OnContentTimer();
-    void EnterContent(const BookRecord& record, int pages);
+    void EnterContent(const BookRecord& record);
     void ShowPage();
     void ShowPageAt(int page, bool forward);
     // Next and previous: a page move that shows a new spread only when there is one.

@@ -9,13 +9,11 @@ void CTalvexView::ShowPageIndicator(bool opening, const QString& notice, bool as
     // A notice answers what the reader asked for, as the plate's own key does: both show
     // with the plate turned off too.
     const bool wanted = m_nPageIndicator != IndicatorRules::SHOWN_NEVER || asked;
-    if ((!wanted && notice.isEmpty()) || !m_bContent
-        || (m_book.bImages && m_imageBook.PagesPending()))
+    if ((!wanted && notice.isEmpty()) || !m_bContent || m_pReader->PagesPending())
         return;
     const SizeGeometry g = ListGeometry::ForIndex(SizeIndex());
-    const PageShapes& shapes = m_book.bImages ? m_imageBook.m_pageShapes : m_pdfBook.m_pageShapes;
     IndicatorRules::Text text = IndicatorRules::Compose(
-        m_book, opening, shapes, m_book.bImages ? m_imageBook.m_nReadablePages : -1, resumed);
+        m_book, opening, m_pReader->Shapes(), m_pReader->ReadablePages(), resumed);
     if (!notice.isEmpty())
         text.notice = notice;
     m_pageIndicator.Flash(text, m_fonts[g.line1Font], m_fonts[g.line2Font]);

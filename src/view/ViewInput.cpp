@@ -157,7 +157,7 @@ void CTalvexView::OnContextMenu(const QPoint& globalPos)
     context.resumeScreen = m_bResumeScreen;
     context.atDriveList = m_strCurrentFolder.isEmpty();
     context.book = m_book;
-    context.hasOutline = m_bContent && !m_book.bImages && !m_wndPdf.Outline().isEmpty();
+    context.hasOutline = m_bContent && !m_pReader->Outline().isEmpty();
     ContextMenus::MenuId menu = ContextMenus::MENU_CONTENT;
     if (!m_bContent) {
         context.selected = SelectedRecord();

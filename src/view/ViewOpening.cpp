@@ -17,37 +17,23 @@ constexpr int kMoveThreshold = 32; // squared pixels
 
 bool CTalvexView::OpenBook(BookRecord& record)
 {
-    const QString cannotOpen = QStringLiteral("ファイルを開けません。");
-    if (record.bImages) {
-        const ImageBookReader::Opening opened = m_imageBook.Open(record, ImageOptions());
-        if (opened != ImageBookReader::Opening::Opened) {
-            m_imageBook.Close();
-            // Given up by the reader, it ends quietly, as the page-count dialog's Cancel.
-            if (opened == ImageBookReader::Opening::Failed) {
-                ShowListBehindDialog();
-                Prompt::MessageBox(this, cannotOpen, Prompt::ErrorIcon);
-            }
-            return false;
-        }
-        EnterContent(record, record.nPageCount);
-        return true;
-    }
-    const std::optional<int> pages = m_pdfBook.Open(record, m_bWidePageAlone);
-    if (!pages)
+    // The one place that asks what the book is made of.
+    m_pReader = record.bImages ? static_cast<BookReader*>(&m_imageBook) : &m_pdfBook;
+    if (m_pReader->Open(record, ReaderOptions()) != BookReader::Opening::Opened)
         return false;
-    EnterContent(record, *pages);
+    EnterContent(record);
     return true;
 }
 
 SpreadPairing CTalvexView::Pairing(const BookRecord& record) const
 {
-    return record.bImages ? m_imageBook.Pairing(record) : m_pdfBook.Pairing(record);
+    return m_pReader->Pairing(record);
 }
 
-ImageBookReader::Options CTalvexView::ImageOptions() const
+BookReader::Options CTalvexView::ReaderOptions() const
 {
-    return { m_nPicExt, m_bNaturalSort, m_nLayoutImage, m_nBind, m_nSpace, m_bPicEnlarge,
-        m_bWidePageAlone };
+    return { m_nPicExt, m_bNaturalSort, m_nLayoutImage, m_nLayoutPdf, m_nBind, m_nSpace,
+        m_bPicEnlarge, m_bWidePageAlone };
 }
 
 void CTalvexView::ShowListBehindDialog()
@@ -61,7 +47,7 @@ void CTalvexView::ShowListBehindDialog()
     }
 }
 
-void CTalvexView::EnterContent(const BookRecord& record, int pages)
+void CTalvexView::EnterContent(const BookRecord& record)
 {
     m_pDocument->SetTitle(Paths::ForDisplay(Paths::FileNamePart(record.strPath)));
     m_listFolder.hide();
@@ -75,31 +61,8 @@ void CTalvexView::EnterContent(const BookRecord& record, int pages)
     m_strOpenedPath = record.strPath;
     m_bContent = true;
     m_book = record;
-    m_book.nPageCount = pages;
-    if (m_book.bImages)
-        m_imageBook.Enter(m_book);
-    else {
-        // A record without a layout has no resume entry or last place behind it: nothing
-        // chose a layout or a binding, and the document's own reading direction stands.
-        if (record.nLayout == 0) {
-            if (pages == 1)
-                m_book.nLayout = LAYOUT_SINGLE;
-            else if (pages == 2 && m_nLayoutPdf != LAYOUT_SINGLE)
-                m_book.nLayout = LAYOUT_SPREAD_NOCOVER;
-            else
-                m_book.nLayout = m_nLayoutPdf;
-            m_book.bRightToLeft = m_wndPdf.ReadsRightToLeft();
-        }
-        // The stored count came first; the document's own count wins once it is known.
-        if (m_wndPdf.PageCount() > 0)
-            m_book.nPageCount = m_wndPdf.PageCount();
-        m_book.nPage = std::clamp(record.nPage, 1, m_book.nPageCount);
-        m_wndPdf.setCurrentPage(m_book.nPage);
-        m_pdfBook.Enter(m_book);
-        ApplyLayout();
-        LayoutContent();
-        m_wndPdf.show();
-    }
+    m_pReader->SetTurnForward(true);
+    m_pReader->Enter(m_book);
     if (CMainFrame* frame = GetParentFrame())
         frame->m_bContentShown = m_bContent;
     m_dlgCover.raise();
@@ -110,30 +73,12 @@ void CTalvexView::EnterContent(const BookRecord& record, int pages)
 
 void CTalvexView::ApplyLayout()
 {
-    if (m_book.bImages) {
-        m_imageBook.LoadPages(m_book);
-        m_imageBook.SetTurnForward(true);
-        update();
-        return;
-    }
-    static const char* const kModes[] = { "SinglePage", "TwoColumnRight", "TwoColumnLeft" };
-    if (m_book.nLayout >= LAYOUT_SINGLE && m_book.nLayout <= LAYOUT_SPREAD_NOCOVER)
-        m_wndPdf.setLayoutMode(QString::fromLatin1(kModes[m_book.nLayout - 1]));
-    m_wndPdf.setRightToLeft(m_book.SpreadBinding() == BIND_RIGHT);
-    m_pdfBook.Pair();
-    m_wndPdf.setView(QStringLiteral("Fit"));
-    ShowPageIndicator();
+    m_pReader->ApplyLayout(m_book);
 }
 
 void CTalvexView::LayoutContent()
 {
-    if (m_imageBook.IsOpening() || m_book.bImages) {
-        m_imageBook.Resize();
-        return;
-    }
-    const QRect geometry = ZoomRules::PdfGeometry(size(), m_book.nZoom, m_nTaskPaneWidth);
-    if (!geometry.isEmpty())
-        m_wndPdf.setGeometry(geometry);
+    m_pReader->Resize(m_book);
 }
 
 void CTalvexView::PlaceCoverWindow()

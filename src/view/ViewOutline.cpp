@@ -9,10 +9,10 @@ bool CTalvexView::OutlineShown() const
 
 void CTalvexView::ShowOutline()
 {
-    const QList<OutlineEntry>& entries = m_wndPdf.Outline();
+    const QList<OutlineEntry>& entries = m_pReader->Outline();
     if (!m_bContent || OutlineShown())
         return;
-    if (m_book.bImages || (m_wndPdf.OutlineRead() && entries.isEmpty())) {
+    if (m_pReader->OutlineRead() && entries.isEmpty()) {
         ShowPageIndicator(false, QStringLiteral("目次がありません"));
         return;
     }

@@ -6,17 +6,12 @@
 
 void CTalvexView::ShowPage()
 {
-    if (m_book.bImages) {
-        m_imageBook.LoadPages(m_book);
-        update();
-    } else {
-        m_wndPdf.setCurrentPage(m_book.nPage);
-    }
+    m_pReader->Show(m_book);
 }
 
 void CTalvexView::ShowPageAt(int page, bool forward)
 {
-    m_imageBook.SetTurnForward(forward);
+    m_pReader->SetTurnForward(forward);
     m_book.nPage = page;
     ShowPage();
     ShowPageIndicator();
@@ -28,11 +23,9 @@ bool CTalvexView::TurnTo(int page, bool forward)
         return false;
     const SpreadPairing pairing = Pairing(m_book);
     const bool newSpread = pairing.SpreadStart(page) != pairing.SpreadStart(m_book.nPage);
-    m_imageBook.SetTurnForward(forward);
+    m_pReader->SetTurnForward(forward);
     m_book.nPage = page;
-    // Image pages are decoded again only when the spread changes.
-    if (!m_book.bImages || newSpread)
-        ShowPage();
+    m_pReader->Turn(m_book, newSpread);
     ShowPageIndicator();
     return true;
 }
@@ -76,11 +69,8 @@ void CTalvexView::GoLastPage()
 void CTalvexView::CloseBook(int mode)
 {
     m_bContent = false;
-    if (m_book.bImages) {
-        m_imageBook.Close();
-    } else {
-        m_pdfBook.Close();
-    }
+    m_pReader->Close();
+    m_inputGate.Open();
     m_dlgCover.hide();
     m_pageIndicator.Dismiss();
     m_pDocument->SetTitle(QString());
