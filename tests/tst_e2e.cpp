@@ -158,7 +158,9 @@ private slots:
             return f;
         };
         const SizeGeometry g = ListGeometry::ForIndex(2);
-        indicator.Flash(IndicatorRules::Compose(book, false), font(g.line1Font), font(g.line2Font));
+        indicator.Flash(
+            IndicatorRules::Compose(book, false, SpreadPairing(book.nLayout, book.nPageCount)),
+            font(g.line1Font), font(g.line2Font));
         if (!QTest::qWaitFor([&indicator] { return !indicator.Plate().isNull(); }, 5000))
             return {};
         QImage composed = beneath;

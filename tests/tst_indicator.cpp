@@ -135,20 +135,31 @@ private slots:
         book.nLayout = layout;
         book.SetSpreadBinding(bind);
         book.nZoom = zoom;
-        const IndicatorRules::Text later = IndicatorRules::Compose(book, false);
+        const IndicatorRules::Text later
+            = IndicatorRules::Compose(book, false, SpreadPairing(book.nLayout, book.nPageCount));
         QCOMPARE(later, (IndicatorRules::Text { QString(), pages, mode }));
         // At opening the book is named: a PDF by its file, an image book by its folder,
         // an archive by its file.
-        QCOMPARE(IndicatorRules::Compose(book, true).title,
+        QCOMPARE(
+            IndicatorRules::Compose(book, true, SpreadPairing(book.nLayout, book.nPageCount)).title,
             images ? QString("Manga Vol 1") : QString("小説 上巻.pdf"));
         book.strPath = "/books/Manga Vol 2.cbz";
-        QCOMPARE(IndicatorRules::Compose(book, true).title, QString("Manga Vol 2.cbz"));
+        QCOMPARE(
+            IndicatorRules::Compose(book, true, SpreadPairing(book.nLayout, book.nPageCount)).title,
+            QString("Manga Vol 2.cbz"));
         // A book cut short says how far it reads, at opening only.
-        QCOMPARE(IndicatorRules::Compose(book, true, {}, 1).notice,
+        QCOMPARE(
+            IndicatorRules::Compose(book, true, SpreadPairing(book.nLayout, book.nPageCount), 1)
+                .notice,
             QString("1 / %1 ページまで読めます").arg(count));
-        QCOMPARE(IndicatorRules::Compose(book, true, {}, count).notice,
+        QCOMPARE(
+            IndicatorRules::Compose(book, true, SpreadPairing(book.nLayout, book.nPageCount), count)
+                .notice,
             QString("%1 ページまで読めます").arg(count));
-        QCOMPARE(IndicatorRules::Compose(book, false, {}, 1).notice, QString());
+        QCOMPARE(
+            IndicatorRules::Compose(book, false, SpreadPairing(book.nLayout, book.nPageCount), 1)
+                .notice,
+            QString());
     }
 
     void aBookCutShortSaysHowFarItReads()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "browser/BookRecord.h"
-#include "images/PageShape.h"
 #include "pdf/PdfOutline.h"
 #include "reader/SpreadPairing.h"
 
@@ -56,8 +55,6 @@ public:
     virtual void Paint(QPainter& painter) = 0;
     // How the record's pages pair into spreads.
     virtual SpreadPairing Pairing(const BookRecord& record) const = 0;
-    // The shapes of the pages, when wide pages stand alone; else none.
-    virtual const PageShapes& Shapes() const = 0;
     // A spread turned to is still on its way.
     virtual bool PagesPending() const { return false; }
     // Of a book cut short, the pages from the first that can be read; else -1.

@@ -42,7 +42,6 @@ public:
     void Paint(QPainter& painter) override;
     // Wide pages alone once their shapes are known, with the setting on.
     SpreadPairing Pairing(const BookRecord& record) const override;
-    const PageShapes& Shapes() const override { return m_pageShapes; }
     bool PagesPending() const override { return m_bPagesPending; }
     int ReadablePages() const override { return m_nReadablePages; }
     const QList<OutlineEntry>& Outline() const override;

@@ -133,8 +133,7 @@ void PdfReader::Turn(BookRecord& book, bool)
 void PdfReader::ApplyLayout(BookRecord& book)
 {
     static const char* const kModes[] = { "SinglePage", "TwoColumnRight", "TwoColumnLeft" };
-    if (book.nLayout >= LAYOUT_SINGLE && book.nLayout <= LAYOUT_SPREAD_NOCOVER)
-        m_control.setLayoutMode(QString::fromLatin1(kModes[book.nLayout - 1]));
+    m_control.setLayoutMode(QString::fromLatin1(kModes[LayoutOf(book) - 1]));
     m_control.setRightToLeft(book.SpreadBinding() == BIND_RIGHT);
     Pair();
     m_control.setView(QStringLiteral("Fit"));
@@ -160,7 +159,13 @@ bool PdfReader::OutlineRead() const
 
 SpreadPairing PdfReader::Pairing(const BookRecord& record) const
 {
-    return SpreadPairing(record.nLayout, record.nPageCount, m_pageShapes);
+    return SpreadPairing(LayoutOf(record), record.nPageCount, m_pageShapes);
+}
+
+int PdfReader::LayoutOf(const BookRecord& record)
+{
+    // A layout out of range, from a damaged entry, counts as the nearest one.
+    return std::clamp(record.nLayout, int(LAYOUT_SINGLE), int(LAYOUT_SPREAD_NOCOVER));
 }
 
 void PdfReader::TakeSizes(const QMap<int, QSizeF>& sizes)

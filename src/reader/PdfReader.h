@@ -38,7 +38,6 @@ public:
     void Paint(QPainter&) override { }
     // Wide pages alone once their shapes are known.
     SpreadPairing Pairing(const BookRecord& record) const override;
-    const PageShapes& Shapes() const override { return m_pageShapes; }
     const QList<OutlineEntry>& Outline() const override;
     bool OutlineRead() const override;
     // Hands the control the pairing the spreads follow.
@@ -63,6 +62,7 @@ private:
     bool AskPdfPassword(
         const BookRecord& record, PdfPassword& password, PopplerDocuments::Opened& opened);
     void CannotOpen();
+    static int LayoutOf(const BookRecord& record);
     void ReadShapes(const BookRecord& book);
     void TakeSizes(const QMap<int, QSizeF>& sizes);
     void OnSizesRead(const QMap<int, QSizeF>& sizes);

@@ -23,13 +23,9 @@ Shown ShownFrom(int stored)
 
 namespace
 {
-    QList<int> PagesInSight(const BookRecord& book, const PageShapes& shapes)
+    QList<int> PagesInSight(const BookRecord& book, const SpreadPairing& pairing)
     {
-        // A PDF's layout out of range counts as the nearest one.
-        const int layout = book.bImages ? book.nLayout : std::clamp(book.nLayout, 1, 3);
-        const ImageRules::Sides sides = SpreadPairing(layout, book.nPageCount, shapes)
-                                            .ShownAt(book.nPage, book.SpreadBinding())
-                                            .sides;
+        const ImageRules::Sides sides = pairing.ShownAt(book.nPage, book.SpreadBinding()).sides;
         QList<int> pages { sides.left, sides.right };
         // The pairing leaves a side empty, or past the end of the book, at its ends.
         pages.removeIf([&book](int page) { return page < 1 || page > book.nPageCount; });
@@ -64,7 +60,7 @@ namespace
 } // namespace
 
 Text Compose(
-    const BookRecord& book, bool opening, const PageShapes& shapes, int readable, bool resumed)
+    const BookRecord& book, bool opening, const SpreadPairing& pairing, int readable, bool resumed)
 {
     Text text;
     if (opening && resumed) {
@@ -83,7 +79,7 @@ Text Compose(
             : book.strPath;
         text.title = Paths::ForDisplay(Paths::FileNamePart(named));
     }
-    const QList<int> pages = PagesInSight(book, shapes);
+    const QList<int> pages = PagesInSight(book, pairing);
     const QString count = QString::number(book.nPageCount);
     if (pages.size() == 2)
         text.pages = QStringLiteral("%1-%2 / %3").arg(pages[0]).arg(pages[1]).arg(count);

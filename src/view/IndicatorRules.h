@@ -1,7 +1,7 @@
 #pragma once
 
 #include "browser/BookRecord.h"
-#include "images/PageShape.h"
+#include "reader/SpreadPairing.h"
 
 #include <QString>
 
@@ -34,10 +34,10 @@ struct Text {
     bool operator==(const Text&) const = default;
 };
 
-// shapes: those of the book's pages, when wide pages stand alone. readable: the
-// pages from the first that can be read of a book cut short (a download that did not
-// finish), or -1 for a whole book. resumed: the book opened at its last place.
-Text Compose(const BookRecord& book, bool opening, const PageShapes& shapes = {}, int readable = -1,
+// pairing: the book's, as its reader pairs the pages. readable: the pages from the first
+// that can be read of a book cut short (a download that did not finish), or -1 for a
+// whole book. resumed: the book opened at its last place.
+Text Compose(const BookRecord& book, bool opening, const SpreadPairing& pairing, int readable = -1,
     bool resumed = false);
 
 } // namespace IndicatorRules

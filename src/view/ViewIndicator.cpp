@@ -13,7 +13,7 @@ void CTalvexView::ShowPageIndicator(bool opening, const QString& notice, bool as
         return;
     const SizeGeometry g = ListGeometry::ForIndex(SizeIndex());
     IndicatorRules::Text text = IndicatorRules::Compose(
-        m_book, opening, m_pReader->Shapes(), m_pReader->ReadablePages(), resumed);
+        m_book, opening, Pairing(m_book), m_pReader->ReadablePages(), resumed);
     if (!notice.isEmpty())
         text.notice = notice;
     m_pageIndicator.Flash(text, m_fonts[g.line1Font], m_fonts[g.line2Font]);
