@@ -191,7 +191,8 @@ void PdfReader::OnSizesRead(const QMap<int, QSizeF>& sizes)
 
 void PdfReader::Pair()
 {
-    if (m_pageShapes.isEmpty() || !m_pBook) {
+    // The control lays its spreads out by the rules the page moves and the plate follow.
+    if (!m_pBook) {
         m_control.setSpreads(nullptr);
         return;
     }
