@@ -30,28 +30,29 @@
 class CMainFrame;
 class CTalvexDoc;
 
-// The one viewer window: both list screens, the header above them, and all the
-// run-time state of the reader.
+// The one viewer window: both list screens, the header above them, the reading screen
+// and its overlays, and the routing of the reader's input. An open book is its reader's
+// (ImageBookReader or PdfReader); the view asks it, whatever the book is made of. The
+// methods live in View….cpp files beside this one, each group below naming its file.
 class CTalvexView : public QWidget
 {
     Q_OBJECT
 public:
+    // TalvexView.cpp: making, showing and ending the window, its header and lists.
     explicit CTalvexView(CTalvexDoc* doc, QWidget* parent = nullptr);
     ~CTalvexView() override;
-
     void OnCreate();
     void OnInitialUpdate();
     void OnDestroy();
-
     CTalvexDoc* GetDocument() const { return m_pDocument; }
     CMainFrame* GetParentFrame() const;
     // 0..4: the full-screen or the normal-window size, by the frame's state.
     int SizeIndex() const;
-
     void ShowListScreen();
     void LayoutList(CColorListCtrl& list, int cx, int cy);
     void SaveViewState();
 
+    // ViewFolderList.cpp: the Folder screen's list.
     void FillFolderList(const QString& nameToSelect);
     void ScanDrives();
     // Lists the current folder; false when it is not there or its drive did not answer
@@ -60,10 +61,15 @@ public:
     // The kinds of book the Folder screen lists: the enabled pictures, and archives.
     int ListedKinds() const;
     void LookupResume(BookRecord& record) const;
-    void FillResumeList(const BookRecord* target);
 
-    // Input and commands. The key handlers return false for a key they leave to the
-    // window's own handling.
+    // ViewResumeEntries.cpp: the Resume screen's list and its entries.
+    void FillResumeList(const BookRecord* target);
+    void OnResumeDelete();
+    void RegisterResume(int mode);
+    void FilterResumeByPicExt();
+
+    // ViewInput.cpp: keys, clicks, the wheel and the menu. The key handlers return false
+    // for a key they leave to the window's own handling.
     bool OnKeyDown(int vk, bool repeat, bool ctrl, bool shift);
     // Left and Right while reading: a turn the way the book reads, or the magnifier's move.
     int ReadingSideAction(int action) const;
@@ -73,18 +79,19 @@ public:
     void OnMouseHWheel(int delta);
     // A point of (-1, -1) asks for the menu at the view's corner, as from the keyboard.
     void OnContextMenu(const QPoint& globalPos);
+
+    // ViewCommands.cpp: the commands of the menus and keys.
     void OnCommand(int id);
     void ToggleZoom();
     void CycleLayout();
     void ToggleBinding();
 
-    // The list screens.
+    // ViewBrowseCommands.cpp: moving through the list screens, and books from outside.
     void OpenSelectedEntry();
     void FolderUp();
     void FolderTop();
     void SwitchScreenKeep();
     void SwitchScreenReset();
-    void OnResumeDelete();
     // A book or folder handed from outside (the command line, a second start): closes
     // an open book as Esc does, shows the folder, and opens the book. A file that is no
     // book of the enabled types is refused with the message.
@@ -93,16 +100,22 @@ public:
     // a menu, the key help or a page turn is under way, and goes when they are done.
     // Paths handed meanwhile open in turn, in the order they came.
     void OpenHanded(const QString& path);
-    void RegisterResume(int mode);
-    void FilterResumeByPicExt();
-
-    // Books.
-    bool OpenBook(BookRecord& record);
     // A PDF or an archive opened from the Folder screen takes its last place; whether it had one.
     bool TakeLastPlace(BookRecord& book) const;
+
+    // ViewOpening.cpp: opening a book through its reader, and the reading screen's layout.
+    bool OpenBook(BookRecord& record);
     void ShowListBehindDialog();
-    // Whether page lies in another spread than the one in sight.
-    bool TurnsSpread(int page) const;
+    void ApplyLayout();
+    void LayoutContent();
+    void PlaceCoverWindow();
+    // How the record's pages pair: wide pages alone in the spreads once their shapes
+    // are known, with the setting on.
+    SpreadPairing Pairing(const BookRecord& record) const;
+    // The settings a book opens with.
+    BookReader::Options ReaderOptions() const;
+
+    // ViewPageNav.cpp: turning pages, and closing the book.
     bool GoNextPage();
     bool GoPrevPage();
     void GoSkipForward();
@@ -111,35 +124,33 @@ public:
     void GoLastPage();
     enum CloseMode { CLOSE_NO_RESUME = 0, CLOSE_OVERWRITE_RESUME = 1, CLOSE_ADD_RESUME = 2 };
     void CloseBook(int mode);
+
+    // ViewZoom.cpp: the magnifier's regions.
+    // Whether page lies in another spread than the one in sight.
+    bool TurnsSpread(int page) const;
     void StepUp();
     void StepDown();
     void MoveZoomLeft();
     void MoveZoomRight();
-    void ApplyLayout();
     void ApplyZoom(int zoom);
-    void LayoutContent();
-    void PlaceCoverWindow();
 
-    // A page of the reader's choice, shown as a skip shows it.
+    // ViewGoToPage.cpp: a page of the reader's choice, shown as a skip shows it.
     void GoToPage();
     void JumpToPage(int page);
-    // The contents screen of a PDF with an outline.
+
+    // ViewOutline.cpp: the contents screen of a PDF with an outline.
     void ShowOutline();
     void CloseOutline();
     void OpenOutlineEntry();
     bool OutlineShown() const;
     void LayoutOutline();
 
-    // How the record's pages pair: wide pages alone in the spreads once their shapes
-    // are known, with the setting on.
-    SpreadPairing Pairing(const BookRecord& record) const;
-    // The settings a book opens with.
-    BookReader::Options ReaderOptions() const;
-
-    // The remote pad.
+    // ViewPad.cpp: the remote pad.
     void ApplyPadSize();
     void TogglePad(const QPoint& point);
     void DispatchPadCommand(int code);
+
+    // ViewSettings.cpp: the settings dialog.
     void OnSettings();
 
     QFont m_fonts[ListGeometry::kFontCount];
@@ -221,29 +232,26 @@ protected:
     void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
+    // TalvexView.cpp.
     void OnSize(int cx, int cy);
     void OnSetFocus();
     void OnTimer();
     void DrawHeader(QPainter& painter);
     CColorListCtrl& CurrentList();
-    int InputScreen() const;
-    void RunAction(int action);
-    void OnContentTimer();
-    void EnterContent(const BookRecord& record);
-    void ShowPage();
-    void ShowPageAt(int page, bool forward);
-    // Next and previous: a page move that shows a new spread only when there is one.
-    bool TurnTo(int page, bool forward);
-    void MoveZoomTo(int zoom);
-    // Says where the reader is, once what it says is on the screen: an image book's
-    // spread still on its way tells when it arrives.
-    // notice: a word for the reader under the pages ("目次がありません").
-    void ShowPageIndicator(bool opening = false, const QString& notice = {}, bool asked = false);
-    void ToggleFullScreenByReader();
+    const IconStrip& IconsFor(int sizeIndex) const;
+    // ViewFolderList.cpp.
+    void OnFolderSizesRead(qsizetype first, const QList<qint64>& sizes);
+    // ViewResumeEntries.cpp.
     // Registrations and deletions go to disk at once, not only at a clean exit.
     void SaveResumeEntriesNow();
+    void OnResumeSizesRead(qsizetype first, const QList<qint64>& sizes);
+    // ViewInput.cpp.
+    int InputScreen() const;
+    void RunAction(int action);
     const BookRecord* SelectedRecord();
-    const IconStrip& IconsFor(int sizeIndex) const;
+    // ViewCommands.cpp.
+    void ToggleFullScreenByReader();
+    // ViewBrowseCommands.cpp.
     void OpenNextHanded();
     // Whether a file (or a folder) is there, asked off this thread; nothing when the
     // reader gave up waiting for the drive.
@@ -251,8 +259,20 @@ private:
     // The size of a file, or -1 when it is not there, asked off this thread; nothing when
     // the reader gave up waiting.
     std::optional<qint64> SizeOf(const QString& path);
-    void OnFolderSizesRead(qsizetype first, const QList<qint64>& sizes);
-    void OnResumeSizesRead(qsizetype first, const QList<qint64>& sizes);
+    // ViewOpening.cpp.
+    void OnContentTimer();
+    void EnterContent(const BookRecord& record);
+    // ViewPageNav.cpp.
+    void ShowPage();
+    void ShowPageAt(int page, bool forward);
+    // Next and previous: a page move that shows a new spread only when there is one.
+    bool TurnTo(int page, bool forward);
+    // ViewZoom.cpp.
+    void MoveZoomTo(int zoom);
+    // ViewIndicator.cpp: says where the reader is, once what it says is on the screen: a
+    // spread still on its way tells when it arrives. notice: a word for the reader under
+    // the pages ("目次がありません").
+    void ShowPageIndicator(bool opening = false, const QString& notice = {}, bool asked = false);
 
     CTalvexDoc* m_pDocument;
     // Values are saved only once they were loaded: a view that dies before its
