@@ -70,11 +70,13 @@ private slots:
         // A turn holds the input back until its page is decoded, and says when it shows.
         QSignalSpy waits(&reader, &BookReader::spreadWaits);
         QSignalSpy shown(&reader, &BookReader::spreadShown);
+        QSignalSpy arrived(&reader, &BookReader::pagesArrived);
         record.nPage = 6;
         reader.SetTurnForward(true);
         reader.Turn(record, true);
         QTRY_VERIFY(!reader.PagesPending());
         QCOMPARE(shown.size(), 1);
+        QVERIFY(!arrived.isEmpty());
         QVERIFY(!waits.isEmpty());
         QCOMPARE(record.strPath, dir + "/p10.png");
         QVERIFY(SameColour(host.Painted(reader).pixelColor(middle), PageColour(10)));

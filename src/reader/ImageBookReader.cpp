@@ -363,6 +363,7 @@ void ImageBookReader::OnPageDecoded(const QString&)
     m_opening.Recheck();
     if (!m_pBook)
         return;
+    emit pagesArrived();
     if (m_bPagesPending)
         ShowPendingPages();
     else
