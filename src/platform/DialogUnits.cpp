@@ -64,23 +64,45 @@ QFont DialogUnits::FittingFont(const QSize& units, const QWidget* near)
 
 QFont DialogUnits::FittingFont(const QSize& units, const QSize& free)
 {
-    // Down a pixel at a time: each size lays the dialog out a little smaller.
-    for (int pixels = s_typeSize; pixels > kSmallestType; --pixels) {
-        const QFont font = DialogFontOf(pixels);
-        const DialogUnits du(font);
-        if (du.X(units.width()) <= free.width() && du.Y(units.height()) <= free.height())
-            return font;
-    }
-    return DialogFontOf(kSmallestType);
+    const auto fits = [&](int pixels) {
+        const DialogUnits du(DialogFontOf(pixels));
+        return du.X(units.width()) <= free.width() && du.Y(units.height()) <= free.height();
+    };
+    const auto needed = [&](int pixels) {
+        const DialogUnits du(DialogFontOf(pixels));
+        return QSize(du.X(units.width()), du.Y(units.height()));
+    };
+    return DialogFontOf(FittingSize(fits, needed, free));
 }
 
 void DialogUnits::FitFont(QWidget& dialog)
 {
     const QSize free = FreeArea(dialog.parentWidget());
-    for (int pixels = s_typeSize; pixels >= kSmallestType; --pixels) {
+    const auto needed = [&dialog](int pixels) {
         dialog.setFont(DialogFontOf(pixels));
-        const QSize needed = dialog.sizeHint();
-        if (needed.width() <= free.width() && needed.height() <= free.height())
-            return;
+        return dialog.sizeHint();
+    };
+    const auto fits = [&](int pixels) {
+        const QSize size = needed(pixels);
+        return size.width() <= free.width() && size.height() <= free.height();
+    };
+    dialog.setFont(DialogFontOf(FittingSize(fits, needed, free)));
+}
+
+int DialogUnits::FittingSize(const std::function<bool(int)>& fits,
+    const std::function<QSize(int)>& needed, const QSize& free)
+{
+    // A dialog grows with its type about in proportion: the size that fits is guessed
+    // from the size the type would need, then stepped down. Each size tried loads the
+    // font at that size, which is not free on a busy disk.
+    int pixels = s_typeSize;
+    const QSize full = needed(pixels);
+    if (full.width() > free.width() || full.height() > free.height()) {
+        const qreal scale = std::min(qreal(free.width()) / std::max(full.width(), 1),
+            qreal(free.height()) / std::max(full.height(), 1));
+        pixels = std::max(int(pixels * scale), kSmallestType);
     }
+    while (pixels > kSmallestType && !fits(pixels))
+        --pixels;
+    return pixels;
 }

@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QRect>
 
+#include <functional>
+
 class QWidget;
 
 // Dialog units of a font, as dialog layouts are measured: a quarter of the mean width
@@ -29,6 +31,11 @@ public:
     static void FitFont(QWidget& dialog);
 
 private:
+    // The largest type size, up to the dialogs' own, that fits; fits and needed are asked
+    // of a size in pixels.
+    static int FittingSize(const std::function<bool(int)>& fits,
+        const std::function<QSize(int)>& needed, const QSize& free);
+
     static int s_typeSize;
     int m_baseX;
     int m_baseY;
