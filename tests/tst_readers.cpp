@@ -111,7 +111,7 @@ private slots:
         record.bImages = true;
         record.strPath = env->path("gone") + "/p1.png";
         QCOMPARE(reader.Open(record, {}), BookReader::Opening::Failed);
-        QVERIFY(!reader.IsOpening());
+        QVERIFY(!reader.PagesPending());
         QCOMPARE(said, QStringList { "ファイルを開けません。" });
         Prompt::setResponder(nullptr);
     }

@@ -47,12 +47,7 @@ public:
     const QList<OutlineEntry>& Outline() const override;
     bool OutlineRead() const override { return true; }
 
-    bool IsOpening() const { return m_pOpening != nullptr; }
     QString PagePath(int n) const;
-    // Asks for the pages the record shows. A spread not decoded yet keeps the old one on
-    // the screen and holds the reader's input back until it is ready. False when a page
-    // shown could not be decoded.
-    bool LoadPages(BookRecord& record);
 
     // The pages of the open book; none before one is open.
     std::shared_ptr<const PageSource> m_pageSource = std::make_shared<FolderPages>();
@@ -66,6 +61,10 @@ public:
     int m_nReadablePages = -1;
 
 private:
+    // Asks for the pages the record shows. A spread not decoded yet keeps the old one on
+    // the screen and holds the reader's input back until it is ready. False when a page
+    // shown could not be decoded.
+    bool LoadPages(BookRecord& record);
     // Finds the pages of the book and returns the record's page among them, or -1;
     // nothing when the reader gave up waiting.
     std::optional<int> Scan(const BookRecord& record);
