@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "browser/BookRecord.h"
+
 #include "images/ImageRules.h"
 #include "images/ZoomRules.h"
 #include "pdf/SpreadLayout.h"
@@ -160,6 +162,7 @@ private slots:
         QCOMPARE(
             InBook(shown.sides, int(shapes.size())), (ImageRules::Sides { sides[0], sides[1] }));
         QCOMPARE(shown.layout, drawn);
+        QCOMPARE(pairing.Columns(page, bind).size(), drawn == LAYOUT_SINGLE ? 1 : 2);
         QCOMPARE(pairing.Settled(page), settled);
     }
 
@@ -251,62 +254,56 @@ private slots:
     void spreadsOfTheControl()
     {
         using namespace SpreadLayout;
-        const auto neighbour = [](int page, int count, Mode mode, int direction) {
-            return Neighbour(SpreadOf(page, count, mode, RightToLeft), count, direction);
+        // The control steps by the columns the reader's pairing hands it.
+        const auto neighbour = [](int page, int count, int layout, int direction) {
+            QList<Slot> spread;
+            for (const int column : SpreadPairing(layout, count).Columns(page, BIND_RIGHT))
+                spread.append(Slot { column });
+            return Neighbour(spread, count, direction);
         };
-        QCOMPARE(neighbour(1, 10, TwoColumnRight, 1), 2);
-        QCOMPARE(neighbour(2, 10, TwoColumnRight, 1), 4);
-        QCOMPARE(neighbour(3, 10, TwoColumnRight, -1), 1);
-        QCOMPARE(neighbour(10, 10, TwoColumnRight, 1), 0);
-        QCOMPARE(neighbour(1, 9, TwoColumnLeft, -1), 0);
+        QCOMPARE(neighbour(1, 10, LAYOUT_SPREAD_COVER, 1), 2);
+        QCOMPARE(neighbour(2, 10, LAYOUT_SPREAD_COVER, 1), 4);
+        QCOMPARE(neighbour(3, 10, LAYOUT_SPREAD_COVER, -1), 1);
+        QCOMPARE(neighbour(10, 10, LAYOUT_SPREAD_COVER, 1), 0);
+        QCOMPARE(neighbour(1, 9, LAYOUT_SPREAD_NOCOVER, -1), 0);
         // A page alone across the spread, and a spread of nothing.
         QCOMPARE(Neighbour({ Slot { 5 } }, 10, 1), 6);
         QCOMPARE(Neighbour({ Slot { 5 } }, 10, -1), 4);
         QCOMPARE(Neighbour({ Slot {}, Slot {} }, 10, 1), 0);
-        QCOMPARE(ModeFromName("TwoColumnLeft", SinglePage), TwoColumnLeft);
-        QCOMPARE(ModeFromName("Unknown", TwoColumnRight), TwoColumnRight);
     }
 
-    void spreadsOfTheControlBySide_data()
+    void spreadColumnsBySide_data()
     {
-        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("layout");
         QTest::addColumn<int>("count");
         QTest::addColumn<int>("page");
         QTest::addColumn<QList<int>>("leftToRight");
         QTest::addColumn<QList<int>>("rightToLeft");
-        using namespace SpreadLayout;
         const auto row
-            = [](const char* name, Mode mode, int count, int page, QList<int> ltr, QList<int> rtl) {
-                  QTest::newRow(name) << int(mode) << count << page << ltr << rtl;
-              };
+            = [](const char* name, int layout, int count, int page, QList<int> ltr,
+                  QList<int> rtl) { QTest::newRow(name) << layout << count << page << ltr << rtl; };
         // Right to left, the lower page goes on the right: a manga's cover stands alone on
-        // the left, as an image book bound on the right shows it.
-        row("cover alone", TwoColumnRight, 10, 1, { 0, 1 }, { 1, 0 });
-        row("cover layout, odd page", TwoColumnRight, 10, 3, { 2, 3 }, { 3, 2 });
-        row("cover layout, even page", TwoColumnRight, 10, 4, { 4, 5 }, { 5, 4 });
-        row("cover layout, last page alone", TwoColumnRight, 10, 10, { 10, 0 }, { 0, 10 });
-        row("plain, first pair", TwoColumnLeft, 9, 2, { 1, 2 }, { 2, 1 });
-        row("plain, last page alone", TwoColumnLeft, 9, 9, { 9, 0 }, { 0, 9 });
-        row("single page", SinglePage, 9, 5, { 5 }, { 5 });
-        row("single page past the end", SinglePage, 9, 50, { 9 }, { 9 });
-        row("a page before the first", TwoColumnLeft, 9, -3, { 1, 2 }, { 2, 1 });
+        // the left.
+        row("cover alone", LAYOUT_SPREAD_COVER, 10, 1, { 0, 1 }, { 1, 0 });
+        row("cover layout, odd page", LAYOUT_SPREAD_COVER, 10, 3, { 2, 3 }, { 3, 2 });
+        row("cover layout, even page", LAYOUT_SPREAD_COVER, 10, 4, { 4, 5 }, { 5, 4 });
+        row("cover layout, last page alone", LAYOUT_SPREAD_COVER, 10, 10, { 10, 0 }, { 0, 10 });
+        row("plain, first pair", LAYOUT_SPREAD_NOCOVER, 9, 2, { 1, 2 }, { 2, 1 });
+        row("plain, last page alone", LAYOUT_SPREAD_NOCOVER, 9, 9, { 9, 0 }, { 0, 9 });
+        row("single page", LAYOUT_SINGLE, 9, 5, { 5 }, { 5 });
+        row("single page past the end", LAYOUT_SINGLE, 9, 50, { 9 }, { 9 });
+        row("a page before the first", LAYOUT_SPREAD_NOCOVER, 9, -3, { 1, 2 }, { 2, 1 });
     }
-    void spreadsOfTheControlBySide()
+    void spreadColumnsBySide()
     {
-        QFETCH(int, mode);
+        QFETCH(int, layout);
         QFETCH(int, count);
         QFETCH(int, page);
         QFETCH(QList<int>, leftToRight);
         QFETCH(QList<int>, rightToLeft);
-        using namespace SpreadLayout;
-        const auto pages = [&](Direction direction) {
-            QList<int> result;
-            for (const Slot& slot : SpreadOf(page, count, Mode(mode), direction))
-                result << slot.page;
-            return result;
-        };
-        QCOMPARE(pages(LeftToRight), leftToRight);
-        QCOMPARE(pages(RightToLeft), rightToLeft);
+        const SpreadPairing pairing(layout, count);
+        QCOMPARE(pairing.Columns(page, BIND_LEFT), leftToRight);
+        QCOMPARE(pairing.Columns(page, BIND_RIGHT), rightToLeft);
     }
 
     void imagePagesOfASpread_data()
@@ -433,13 +430,11 @@ private slots:
         const auto cover = Fit({ Slot { 0 }, Slot { 1 } }, size, QRectF(0, 0, 800, 100));
         QCOMPARE(cover.size(), 1);
         QCOMPARE(cover[0].rect, QRectF(400, 0, 200, 100));
-        const auto mirrored
-            = Fit(SpreadOf(1, 5, TwoColumnRight, RightToLeft), size, QRectF(0, 0, 800, 100));
+        const auto mirrored = Fit({ Slot { 1 }, Slot { 0 } }, size, QRectF(0, 0, 800, 100));
         QCOMPARE(mirrored.size(), 1);
         QCOMPARE(mirrored[0].rect, QRectF(200, 0, 200, 100));
         // The portrait page 2 read right to left goes to the right of the landscape 3.
-        const auto pair
-            = Fit(SpreadOf(2, 5, TwoColumnRight, RightToLeft), size, QRectF(0, 0, 600, 600));
+        const auto pair = Fit({ Slot { 3 }, Slot { 2 } }, size, QRectF(0, 0, 600, 600));
         QCOMPARE(pair.size(), 2);
         QCOMPARE(pair[0].page, 3);
         QCOMPARE(pair[0].rect, QRectF(0, 200, 400, 200));

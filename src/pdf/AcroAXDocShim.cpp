@@ -87,13 +87,11 @@ void CAcroAXDocShim::setCurrentPage(int page)
 void CAcroAXDocShim::setLayoutMode(const QString& mode)
 {
     emit dispatched(QStringLiteral("setLayoutMode"), mode);
-    m_mode = SpreadLayout::ModeFromName(mode, m_mode);
 }
 
 void CAcroAXDocShim::setRightToLeft(bool rightToLeft)
 {
     emit dispatched(QStringLiteral("setRightToLeft"), rightToLeft);
-    m_direction = rightToLeft ? SpreadLayout::RightToLeft : SpreadLayout::LeftToRight;
 }
 
 void CAcroAXDocShim::setSpreads(SpreadLayout::Spreads spreads)
@@ -119,9 +117,10 @@ void CAcroAXDocShim::ReadEveryPageSize()
 
 QList<SpreadLayout::Slot> CAcroAXDocShim::Spread(int page) const
 {
+    page = std::clamp(page, 1, std::max(m_nPageCount, 1));
     if (m_spreads)
-        return m_spreads(std::clamp(page, 1, std::max(m_nPageCount, 1)));
-    return SpreadLayout::SpreadOf(page, m_nPageCount, m_mode, m_direction);
+        return m_spreads(page);
+    return { SpreadLayout::Slot { page } };
 }
 
 void CAcroAXDocShim::setView(const QString& view)

@@ -32,12 +32,12 @@ public:
     bool LoadFile(const QString& path, PopplerDocuments::Opened opened = {},
         const PdfPassword& password = {});
     void setCurrentPage(int page);
+    // The layout and the direction are told as calls, in the order a reader makes them;
+    // how the pages then pair and on which side comes with setSpreads.
     void setLayoutMode(const QString& mode);
-    // Mirrors the spreads, the lower page on the right, for books read right to left.
-    // The control itself knows no such mode.
     void setRightToLeft(bool rightToLeft);
-    // Pairs the pages as the reader has them (a page wider than tall alone) instead of
-    // by the layout mode; an empty function goes back to the mode's pairing.
+    // Pairs the pages as the reader has them, the same rules its page moves follow;
+    // without them each page is shown alone.
     void setSpreads(SpreadLayout::Spreads spreads);
     // Reads the size of every page once the first is rendered, beside the renders: from
     // the current page back, then on. Sizes read are told with pageSizesRead.
@@ -48,7 +48,6 @@ public:
     bool IsLoaded() const { return m_bLoaded; }
     int PageCount() const { return m_nPageCount; }
     int CurrentPage() const { return m_nPage; }
-    SpreadLayout::Mode LayoutMode() const { return m_mode; }
     // The document's viewer preferences ask for its pages to be read right to left.
     bool ReadsRightToLeft() const { return m_bReadsRightToLeft; }
     // The sizes of the pages read so far, in points, counted from 1.
@@ -121,8 +120,6 @@ private:
     QList<OutlineEntry> m_outline;
     bool m_bOutlineRead = false;
     int m_nPage = 1;
-    SpreadLayout::Mode m_mode = SpreadLayout::SinglePage;
-    SpreadLayout::Direction m_direction = SpreadLayout::LeftToRight;
     SpreadLayout::Spreads m_spreads;
     bool m_bReadsRightToLeft = false;
     QHash<QString, Rendered> m_cache;

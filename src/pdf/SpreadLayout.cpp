@@ -1,53 +1,9 @@
 #include "pdf/SpreadLayout.h"
 
-#include "browser/BookRecord.h"
-#include "images/ImageRules.h"
-
-#include <QString>
-
 #include <algorithm>
 
 namespace SpreadLayout
 {
-
-Mode ModeFromName(const QString& name, Mode current)
-{
-    if (name == QLatin1String("SinglePage"))
-        return SinglePage;
-    if (name == QLatin1String("TwoColumnRight"))
-        return TwoColumnRight;
-    if (name == QLatin1String("TwoColumnLeft"))
-        return TwoColumnLeft;
-    return current;
-}
-
-int SpreadFirst(int page, int count, Mode mode)
-{
-    page = std::clamp(page, 1, std::max(count, 1));
-    switch (mode) {
-    case SinglePage:
-        return page;
-    case TwoColumnRight:
-        return page == 1 ? 1 : page - page % 2;
-    case TwoColumnLeft:
-        return page % 2 != 0 ? page : page - 1;
-    }
-    return page;
-}
-
-QList<Slot> SpreadOf(int page, int count, Mode mode, Direction direction)
-{
-    const int first = SpreadFirst(page, count, mode);
-    if (mode == SinglePage)
-        return { Slot { first } };
-    // The sides come from the image books' rule, so both kinds of book pair and mirror
-    // their pages alike.
-    const int layout = mode == TwoColumnRight ? LAYOUT_SPREAD_COVER : LAYOUT_SPREAD_NOCOVER;
-    const ImageRules::Sides sides
-        = ImageRules::PagesOf(first, layout, direction == RightToLeft ? BIND_RIGHT : BIND_LEFT);
-    const auto slot = [count](int p) { return Slot { p >= 1 && p <= count ? p : 0 }; };
-    return { slot(sides.left), slot(sides.right) };
-}
 
 int Neighbour(const QList<Slot>& spread, int count, int direction)
 {

@@ -196,14 +196,11 @@ void PdfReader::Pair()
         m_control.setSpreads(nullptr);
         return;
     }
-    m_control.setSpreads([pairing = Pairing(*m_pBook), bind = m_pBook->SpreadBinding(),
-                             count = m_pBook->nPageCount](int page) {
-        const SpreadPairing::Shown shown = pairing.ShownAt(page, bind);
-        const auto slot
-            = [count](int p) { return SpreadLayout::Slot { p >= 1 && p <= count ? p : 0 }; };
-        if (shown.layout == LAYOUT_SINGLE)
-            return QList<SpreadLayout::Slot> { slot(page) };
-        return QList<SpreadLayout::Slot> { slot(shown.sides.left), slot(shown.sides.right) };
+    m_control.setSpreads([pairing = Pairing(*m_pBook), bind = m_pBook->SpreadBinding()](int page) {
+        QList<SpreadLayout::Slot> spread;
+        for (const int column : pairing.Columns(page, bind))
+            spread.append(SpreadLayout::Slot { column });
+        return spread;
     });
 }
 

@@ -3,6 +3,8 @@
 #include "browser/BookRecord.h"
 #include "reader/PageRules.h"
 
+#include <algorithm>
+
 SpreadPairing::SpreadPairing(int layout, int count, PageShapes shapes)
     : m_layout(layout)
     , m_count(count)
@@ -86,6 +88,16 @@ SpreadPairing::Shown SpreadPairing::ShownAt(int p, int bind) const
     // lower one: each on its own side of the gap, as a printed book has it.
     const bool higher = m_layout == LAYOUT_SPREAD_COVER && p == 1;
     return { right == higher ? ImageRules::Sides { p, 0 } : ImageRules::Sides { 0, p }, m_layout };
+}
+
+QList<int> SpreadPairing::Columns(int p, int bind) const
+{
+    p = std::clamp(p, 1, std::max(m_count, 1));
+    const Shown shown = ShownAt(p, bind);
+    if (shown.layout == LAYOUT_SINGLE)
+        return { p };
+    const auto column = [this](int page) { return page >= 1 && page <= m_count ? page : 0; };
+    return { column(shown.sides.left), column(shown.sides.right) };
 }
 
 bool SpreadPairing::Settled(int p) const

@@ -3,6 +3,8 @@
 #include "images/ImageRules.h"
 #include "images/PageShape.h"
 
+#include <QList>
+
 // How the pages of a book pair into spreads, free of any widget. Without shapes it is
 // the usual pairing (PageRules, ImageRules::PagesOf). With the shapes of the pages, a
 // wide page stands alone in either spread layout and is drawn across both halves, and
@@ -34,6 +36,10 @@ public:
         bool operator==(const Shown&) const = default;
     };
     Shown ShownAt(int p, int bind) const;
+    // The pages of the spread holding p (p kept within the book) from left to right, as
+    // columns: one column for a page shown alone across the whole width, else two, 0
+    // for an empty one at the start or end of the book.
+    QList<int> Columns(int p, int bind) const;
     // Whether the spread of p stays as it is whatever the shapes not known yet are.
     bool Settled(int p) const;
 
