@@ -69,7 +69,7 @@ inline QList<QSize> WindowSizes(const QStringList& args)
 inline QString WorkDir(const QStringList& args, const QString& fallback)
 {
     for (qsizetype i = 1; i < args.size(); ++i) {
-        if (args[i] == "--size")
+        if (args[i] == "--size" || args[i] == "--only" || args[i] == "--pdf")
             ++i;
         else if (!args[i].startsWith('-'))
             return args[i];
@@ -108,6 +108,8 @@ struct Reader {
     CTalvexDoc doc;
     CMainFrame frame { &doc };
     CTalvexView* view = new CTalvexView(&doc);
+    // Books open with their borders cut.
+    bool crop = false;
 
     explicit Reader(const QSize& window)
     {
@@ -128,6 +130,7 @@ struct Reader {
         record.nType = TYPE_FILE;
         record.bImages = images;
         record.nPage = page;
+        record.bCrop = crop;
         view->m_strCurrentFolder = QFileInfo(path).absolutePath();
         return view->OpenBook(record);
     }

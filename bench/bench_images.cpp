@@ -6,6 +6,7 @@
 //
 //   build/bench/bench_images [WORK_DIR] [--size WxH]... [--books-only] [--archives]
 //                            [--only WORD]   (only the books whose names hold WORD)
+//                            [--look]        (every book cut and at night)
 
 #include "ArchiveBooks.h"
 #include "BenchSupport.h"
@@ -22,12 +23,15 @@ constexpr int kRuns = 5;
 constexpr int kPaceMs = 300;
 constexpr int kMaxTurns = 40;
 QSize s_window;
+bool s_look = false;
 
 struct ImageReader : Reader {
     explicit ImageReader(int layout)
         : Reader(s_window)
     {
         view->m_nLayoutImage = layout;
+        view->m_bNightMode = s_look;
+        crop = s_look;
     }
 
     bool Open(const QString& path, int page = -1) { return Reader::Open(path, true, page); }
@@ -273,6 +277,7 @@ int main(int argc, char** argv)
     if (args.contains("--books-only"))
         return 0;
     const bool archivesOnly = args.contains("--archives");
+    s_look = args.contains("--look");
     const int only = args.indexOf("--only");
     const QString word = only > 0 ? args.value(only + 1) : QString();
     const auto chosen = [&word](const QString& name) { return name.contains(word); };

@@ -141,6 +141,12 @@ CSettingDlg::CSettingDlg(QWidget* parent)
         const QRect at = du.Rect(354 + (i - 5) * 46, row + 13, 44, 12);
         m_checkPicExt[i] = check(QString::fromLatin1(kPicTypes[i]), at);
     }
+    row += 32;
+    m_checkCropBorders
+        = check(QStringLiteral("フォルダーから開く本は余白カット"), du.Rect(354, row, 138, 12));
+    label(QStringLiteral("余白カット後の余白"), du.Rect(354, row + 17, 80, 11));
+    m_editCropMargin = numberEdit(du.Rect(436, row + 15, 26, 14), m_spinCropMargin);
+    label(QStringLiteral("%"), du.Rect(476, row + 17, 12, 11));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
@@ -176,6 +182,7 @@ void CSettingDlg::OnInitDialog()
     m_cbLayoutImage->setCurrentIndex(LayoutIndex(m_nLayoutImage));
     m_cbBind->setCurrentIndex(m_nBind == 1 ? 1 : 0);
     m_spinSpace->SetRange(0, 30);
+    m_spinCropMargin->SetRange(0, 10);
     m_editSkipForward->setText(QString::number(m_nSkipForward));
     m_editSkipBack->setText(QString::number(m_nSkipBack));
     m_checkHideCursor->setChecked(m_bHideCursor);
@@ -192,6 +199,8 @@ void CSettingDlg::OnInitDialog()
     m_checkWidePageAlone->setChecked(m_bWidePageAlone);
     m_checkArchives->setChecked(m_bArchives);
     m_checkLastPlace->setChecked(m_bLastPlace);
+    m_checkCropBorders->setChecked(m_bCropBorders);
+    m_editCropMargin->setText(QString::number(m_nCropMargin));
 }
 
 void CSettingDlg::accept()
@@ -199,10 +208,14 @@ void CSettingDlg::accept()
     int skipForward = 0;
     int skipBack = 0;
     int space = 0;
+    int cropMargin = 0;
     if (!ReadNumberField(m_editSkipForward, 1, 100, skipForward)
         || !ReadNumberField(m_editSkipBack, 1, 100, skipBack)
-        || !ReadNumberField(m_editSpace, 0, 30, space))
+        || !ReadNumberField(m_editSpace, 0, 30, space)
+        || !ReadNumberField(m_editCropMargin, 0, 10, cropMargin))
         return;
+    m_nCropMargin = cropMargin;
+    m_bCropBorders = m_checkCropBorders->isChecked();
     m_nSkipForward = skipForward;
     m_nSkipBack = skipBack;
     m_nSpace = space;

@@ -11,9 +11,9 @@ class SpinButton;
 
 // "設定": list font sizes, the remote pad's size (shown live on the pad while the
 // slider moves), skips, the cursor, the page indicator, how PDF and image books open,
-// and the order, pairing and image types of comic and scan pages. OK accepts only whole
-// numbers in range in the number fields; anything else is refused with a message and
-// the dialog stays open with the focus in that field.
+// the order, pairing and image types of comic and scan pages, and the cut of borders. OK accepts
+// only whole numbers in range in the number fields; anything else is refused with a message and the
+// dialog stays open with the focus in that field.
 class CSettingDlg : public QDialog
 {
     Q_OBJECT
@@ -58,6 +58,8 @@ public:
     bool m_bArchives = true;
     bool m_bWidePageAlone = false;
     bool m_bLastPlace = true;
+    bool m_bCropBorders = false;
+    int m_nCropMargin = 1;
 
     QLineEdit* m_editSkipForward;
     QLineEdit* m_editSkipBack;
@@ -71,4 +73,7 @@ public:
     QCheckBox* m_checkArchives = nullptr;
     QCheckBox* m_checkWidePageAlone;
     QCheckBox* m_checkLastPlace;
+    QCheckBox* m_checkCropBorders;
+    QLineEdit* m_editCropMargin;
+    SpinButton* m_spinCropMargin;
 };

@@ -66,6 +66,11 @@ int SettingsStore::SpaceFrom(int stored)
     return std::clamp(stored, 0, 30);
 }
 
+int SettingsStore::CropMarginFrom(int stored)
+{
+    return std::clamp(stored, 0, 10);
+}
+
 FontSizes SettingsStore::LoadFontSize(const Profile& profile)
 {
     return ParseFontSize(profile.GetProfileString(QStringLiteral("FontSize")));
@@ -106,6 +111,9 @@ ViewSettings SettingsStore::LoadViewSettings(const Profile& profile)
     s.widePageAlone = profile.GetProfileInt(QStringLiteral("WidePageAlone"), 0) != 0;
     s.archives = profile.GetProfileInt(QStringLiteral("Archives"), 1) != 0;
     s.lastPlace = profile.GetProfileInt(QStringLiteral("LastPlace"), 1) != 0;
+    s.cropBorders = profile.GetProfileInt(QStringLiteral("CropBorders"), 0) != 0;
+    s.cropMargin = CropMarginFrom(profile.GetProfileInt(QStringLiteral("CropMargin"), 1));
+    s.nightMode = profile.GetProfileInt(QStringLiteral("NightMode"), 0) != 0;
     return s;
 }
 
@@ -128,5 +136,14 @@ void SettingsStore::SaveViewSettings(Profile& profile, const ViewSettings& s)
         { QStringLiteral("NaturalSort"), number(s.naturalSort ? 1 : 0) },
         { QStringLiteral("WidePageAlone"), number(s.widePageAlone ? 1 : 0) },
         { QStringLiteral("Archives"), number(s.archives ? 1 : 0) },
-        { QStringLiteral("LastPlace"), number(s.lastPlace ? 1 : 0) } });
+        { QStringLiteral("LastPlace"), number(s.lastPlace ? 1 : 0) },
+        { QStringLiteral("CropBorders"), number(s.cropBorders ? 1 : 0) },
+        { QStringLiteral("CropMargin"), number(s.cropMargin) },
+        { QStringLiteral("NightMode"), number(s.nightMode ? 1 : 0) } });
+}
+
+void SettingsStore::SaveNightMode(Profile& profile, bool night)
+{
+    profile.WriteProfileStrings(
+        { { QStringLiteral("NightMode"), QString::number(night ? 1 : 0) } });
 }

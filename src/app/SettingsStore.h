@@ -33,6 +33,12 @@ struct ViewSettings {
     bool archives = true;
     // A PDF or an archive opens where it was left, and a folder shows its last page.
     bool lastPlace = true;
+    // Books opened from the Folder screen for the first time have their borders cut.
+    bool cropBorders = false;
+    // Kept around what is left of a page once its borders are cut: percent of its size.
+    int cropMargin = 1;
+    // Every book is shown in night colours until it is turned off.
+    bool nightMode = false;
     bool operator==(const ViewSettings&) const = default;
 };
 
@@ -55,12 +61,15 @@ public:
     static int PicExtFrom(int stored);
     static int PicExtMoreFrom(int stored);
     static int SpaceFrom(int stored);
+    static int CropMarginFrom(int stored);
 
     static FontSizes LoadFontSize(const Profile& profile);
     static void SaveFontSize(Profile& profile, const FontSizes& sizes);
     static void LoadSkipPages(const Profile& profile, int& forward, int& back);
     static QString LoadCurrentFolder(const Profile& profile);
-    // "SkipForward" to "Archives", in the order they are read at start.
+    // "SkipForward" to "NightMode", in the order they are read at start.
     static ViewSettings LoadViewSettings(const Profile& profile);
     static void SaveViewSettings(Profile& profile, const ViewSettings& settings);
+    // Night reading is turned on and off while reading, apart from the dialog.
+    static void SaveNightMode(Profile& profile, bool night);
 };

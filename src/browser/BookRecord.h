@@ -36,6 +36,8 @@ struct BookRecord {
     // A PDF's spreads read right to left, the lower page on the right. Never set for an
     // image book, whose binding is nBind.
     bool bRightToLeft = false;
+    // The pages' borders are cut, for either kind of book.
+    bool bCrop = false;
 
     // The binding the spreads are shown with: an image book's nBind; a PDF's own choice,
     // kept apart because PDF entries have always carried an nBind of 0 that never meant

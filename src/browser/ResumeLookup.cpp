@@ -20,6 +20,7 @@ void ResumeLookup::Apply(BookRecord& record) const
             record.nZoom = it->nZoom;
             // A manga read right to left opens that way again, as it opens on its page.
             record.bRightToLeft = it->bRightToLeft;
+            record.bCrop = it->bCrop;
             return;
         }
     }
@@ -28,4 +29,10 @@ void ResumeLookup::Apply(BookRecord& record) const
     record.nLayout = 0;
     record.nZoom = 0;
     record.bRightToLeft = false;
+    record.bCrop = false;
+}
+
+bool ResumeLookup::Has(const QString& path) const
+{
+    return m_first.contains(path.toCaseFolded());
 }

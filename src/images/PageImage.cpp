@@ -1,5 +1,8 @@
 #include "images/PageImage.h"
 
+#include "images/BorderCrop.h"
+#include "images/NightColours.h"
+
 #include "images/AbortableFile.h"
 #include "images/AvifDecoder.h"
 #include "images/DecodeCost.h"
@@ -141,6 +144,11 @@ int PageImage::Load(
             return kFailed;
         m_pixels = page.pixels;
         m_size = page.own;
+        // Borders are found on the page's own colours, before night reading turns them.
+        if (fit.crop)
+            m_content = BorderCrop::Content(m_pixels);
+        if (fit.night)
+            NightColours::Apply(m_pixels);
         return kLoaded;
     } catch (const std::bad_alloc&) {
         // A page that cannot be given the memory it needs is a damaged page.
@@ -153,4 +161,5 @@ void PageImage::Destroy()
 {
     m_pixels = QImage();
     m_size = QSize(0, 0);
+    m_content = QRectF(0, 0, 1, 1);
 }

@@ -3,6 +3,7 @@
 #include "images/PageKey.h"
 
 #include <QImage>
+#include <QRectF>
 
 #include <functional>
 
@@ -40,6 +41,9 @@ public:
     int GetHeight() const { return m_size.height(); }
     QSize Size() const { return m_size; }
     const QImage& Pixels() const { return m_pixels; }
+    // What is left once the borders are cut, in fractions of the page; the whole page
+    // unless it was decoded for a crop.
+    QRectF Content() const { return m_content; }
     qint64 Bytes() const { return m_pixels.sizeInBytes(); }
     void Destroy();
 
@@ -53,4 +57,5 @@ public:
 private:
     QImage m_pixels;
     QSize m_size { 0, 0 };
+    QRectF m_content { 0, 0, 1, 1 };
 };

@@ -12,6 +12,10 @@ struct FitRequest {
     int zoomFactor = 1;
     bool enlarge = false;
     qreal devicePixelRatio = 1;
+    // Find the page's borders (the box then has room for the page enlarged by the cut),
+    // and turn its colours over for night reading.
+    bool crop = false;
+    bool night = false;
     bool operator==(const FitRequest&) const = default;
 };
 
@@ -26,5 +30,5 @@ struct PageKey {
 inline size_t qHash(const PageKey& key, size_t seed = 0)
 {
     return qHashMulti(seed, key.path, key.fit.box.width(), key.fit.box.height(), key.fit.zoomFactor,
-        key.fit.enlarge, key.fit.devicePixelRatio);
+        key.fit.enlarge, key.fit.devicePixelRatio, key.fit.crop, key.fit.night);
 }

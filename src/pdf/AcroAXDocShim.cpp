@@ -1,5 +1,8 @@
 #include "pdf/AcroAXDocShim.h"
 
+#include "images/BorderCrop.h"
+#include "images/NightColours.h"
+
 #include <QPainter>
 #include <QStringList>
 
@@ -30,6 +33,7 @@ CAcroAXDocShim::CAcroAXDocShim(QWidget* parent)
             emit outlineRead();
         });
     connect(&m_renderer, &PdfRenderer::sizesRead, this, &CAcroAXDocShim::OnSizesRead);
+    connect(&m_renderer, &PdfRenderer::contentsRead, this, &CAcroAXDocShim::OnContentsRead);
 }
 
 CAcroAXDocShim::~CAcroAXDocShim()
@@ -60,7 +64,9 @@ bool CAcroAXDocShim::LoadFile(
     m_outline.clear();
     m_bOutlineRead = false;
     m_bReadsRightToLeft = false;
-    // A new document pairs by the layout mode until the reader's pairing comes.
+    m_crops.Clear();
+    m_contentsAsked.clear();
+    // A new document shows each page alone until the reader's pairing comes.
     m_spreads = nullptr;
     m_bLoaded = !path.isEmpty() && opened.document && (!s_accepts || s_accepts(path));
     update();
@@ -92,6 +98,17 @@ void CAcroAXDocShim::setLayoutMode(const QString& mode)
 void CAcroAXDocShim::setRightToLeft(bool rightToLeft)
 {
     emit dispatched(QStringLiteral("setRightToLeft"), rightToLeft);
+}
+
+void CAcroAXDocShim::setLook(bool crop, bool night, double margin)
+{
+    if (crop == m_bCrop && night == m_bNight && margin == m_cropMargin)
+        return;
+    m_bCrop = crop;
+    m_bNight = night;
+    m_cropMargin = margin;
+    ScheduleRenders();
+    update();
 }
 
 void CAcroAXDocShim::setSpreads(SpreadLayout::Spreads spreads)
@@ -178,12 +195,77 @@ void CAcroAXDocShim::OnSizesRead(const QMap<int, QSizeF>& sizes)
     emit pageSizesRead(sizes);
 }
 
-QList<SpreadLayout::Placed> CAcroAXDocShim::PagesShown() const
+QList<SpreadLayout::Placed> CAcroAXDocShim::PagesShown(QList<QRectF>* parts) const
 {
     if (!m_bLoaded)
         return {};
-    return SpreadLayout::Fit(
-        Spread(m_nPage), [this](int page) { return PageSize(page); }, QRectF(rect()));
+    return Place(m_nPage, parts);
+}
+
+QList<SpreadLayout::Placed> CAcroAXDocShim::Place(int page, QList<QRectF>* shown) const
+{
+    const QList<SpreadLayout::Slot> spread = Spread(page);
+    QMap<int, QRectF> parts;
+    for (const SpreadLayout::Slot& slot : spread) {
+        if (slot.page > 0)
+            parts.insert(slot.page,
+                m_bCrop
+                    ? BorderCrop::WithMargin(m_crops.Shown(slot.page, m_nPageCount, m_pageSizes),
+                        PageSize(slot.page), m_cropMargin)
+                    : QRectF(0, 0, 1, 1));
+    }
+    if (parts.size() == 2) {
+        // The smaller cut of the two at the top and at the bottom, so that a picture across
+        // the gutter still meets itself.
+        const qreal top = std::min(parts.first().top(), parts.last().top());
+        const qreal bottom = std::max(parts.first().bottom(), parts.last().bottom());
+        for (QRectF& part : parts) {
+            part.setTop(top);
+            part.setBottom(bottom);
+        }
+    }
+    const QList<SpreadLayout::Placed> placed = SpreadLayout::Fit(
+        spread,
+        [&](int p) {
+            const QRectF part = parts.value(p);
+            const QSizeF size = PageSize(p);
+            return QSizeF(size.width() * part.width(), size.height() * part.height());
+        },
+        QRectF(rect()));
+    if (shown) {
+        shown->clear();
+        for (const SpreadLayout::Placed& p : placed)
+            shown->append(parts.value(p.page));
+    }
+    return placed;
+}
+
+bool CAcroAXDocShim::ContentsKnown(int page, QList<int>& missing) const
+{
+    if (!m_bCrop)
+        return true;
+    bool known = true;
+    for (const SpreadLayout::Slot& slot : Spread(page)) {
+        if (slot.page == 0)
+            continue;
+        for (const int p : m_crops.Missing(slot.page, m_nPageCount)) {
+            known = false;
+            if (!m_contentsAsked.contains(p) && !missing.contains(p))
+                missing.append(p);
+        }
+    }
+    return known;
+}
+
+void CAcroAXDocShim::OnContentsRead(const QMap<int, QRectF>& contents)
+{
+    if (!m_bLoaded)
+        return;
+    m_crops.Add(contents);
+    for (auto it = contents.constBegin(); it != contents.constEnd(); ++it)
+        m_contentsAsked.remove(it.key());
+    ScheduleRenders();
+    update();
 }
 
 QRect CAcroAXDocShim::VisibleRect() const
@@ -196,19 +278,29 @@ QRect CAcroAXDocShim::VisibleRect() const
 
 QString CAcroAXDocShim::KeyFor(int page, const QRect& area) const
 {
-    // Named by its pages in their columns, a render stays right whatever the pairing.
+    // Named by its pages in their columns and the part of each shown, a render stays
+    // right whatever the pairing and the cut.
+    const QList<SpreadLayout::Placed> placed = Place(page);
     QStringList columns;
-    for (const SpreadLayout::Slot& slot : Spread(page))
-        columns.append(QString::number(slot.page));
-    return QStringLiteral("%1/%2x%3/%4,%5,%6x%7/%8")
-        .arg(columns.join(QLatin1Char(',')))
+    for (qsizetype i = 0; i < placed.size(); ++i) {
+        const QRect rect = placed[i].rect.toAlignedRect();
+        columns.append(QStringLiteral("%1@%2,%3,%4x%5")
+                           .arg(placed[i].page)
+                           .arg(rect.x())
+                           .arg(rect.y())
+                           .arg(rect.width())
+                           .arg(rect.height()));
+    }
+    return QStringLiteral("%1/%2x%3/%4,%5,%6x%7/%8/%9")
+        .arg(columns.join(QLatin1Char(';')))
         .arg(width())
         .arg(height())
         .arg(area.x())
         .arg(area.y())
         .arg(area.width())
         .arg(area.height())
-        .arg(devicePixelRatioF());
+        .arg(devicePixelRatioF())
+        .arg(m_bNight ? QStringLiteral("night") : QStringLiteral("day"));
 }
 
 RenderJob CAcroAXDocShim::JobFor(int page, const QRect& area) const
@@ -219,15 +311,24 @@ RenderJob CAcroAXDocShim::JobFor(int page, const QRect& area) const
     job.area = area;
     job.devicePixelRatio = dpr;
     job.imageSize = (QSizeF(area.size()) * dpr).toSize();
-    const auto placed = SpreadLayout::Fit(
-        Spread(page), [this](int p) { return PageSize(p); }, QRectF(rect()));
-    for (const SpreadLayout::Placed& p : placed) {
+    job.night = m_bNight;
+    QList<QRectF> shown;
+    const QList<SpreadLayout::Placed> placed = Place(page, &shown);
+    for (qsizetype i = 0; i < placed.size(); ++i) {
+        const SpreadLayout::Placed& p = placed[i];
         const QRectF device(
             (p.rect.topLeft() - QPointF(area.topLeft())) * dpr, p.rect.size() * dpr);
+        // The whole page lies around the part shown, its borders outside the clip.
+        const QRectF& part = shown[i];
+        const QSizeF wholeSize(device.width() / part.width(), device.height() / part.height());
+        const QRectF whole(
+            device.topLeft() - QPointF(part.x() * wholeSize.width(), part.y() * wholeSize.height()),
+            wholeSize);
         RenderPiece piece;
         piece.pageIndex = p.page - 1;
-        piece.dpi = 72.0 * device.width() / PageSize(p.page).width();
-        piece.pageRect = device.toAlignedRect();
+        piece.dpi = 72.0 * whole.width() / PageSize(p.page).width();
+        piece.pageRect = whole.toAlignedRect();
+        piece.clip = device.toAlignedRect();
         job.pieces.append(piece);
     }
     return job;
@@ -305,13 +406,18 @@ void CAcroAXDocShim::RequestRenders()
     QList<RenderJob> jobs;
     QSet<QString> keys;
     QList<int> missing;
+    QList<int> contents;
     for (const auto& [page, area] : wanted) {
         const QString key = KeyFor(page, area);
         if (keys.contains(key))
             continue;
         keys.insert(key);
-        // A spread is laid out, and so rendered, only once its pages' sizes are read.
-        if (!m_cache.contains(key) && SizesKnown(page, missing))
+        // A spread is laid out, and so rendered, only once its pages' sizes are read, and
+        // with the borders cut, what is left of the pages around it.
+        // Until what is left of its pages is known, a spread cut shows as it was: the
+        // contents are asked for even while its uncut render stands in.
+        const bool cut = ContentsKnown(page, contents);
+        if (!m_cache.contains(key) && SizesKnown(page, missing) && cut)
             jobs.append(JobFor(page, area));
     }
     m_cache.removeIf(
@@ -325,6 +431,9 @@ void CAcroAXDocShim::RequestRenders()
     for (const int page : std::as_const(missing))
         m_sizesAsked.insert(page);
     m_renderer.WantSizes(missing);
+    for (const int page : std::as_const(contents))
+        m_contentsAsked.insert(page);
+    m_renderer.WantContents(contents);
     m_renderer.Submit(jobs);
 }
 
@@ -371,8 +480,12 @@ void CAcroAXDocShim::paintEvent(QPaintEvent*)
         return;
     }
     // Until the render arrives, the pages show as blank paper in their places.
+    QImage paper(1, 1, QImage::Format_RGB32);
+    paper.fill(Qt::white);
+    if (m_bNight)
+        NightColours::Apply(paper);
     for (const SpreadLayout::Placed& p : PagesShown())
-        painter.fillRect(p.rect, Qt::white);
+        painter.fillRect(p.rect, paper.pixelColor(0, 0));
 }
 
 void CAcroAXDocShim::resizeEvent(QResizeEvent*)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pdf/PageCrops.h"
 #include "pdf/PdfOutline.h"
 #include "pdf/PdfRenderer.h"
 #include "pdf/PopplerDocuments.h"
@@ -42,6 +43,9 @@ public:
     // Reads the size of every page once the first is rendered, beside the renders: from
     // the current page back, then on. Sizes read are told with pageSizesRead.
     void ReadEveryPageSize();
+    // Cuts the pages' borders, keeping margin (a fraction of a page's longer side) around
+    // what is left, and turns their colours over for night reading.
+    void setLook(bool crop, bool night, double margin);
     void setView(const QString& view);
     void setShowToolbar(bool show);
 
@@ -57,8 +61,9 @@ public:
     const QList<OutlineEntry>& Outline() const { return m_outline; }
     // Whether the outline has been read (after the first page), so an empty one is none.
     bool OutlineRead() const { return m_bOutlineRead; }
-    // The pages in sight and where they are, in this widget's coordinates.
-    QList<SpreadLayout::Placed> PagesShown() const;
+    // The pages in sight and where they are, in this widget's coordinates, and the part of
+    // each page shown there (the whole page unless its borders are cut).
+    QList<SpreadLayout::Placed> PagesShown(QList<QRectF>* parts = nullptr) const;
     // The spread in sight has been rendered.
     bool IsShowingRendered() const;
     // Renders kept: the spread in sight and those read ahead (and under the magnifier
@@ -94,6 +99,13 @@ private:
 
     // The spread holding page, by the pairing in force.
     QList<SpreadLayout::Slot> Spread(int page) const;
+    // The spread holding page fitted into this widget, and the part of each page shown:
+    // with the borders cut, the pages of a spread keep the same top and bottom.
+    QList<SpreadLayout::Placed> Place(int page, QList<QRectF>* shown = nullptr) const;
+    // Whether what is left of every page around the spread holding page is known, with
+    // the borders cut; asks for those that are not.
+    bool ContentsKnown(int page, QList<int>& missing) const;
+    void OnContentsRead(const QMap<int, QRectF>& contents);
     QRect VisibleRect() const;
     QString KeyFor(int page, const QRect& area) const;
     RenderJob JobFor(int page, const QRect& area) const;
@@ -122,6 +134,11 @@ private:
     int m_nPage = 1;
     SpreadLayout::Spreads m_spreads;
     bool m_bReadsRightToLeft = false;
+    bool m_bCrop = false;
+    bool m_bNight = false;
+    double m_cropMargin = 0;
+    PageCrops m_crops;
+    QSet<int> m_contentsAsked;
     QHash<QString, Rendered> m_cache;
     bool m_bRendersScheduled = false;
     PdfRenderer m_renderer;

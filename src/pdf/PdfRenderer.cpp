@@ -1,5 +1,7 @@
 #include "pdf/PdfRenderer.h"
 
+#include "images/BorderCrop.h"
+#include "images/NightColours.h"
 #include "pdf/PopplerDocuments.h"
 #include "platform/Allocator.h"
 #include "platform/LeftRunning.h"
@@ -29,6 +31,8 @@ int RenderThreads()
     return int(std::clamp(std::thread::hardware_concurrency(), 1u, 2u));
 }
 
+// The longer side of the small render a page's borders are found on.
+constexpr double kContentSide = 600;
 // Sizes are read a few at a time, so that a render waits for no more than these.
 constexpr qsizetype kSizesAtOnce = 16;
 // Sizes asked for later are told in slices of this long: often enough that the reader
@@ -48,6 +52,7 @@ struct PdfRenderer::Shared {
     PopplerDocuments::Document opened;
     QList<RenderJob> jobs;
     QList<int> sizesWanted;
+    QList<int> contentsWanted;
     // Read by a thread of their own.
     QList<int> sizesLater;
     bool readingLater = false;
@@ -173,6 +178,20 @@ void PdfRenderer::WantSizes(const QList<int>& pages)
     m_shared->wake.notify_all();
 }
 
+void PdfRenderer::WantContents(const QList<int>& pages)
+{
+    if (!m_shared || pages.isEmpty())
+        return;
+    {
+        const std::lock_guard<std::mutex> lock(m_shared->mutex);
+        for (const int page : pages) {
+            if (!m_shared->contentsWanted.contains(page))
+                m_shared->contentsWanted.append(page);
+        }
+    }
+    m_shared->wake.notify_all();
+}
+
 void PdfRenderer::WantSizesLater(const QList<int>& pages)
 {
     if (!m_shared || pages.isEmpty())
@@ -271,12 +290,14 @@ void PdfRenderer::Run(const std::shared_ptr<Shared>& shared)
     }
     for (;;) {
         // The first thread to find work renders alone until one render is done.
-        const auto mayRender = [&] {
-            if (shared->jobs.isEmpty())
-                return false;
+        // A small render for a page's borders counts as a render here.
+        const auto mayRenderNow = [&] {
             return shared->warmed
                 || std::none_of(shared->workers.cbegin(), shared->workers.cend(),
                     [](const Worker* w) { return !w->runningKey.isEmpty(); });
+        };
+        const auto mayRender = [&] {
+            return (!shared->jobs.isEmpty() || !shared->contentsWanted.isEmpty()) && mayRenderNow();
         };
         shared->wake.wait(
             lock, [&] { return shared->stop || !shared->sizesWanted.isEmpty() || mayRender(); });
@@ -288,6 +309,25 @@ void PdfRenderer::Run(const std::shared_ptr<Shared>& shared)
             lock.unlock();
             TellSizes(shared, ReadSizes(self, pages));
             lock.lock();
+            continue;
+        }
+        if (!shared->contentsWanted.isEmpty()) {
+            // One page at a time, so a spread asked for meanwhile waits little.
+            const int page = shared->contentsWanted.takeFirst();
+            self.runningKey = QStringLiteral("content");
+            lock.unlock();
+            const QMap<int, QRectF> contents { { page, ReadContent(self, page) } };
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [shared, contents] {
+                    if (PdfRenderer* owner = shared->owner)
+                        emit owner->contentsRead(contents);
+                },
+                Qt::QueuedConnection);
+            lock.lock();
+            self.runningKey.clear();
+            shared->warmed = true;
+            shared->wake.notify_all();
             continue;
         }
         const RenderJob job = shared->jobs.takeFirst();
@@ -373,6 +413,18 @@ QMap<int, QSizeF> PdfRenderer::ReadSizesFor(const Poppler::Document& document, Q
     return sizes;
 }
 
+QRectF PdfRenderer::ReadContent(Worker& worker, int page)
+{
+    const std::unique_ptr<Poppler::Page> shown(worker.document->page(page - 1));
+    const QSizeF points = shown ? shown->pageSizeF() : QSizeF();
+    if (points.isEmpty())
+        return QRectF(0, 0, 1, 1);
+    // Small enough to take a text page a few milliseconds; a band of borders still
+    // spans a few of its pixels.
+    const double dpi = 72.0 * kContentSide / std::max(points.width(), points.height());
+    return BorderCrop::Content(shown->renderToImage(dpi, dpi));
+}
+
 void PdfRenderer::TellSizes(const std::shared_ptr<Shared>& shared, const QMap<int, QSizeF>& sizes)
 {
     QMetaObject::invokeMethod(
@@ -392,16 +444,19 @@ QImage PdfRenderer::Render(Worker& worker, const RenderJob& job)
     const QRect bounds(QPoint(0, 0), job.imageSize);
     for (const RenderPiece& piece : job.pieces) {
         const std::unique_ptr<Poppler::Page> page(worker.document->page(piece.pageIndex));
-        const QRect part = piece.pageRect & bounds;
+        const QRect part
+            = piece.pageRect & bounds & (piece.clip.isEmpty() ? piece.pageRect : piece.clip);
         if (!page || part.isEmpty())
             continue;
         // Only the visible part of the page is rendered, at full sharpness.
         const QRect source = part.translated(-piece.pageRect.topLeft());
-        const QImage rendered = page->renderToImage(piece.dpi, piece.dpi, source.x(), source.y(),
+        QImage rendered = page->renderToImage(piece.dpi, piece.dpi, source.x(), source.y(),
             source.width(), source.height(), Poppler::Page::Rotate0, nullptr, nullptr, &ShouldAbort,
             QVariant::fromValue(static_cast<void*>(&worker.abortRunning)));
         if (worker.abortRunning)
             return {};
+        if (job.night)
+            NightColours::Apply(rendered);
         painter.drawImage(part.topLeft(), rendered);
     }
     painter.end();

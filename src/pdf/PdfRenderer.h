@@ -19,6 +19,7 @@ struct RenderPiece {
     int pageIndex = 0; // 0-based
     double dpi = 72; // device pixels per inch
     QRect pageRect; // the whole page at that resolution, in image coordinates
+    QRect clip; // the part of it shown, in image coordinates; empty for the whole page
 };
 
 // An image to render: the pieces of a spread over a background.
@@ -28,6 +29,8 @@ struct RenderJob {
     QSize imageSize; // device pixels
     qreal devicePixelRatio = 1;
     QList<RenderPiece> pieces;
+    // The pages' colours turned over for night reading (the background stays).
+    bool night = false;
 };
 
 // Renders PDF pages on worker threads, one per core (two at most), each with a document of
@@ -61,6 +64,9 @@ public:
     // their own once the first page is rendered: those of a whole book, read for how its
     // pages pair. They replace those asked for so before and not read yet.
     void WantSizesLater(const QList<int>& pages);
+    // Asks for what is left of pages (counted from 1) once their borders are cut, found on
+    // small renders of them before any render of a spread.
+    void WantContents(const QList<int>& pages);
 
     // Runs on the worker before each render (tests hold a render up with it).
     static void setRenderHook(std::function<void()> hook);
@@ -71,6 +77,9 @@ signals:
     void outlineRead(const QList<OutlineEntry>& entries);
     // Sizes of pages asked for, in points; a page without a usable size has A4's.
     void sizesRead(const QMap<int, QSizeF>& sizes);
+    // Contents asked for, in fractions of each page; a page that cannot be rendered
+    // keeps the whole.
+    void contentsRead(const QMap<int, QRectF>& contents);
 
 private:
     struct Shared;
@@ -78,6 +87,7 @@ private:
     static void Run(const std::shared_ptr<Shared>& shared);
     static QImage Render(Worker& worker, const RenderJob& job);
     static QMap<int, QSizeF> ReadSizes(Worker& worker, const QList<int>& pages);
+    static QRectF ReadContent(Worker& worker, int page);
     static void ReadSizesLater(const std::shared_ptr<Shared>& shared, bool takesPassword);
     // Reads sizes from the front of pages for a short slice of time, taking them off it.
     static QMap<int, QSizeF> ReadSizesFor(const Poppler::Document& document, QList<int>& pages);

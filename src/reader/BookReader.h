@@ -28,6 +28,9 @@ public:
         int space = 0;
         bool picEnlarge = false;
         bool widePageAlone = false;
+        bool night = false;
+        // Kept around a page whose borders are cut, in percent of its size.
+        int cropMargin = 1;
     };
     // Failed: the reader was told the book cannot be opened. GaveUp: the reader gave the
     // opening up, or cancelled a question; nothing more is said.
@@ -52,6 +55,8 @@ public:
     virtual void ApplyLayout(BookRecord& book) = 0;
     // The window's size or the magnification changed.
     virtual void Resize(BookRecord& book) = 0;
+    // The book's crop, night reading or the crop's margin changed.
+    virtual void Restyle(BookRecord& book, const Options& options) = 0;
     virtual void Paint(QPainter& painter) = 0;
     // How the record's pages pair into spreads.
     virtual SpreadPairing Pairing(const BookRecord& record) const = 0;

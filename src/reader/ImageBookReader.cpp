@@ -3,6 +3,7 @@
 #include "browser/BrowserRules.h"
 #include "browser/FolderScan.h"
 #include "images/ArchivePages.h"
+#include "images/BorderCrop.h"
 #include "platform/OpeningWait.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
@@ -26,6 +27,10 @@ constexpr int kSpreadsBehind = 1;
 constexpr int kMagnifiedSpreadsAhead = 1;
 // Around the pages, and in place of one that cannot be decoded.
 const QColor kBackground(96, 96, 96);
+// A page whose borders are to be cut is decoded this much larger than its box, so that
+// what is left, enlarged to the box, keeps its sharpness: enough for borders of a tenth
+// of each side, as scans have them.
+constexpr qreal kCropRoom = 1.25;
 } // namespace
 
 ImageBookReader::ImageBookReader(QWidget* host, OpeningWait& opening)
@@ -48,6 +53,7 @@ ImageBookReader::Opening ImageBookReader::Open(BookRecord& record, const Options
 {
     Close();
     m_options = options;
+    m_bCrop = record.bCrop;
     const Opening opened = OpenPages(record);
     if (opened != Opening::Opened) {
         Close();
@@ -206,9 +212,10 @@ PageKey ImageBookReader::PageKeyOf(int page, int layout, int zoom, bool leftSide
     if (path.isEmpty())
         return {};
     const ImageRules::Frame frame = ImageRules::LayoutFrame(m_host->rect(), zoom, m_options.space);
+    const QSize box = ImageRules::BoxOf(frame, layout, leftSide);
     return { path,
-        { ImageRules::BoxOf(frame, layout, leftSide), frame.zoomFactor, m_options.picEnlarge,
-            m_host->devicePixelRatioF() } };
+        { m_bCrop ? box * kCropRoom : box, frame.zoomFactor, m_options.picEnlarge,
+            m_host->devicePixelRatioF(), m_bCrop, m_options.night } };
 }
 
 QList<PageKey> ImageBookReader::SpreadKeys(
@@ -343,6 +350,16 @@ void ImageBookReader::Resize(BookRecord&)
     m_host->update();
 }
 
+void ImageBookReader::Restyle(BookRecord& book, const Options& options)
+{
+    m_options.night = options.night;
+    m_options.cropMargin = options.cropMargin;
+    m_bCrop = book.bCrop;
+    if (m_pBook)
+        ResizePages();
+    m_host->update();
+}
+
 void ImageBookReader::ResizePages()
 {
     // A new size or magnification paints at once from what is held, and the pages
@@ -399,15 +416,18 @@ void ImageBookReader::Paint(QPainter& painter)
         QMetaObject::invokeMethod(
             this, [this] { Resize(*m_pBook); }, Qt::QueuedConnection);
     const ImageRules::Frame frame = ImageRules::LayoutFrame(client, m_nShownZoom, m_options.space);
-    const ImageRules::Placement placed = ImageRules::PlacePages(
-        frame, m_nShownLayout, m_options.picEnlarge, m_image1.Size(), m_image2.Size());
+    const CroppedSpread::Placed placed = Place(frame);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const auto draw = [&painter](const PageImage& image, const QRect& to) {
-        if (!image.IsNull() && !to.isEmpty())
-            painter.drawImage(QRectF(to), image.Pixels());
+    const auto draw = [&painter](const PageImage& image, const QRect& to, const QRectF& part) {
+        if (image.IsNull() || to.isEmpty())
+            return;
+        const QSizeF pixels = image.Pixels().size();
+        painter.drawImage(QRectF(to), image.Pixels(),
+            QRectF(part.x() * pixels.width(), part.y() * pixels.height(),
+                part.width() * pixels.width(), part.height() * pixels.height()));
     };
     if (m_nShownLayout == LAYOUT_SINGLE) {
-        draw(m_image1, placed.left);
+        draw(m_image1, placed.left, placed.leftSource);
         return;
     }
     if (m_nShownLayout != LAYOUT_SPREAD_COVER && m_nShownLayout != LAYOUT_SPREAD_NOCOVER)
@@ -417,12 +437,28 @@ void ImageBookReader::Paint(QPainter& painter)
         = m_bTurnForward ? m_pBook->nBind == BIND_RIGHT : m_pBook->nBind != BIND_RIGHT;
     m_bTurnForward = true;
     if (rightFirst) {
-        draw(m_image2, placed.right);
-        draw(m_image1, placed.left);
+        draw(m_image2, placed.right, placed.rightSource);
+        draw(m_image1, placed.left, placed.leftSource);
     } else {
-        draw(m_image1, placed.left);
-        draw(m_image2, placed.right);
+        draw(m_image1, placed.left, placed.leftSource);
+        draw(m_image2, placed.right, placed.rightSource);
     }
+}
+
+CroppedSpread::Placed ImageBookReader::Place(const ImageRules::Frame& frame) const
+{
+    if (!m_bCrop) {
+        const ImageRules::Placement whole = ImageRules::PlacePages(
+            frame, m_nShownLayout, m_options.picEnlarge, m_image1.Size(), m_image2.Size());
+        const QRectF all(0, 0, 1, 1);
+        return { whole.left, whole.right, all, all };
+    }
+    const auto page = [this](const PageImage& image) {
+        return CroppedSpread::Page { image.Size(),
+            BorderCrop::WithMargin(image.Content(), image.Size(), m_options.cropMargin / 100.0) };
+    };
+    return CroppedSpread::Place(
+        frame, m_nShownLayout, m_options.picEnlarge, page(m_image1), page(m_image2));
 }
 
 SpreadPairing ImageBookReader::Pairing(const BookRecord& record) const

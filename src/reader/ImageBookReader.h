@@ -7,6 +7,7 @@
 #include "images/PageImage.h"
 #include "images/PageShapeReader.h"
 #include "reader/BookReader.h"
+#include "reader/CroppedSpread.h"
 
 #include <QTimer>
 
@@ -39,6 +40,8 @@ public:
     void SetTurnForward(bool forward) override { m_bTurnForward = forward; }
     void ApplyLayout(BookRecord& book) override;
     void Resize(BookRecord& book) override;
+    // A crop or night reading asks for the pages anew; what is held shows meanwhile.
+    void Restyle(BookRecord& book, const Options& options) override;
     void Paint(QPainter& painter) override;
     // Wide pages alone once their shapes are known, with the setting on.
     SpreadPairing Pairing(const BookRecord& record) const override;
@@ -86,12 +89,16 @@ private:
     void ReadPageShapes(int fromPage);
     // Shows the spread a page now pairs into, once more shapes are known.
     void OnShapesRead();
+    // Where the pages shown go in frame, and the part of each drawn there.
+    CroppedSpread::Placed Place(const ImageRules::Frame& frame) const;
     // Makes the spread holding the record's page the one waited for.
     void PendSpread(const BookRecord& record);
 
     QWidget* m_host;
     OpeningWait& m_opening;
     Options m_options;
+    // The open book's borders are cut (decoded with room for it, drawn cut).
+    bool m_bCrop = false;
     // The record of the book being opened while its first pages are waited for, and
     // of the book shown once it is entered.
     BookRecord* m_pOpening = nullptr;

@@ -94,6 +94,7 @@ void PdfReader::Enter(BookRecord& book)
         book.nPageCount = m_control.PageCount();
     book.nPage = std::clamp(book.nPage, 1, book.nPageCount);
     m_control.setCurrentPage(book.nPage);
+    m_control.setLook(book.bCrop, m_options.night, m_options.cropMargin / 100.0);
     ReadShapes(book);
     ApplyLayout(book);
     Resize(book);
@@ -145,6 +146,13 @@ void PdfReader::Resize(BookRecord& book)
     const QRect geometry = ZoomRules::PdfGeometry(m_host->size(), book.nZoom, m_nTaskPaneWidth);
     if (!geometry.isEmpty())
         m_control.setGeometry(geometry);
+}
+
+void PdfReader::Restyle(BookRecord& book, const Options& options)
+{
+    m_options.night = options.night;
+    m_options.cropMargin = options.cropMargin;
+    m_control.setLook(book.bCrop, m_options.night, m_options.cropMargin / 100.0);
 }
 
 const QList<OutlineEntry>& PdfReader::Outline() const

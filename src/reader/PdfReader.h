@@ -34,6 +34,7 @@ public:
     void SetTurnForward(bool) override { }
     void ApplyLayout(BookRecord& book) override;
     void Resize(BookRecord& book) override;
+    void Restyle(BookRecord& book, const Options& options) override;
     // The control paints the pages itself.
     void Paint(QPainter&) override { }
     // Wide pages alone once their shapes are known.

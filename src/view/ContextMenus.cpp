@@ -84,6 +84,8 @@ namespace
         { 0, "レイアウト", kLayoutMenu },
         { 0, "画像の見開きモード", kBindMenu },
         { 0, "拡大表示", kZoomMenu },
+        { ID_CROP_BORDERS, "余白カット\tCtrl+K" },
+        { ID_NIGHT_MODE, "夜間モード\tCtrl+N" },
         { 0, nullptr },
         { ID_EXIT_VIEWER, "終了\tAlt+F4" },
     };
@@ -161,6 +163,10 @@ ItemState StateOf(int id, const Context& context)
         return { book.nLayout != LAYOUT_SINGLE, book.SpreadBinding() == BIND_RIGHT };
     case ID_BIND_LEFT:
         return { book.nLayout != LAYOUT_SINGLE, book.SpreadBinding() == BIND_LEFT };
+    case ID_CROP_BORDERS:
+        return { true, book.bCrop };
+    case ID_NIGHT_MODE:
+        return { true, context.nightMode };
     default:
         break;
     }

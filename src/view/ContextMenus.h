@@ -21,6 +21,7 @@ struct Context {
     const BookRecord* selected = nullptr; // the record behind the first selected row
     BookRecord book; // the open or last book
     bool hasOutline = false; // the open book is a PDF with an outline
+    bool nightMode = false;
 };
 
 struct ItemState {

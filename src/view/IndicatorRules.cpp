@@ -94,6 +94,8 @@ Text Compose(
     }
     if (book.nZoom != 0)
         mode << ContextMenus::ItemText(ZoomCommand(book.nZoom));
+    if (book.bCrop)
+        mode << ContextMenus::ItemText(ID_CROP_BORDERS);
     mode.removeAll(QString());
     text.mode = mode.join(QStringLiteral("・"));
     return text;

@@ -24,7 +24,7 @@ struct Text {
     // "12-13 / 397", or "12 / 397" for a page alone.
     QString pages;
     // "表紙あり見開き・右綴じ・２倍 - 上段左": the binding only for spreads, the region
-    // only under the magnifier.
+    // only under the magnifier, "余白カット" while the borders are cut.
     QString mode;
     // A word in amber: at opening, how far a book cut short reads ("100 / 200 ページまで
     // 読めます"); or the answer to a key with nothing to show ("目次がありません").

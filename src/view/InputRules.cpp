@@ -122,6 +122,10 @@ int KeyAction(int vk, bool ctrl, bool shift, Screen screen)
         return ctrlOnly ? ID_FULLSCREEN_TOGGLE : ACT_NONE;
     case 'I':
         return ctrlOnly && content ? ACT_SHOW_PLATE : ACT_NONE;
+    case 'K':
+        return ctrlOnly && content ? ID_CROP_BORDERS : ACT_NONE;
+    case 'N':
+        return ctrlOnly && content ? ID_NIGHT_MODE : ACT_NONE;
     case 'M':
         return ctrlOnly ? ByScreen(screen, ID_SHOW_OUTLINE, ACT_NONE, ACT_NONE, ID_OUTLINE_CLOSE)
                         : ACT_NONE;

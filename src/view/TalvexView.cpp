@@ -151,6 +151,9 @@ void CTalvexView::OnInitialUpdate()
     m_bWidePageAlone = settings.widePageAlone;
     m_bArchives = settings.archives;
     m_bLastPlace = settings.lastPlace;
+    m_bCropBorders = settings.cropBorders;
+    m_nCropMargin = settings.cropMargin;
+    m_bNightMode = settings.nightMode;
 
     m_resumeItems = ResumeStore::LoadResumeEntries(profile);
     m_bResumeScreen = !m_resumeItems.isEmpty();

@@ -134,6 +134,11 @@ public:
     void MoveZoomRight();
     void ApplyZoom(int zoom);
 
+    // ViewLook.cpp: how the pages look: their borders cut, and night reading.
+    void ToggleCrop();
+    void ToggleNight();
+    void Restyle();
+
     // ViewGoToPage.cpp: a page of the reader's choice, shown as a skip shows it.
     void GoToPage();
     void JumpToPage(int page);
@@ -202,6 +207,9 @@ public:
     bool m_bNaturalSort = true;
     bool m_bLastPlace = true;
     bool m_bWidePageAlone = false;
+    bool m_bCropBorders = false;
+    int m_nCropMargin = 1;
+    bool m_bNightMode = false;
     bool m_bArchives = true;
     bool m_bMenuOpen = false;
     QString m_strOpenedPath;

@@ -1,6 +1,7 @@
 #include "browser/BrowserRules.h"
 #include "browser/FolderNav.h"
 #include "browser/FolderScan.h"
+#include "browser/ResumeLookup.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "view/TalvexView.h"
@@ -82,6 +83,9 @@ void CTalvexView::OpenSelectedEntry()
         m_folderItems[i].nSize = quint64(*size);
         BookRecord book = m_folderItems[i];
         m_bOpenedAtLastPlace = TakeLastPlace(book);
+        // A book read before keeps its own crop; a new one takes the setting's.
+        if (!m_bOpenedAtLastPlace && !ResumeLookup(m_resumeItems).Has(book.strPath))
+            book.bCrop = m_bCropBorders;
         if (!OpenBook(book))
             Prompt::Beep();
         break;
@@ -105,6 +109,7 @@ bool CTalvexView::TakeLastPlace(BookRecord& book) const
     book.nBind = place->nBind;
     book.nZoom = place->nZoom;
     book.bRightToLeft = place->bRightToLeft;
+    book.bCrop = place->bCrop;
     return true;
 }
 

@@ -109,6 +109,12 @@ void CTalvexView::OnCommand(int id)
             ApplyLayout();
         }
         break;
+    case ID_CROP_BORDERS:
+        ToggleCrop();
+        break;
+    case ID_NIGHT_MODE:
+        ToggleNight();
+        break;
     default:
         if (const int zoom = InputRules::ZoomOfCommand(id); zoom >= 0)
             ApplyZoom(zoom);

@@ -158,6 +158,7 @@ void CTalvexView::OnContextMenu(const QPoint& globalPos)
     context.atDriveList = m_strCurrentFolder.isEmpty();
     context.book = m_book;
     context.hasOutline = m_bContent && !m_pReader->Outline().isEmpty();
+    context.nightMode = m_bNightMode;
     ContextMenus::MenuId menu = ContextMenus::MENU_CONTENT;
     if (!m_bContent) {
         context.selected = SelectedRecord();

@@ -28,6 +28,8 @@ void CTalvexView::OnSettings()
     dlg.m_bWidePageAlone = m_bWidePageAlone;
     dlg.m_bArchives = m_bArchives;
     dlg.m_bLastPlace = m_bLastPlace;
+    dlg.m_bCropBorders = m_bCropBorders;
+    dlg.m_nCropMargin = m_nCropMargin;
     for (int i = 0; i < CSettingDlg::kPicTypeCount; ++i)
         dlg.m_bPicExt[i] = (m_nPicExt >> i) & 1;
     dlg.OnInitDialog();
@@ -54,6 +56,8 @@ void CTalvexView::OnSettings()
         m_bWidePageAlone = dlg.m_bWidePageAlone;
         m_bArchives = dlg.m_bArchives;
         m_bLastPlace = dlg.m_bLastPlace;
+        m_bCropBorders = dlg.m_bCropBorders;
+        m_nCropMargin = dlg.m_nCropMargin;
         m_nPicExt = 0;
         for (int i = 0; i < CSettingDlg::kPicTypeCount; ++i)
             m_nPicExt |= dlg.m_bPicExt[i] ? 1 << i : 0;
@@ -63,7 +67,8 @@ void CTalvexView::OnSettings()
         SettingsStore::SaveViewSettings(profile,
             { m_nSkipForward, m_nSkipBack, m_nLayoutPdf, m_nLayoutImage, m_nBind, m_bPicEnlarge,
                 m_nPicExt, m_nSpace, m_bHideCursor, m_bFolderOnResume, m_nPageIndicator,
-                m_bNaturalSort, m_bWidePageAlone, m_bArchives, m_bLastPlace });
+                m_bNaturalSort, m_bWidePageAlone, m_bArchives, m_bLastPlace, m_bCropBorders,
+                m_nCropMargin, m_bNightMode });
         LayoutList(m_listFolder, width(), height());
         LayoutList(m_listResume, width(), height());
         m_book = BookRecord();

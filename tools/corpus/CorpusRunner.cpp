@@ -61,8 +61,10 @@ CorpusRunner::Result CorpusRunner::Run(const QString& book, const QString& work)
     QDir(work).removeRecursively();
     QDir().mkpath(work + "/tmp");
     // Every image type enabled, so that every page of the corpus is read, and its header
-    // too, for the pairing of wide pages.
-    QByteArray settings = "[Settings]\nPicExt=31\nPicExtMore=7\nNaturalSort=1\nWidePageAlone=1\n";
+    // too, for the pairing of wide pages; every page's borders are looked for, and its
+    // colours turned for the night.
+    QByteArray settings = "[Settings]\nPicExt=31\nPicExtMore=7\nNaturalSort=1\nWidePageAlone=1\n"
+                          "CropBorders=1\nNightMode=1\n";
     QString opened = book;
     const bool fromResume = QFileInfo(book).fileName() == kResumeNote;
     if (fromResume) {

@@ -11,6 +11,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <functional>
+
 #include <sys/stat.h>
 
 namespace
@@ -92,6 +94,39 @@ void WritePageCases(const QString& dir, int& n)
         const QString name = QString("thin-%1x%2").arg(size.width()).arg(size.height());
         WriteBytes(Between(dir, n) + "/" + name + ".png", Encoded(thin, "PNG"));
         WriteBytes(Between(dir, n) + "/" + name + ".jpg", Encoded(thin, "JPEG"));
+    }
+    // Pages whose borders are hard to tell from their content: the runner reads every
+    // book with the borders cut and at night.
+    {
+        const QSize size(700, 1000);
+        const auto scan = [&](const char* name, const std::function<void(QImage&)>& draw) {
+            QImage page(size, QImage::Format_ARGB32);
+            page.fill(Qt::white);
+            draw(page);
+            WriteBytes(Between(dir, n) + "/crop-" + name + ".png", Encoded(page, "PNG"));
+        };
+        scan("one-colour", [](QImage& page) { page.fill(QColor(240, 230, 200)); });
+        scan("gradient-border", [](QImage& page) {
+            QPainter painter(&page);
+            QRadialGradient fade(350, 500, 600);
+            fade.setColorAt(0, Qt::white);
+            fade.setColorAt(1, Qt::darkGray);
+            painter.fillRect(page.rect(), fade);
+        });
+        scan("frame-at-the-edge", [](QImage& page) {
+            QPainter painter(&page);
+            painter.setPen(QPen(Qt::red, 2));
+            painter.drawRect(page.rect().adjusted(1, 1, -2, -2));
+        });
+        scan("scanner-lid", [](QImage& page) {
+            QPainter painter(&page);
+            painter.fillRect(QRect(0, 0, 3, 1000), Qt::black);
+            painter.fillRect(QRect(100, 100, 500, 800), Qt::gray);
+        });
+        scan("transparent", [](QImage& page) {
+            page.fill(Qt::transparent);
+            QPainter(&page).fillRect(QRect(100, 100, 500, 800), QColor(200, 0, 0, 128));
+        });
     }
     for (const PngKind& kind : AllPngKinds()) {
         const QString name = QString(kind.name).replace(QRegularExpression("[^a-zA-Z0-9]+"), "-");

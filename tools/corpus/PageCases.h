@@ -5,9 +5,9 @@
 
 // The corpus's hostile pages for the image decoders, kept apart from the driver: pages
 // swapped for a FIFO while the book is open, a progressive JPEG of 20,000 scans, a PNG
-// with a 400 MB text chunk, pictures one pixel thin, every PNG pixel kind, and books
-// read with little memory. A case may carry notes for the runner, files named "note-…"
-// beside its pages.
+// with a 400 MB text chunk, pictures one pixel thin, pages whose borders are hard to cut, every PNG
+// pixel kind, and books read with little memory. A case may carry notes for the runner, files named
+// "note-…" beside its pages.
 
 // The folder of the next case, counted on from n (defined by the driver).
 QString CaseFolder(const QString& dir, int& n);
