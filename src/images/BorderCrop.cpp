@@ -84,11 +84,17 @@ QRectF Content(const QImage& page)
     const int h = pixels.height();
     const qsizetype stride = pixels.bytesPerLine() / qsizetype(sizeof(QRgb));
     const auto* bits = reinterpret_cast<const QRgb*>(pixels.constBits());
+    // Along a line every pixel is looked at up to a thousand of them, then every second
+    // or third: a page number or a panel's edge still spans many of those, and a large
+    // page costs little more than a small one. Every line across the band is read.
+    const int acrossRow = std::max(1, w / 1000);
+    const int acrossColumn = std::max(1, h / 1000);
     const auto row = [&](int y, int x0, int x1) {
-        return Line { bits + y * stride + x0, 1, x1 - x0 };
+        return Line { bits + y * stride + x0, acrossRow, (x1 - x0 + acrossRow - 1) / acrossRow };
     };
     const auto column = [&](int x, int y0, int y1) {
-        return Line { bits + y0 * stride + x, stride, y1 - y0 };
+        return Line { bits + y0 * stride + x, stride * acrossColumn,
+            (y1 - y0 + acrossColumn - 1) / acrossColumn };
     };
 
     // The top band is read to the end, so a page of one colour is known as such.

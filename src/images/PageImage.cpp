@@ -142,7 +142,8 @@ int PageImage::Load(
         DecodedPage page = Decode(device, fit, abandoned);
         if (page.status != DecodedPage::kDone || page.pixels.isNull())
             return kFailed;
-        m_pixels = page.pixels;
+        // Moved, so that night reading turns the pixels over without a copy of them.
+        m_pixels = std::move(page.pixels);
         m_size = page.own;
         // Borders are found on the page's own colours, before night reading turns them.
         if (fit.crop)

@@ -209,10 +209,10 @@ QList<SpreadLayout::Placed> CAcroAXDocShim::Place(int page, QList<QRectF>* shown
     for (const SpreadLayout::Slot& slot : spread) {
         if (slot.page > 0)
             parts.insert(slot.page,
-                m_bCrop
-                    ? BorderCrop::WithMargin(m_crops.Shown(slot.page, m_nPageCount, m_pageSizes),
-                        PageSize(slot.page), m_cropMargin)
-                    : QRectF(0, 0, 1, 1));
+                m_bCrop ? BorderCrop::WithMargin(
+                    m_crops.Shown(slot.page, m_nPageCount, [this](int p) { return PageSize(p); }),
+                    PageSize(slot.page), m_cropMargin)
+                        : QRectF(0, 0, 1, 1));
     }
     if (parts.size() == 2) {
         // The smaller cut of the two at the top and at the bottom, so that a picture across

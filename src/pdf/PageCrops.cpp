@@ -17,16 +17,16 @@ QList<int> PageCrops::Missing(int page, int count) const
     return missing;
 }
 
-QRectF PageCrops::Shown(int page, int count, const QMap<int, QSizeF>& sizes) const
+QRectF PageCrops::Shown(int page, int count, const std::function<QSizeF(int)>& sizeOf) const
 {
     const QRectF whole(0, 0, 1, 1);
     if (!Missing(page, count).isEmpty())
         return whole;
     // Pages of another size (a fold-out, a landscape table) have a measure of their own.
-    const QSizeF size = sizes.value(page);
+    const QSizeF size = sizeOf(page);
     QRectF shown;
     for (int p = std::max(1, page - kReach); p <= std::min(count, page + kReach); ++p) {
-        if (p == page || sizes.value(p) == size)
+        if (p == page || sizeOf(p) == size)
             shown = shown.isNull() ? m_found.value(p) : shown.united(m_found.value(p));
     }
     return shown.isEmpty() ? whole : shown;
