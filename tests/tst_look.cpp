@@ -10,11 +10,13 @@
 #include "pdf/PageCrops.h"
 #include "platform/OpeningWait.h"
 #include "reader/CroppedSpread.h"
+#include "reader/CutPages.h"
 #include "reader/ImageBookReader.h"
 #include "reader/PdfReader.h"
 
 #include <QPainter>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 
 namespace
 {
@@ -183,6 +185,31 @@ private slots:
         QCOMPARE(placed.left.right(), frame.left.right());
         QCOMPARE(placed.right.left(), frame.right.left());
         QVERIFY(std::abs(qreal(placed.left.width()) / placed.right.width() - 0.90 / 0.80) < 0.01);
+    }
+
+    void cutPartsAreScaledOffTheWindowsThread()
+    {
+        QImage page(400, 600, QImage::Format_RGB32);
+        page.fill(Qt::red);
+        QPainter(&page).fillRect(QRect(100, 150, 200, 300), Qt::blue);
+        CutPages pieces;
+        QSignalSpy made(&pieces, &CutPages::made);
+        const QRectF part(0.25, 0.25, 0.5, 0.5);
+        pieces.Want({ { page, part, { 300, 450 } }, { page, { 0, 0, 1, 1 }, { 40, 60 } } });
+        QTRY_COMPARE(made.size(), 2);
+        const QImage cut = pieces.Finished(page, part, { 300, 450 });
+        QCOMPARE(cut.size(), QSize(300, 450));
+        QVERIFY(SameColour(cut.pixelColor(1, 1), Qt::blue));
+        QVERIFY(SameColour(cut.pixelColor(298, 448), Qt::blue));
+        // Only what is wanted now is kept.
+        pieces.Want({ { page, part, { 300, 450 } } });
+        QVERIFY(pieces.Finished(page, { 0, 0, 1, 1 }, { 40, 60 }).isNull());
+        QVERIFY(!pieces.Finished(page, part, { 300, 450 }).isNull());
+        // Let go with a piece under way, nothing is made after.
+        pieces.Want({ { page, part, { 200, 300 } } });
+        pieces.Clear();
+        QTest::qWait(100);
+        QCOMPARE(made.size(), 2);
     }
 
     void textKeepsItsSizeFromPageToPage()

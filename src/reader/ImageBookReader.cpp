@@ -42,6 +42,7 @@ ImageBookReader::ImageBookReader(QWidget* host, OpeningWait& opening)
     connect(&m_pageWait, &QTimer::timeout, this, [this] { ShowPendingPages(true); });
     connect(&m_imageEngine, &ImageEngine::pageDecoded, this, &ImageBookReader::OnPageDecoded);
     connect(&m_shapeReader, &PageShapeReader::shapesRead, this, &ImageBookReader::OnShapesRead);
+    connect(&m_cutPages, &CutPages::made, m_host, qOverload<>(&QWidget::update));
 }
 
 QString ImageBookReader::PagePath(int n) const
@@ -314,6 +315,7 @@ bool ImageBookReader::ShowPendingPages(bool force)
     m_pendingImage2.Destroy();
     m_pageWait.stop();
     m_host->update();
+    WantCutPieces();
     // Before the keys held meanwhile act: they may turn on at once.
     emit spreadShown();
     return loaded;
@@ -335,6 +337,7 @@ void ImageBookReader::RefreshShownPages()
             m_host->update();
         }
     }
+    WantCutPieces();
 }
 
 void ImageBookReader::Resize(BookRecord&)
@@ -400,6 +403,7 @@ void ImageBookReader::Close()
     m_image2.Destroy();
     m_pendingImage1.Destroy();
     m_pendingImage2.Destroy();
+    m_cutPages.Clear();
     m_shownPages = {};
     m_bPagesPending = false;
     m_pageWait.stop();
@@ -416,15 +420,23 @@ void ImageBookReader::Paint(QPainter& painter)
         QMetaObject::invokeMethod(
             this, [this] { Resize(*m_pBook); }, Qt::QueuedConnection);
     const ImageRules::Frame frame = ImageRules::LayoutFrame(client, m_nShownZoom, m_options.space);
-    const CroppedSpread::Placed placed = Place(frame);
+    const CroppedSpread::Placed placed = Place(frame, m_nShownLayout, m_image1, m_image2);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const auto draw = [&painter](const PageImage& image, const QRect& to, const QRectF& part) {
+    const qreal dpr = m_host->devicePixelRatioF();
+    const bool cut = m_bCrop && m_nShownZoom == 0;
+    const auto draw = [&](const PageImage& image, const QRect& to, const QRectF& part) {
         if (image.IsNull() || to.isEmpty())
             return;
-        const QSizeF pixels = image.Pixels().size();
-        painter.drawImage(QRectF(to), image.Pixels(),
-            QRectF(part.x() * pixels.width(), part.y() * pixels.height(),
-                part.width() * pixels.width(), part.height() * pixels.height()));
+        if (cut) {
+            const QImage finished
+                = m_cutPages.Finished(image.Pixels(), part, (QSizeF(to.size()) * dpr).toSize());
+            if (!finished.isNull()) {
+                painter.drawImage(QRectF(to), finished);
+                return;
+            }
+        }
+        painter.drawImage(
+            QRectF(to), image.Pixels(), QRectF(CutPages::SourceRect(image.Pixels(), part)));
     };
     if (m_nShownLayout == LAYOUT_SINGLE) {
         draw(m_image1, placed.left, placed.leftSource);
@@ -445,11 +457,12 @@ void ImageBookReader::Paint(QPainter& painter)
     }
 }
 
-CroppedSpread::Placed ImageBookReader::Place(const ImageRules::Frame& frame) const
+CroppedSpread::Placed ImageBookReader::Place(
+    const ImageRules::Frame& frame, int layout, const PageImage& left, const PageImage& right) const
 {
     if (!m_bCrop) {
         const ImageRules::Placement whole = ImageRules::PlacePages(
-            frame, m_nShownLayout, m_options.picEnlarge, m_image1.Size(), m_image2.Size());
+            frame, layout, m_options.picEnlarge, left.Size(), right.Size());
         const QRectF all(0, 0, 1, 1);
         return { whole.left, whole.right, all, all };
     }
@@ -457,8 +470,54 @@ CroppedSpread::Placed ImageBookReader::Place(const ImageRules::Frame& frame) con
         return CroppedSpread::Page { image.Size(),
             BorderCrop::WithMargin(image.Content(), image.Size(), m_options.cropMargin / 100.0) };
     };
-    return CroppedSpread::Place(
-        frame, m_nShownLayout, m_options.picEnlarge, page(m_image1), page(m_image2));
+    return CroppedSpread::Place(frame, layout, m_options.picEnlarge, page(left), page(right));
+}
+
+void ImageBookReader::WantCutPieces()
+{
+    // While a turn waits, what was made for the spread it waits for stays.
+    if (m_bPagesPending)
+        return;
+    // Under the magnifier a page's place is four screens: it is drawn scaled, only the part
+    // in sight.
+    if (!m_bCrop || !m_pBook || m_nShownZoom != 0) {
+        m_cutPages.Want({});
+        return;
+    }
+    const ImageRules::Frame frame = ImageRules::LayoutFrame(m_host->rect(), 0, m_options.space);
+    const qreal dpr = m_host->devicePixelRatioF();
+    QList<CutPages::Piece> pieces;
+    const auto add = [&](int layout, const PageImage& left, const PageImage& right) {
+        const CroppedSpread::Placed placed = Place(frame, layout, left, right);
+        const auto piece = [&](const PageImage& image, const QRect& to, const QRectF& part) {
+            if (!image.IsNull() && !to.isEmpty())
+                pieces.append({ image.Pixels(), part, (QSizeF(to.size()) * dpr).toSize() });
+        };
+        piece(left, placed.left, placed.leftSource);
+        piece(right, placed.right, placed.rightSource);
+    };
+    add(m_nShownLayout, m_image1, m_image2);
+    // The spread after it, once both its pages are decoded at their sizes.
+    const SpreadPairing pairing = Pairing(*m_pBook);
+    const int next = pairing.NextPage(m_pBook->nPage);
+    if (next != m_pBook->nPage) {
+        const SpreadPairing::Shown shown = pairing.ShownAt(next, m_pBook->nBind);
+        PageImage sides[2];
+        bool ready = true;
+        for (int side = 0; side < 2; ++side) {
+            const int page = side == 0 ? shown.sides.left : shown.sides.right;
+            const PageKey key = PageKeyOf(page, shown.layout, 0, side == 0);
+            if (key.path.isEmpty())
+                continue;
+            const std::optional<PageImage> held = m_imageEngine.Held(key);
+            ready = ready && held.has_value();
+            if (held)
+                sides[side] = *held;
+        }
+        if (ready)
+            add(shown.layout, sides[0], sides[1]);
+    }
+    m_cutPages.Want(pieces);
 }
 
 SpreadPairing ImageBookReader::Pairing(const BookRecord& record) const

@@ -8,6 +8,7 @@
 #include "images/PageShapeReader.h"
 #include "reader/BookReader.h"
 #include "reader/CroppedSpread.h"
+#include "reader/CutPages.h"
 
 #include <QTimer>
 
@@ -89,8 +90,12 @@ private:
     void ReadPageShapes(int fromPage);
     // Shows the spread a page now pairs into, once more shapes are known.
     void OnShapesRead();
-    // Where the pages shown go in frame, and the part of each drawn there.
-    CroppedSpread::Placed Place(const ImageRules::Frame& frame) const;
+    // Where the pages of a spread go in frame, and the part of each drawn there.
+    CroppedSpread::Placed Place(const ImageRules::Frame& frame, int layout, const PageImage& left,
+        const PageImage& right) const;
+    // Has the cut pages of the spread in sight, and of the next once decoded, scaled to
+    // their places, so that their paint and the turn to them are copies.
+    void WantCutPieces();
     // Makes the spread holding the record's page the one waited for.
     void PendSpread(const BookRecord& record);
 
@@ -99,6 +104,7 @@ private:
     Options m_options;
     // The open book's borders are cut (decoded with room for it, drawn cut).
     bool m_bCrop = false;
+    CutPages m_cutPages;
     // The record of the book being opened while its first pages are waited for, and
     // of the book shown once it is entered.
     BookRecord* m_pOpening = nullptr;

@@ -1,0 +1,105 @@
+#include "reader/CutPages.h"
+
+#include "platform/BackgroundTask.h"
+
+#include <algorithm>
+
+CutPages::~CutPages()
+{
+    Clear();
+}
+
+QRect CutPages::SourceRect(const QImage& source, const QRectF& part)
+{
+    const QRect rect(qRound(part.x() * source.width()), qRound(part.y() * source.height()),
+        qRound(part.width() * source.width()), qRound(part.height() * source.height()));
+    return rect & source.rect();
+}
+
+bool CutPages::Same(const Piece& piece, const Made& made)
+{
+    return piece.source.cacheKey() == made.source && piece.part == made.part
+        && piece.device == made.device;
+}
+
+CutPages::Made CutPages::KeyOf(const Piece& piece)
+{
+    return { piece.source.cacheKey(), piece.part, piece.device, {} };
+}
+
+QImage CutPages::Finished(const QImage& source, const QRectF& part, const QSize& device) const
+{
+    const Piece piece { source, part, device };
+    for (const Made& made : m_made) {
+        if (Same(piece, made))
+            return made.image;
+    }
+    return {};
+}
+
+void CutPages::Want(const QList<Piece>& pieces)
+{
+    m_wanted = pieces;
+    m_made.removeIf([&pieces](const Made& made) {
+        return std::none_of(pieces.cbegin(), pieces.cend(),
+            [&made](const Piece& piece) { return Same(piece, made); });
+    });
+    m_queue.clear();
+    for (const Piece& piece : pieces) {
+        const bool making = m_pTask && Same(piece, KeyOf(m_making));
+        if (!making && Finished(piece.source, piece.part, piece.device).isNull())
+            m_queue.append(piece);
+    }
+    StartNext();
+}
+
+void CutPages::Clear()
+{
+    m_wanted.clear();
+    m_made.clear();
+    m_queue.clear();
+    if (m_pTask) {
+        // Left to end on its own; what it makes goes nowhere.
+        m_pTask->disconnect(this);
+        m_pTask->deleteLater();
+        m_pTask = nullptr;
+    }
+}
+
+void CutPages::StartNext()
+{
+    if (m_pTask || m_queue.isEmpty())
+        return;
+    m_making = m_queue.takeFirst();
+    m_result = std::make_shared<QImage>();
+    m_pTask = new BackgroundTask(
+        [piece = m_making, result = m_result](const BackgroundTask::Abandoned&) {
+            const QRect from = SourceRect(piece.source, piece.part);
+            if (from.isEmpty() || piece.device.isEmpty())
+                return;
+            // Read in place: the page's pixels are shared and never written once decoded.
+            const QImage part(piece.source.constScanLine(from.top())
+                    + qsizetype(from.left()) * piece.source.depth() / 8,
+                from.width(), from.height(), piece.source.bytesPerLine(), piece.source.format());
+            *result = part.scaled(piece.device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        },
+        this);
+    connect(m_pTask, &BackgroundTask::done, this, &CutPages::OnDone);
+}
+
+void CutPages::OnDone()
+{
+    m_pTask->deleteLater();
+    m_pTask = nullptr;
+    Made done = KeyOf(m_making);
+    const bool wanted = std::any_of(m_wanted.cbegin(), m_wanted.cend(),
+        [&done](const Piece& piece) { return Same(piece, done); });
+    if (wanted && !m_result->isNull()) {
+        done.image = *m_result;
+        m_made.append(done);
+        emit made();
+    }
+    m_making = {};
+    m_result.reset();
+    StartNext();
+}
