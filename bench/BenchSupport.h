@@ -65,6 +65,17 @@ inline QList<QSize> WindowSizes(const QStringList& args)
     return sizes.isEmpty() ? QList<QSize> { { 1280, 800 }, { 1920, 1080 }, { 3840, 2160 } } : sizes;
 }
 
+// The command line's words; the offscreen platform unless another is chosen.
+inline QStringList BenchArguments(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    return args;
+}
+
 // The work folder: the first argument that is not an option or an option's value.
 inline QString WorkDir(const QStringList& args, const QString& fallback)
 {

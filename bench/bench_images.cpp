@@ -251,11 +251,7 @@ int main(int argc, char** argv)
 {
     // Memory is measured as the program allocates it.
     Allocator::Tune();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QStringList args;
-    for (int i = 0; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
+    const QStringList args = BenchArguments(argc, argv);
     const QString work = WorkDir(args, QDir::tempPath() + "/benchimages");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(work + "/config"));
     QApplication app(argc, argv);

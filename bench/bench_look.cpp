@@ -171,11 +171,7 @@ void TextSteadiness(const QString& pdf, const QSize& window, int pages)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QStringList args;
-    for (int i = 0; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
+    const QStringList args = BenchArguments(argc, argv);
     const QString work = WorkDir(args, QDir::tempPath() + "/benchlook");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(work + "/config"));
     QApplication app(argc, argv);

@@ -166,27 +166,24 @@ void PdfRenderer::Submit(const QList<RenderJob>& jobs)
 
 void PdfRenderer::WantSizes(const QList<int>& pages)
 {
-    if (!m_shared || pages.isEmpty())
-        return;
-    {
-        const std::lock_guard<std::mutex> lock(m_shared->mutex);
-        for (const int page : pages) {
-            if (!m_shared->sizesWanted.contains(page))
-                m_shared->sizesWanted.append(page);
-        }
-    }
-    m_shared->wake.notify_all();
+    Want(&Shared::sizesWanted, pages);
 }
 
 void PdfRenderer::WantContents(const QList<int>& pages)
+{
+    Want(&Shared::contentsWanted, pages);
+}
+
+void PdfRenderer::Want(QList<int> Shared::*wanted, const QList<int>& pages)
 {
     if (!m_shared || pages.isEmpty())
         return;
     {
         const std::lock_guard<std::mutex> lock(m_shared->mutex);
+        QList<int>& list = (*m_shared).*wanted;
         for (const int page : pages) {
-            if (!m_shared->contentsWanted.contains(page))
-                m_shared->contentsWanted.append(page);
+            if (!list.contains(page))
+                list.append(page);
         }
     }
     m_shared->wake.notify_all();

@@ -96,6 +96,8 @@ private:
     static PdfPassword TakePassword(Shared& shared);
     static void ReadOutline(const std::shared_ptr<Shared>& shared, const PdfPassword& password);
     void Retire();
+    // Adds the pages not asked for yet to one of the lists the threads work through.
+    void Want(QList<int> Shared::*wanted, const QList<int>& pages);
 
     std::shared_ptr<Shared> m_shared;
 };
