@@ -1,5 +1,6 @@
 #include "reader/CutPages.h"
 
+#include "images/PageScaler.h"
 #include "platform/BackgroundTask.h"
 
 #include <algorithm>
@@ -81,7 +82,7 @@ void CutPages::StartNext()
             const QImage part(piece.source.constScanLine(from.top())
                     + qsizetype(from.left()) * piece.source.depth() / 8,
                 from.width(), from.height(), piece.source.bytesPerLine(), piece.source.format());
-            *result = part.scaled(piece.device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            *result = PageScaler::Scaled(part, piece.device);
         },
         this);
     connect(m_pTask, &BackgroundTask::done, this, &CutPages::OnDone);
