@@ -66,6 +66,7 @@ bool CAcroAXDocShim::LoadFile(
     m_bReadsRightToLeft = false;
     m_crops.Clear();
     m_contentsAsked.clear();
+    m_bCutShown = false;
     // A new document shows each page alone until the reader's pairing comes.
     m_spreads = nullptr;
     m_bLoaded = !path.isEmpty() && opened.document && (!s_accepts || s_accepts(path));
@@ -104,6 +105,7 @@ void CAcroAXDocShim::setLook(bool crop, bool night, double margin)
 {
     if (crop == m_bCrop && night == m_bNight && margin == m_cropMargin)
         return;
+    m_bCutShown = m_bCutShown && crop;
     m_bCrop = crop;
     m_bNight = night;
     m_cropMargin = margin;
@@ -414,10 +416,12 @@ void CAcroAXDocShim::RequestRenders()
         keys.insert(key);
         // A spread is laid out, and so rendered, only once its pages' sizes are read, and
         // with the borders cut, what is left of the pages around it.
-        // Until what is left of its pages is known, a spread cut shows as it was: the
-        // contents are asked for even while its uncut render stands in.
+        // Until what is left of the pages around is known, the first spread of a book cut
+        // is rendered whole, so that the reader sees it at once; later spreads wait for
+        // their cut, so that the type does not change size under the reader's eyes.
         const bool cut = ContentsKnown(page, contents);
-        if (!m_cache.contains(key) && SizesKnown(page, missing) && cut)
+        const bool standIn = page == m_nPage && !m_bCutShown;
+        if (!m_cache.contains(key) && SizesKnown(page, missing) && (cut || standIn))
             jobs.append(JobFor(page, area));
     }
     m_cache.removeIf(
@@ -464,6 +468,12 @@ bool CAcroAXDocShim::IsShowingRendered() const
     return InSight() != nullptr;
 }
 
+bool CAcroAXDocShim::IsShowingSettled() const
+{
+    QList<int> missing;
+    return IsShowingRendered() && ContentsKnown(m_nPage, missing);
+}
+
 void CAcroAXDocShim::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -476,6 +486,7 @@ void CAcroAXDocShim::paintEvent(QPaintEvent*)
         const QRectF source(
             QPointF(visible.topLeft() - shown->area.topLeft()) * dpr, QSizeF(visible.size()) * dpr);
         painter.drawImage(QRectF(visible), shown->image, source);
+        m_bCutShown = m_bCutShown || (m_bCrop && IsShowingSettled());
         emit renderedSpreadPainted(m_nPage);
         return;
     }

@@ -64,8 +64,10 @@ public:
     // The pages in sight and where they are, in this widget's coordinates, and the part of
     // each page shown there (the whole page unless its borders are cut).
     QList<SpreadLayout::Placed> PagesShown(QList<QRectF>* parts = nullptr) const;
-    // The spread in sight has been rendered.
+    // The spread in sight has been rendered; and with the borders cut, as it stays once what
+    // is left of the pages around it is known.
     bool IsShowingRendered() const;
+    bool IsShowingSettled() const;
     // Renders kept: the spread in sight and those read ahead (and under the magnifier
     // the part in sight until the whole enlarged spread is there).
     int RenderedSpreadCount() const { return int(m_cache.size()); }
@@ -137,6 +139,8 @@ private:
     bool m_bCrop = false;
     bool m_bNight = false;
     double m_cropMargin = 0;
+    // A spread has been shown cut since the book opened or the cut was turned on.
+    bool m_bCutShown = false;
     PageCrops m_crops;
     QSet<int> m_contentsAsked;
     QHash<QString, Rendered> m_cache;

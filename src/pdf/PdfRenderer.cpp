@@ -51,6 +51,8 @@ struct PdfRenderer::Shared {
     // Opened before the threads started; the first thread takes it.
     PopplerDocuments::Document opened;
     QList<RenderJob> jobs;
+    // The first job is what shows now: it goes before the contents of pages.
+    bool sightFirst = false;
     QList<int> sizesWanted;
     QList<int> contentsWanted;
     // Read by a thread of their own.
@@ -161,6 +163,8 @@ void PdfRenderer::Submit(const QList<RenderJob>& jobs)
             [worker](const RenderJob& job) { return job.key == worker->runningKey; });
         worker->abortRunning = m_shared->jobs.size() == before;
     }
+    m_shared->sightFirst = !jobs.isEmpty() && !m_shared->jobs.isEmpty()
+        && m_shared->jobs.first().key == jobs.first().key;
     m_shared->wake.notify_all();
 }
 
@@ -308,7 +312,7 @@ void PdfRenderer::Run(const std::shared_ptr<Shared>& shared)
             lock.lock();
             continue;
         }
-        if (!shared->contentsWanted.isEmpty()) {
+        if (!shared->contentsWanted.isEmpty() && !(shared->sightFirst && !shared->jobs.isEmpty())) {
             // One page at a time, so a spread asked for meanwhile waits little.
             const int page = shared->contentsWanted.takeFirst();
             self.runningKey = QStringLiteral("content");
@@ -328,6 +332,7 @@ void PdfRenderer::Run(const std::shared_ptr<Shared>& shared)
             continue;
         }
         const RenderJob job = shared->jobs.takeFirst();
+        shared->sightFirst = false;
         self.runningKey = job.key;
         self.abortRunning = false;
         lock.unlock();
