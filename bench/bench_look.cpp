@@ -117,37 +117,56 @@ void Gain(const QString& scan, const QSize& window)
     }
 }
 
+// A PDF in a bare window of the given size, read through its reader.
+struct PdfWindow {
+    // The record outlives the reader, which follows it.
+    BookRecord record;
+    QWidget host;
+    OpeningWait opening { &host };
+    CAcroAXDocShim control { &host };
+    PdfReader reader { &host, opening, control };
+
+    PdfWindow(const QString& pdf, const QSize& window, int page, int layout, bool cut)
+    {
+        host.resize(window);
+        host.show();
+        record.strPath = pdf;
+        record.nPage = page;
+        record.nLayout = layout;
+        record.bCrop = cut;
+    }
+    bool Open()
+    {
+        if (reader.Open(record, {}) != BookReader::Opening::Opened)
+            return false;
+        reader.Enter(record);
+        return true;
+    }
+    void Until(const std::function<bool()>& done)
+    {
+        while (!done())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+};
+
 // From opening a PDF to its first spread rendered, and with the borders cut to the cut
 // spread rendered, medians of a few.
-QPair<double, double> FirstSpread(const QString& pdf, const QSize& window, bool cut)
+QPair<double, double> FirstSpread(const QString& pdf, const QSize& size, bool cut)
 {
     QList<double> times;
     QList<double> cutTimes;
     for (int run = 0; run < 3; ++run) {
         WaitUntilQuiet();
-        QWidget host;
-        host.resize(window);
-        host.show();
-        OpeningWait opening(&host);
-        CAcroAXDocShim control(&host);
-        PdfReader reader(&host, opening, control);
-        BookRecord record;
-        record.strPath = pdf;
-        record.nPage = 3;
-        record.nLayout = LAYOUT_SPREAD_NOCOVER;
-        record.bCrop = cut;
+        PdfWindow window(pdf, size, 3, LAYOUT_SPREAD_NOCOVER, cut);
         QElapsedTimer timer;
         timer.start();
-        if (reader.Open(record, {}) != BookReader::Opening::Opened)
+        if (!window.Open())
             return { -1, -1 };
-        reader.Enter(record);
-        while (!control.IsShowingRendered())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        window.Until([&window] { return window.control.IsShowingRendered(); });
         times << timer.nsecsElapsed() / 1e6;
-        while (!control.IsShowingSettled())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        window.Until([&window] { return window.control.IsShowingSettled(); });
         cutTimes << timer.nsecsElapsed() / 1e6;
-        reader.Close();
+        window.reader.Close();
     }
     return { Median(times), Median(cutTimes) };
 }
@@ -156,35 +175,25 @@ QPair<double, double> FirstSpread(const QString& pdf, const QSize& window, bool 
 // type is the page's scale on the screen.
 void TextSteadiness(const QString& pdf, const QSize& window, int pages)
 {
-    QWidget host;
-    host.resize(window);
-    OpeningWait opening(&host);
-    CAcroAXDocShim control(&host);
-    PdfReader reader(&host, opening, control);
-    BookRecord record;
-    record.strPath = pdf;
-    record.nPage = 1;
-    record.nLayout = LAYOUT_SINGLE;
-    record.bCrop = true;
-    if (reader.Open(record, {}) != BookReader::Opening::Opened) {
+    PdfWindow shown(pdf, window, 1, LAYOUT_SINGLE, true);
+    if (!shown.Open()) {
         std::printf("%s: cannot open\n", qPrintable(pdf));
         return;
     }
-    host.show();
-    reader.Enter(record);
+    CAcroAXDocShim& control = shown.control;
+    BookRecord& record = shown.record;
     QList<double> scales;
     double largest = 0;
     int changes = 0;
     QStringList large;
     for (int page = 1; page <= std::min(pages, record.nPageCount); ++page) {
         record.nPage = page;
-        reader.Show(record);
-        while (!control.IsShowingSettled())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        shown.reader.Show(record);
+        shown.Until([&control] { return control.IsShowingSettled(); });
         QList<QRectF> parts;
-        const QList<SpreadLayout::Placed> shown = control.PagesShown(&parts);
+        const QList<SpreadLayout::Placed> placed = control.PagesShown(&parts);
         const QSizeF size = control.PageSizes().value(page);
-        scales << shown[0].rect.height() / (size.height() * parts[0].height());
+        scales << placed[0].rect.height() / (size.height() * parts[0].height());
         if (scales.size() > 1) {
             const double jump = std::abs(scales.last() / scales[scales.size() - 2] - 1);
             largest = std::max(largest, jump);
@@ -194,7 +203,7 @@ void TextSteadiness(const QString& pdf, const QSize& window, int pages)
                     << QString("%1 to %2: %3 %").arg(page - 1).arg(page).arg(jump * 100, 0, 'f', 1);
         }
     }
-    reader.Close();
+    shown.reader.Close();
     std::sort(scales.begin(), scales.end());
     std::printf("%s, %lld pages of %s cut: type at %.2f to %.2f px per point, largest jump "
                 "from one page to the next %.1f %%, %d of %lld pages changed size; over 1 %%: %s\n",
@@ -231,5 +240,7 @@ int main(int argc, char** argv)
         Gain(scan, size);
         TextSteadiness(pdf, size, 50);
     }
+    // Renders left to finish in the background must not outlive the libraries.
+    WaitUntilQuiet();
     return 0;
 }

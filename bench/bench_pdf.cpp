@@ -233,5 +233,7 @@ int main(int argc, char** argv)
         MeasureBook("gnucobol.pdf (text, 93 pages)", manual, work);
         MeasureBook("scans40.pdf (40 pages of 3000 x 4200 JPEG)", scans, work);
     }
+    // Renders left to finish in the background must not outlive the libraries.
+    WaitUntilQuiet();
     return 0;
 }
