@@ -117,6 +117,10 @@ CSettingDlg::CSettingDlg(QWidget* parent)
         = check(QStringLiteral("小さい画像も画面にフィット"), du.Rect(176, 148, 160, 12));
     m_checkFolderOnResume
         = check(QStringLiteral("レジューム画面ではフォルダー名で表示"), du.Rect(176, 166, 160, 12));
+    // Below both groups: how books no entry speaks for open, fitted to the width or not.
+    label(QStringLiteral("幅に合わせて開く"), du.Rect(176, 192, 76, 11));
+    m_checkFitWidthPdf = check(QStringLiteral("PDF"), du.Rect(256, 190, 34, 12));
+    m_checkFitWidthImages = check(QStringLiteral("画像"), du.Rect(292, 190, 44, 12));
 
     // Comic and scan books: each option a check box with its note under it, one below
     // the other, so that options still to come take the rows below.
@@ -200,6 +204,8 @@ void CSettingDlg::OnInitDialog()
     m_checkArchives->setChecked(m_bArchives);
     m_checkLastPlace->setChecked(m_bLastPlace);
     m_checkCropBorders->setChecked(m_bCropBorders);
+    m_checkFitWidthPdf->setChecked(m_bFitWidthPdf);
+    m_checkFitWidthImages->setChecked(m_bFitWidthImages);
     m_editCropMargin->setText(QString::number(m_nCropMargin));
 }
 
@@ -216,6 +222,8 @@ void CSettingDlg::accept()
         return;
     m_nCropMargin = cropMargin;
     m_bCropBorders = m_checkCropBorders->isChecked();
+    m_bFitWidthPdf = m_checkFitWidthPdf->isChecked();
+    m_bFitWidthImages = m_checkFitWidthImages->isChecked();
     m_nSkipForward = skipForward;
     m_nSkipBack = skipBack;
     m_nSpace = space;

@@ -11,7 +11,8 @@ class SpinButton;
 
 // "設定": list font sizes, the remote pad's size (shown live on the pad while the
 // slider moves), skips, the cursor, the page indicator, how PDF and image books open,
-// the order, pairing and image types of comic and scan pages, and the cut of borders. OK accepts
+// the order, pairing and image types of comic and scan pages, the cut of borders, and the fit
+// to the width. OK accepts
 // only whole numbers in range in the number fields; anything else is refused with a message and the
 // dialog stays open with the focus in that field.
 class CSettingDlg : public QDialog
@@ -60,6 +61,8 @@ public:
     bool m_bLastPlace = true;
     bool m_bCropBorders = false;
     int m_nCropMargin = 1;
+    bool m_bFitWidthPdf = false;
+    bool m_bFitWidthImages = false;
 
     QLineEdit* m_editSkipForward;
     QLineEdit* m_editSkipBack;
@@ -74,6 +77,8 @@ public:
     QCheckBox* m_checkWidePageAlone;
     QCheckBox* m_checkLastPlace;
     QCheckBox* m_checkCropBorders;
+    QCheckBox* m_checkFitWidthPdf;
+    QCheckBox* m_checkFitWidthImages;
     QLineEdit* m_editCropMargin;
     SpinButton* m_spinCropMargin;
 };

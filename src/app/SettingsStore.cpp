@@ -114,6 +114,8 @@ ViewSettings SettingsStore::LoadViewSettings(const Profile& profile)
     s.cropBorders = profile.GetProfileInt(QStringLiteral("CropBorders"), 0) != 0;
     s.cropMargin = CropMarginFrom(profile.GetProfileInt(QStringLiteral("CropMargin"), 1));
     s.nightMode = profile.GetProfileInt(QStringLiteral("NightMode"), 0) != 0;
+    s.fitWidthPdf = profile.GetProfileInt(QStringLiteral("FitWidthPdf"), 0) != 0;
+    s.fitWidthImages = profile.GetProfileInt(QStringLiteral("FitWidthImages"), 0) != 0;
     return s;
 }
 
@@ -139,7 +141,9 @@ void SettingsStore::SaveViewSettings(Profile& profile, const ViewSettings& s)
         { QStringLiteral("LastPlace"), number(s.lastPlace ? 1 : 0) },
         { QStringLiteral("CropBorders"), number(s.cropBorders ? 1 : 0) },
         { QStringLiteral("CropMargin"), number(s.cropMargin) },
-        { QStringLiteral("NightMode"), number(s.nightMode ? 1 : 0) } });
+        { QStringLiteral("NightMode"), number(s.nightMode ? 1 : 0) },
+        { QStringLiteral("FitWidthPdf"), number(s.fitWidthPdf ? 1 : 0) },
+        { QStringLiteral("FitWidthImages"), number(s.fitWidthImages ? 1 : 0) } });
 }
 
 void SettingsStore::SaveNightMode(Profile& profile, bool night)

@@ -39,6 +39,9 @@ struct ViewSettings {
     int cropMargin = 1;
     // Every book is shown in night colours until it is turned off.
     bool nightMode = false;
+    // Books no entry speaks for open fitted to the width, PDFs and image books apart.
+    bool fitWidthPdf = false;
+    bool fitWidthImages = false;
     bool operator==(const ViewSettings&) const = default;
 };
 
@@ -67,7 +70,7 @@ public:
     static void SaveFontSize(Profile& profile, const FontSizes& sizes);
     static void LoadSkipPages(const Profile& profile, int& forward, int& back);
     static QString LoadCurrentFolder(const Profile& profile);
-    // "SkipForward" to "NightMode", in the order they are read at start.
+    // "SkipForward" to "FitWidthImages", in the order they are read at start.
     static ViewSettings LoadViewSettings(const Profile& profile);
     static void SaveViewSettings(Profile& profile, const ViewSettings& settings);
     // Night reading is turned on and off while reading, apart from the dialog.

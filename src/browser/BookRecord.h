@@ -38,6 +38,8 @@ struct BookRecord {
     bool bRightToLeft = false;
     // The pages' borders are cut, for either kind of book.
     bool bCrop = false;
+    // The pages are fitted to the width and follow one another down the screen.
+    bool bFitWidth = false;
 
     // The binding the spreads are shown with: an image book's nBind; a PDF's own choice,
     // kept apart because PDF entries have always carried an nBind of 0 that never meant

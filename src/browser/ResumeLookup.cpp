@@ -21,6 +21,7 @@ void ResumeLookup::Apply(BookRecord& record) const
             // A manga read right to left opens that way again, as it opens on its page.
             record.bRightToLeft = it->bRightToLeft;
             record.bCrop = it->bCrop;
+            record.bFitWidth = it->bFitWidth;
             return;
         }
     }
@@ -30,6 +31,7 @@ void ResumeLookup::Apply(BookRecord& record) const
     record.nZoom = 0;
     record.bRightToLeft = false;
     record.bCrop = false;
+    record.bFitWidth = false;
 }
 
 bool ResumeLookup::Has(const QString& path) const

@@ -9,12 +9,13 @@
 
 namespace
 {
-// Bits of the layout field above the layout itself. The PDF's right-to-left bit and the
-// crop bit are ones no entry carried before them, so older entries keep reading left to
-// right with their borders.
+// Bits of the layout field above the layout itself. The PDF's right-to-left bit, the
+// crop bit and the fit-width bit are ones no entry carried before them, so older entries
+// keep reading left to right, with their borders, a page or a spread at a time.
 constexpr int kLeftBindingBit = 256;
 constexpr int kPdfRightToLeftBit = 512;
 constexpr int kCropBit = 1024;
+constexpr int kFitWidthBit = 2048;
 
 QString ValueName(int i)
 {
@@ -48,7 +49,7 @@ QString ResumeStore::Format(const BookRecord& record)
     const int type = record.nType + (record.bImages ? 256 : 0);
     const int layout = record.nLayout + (record.nBind == BIND_LEFT ? kLeftBindingBit : 0)
         + (!record.bImages && record.bRightToLeft ? kPdfRightToLeftBit : 0)
-        + (record.bCrop ? kCropBit : 0);
+        + (record.bCrop ? kCropBit : 0) + (record.bFitWidth ? kFitWidthBit : 0);
     return QStringLiteral("%1|%2|%3|%4|%5|%6|%7")
         .arg(type)
         .arg(record.nPage)
@@ -91,6 +92,7 @@ std::optional<BookRecord> ResumeStore::Parse(const QString& text)
     record.nBind = (layout & kLeftBindingBit) != 0 ? BIND_LEFT : BIND_RIGHT;
     record.bRightToLeft = !record.bImages && (layout & kPdfRightToLeftBit) != 0;
     record.bCrop = (layout & kCropBit) != 0;
+    record.bFitWidth = (layout & kFitWidthBit) != 0;
     record.nZoom = ToIntField(scan.values[4]);
     record.nSize = ReadSize(QStringView(text).mid(sizeBar + 1, pathBar - sizeBar - 1));
     record.strPath = Paths::FromStored(text.mid(pathBar + 1));

@@ -29,6 +29,7 @@ constexpr auto kTellEvery = std::chrono::milliseconds(20);
 struct PageShapeReader::Shared {
     std::mutex mutex;
     PageShapes shapes;
+    QList<QSize> sizes;
     QList<int> order;
     std::atomic<bool> stop { false };
     bool told = true;
@@ -69,18 +70,20 @@ PageShape PageShapeReader::ShapeOf(const QString& path, const std::function<bool
     return ShapeOf(file);
 }
 
+QSize PageShapeReader::UprightSize(QIODevice& page)
+{
+    if (const std::optional<QSize> own = PageHeader::UprightSize(page))
+        return *own;
+    page.seek(0);
+    QImageReader reader(&page);
+    reader.setAutoTransform(false);
+    const QSize size = reader.size();
+    return Orientation::Turned(reader.transformation()) ? size.transposed() : size;
+}
+
 PageShape PageShapeReader::ShapeOf(QIODevice& page)
 {
-    QSize upright;
-    if (const std::optional<QSize> own = PageHeader::UprightSize(page)) {
-        upright = *own;
-    } else {
-        page.seek(0);
-        QImageReader reader(&page);
-        reader.setAutoTransform(false);
-        const QSize size = reader.size();
-        upright = Orientation::Turned(reader.transformation()) ? size.transposed() : size;
-    }
+    const QSize upright = UprightSize(page);
     if (!upright.isValid())
         return PageShape::NotWide;
     return ShapeOfSize(upright);
@@ -91,6 +94,7 @@ void PageShapeReader::Start(std::shared_ptr<const PageSource> pages, int fromPag
     Stop();
     auto shared = std::make_shared<Shared>();
     shared->shapes = PageShapes(pages->Count(), PageShape::Unknown);
+    shared->sizes = QList<QSize>(pages->Count());
     shared->order = ReadingOrder(pages->Count(), fromPage);
     shared->owner = this;
     m_shared = shared;
@@ -126,6 +130,14 @@ PageShapes PageShapeReader::Shapes() const
     return m_shared->shapes;
 }
 
+QList<QSize> PageShapeReader::Sizes() const
+{
+    if (!m_shared)
+        return {};
+    const std::lock_guard<std::mutex> lock(m_shared->mutex);
+    return m_shared->sizes;
+}
+
 void PageShapeReader::Read(const std::shared_ptr<Shared>& shared, const PageSource& pages)
 {
     WorkerPriority::Lower();
@@ -134,11 +146,13 @@ void PageShapeReader::Read(const std::shared_ptr<Shared>& shared, const PageSour
     for (qsizetype n = 0; n < shared->order.size() && !abandoned(); ++n) {
         const int page = shared->order[n];
         const std::unique_ptr<QIODevice> device = pages.Open(pages.PageId(page + 1), abandoned);
-        const PageShape shape = device ? ShapeOf(*device) : PageShape::NotWide;
+        const QSize size = device ? UprightSize(*device) : QSize();
+        const PageShape shape = size.isValid() ? ShapeOfSize(size) : PageShape::NotWide;
         const auto now = std::chrono::steady_clock::now();
         const bool last = n + 1 == shared->order.size();
         const std::lock_guard<std::mutex> lock(shared->mutex);
         shared->shapes[page] = shape;
+        shared->sizes[page] = size;
         if (!shared->told || (shape != PageShape::Wide && !last && now - toldAt < kTellEvery))
             continue;
         shared->told = false;

@@ -4,6 +4,7 @@
 #include "images/PageSource.h"
 
 #include <QObject>
+#include <QSize>
 
 #include <functional>
 #include <memory>
@@ -26,11 +27,15 @@ public:
     void Stop();
     // One shape per page, as far as they are read.
     PageShapes Shapes() const;
+    // One size per page, upright, as far as they are read; an invalid one for a page not
+    // read yet or whose header cannot be read.
+    QList<QSize> Sizes() const;
 
     // The shape of one file: wide when it is wider than tall once turned upright. JPEG,
     // PNG, AVIF and JPEG XL headers are read here, other types by Qt's readers.
     static PageShape ShapeOf(const QString& path, const std::function<bool()>& abandoned = {});
     static PageShape ShapeOf(QIODevice& page);
+    static QSize UprightSize(QIODevice& page);
     // The order pages are read in, counted from 0.
     static QList<int> ReadingOrder(int count, int fromPage);
 

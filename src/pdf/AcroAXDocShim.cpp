@@ -443,7 +443,8 @@ void CAcroAXDocShim::RequestRenders()
 
 void CAcroAXDocShim::OnRendered(const QString& key, const QImage& image, const QRect& area)
 {
-    if (!m_bLoaded)
+    // Hidden, it asks for nothing: what arrives then was asked for by others.
+    if (!m_bLoaded || !isVisible())
         return;
     m_cache.insert(key, Rendered { area, image });
     if (InSight())

@@ -71,6 +71,9 @@ public:
     // Renders kept: the spread in sight and those read ahead (and under the magnifier
     // the part in sight until the whole enlarged spread is there).
     int RenderedSpreadCount() const { return int(m_cache.size()); }
+    // The render threads of the document loaded, for pages shown otherwise while this
+    // control is hidden (it renders nothing then).
+    PdfRenderer& Renderer() { return m_renderer; }
 
     // Lets tests make LoadFile refuse some paths, as the control does for paths it
     // cannot reach.

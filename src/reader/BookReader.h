@@ -2,6 +2,7 @@
 
 #include "browser/BookRecord.h"
 #include "pdf/PdfOutline.h"
+#include "reader/PageStrip.h"
 #include "reader/SpreadPairing.h"
 
 #include <QList>
@@ -31,6 +32,9 @@ public:
         bool night = false;
         // Kept around a page whose borders are cut, in percent of its size.
         int cropMargin = 1;
+        // Books no entry speaks for open fitted to the width.
+        bool fitWidthPdf = false;
+        bool fitWidthImages = false;
     };
     // Failed: the reader was told the book cannot be opened. GaveUp: the reader gave the
     // opening up, or cancelled a question; nothing more is said.
@@ -51,7 +55,7 @@ public:
     virtual void Turn(BookRecord& book, bool newSpread) = 0;
     // The direction of the move that led to the page: pages ahead are read that way.
     virtual void SetTurnForward(bool forward) = 0;
-    // The book's layout, binding or magnifier changed.
+    // The book's layout, binding, magnifier or fit to the width changed.
     virtual void ApplyLayout(BookRecord& book) = 0;
     // The window's size or the magnification changed.
     virtual void Resize(BookRecord& book) = 0;
@@ -67,6 +71,10 @@ public:
     // The book's outline, once read; none for a book without one.
     virtual const QList<OutlineEntry>& Outline() const = 0;
     virtual bool OutlineRead() const = 0;
+    // The pages fitted to the width, scrolled through while the record's bFitWidth is set.
+    virtual PageStrip& Strip() = 0;
+    // The book's pages are long strips, read one under the other without a gap.
+    virtual bool LongStrip() const { return false; }
 
 signals:
     // A question or a message is about to be put to the reader.
@@ -78,4 +86,6 @@ signals:
     void spreadShown();
     // A page arrived from the engine.
     void pagesArrived();
+    // Scrolled to another page: the record's page is now the one in the middle.
+    void scrolledTo(int page);
 };

@@ -37,7 +37,10 @@ ImageBookReader::ImageBookReader(QWidget* host, OpeningWait& opening)
     : BookReader(host)
     , m_host(host)
     , m_opening(opening)
+    , m_stripTiles(m_imageEngine, [this](int page) { return PagePath(page); })
+    , m_strip(host, m_stripTiles)
 {
+    connect(&m_strip, &PageStrip::pageChanged, this, &ImageBookReader::OnStripPage);
     m_pageWait.setSingleShot(true);
     connect(&m_pageWait, &QTimer::timeout, this, [this] { ShowPendingPages(true); });
     connect(&m_imageEngine, &ImageEngine::pageDecoded, this, &ImageBookReader::OnPageDecoded);
@@ -76,6 +79,8 @@ ImageBookReader::Opening ImageBookReader::OpenPages(BookRecord& record)
         return Opening::Failed;
     const int pages = m_pageSource->Count();
     m_imageEngine.SetSource(m_pageSource);
+    // A record without a layout has no resume entry or last place behind it.
+    const bool chosen = record.nLayout != 0;
     record.nPage = *page;
     record.nPageCount = pages;
     if (pages == 1)
@@ -89,7 +94,10 @@ ImageBookReader::Opening ImageBookReader::OpenPages(BookRecord& record)
     const WaitCursor wait;
     m_bTurnForward = true;
     ReadPageShapes(record.nPage);
-    return LoadFirstPages(record);
+    const Opening opened = LoadFirstPages(record);
+    if (!chosen)
+        ChooseFit(record);
+    return opened;
 }
 
 std::optional<int> ImageBookReader::Scan(const BookRecord& record)
@@ -153,7 +161,8 @@ ImageBookReader::Opening ImageBookReader::LoadFirstPages(BookRecord& record)
             return false;
         if (!sinceChosen.isValid())
             sinceChosen.start();
-        if (!Pairing(record).Settled(record.nPage) && sinceChosen.elapsed() < kSettleWaitMs)
+        if ((!Pairing(record).Settled(record.nPage) || !SettleLongStrip())
+            && sinceChosen.elapsed() < kSettleWaitMs)
             return false;
         const QList<PageKey> spread = SpreadKeys(m_pendingPages, m_nPendingLayout, record.nZoom);
         return sinceChosen.elapsed() >= kTurnWaitMs
@@ -179,10 +188,17 @@ void ImageBookReader::Enter(BookRecord& book)
 {
     m_pBook = &book;
     m_bTurnForward = true;
+    if (book.bFitWidth)
+        StartStrip(book);
 }
 
 void ImageBookReader::Show(BookRecord& book)
 {
+    if (m_strip.IsOn()) {
+        book.strPath = m_pageSource->RecordPath(book.nPage);
+        m_strip.ShowPage(book.nPage);
+        return;
+    }
     LoadPages(book);
     m_host->update();
 }
@@ -196,6 +212,16 @@ void ImageBookReader::Turn(BookRecord& book, bool newSpread)
 
 void ImageBookReader::ApplyLayout(BookRecord& book)
 {
+    if (book.bFitWidth && !m_strip.IsOn()) {
+        StartStrip(book);
+        return;
+    }
+    if (!book.bFitWidth && m_strip.IsOn())
+        StopStrip(book);
+    if (m_strip.IsOn()) {
+        RelayoutStrip();
+        return;
+    }
     LoadPages(book);
     m_bTurnForward = true;
     m_host->update();
@@ -348,7 +374,9 @@ void ImageBookReader::Resize(BookRecord&)
         return;
     }
     m_bTurnForward = true;
-    if (m_pBook)
+    if (m_strip.IsOn())
+        RelayoutStrip();
+    else if (m_pBook)
         ResizePages();
     m_host->update();
 }
@@ -358,7 +386,9 @@ void ImageBookReader::Restyle(BookRecord& book, const Options& options)
     m_options.night = options.night;
     m_options.cropMargin = options.cropMargin;
     m_bCrop = book.bCrop;
-    if (m_pBook)
+    if (m_strip.IsOn())
+        RelayoutStrip();
+    else if (m_pBook)
         ResizePages();
     m_host->update();
 }
@@ -384,7 +414,9 @@ void ImageBookReader::OnPageDecoded(const QString&)
     if (!m_pBook)
         return;
     emit pagesArrived();
-    if (m_bPagesPending)
+    if (m_strip.IsOn())
+        m_stripTiles.OnDecoded();
+    else if (m_bPagesPending)
         ShowPendingPages();
     else
         RefreshShownPages();
@@ -404,6 +436,10 @@ void ImageBookReader::Close()
     m_pendingImage1.Destroy();
     m_pendingImage2.Destroy();
     m_cutPages.Clear();
+    m_strip.Stop();
+    m_pageSizes.clear();
+    m_bLongStrip = false;
+    m_bLongStripSettled = false;
     m_shownPages = {};
     m_bPagesPending = false;
     m_pageWait.stop();
@@ -413,6 +449,10 @@ void ImageBookReader::Close()
 void ImageBookReader::Paint(QPainter& painter)
 {
     const QRect client = m_host->rect();
+    if (m_strip.IsOn()) {
+        m_strip.Paint(painter);
+        return;
+    }
     painter.fillRect(client, kBackground);
     if (client.isEmpty() || !m_pBook)
         return;
@@ -480,7 +520,7 @@ void ImageBookReader::WantCutPieces()
         return;
     // Under the magnifier a page's place is four screens: it is drawn scaled, only the part
     // in sight.
-    if (!m_bCrop || !m_pBook || m_nShownZoom != 0) {
+    if (!m_bCrop || !m_pBook || m_nShownZoom != 0 || m_strip.IsOn()) {
         m_cutPages.Want({});
         return;
     }
@@ -529,9 +569,10 @@ void ImageBookReader::ReadPageShapes(int fromPage)
 {
     m_shapeReader.Stop();
     m_pageShapes.clear();
-    if (!m_options.widePageAlone)
-        return;
-    m_pageShapes = PageShapes(m_pageSource->Count(), PageShape::Unknown);
+    m_pageSizes.clear();
+    // Sizes place the pages of a strip, and tell a long strip when the book opens.
+    if (m_options.widePageAlone)
+        m_pageShapes = PageShapes(m_pageSource->Count(), PageShape::Unknown);
     m_shapeReader.Start(m_pageSource, fromPage);
 }
 
@@ -551,7 +592,15 @@ void ImageBookReader::OnShapesRead()
         record = m_pBook;
     if (!record)
         return;
-    m_pageShapes = m_shapeReader.Shapes();
+    m_pageSizes = m_shapeReader.Sizes();
+    if (m_options.widePageAlone)
+        m_pageShapes = m_shapeReader.Shapes();
+    if (m_strip.IsOn())
+        RelayoutStrip();
+    if (!m_options.widePageAlone || m_strip.IsOn()) {
+        m_opening.Recheck();
+        return;
+    }
     const SpreadPairing::Shown shown = Pairing(*record).ShownAt(record->nPage, record->nBind);
     const bool pending = m_pOpening || m_bPagesPending;
     const bool moved = shown.sides != (pending ? m_pendingPages : m_shownPages)

@@ -9,6 +9,8 @@
 #include "reader/BookReader.h"
 #include "reader/CroppedSpread.h"
 #include "reader/CutPages.h"
+#include "reader/ImageStripTiles.h"
+#include "reader/PageStrip.h"
 
 #include <QTimer>
 
@@ -50,6 +52,10 @@ public:
     int ReadablePages() const override { return m_nReadablePages; }
     const QList<OutlineEntry>& Outline() const override;
     bool OutlineRead() const override { return true; }
+    PageStrip& Strip() override { return m_strip; }
+    bool LongStrip() const override { return m_bLongStrip; }
+    // Most pages whose sizes are known are at least twice as tall as wide.
+    static bool IsLongStrip(const QList<QSize>& sizes);
 
     QString PagePath(int n) const;
 
@@ -99,6 +105,20 @@ private:
     // Makes the spread holding the record's page the one waited for.
     void PendSpread(const BookRecord& record);
 
+    // ImageBookStrip.cpp: the pages fitted to the width and scrolled through.
+    // Whether the sizes read settle whether the book is a long strip, and if so takes it.
+    bool SettleLongStrip();
+    // The fit of a book no entry speaks for: a long strip is read scrolling, one page
+    // under the other; other books as the setting says.
+    void ChooseFit(BookRecord& record) const;
+    void StartStrip(BookRecord& book);
+    void StopStrip(BookRecord& book);
+    void RelayoutStrip();
+    PageStrip::Rows StripRows(const BookRecord& book) const;
+    // The sizes the pages are laid out by.
+    std::function<QSizeF(int)> StripSizes() const;
+    void OnStripPage(int page);
+
     QWidget* m_host;
     OpeningWait& m_opening;
     Options m_options;
@@ -123,4 +143,10 @@ private:
     PageImage m_pendingImage2;
     QTimer m_pageWait;
     qreal m_requestedPixelRatio = 1;
+    // The sizes of the pages as their headers are read.
+    QList<QSize> m_pageSizes;
+    bool m_bLongStrip = false;
+    bool m_bLongStripSettled = false;
+    ImageStripTiles m_stripTiles;
+    PageStrip m_strip;
 };

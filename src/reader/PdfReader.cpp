@@ -16,8 +16,16 @@ PdfReader::PdfReader(QWidget* host, OpeningWait& opening, CAcroAXDocShim& contro
     , m_host(host)
     , m_opening(opening)
     , m_control(control)
+    , m_stripTiles(control.Renderer(), [this](int page) { return PageSize(page); })
+    , m_strip(host, m_stripTiles)
 {
     connect(&m_control, &CAcroAXDocShim::pageSizesRead, this, &PdfReader::OnSizesRead);
+    connect(&m_strip, &PageStrip::pageChanged, this, [this](int page) {
+        if (!m_pBook)
+            return;
+        m_pBook->nPage = page;
+        emit scrolledTo(page);
+    });
 }
 
 PdfReader::~PdfReader()
@@ -88,6 +96,7 @@ void PdfReader::Enter(BookRecord& book)
         else
             book.nLayout = m_options.layoutPdf;
         book.bRightToLeft = m_control.ReadsRightToLeft();
+        book.bFitWidth = m_options.fitWidthPdf;
     }
     // The stored count came first; the document's own count wins once it is known.
     if (m_control.PageCount() > 0)
@@ -98,7 +107,8 @@ void PdfReader::Enter(BookRecord& book)
     ReadShapes(book);
     ApplyLayout(book);
     Resize(book);
-    m_control.show();
+    if (!m_strip.IsOn())
+        m_control.show();
 }
 
 void PdfReader::ReadShapes(const BookRecord& book)
@@ -115,6 +125,7 @@ void PdfReader::ReadShapes(const BookRecord& book)
 void PdfReader::Close()
 {
     m_control.hide();
+    m_strip.Stop();
     m_control.LoadFile(QString());
     m_pageShapes.clear();
     m_pBook = nullptr;
@@ -122,7 +133,10 @@ void PdfReader::Close()
 
 void PdfReader::Show(BookRecord& book)
 {
-    m_control.setCurrentPage(book.nPage);
+    if (m_strip.IsOn())
+        m_strip.ShowPage(book.nPage);
+    else
+        m_control.setCurrentPage(book.nPage);
 }
 
 void PdfReader::Turn(BookRecord& book, bool)
@@ -137,6 +151,12 @@ void PdfReader::ApplyLayout(BookRecord& book)
     m_control.setLayoutMode(QString::fromLatin1(kModes[LayoutOf(book) - 1]));
     m_control.setRightToLeft(book.SpreadBinding() == BIND_RIGHT);
     Pair();
+    if (book.bFitWidth && !m_strip.IsOn())
+        StartStrip(book);
+    else if (!book.bFitWidth && m_strip.IsOn())
+        StopStrip(book);
+    else
+        RelayoutStrip();
     m_control.setView(QStringLiteral("Fit"));
     emit spreadShown();
 }
@@ -146,6 +166,7 @@ void PdfReader::Resize(BookRecord& book)
     const QRect geometry = ZoomRules::PdfGeometry(m_host->size(), book.nZoom, m_nTaskPaneWidth);
     if (!geometry.isEmpty())
         m_control.setGeometry(geometry);
+    RelayoutStrip();
 }
 
 void PdfReader::Restyle(BookRecord& book, const Options& options)
@@ -153,6 +174,8 @@ void PdfReader::Restyle(BookRecord& book, const Options& options)
     m_options.night = options.night;
     m_options.cropMargin = options.cropMargin;
     m_control.setLook(book.bCrop, m_options.night, m_options.cropMargin / 100.0);
+    m_stripTiles.SetNight(m_options.night);
+    RelayoutStrip();
 }
 
 const QList<OutlineEntry>& PdfReader::Outline() const
@@ -186,6 +209,7 @@ void PdfReader::TakeSizes(const QMap<int, QSizeF>& sizes)
 
 void PdfReader::OnSizesRead(const QMap<int, QSizeF>& sizes)
 {
+    RelayoutStrip();
     if (!m_pBook || m_pageShapes.isEmpty())
         return;
     const int bind = m_pBook->SpreadBinding();

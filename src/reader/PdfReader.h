@@ -3,6 +3,7 @@
 #include "pdf/PdfPassword.h"
 #include "pdf/PopplerDocuments.h"
 #include "reader/BookReader.h"
+#include "reader/PdfStripTiles.h"
 
 #include <optional>
 
@@ -35,12 +36,13 @@ public:
     void ApplyLayout(BookRecord& book) override;
     void Resize(BookRecord& book) override;
     void Restyle(BookRecord& book, const Options& options) override;
-    // The control paints the pages itself.
-    void Paint(QPainter&) override { }
+    // The control paints the pages itself, but for those fitted to the width.
+    void Paint(QPainter& painter) override;
     // Wide pages alone once their shapes are known.
     SpreadPairing Pairing(const BookRecord& record) const override;
     const QList<OutlineEntry>& Outline() const override;
     bool OutlineRead() const override;
+    PageStrip& Strip() override { return m_strip; }
     // Hands the control the pairing the spreads follow.
     void Pair();
     // The temp copy goes once the book is closed for good.
@@ -67,6 +69,13 @@ private:
     void ReadShapes(const BookRecord& book);
     void TakeSizes(const QMap<int, QSizeF>& sizes);
     void OnSizesRead(const QMap<int, QSizeF>& sizes);
+    // The page's size once read, else the nearest page's read so far.
+    QSizeF PageSize(int page) const;
+    // The pages fitted to the width and scrolled through, in place of the control.
+    void StartStrip(BookRecord& book);
+    void StopStrip(BookRecord& book);
+    void RelayoutStrip();
+    PageStrip::Rows StripRows(const BookRecord& book) const;
 
     QWidget* m_host;
     OpeningWait& m_opening;
@@ -74,4 +83,6 @@ private:
     Options m_options;
     int m_nTaskPaneWidth = 0;
     BookRecord* m_pBook = nullptr;
+    PdfStripTiles m_stripTiles;
+    PageStrip m_strip;
 };

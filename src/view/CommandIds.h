@@ -43,4 +43,5 @@ enum CommandId {
     ID_OUTLINE_CLOSE = 32922,
     ID_CROP_BORDERS = 32923,
     ID_NIGHT_MODE = 32924,
+    ID_FIT_WIDTH = 32925,
 };

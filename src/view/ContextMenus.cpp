@@ -84,6 +84,7 @@ namespace
         { 0, "レイアウト", kLayoutMenu },
         { 0, "画像の見開きモード", kBindMenu },
         { 0, "拡大表示", kZoomMenu },
+        { ID_FIT_WIDTH, "幅に合わせる\tCtrl+W" },
         { ID_CROP_BORDERS, "余白カット\tCtrl+K" },
         { ID_NIGHT_MODE, "夜間モード\tCtrl+N" },
         { 0, nullptr },
@@ -165,14 +166,17 @@ ItemState StateOf(int id, const Context& context)
         return { book.nLayout != LAYOUT_SINGLE, book.SpreadBinding() == BIND_LEFT };
     case ID_CROP_BORDERS:
         return { true, book.bCrop };
+    case ID_FIT_WIDTH:
+        return { true, book.bFitWidth };
     case ID_NIGHT_MODE:
         return { true, context.nightMode };
     default:
         break;
     }
     const int zoom = InputRules::ZoomOfCommand(id);
+    // The magnifier has no place among pages scrolled at the width.
     if (zoom >= 0)
-        return { true, book.nZoom == zoom };
+        return { !book.bFitWidth, book.nZoom == zoom };
     return {};
 }
 

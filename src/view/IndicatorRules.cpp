@@ -59,8 +59,8 @@ namespace
     }
 } // namespace
 
-Text Compose(
-    const BookRecord& book, bool opening, const SpreadPairing& pairing, int readable, bool resumed)
+Text Compose(const BookRecord& book, bool opening, const SpreadPairing& pairing, int readable,
+    bool resumed, bool longStrip)
 {
     Text text;
     if (opening && resumed) {
@@ -87,8 +87,15 @@ Text Compose(
         text.pages = QStringLiteral("%1 / %2").arg(pages.value(0, book.nPage)).arg(count);
 
     QStringList mode;
-    mode << ContextMenus::ItemText(LayoutCommand(book.nLayout));
-    if (book.nLayout != LAYOUT_SINGLE) {
+    // A long strip is one column whatever its layout says.
+    if (book.bFitWidth && longStrip) {
+        mode << QStringLiteral("縦スクロール (隙間なし)");
+    } else {
+        mode << ContextMenus::ItemText(LayoutCommand(book.nLayout));
+        if (book.bFitWidth)
+            mode << ContextMenus::ItemText(ID_FIT_WIDTH);
+    }
+    if (book.nLayout != LAYOUT_SINGLE && !(book.bFitWidth && longStrip)) {
         mode << ContextMenus::ItemText(
             book.SpreadBinding() == BIND_RIGHT ? ID_BIND_RIGHT : ID_BIND_LEFT);
     }

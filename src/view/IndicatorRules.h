@@ -36,8 +36,9 @@ struct Text {
 
 // pairing: the book's, as its reader pairs the pages. readable: the pages from the first
 // that can be read of a book cut short (a download that did not finish), or -1 for a
-// whole book. resumed: the book opened at its last place.
+// whole book. resumed: the book opened at its last place. longStrip: the book's pages are long
+// strips, scrolled through in one column when fitted to the width.
 Text Compose(const BookRecord& book, bool opening, const SpreadPairing& pairing, int readable = -1,
-    bool resumed = false);
+    bool resumed = false, bool longStrip = false);
 
 } // namespace IndicatorRules

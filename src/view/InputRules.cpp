@@ -126,6 +126,8 @@ int KeyAction(int vk, bool ctrl, bool shift, Screen screen)
         return ctrlOnly && content ? ID_CROP_BORDERS : ACT_NONE;
     case 'N':
         return ctrlOnly && content ? ID_NIGHT_MODE : ACT_NONE;
+    case 'W':
+        return ctrlOnly && content ? ID_FIT_WIDTH : ACT_NONE;
     case 'M':
         return ctrlOnly ? ByScreen(screen, ID_SHOW_OUTLINE, ACT_NONE, ACT_NONE, ID_OUTLINE_CLOSE)
                         : ACT_NONE;

@@ -76,6 +76,8 @@ namespace
                 { Ctrl('M', ID_SHOW_OUTLINE) } },
             { QStringLiteral("Ctrl+I"), QStringLiteral("ページ番号とレイアウトを表示"),
                 { Ctrl('I', ACT_SHOW_PLATE) } },
+            { QStringLiteral("Ctrl+W"), QStringLiteral("幅に合わせてスクロール 入 / 切"),
+                { Ctrl('W', ID_FIT_WIDTH) } },
             { QStringLiteral("Ctrl+K"), QStringLiteral("余白カット 入 / 切"),
                 { Ctrl('K', ID_CROP_BORDERS) } },
             { QStringLiteral("Ctrl+N"), QStringLiteral("夜間モード 入 / 切"),

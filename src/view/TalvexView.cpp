@@ -43,6 +43,7 @@ CTalvexView::CTalvexView(CTalvexDoc* doc, QWidget* parent)
     for (BookReader* reader : std::initializer_list<BookReader*> { &m_imageBook, &m_pdfBook }) {
         connect(reader, &BookReader::asking, this, &CTalvexView::ShowListBehindDialog);
         connect(reader, &BookReader::spreadWaits, this, [this] { m_inputGate.Shut(); });
+        connect(reader, &BookReader::scrolledTo, this, [this] { ShowPageIndicator(); });
         // Said before the keys held meanwhile act: they may turn on at once.
         connect(reader, &BookReader::spreadShown, this, [this] {
             ShowPageIndicator();
@@ -154,6 +155,8 @@ void CTalvexView::OnInitialUpdate()
     m_bCropBorders = settings.cropBorders;
     m_nCropMargin = settings.cropMargin;
     m_bNightMode = settings.nightMode;
+    m_bFitWidthPdf = settings.fitWidthPdf;
+    m_bFitWidthImages = settings.fitWidthImages;
 
     m_resumeItems = ResumeStore::LoadResumeEntries(profile);
     m_bResumeScreen = !m_resumeItems.isEmpty();

@@ -139,6 +139,16 @@ public:
     void ToggleNight();
     void Restyle();
 
+    // ViewFitWidth.cpp: the pages fitted to the width and scrolled through.
+    void ToggleFitWidth();
+    bool Scrolls() const;
+    // A command or action while scrolling: page keys and arrows scroll, the magnifier
+    // does nothing. False for one that acts as it always does.
+    bool ScrollCommand(int id);
+    bool ScrollAction(int action);
+    // The wheel: angle in eighths of a degree, or pixels from a touchpad.
+    void ScrollWheel(int angle, int pixels);
+
     // ViewGoToPage.cpp: a page of the reader's choice, shown as a skip shows it.
     void GoToPage();
     void JumpToPage(int page);
@@ -210,6 +220,8 @@ public:
     bool m_bCropBorders = false;
     int m_nCropMargin = 1;
     bool m_bNightMode = false;
+    bool m_bFitWidthPdf = false;
+    bool m_bFitWidthImages = false;
     bool m_bArchives = true;
     bool m_bMenuOpen = false;
     QString m_strOpenedPath;

@@ -110,6 +110,7 @@ bool CTalvexView::TakeLastPlace(BookRecord& book) const
     book.nZoom = place->nZoom;
     book.bRightToLeft = place->bRightToLeft;
     book.bCrop = place->bCrop;
+    book.bFitWidth = place->bFitWidth;
     return true;
 }
 

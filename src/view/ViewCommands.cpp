@@ -60,6 +60,8 @@ void CTalvexView::OnCommand(int id)
         }
         return;
     }
+    if (Scrolls() && ScrollCommand(id))
+        return;
     switch (id) {
     case ID_CLOSE_NO_RESUME:
         CloseBook(CLOSE_NO_RESUME);
@@ -114,6 +116,9 @@ void CTalvexView::OnCommand(int id)
         break;
     case ID_NIGHT_MODE:
         ToggleNight();
+        break;
+    case ID_FIT_WIDTH:
+        ToggleFitWidth();
         break;
     default:
         if (const int zoom = InputRules::ZoomOfCommand(id); zoom >= 0)

@@ -12,8 +12,8 @@ void CTalvexView::ShowPageIndicator(bool opening, const QString& notice, bool as
     if ((!wanted && notice.isEmpty()) || !m_bContent || m_pReader->PagesPending())
         return;
     const SizeGeometry g = ListGeometry::ForIndex(SizeIndex());
-    IndicatorRules::Text text = IndicatorRules::Compose(
-        m_book, opening, Pairing(m_book), m_pReader->ReadablePages(), resumed);
+    IndicatorRules::Text text = IndicatorRules::Compose(m_book, opening, Pairing(m_book),
+        m_pReader->ReadablePages(), resumed, m_pReader->LongStrip());
     if (!notice.isEmpty())
         text.notice = notice;
     m_pageIndicator.Flash(text, m_fonts[g.line1Font], m_fonts[g.line2Font]);

@@ -109,6 +109,11 @@ void CTalvexView::OnLButtonDown(const QPoint& point)
 void CTalvexView::wheelEvent(QWheelEvent* e)
 {
     const QPoint delta = e->angleDelta();
+    if (Scrolls() && InputScreen() == SCREEN_CONTENT) {
+        ScrollWheel(delta.y(), e->pixelDelta().y());
+        e->accept();
+        return;
+    }
     if (delta.y() != 0)
         OnMouseWheel(delta.y());
     else if (delta.x() != 0)
@@ -118,6 +123,10 @@ void CTalvexView::wheelEvent(QWheelEvent* e)
 
 void CTalvexView::OnMouseWheel(int delta)
 {
+    if (Scrolls() && InputScreen() == SCREEN_CONTENT) {
+        ScrollWheel(delta, 0);
+        return;
+    }
     const int lines = QApplication::wheelScrollLines();
     delta = GatherWheel(m_nWheelPending, delta, lines);
     if (delta == 0)
@@ -181,6 +190,8 @@ const BookRecord* CTalvexView::SelectedRecord()
 
 void CTalvexView::RunAction(int action)
 {
+    if (Scrolls() && ScrollAction(action))
+        return;
     switch (action) {
     case ACT_NONE:
     case ACT_DEFAULT:

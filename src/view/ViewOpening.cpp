@@ -33,7 +33,8 @@ SpreadPairing CTalvexView::Pairing(const BookRecord& record) const
 BookReader::Options CTalvexView::ReaderOptions() const
 {
     return { m_nPicExt, m_bNaturalSort, m_nLayoutImage, m_nLayoutPdf, m_nBind, m_nSpace,
-        m_bPicEnlarge, m_bWidePageAlone, m_bNightMode, m_nCropMargin };
+        m_bPicEnlarge, m_bWidePageAlone, m_bNightMode, m_nCropMargin, m_bFitWidthPdf,
+        m_bFitWidthImages };
 }
 
 void CTalvexView::ShowListBehindDialog()
