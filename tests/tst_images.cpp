@@ -186,7 +186,8 @@ private slots:
             QCOMPARE(image.Load(m_dir + "/" + name, KeyFor({}).fit), int(PageImage::kFailed));
             QVERIFY(image.IsNull());
         }
-        QVERIFY(!PageImage::AcceptableSize({ 32768, 10 }));
+        QVERIFY(!PageImage::AcceptableSize({ 65536, 10 }));
+        QVERIFY(PageImage::AcceptableSize({ 800, 60000 }));
         // A genuine large scan is no bomb.
         QVERIFY(WriteBytes(m_dir + "/scan.png", PngDeclaring({ 12000, 9000 }, true)));
         PageImage scan;

@@ -13,8 +13,9 @@ class PageImage
 {
 public:
     enum Result { kLoaded = 0, kFailed = -1 };
-    // Pictures larger than this are taken for damaged files and never decoded.
-    static constexpr int kMaxSide = 32767;
+    // Pictures larger than this are taken for damaged files and never decoded. A long
+    // strip of a web comic may run past 32,767 pixels; JPEG stops at 65,535.
+    static constexpr int kMaxSide = 65535;
     static constexpr qint64 kMaxPixels = 250'000'000;
     // The memory one decode may ever take, on its way and for its result: a page that
     // needs more is taken for a damaged one. The engine gives it only to a page decoded

@@ -95,12 +95,15 @@ void CutPages::OnDone()
     Made done = KeyOf(m_making);
     const bool wanted = std::any_of(m_wanted.cbegin(), m_wanted.cend(),
         [&done](const Piece& piece) { return Same(piece, done); });
-    if (wanted && !m_result->isNull()) {
+    const bool madeOne = wanted && !m_result->isNull();
+    if (madeOne) {
         done.image = *m_result;
         m_made.append(done);
-        emit made();
     }
     m_making = {};
     m_result.reset();
     StartNext();
+    // Told last: whoever hears of it may want other pieces at once.
+    if (madeOne)
+        emit made();
 }

@@ -90,8 +90,7 @@ void ImageBookReader::StartStrip(BookRecord& book)
     m_pageWait.stop();
     m_bPagesPending = false;
     m_cutPages.Want({});
-    if (m_pageSizes.isEmpty())
-        m_pageSizes = m_shapeReader.Sizes();
+    m_pageSizes = m_shapeReader.Sizes();
     m_imageEngine.SetBudget(ImageEngine::BudgetFor(m_host->size() * m_host->devicePixelRatioF()));
     m_stripTiles.SetLook(m_host->devicePixelRatioF(), m_options.night);
     // A long strip's pages join without a gap.
