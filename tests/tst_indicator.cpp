@@ -202,30 +202,29 @@ private slots:
         QTest::addColumn<QStringList>("keys");
         // What it says at opening, then after each key.
         QTest::addColumn<QStringList>("said");
-        QTest::newRow("pdf") << "ten.pdf"
-                             << "ten.pdf"
-                             << QStringList { "PgDown", "Ctrl+O", "End", "Tab", "Tab", "7", "Down",
-                                    "Home", "0", "Ctrl+K" }
-                             << QStringList { "1 / 10|表紙あり見開き・左綴じ",
-                                    "2-3 / 10|表紙あり見開き・左綴じ",
-                                    "2-3 / 10|表紙あり見開き・右綴じ",
-                                    "10 / 10|表紙あり見開き・右綴じ",
-                                    "9-10 / 10|表紙なし見開き・右綴じ", "10 / 10|単一ページ",
-                                    "10 / 10|単一ページ・２倍 - 上段左",
-                                    "10 / 10|単一ページ・２倍 - 中段左",
-                                    "1 / 10|単一ページ・２倍 - 中段左", "1 / 10|単一ページ",
-                                    "1 / 10|単一ページ・余白カット" };
+        QTest::newRow("pdf")
+            << "ten.pdf"
+            << "ten.pdf"
+            << QStringList { "PgDown", "Ctrl+O", "End", "Tab", "Tab", "7", "Down", "Home", "0",
+                   "Ctrl+K", "Ctrl+W" }
+            << QStringList { "1 / 10|表紙あり見開き・左綴じ", "2-3 / 10|表紙あり見開き・左綴じ",
+                   "2-3 / 10|表紙あり見開き・右綴じ", "10 / 10|表紙あり見開き・右綴じ",
+                   "9-10 / 10|表紙なし見開き・右綴じ", "10 / 10|単一ページ",
+                   "10 / 10|単一ページ・２倍 - 上段左", "10 / 10|単一ページ・２倍 - 中段左",
+                   "1 / 10|単一ページ・２倍 - 中段左", "1 / 10|単一ページ",
+                   "1 / 10|単一ページ・余白カット", "1 / 10|単一ページ・幅に合わせる・余白カット" };
         QTest::newRow("images") << "colours/p1.png"
                                 << "colours"
                                 << QStringList { "PgDown", "Ctrl+O", "End", "Tab", "Tab", "5",
-                                       "Return", "PgUp", "Ctrl+K" }
+                                       "Return", "PgUp", "Ctrl+K", "Ctrl+W" }
                                 << QStringList { "1 / 5|表紙あり見開き・右綴じ",
                                        "2-3 / 5|表紙あり見開き・右綴じ",
                                        "2-3 / 5|表紙あり見開き・左綴じ",
                                        "4-5 / 5|表紙あり見開き・左綴じ",
                                        "5 / 5|表紙なし見開き・左綴じ", "5 / 5|単一ページ",
                                        "5 / 5|単一ページ・２倍 - 中段中", "5 / 5|単一ページ",
-                                       "4 / 5|単一ページ", "4 / 5|単一ページ・余白カット" };
+                                       "4 / 5|単一ページ", "4 / 5|単一ページ・余白カット",
+                                       "4 / 5|単一ページ・幅に合わせる・余白カット" };
     }
     void followsTheReader()
     {

@@ -9,6 +9,7 @@
 #include "reader/ImageBookReader.h"
 #include "reader/PdfReader.h"
 #include "reader/StripLayout.h"
+#include "view/IndicatorRules.h"
 
 #include <QPainter>
 
@@ -158,6 +159,9 @@ private slots:
         QVERIFY(reader.LongStrip());
         QVERIFY(record.bFitWidth);
         QCOMPARE(record.nLayout, int(LAYOUT_SINGLE));
+        QCOMPARE(
+            IndicatorRules::Compose(record, false, reader.Pairing(record), -1, false, true).mode,
+            QString("縦スクロール (隙間なし)"));
         reader.Enter(record);
         PageStrip& strip = reader.Strip();
         QVERIFY(strip.IsOn());

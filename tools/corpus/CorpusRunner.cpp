@@ -62,7 +62,7 @@ CorpusRunner::Result CorpusRunner::Run(const QString& book, const QString& work)
     QDir().mkpath(work + "/tmp");
     // Every image type enabled, so that every page of the corpus is read, and its header
     // too, for the pairing of wide pages; every page's borders are looked for, and its
-    // colours turned for the night.
+    // colours turned for the night. Every book is scrolled at the width as well.
     QByteArray settings = "[Settings]\nPicExt=31\nPicExtMore=7\nNaturalSort=1\nWidePageAlone=1\n"
                           "CropBorders=1\nNightMode=1\n";
     QString opened = book;
@@ -94,7 +94,8 @@ CorpusRunner::Result CorpusRunner::Run(const QString& book, const QString& work)
         const QString window = Find(".* - Lumivo$");
         Xdotool({ "windowfocus", "--sync", window });
         Xdotool({ "key", "--delay", "60", "Next", "Next", "Next", "End", "Home", "5", "Down",
-            "Down", "Right", "Tab", "ctrl+o", "Escape" });
+            "Down", "Right", "Tab", "ctrl+o", "ctrl+w", "Next", "Down", "End", "Home", "ctrl+w",
+            "Escape" });
     }
     QThread::msleep(200);
     // The end is not the reader's wait.

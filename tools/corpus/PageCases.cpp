@@ -3,6 +3,7 @@
 #include "EncodedPages.h"
 #include "ImageSupport.h"
 #include "PageFixtures.h"
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -127,6 +128,29 @@ void WritePageCases(const QString& dir, int& n)
             page.fill(Qt::transparent);
             QPainter(&page).fillRect(QRect(100, 100, 500, 800), QColor(200, 0, 0, 128));
         });
+    }
+    // Strips and pages of every width: every book is scrolled at the width too.
+    {
+        QImage tall(800, 60000, QImage::Format_Grayscale8);
+        tall.fill(180);
+        WriteBytes(Between(dir, n) + "/strip-800x60000.png", Encoded(tall, "PNG"));
+        const QByteArray strip = Encoded(Page({ 80, 400 }, 20), "PNG");
+        const QString many = CaseFolder(dir, n);
+        for (int i = 1; i <= 2000; ++i)
+            WriteBytes(QString("%1/strip-%2.png").arg(many).arg(i, 4, 10, QChar('0')), strip);
+        // Strips and ordinary pages mixed, and pages from one pixel wide to one pixel tall.
+        const QString mixed = CaseFolder(dir, n);
+        for (int i = 1; i <= 6; ++i)
+            WriteBytes(QString("%1/mixed-%2.png").arg(mixed).arg(i),
+                i % 3 == 0 ? Encoded(Page({ 300, 450 }, 60), "PNG") : strip);
+        const QString widths = CaseFolder(dir, n);
+        const QSize sizes[]
+            = { { 100, 400 }, { 3000, 400 }, { 1, 5000 }, { 5000, 1 }, { 600, 900 } };
+        for (const QSize& size : sizes)
+            WriteBytes(
+                QString("%1/width-%2x%3.png").arg(widths).arg(size.width()).arg(size.height()),
+                Encoded(Page(size, 140), "PNG"));
+        WritePdf(CaseFolder(dir, n) + "/200-inch-page.pdf", 2, { { 612, 14400 }, { 612, 792 } });
     }
     for (const PngKind& kind : AllPngKinds()) {
         const QString name = QString(kind.name).replace(QRegularExpression("[^a-zA-Z0-9]+"), "-");
