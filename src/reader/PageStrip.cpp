@@ -13,7 +13,7 @@ constexpr qint64 kGlideMs = 140;
 constexpr qreal kOverlap = 0.1;
 constexpr qreal kLine = 0.1;
 // Bands made ahead in the direction of the scroll, and behind, in screens.
-constexpr qreal kAhead = 1.5;
+constexpr qreal kAhead = 2.0;
 constexpr qreal kBehind = 0.5;
 const QColor kBackground(96, 96, 96);
 } // namespace

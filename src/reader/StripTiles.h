@@ -10,7 +10,7 @@
 // A band of a page shown at a width, in device pixels: the rows from band * kHeight down,
 // as far as the page goes.
 struct StripTile {
-    static constexpr int kHeight = 1024;
+    static constexpr int kHeight = 2048;
     int page = 0;
     // The whole page at the size it is shown at.
     QSize pageSize;
