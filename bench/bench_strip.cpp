@@ -3,7 +3,11 @@
 // window paints it; the time of the paint, the frames that showed a page at another size
 // or nothing where a page goes, and the peak memory are told.
 //
-//   build/bench/bench_strip [WORK_DIR] [--size WxH]... [--pdf TEXT_PDF]
+//   build/bench/bench_strip [WORK_DIR] [--size WxH]... [--pdf TEXT_PDF] [--only pdf|strips]
+//                           [--step wheel|page]
+//
+// The peak memory is the process's: for a figure of one book alone, run one book and one
+// step in a process of its own (--only and --step).
 
 #include "BenchSupport.h"
 
@@ -152,6 +156,8 @@ int main(int argc, char** argv)
 {
     const QStringList args = BenchArguments(argc, argv);
     const QString work = WorkDir(args, QDir::tempPath() + "/benchstrip");
+    // As the program does.
+    Allocator::Tune();
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(work + "/config"));
     QApplication app(argc, argv);
     const QString strips = WriteStrips(work);
@@ -160,12 +166,18 @@ int main(int argc, char** argv)
     if (pdfAt < 0 && !QFileInfo::exists(pdf))
         QProcess::execute(
             "sh", { "-c", "zcat /usr/share/doc/valgrind/valgrind_manual.pdf.gz > '" + pdf + "'" });
+    const QString only = args.value(args.indexOf("--only") + 1);
+    const QString step = args.value(args.indexOf("--step") + 1);
     for (const QSize& size : WindowSizes(args)) {
         for (const QString& book : { pdf, strips }) {
-            if (!QFileInfo::exists(book))
+            const bool isPdf = book == pdf;
+            if (!QFileInfo::exists(book) || (only == "pdf" && !isPdf)
+                || (only == "strips" && isPdf))
                 continue;
-            Report("wheel every 16 ms", book, size, Scroll(book, size, true, 600));
-            Report("Page Down every 300 ms", book, size, Scroll(book, size, false, 600));
+            if (step != "page")
+                Report("wheel every 16 ms", book, size, Scroll(book, size, true, 600));
+            if (step != "wheel")
+                Report("Page Down every 300 ms", book, size, Scroll(book, size, false, 600));
         }
     }
     // Renders left to finish in the background must not outlive the libraries.

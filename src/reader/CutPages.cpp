@@ -2,12 +2,30 @@
 
 #include "images/PageScaler.h"
 #include "platform/BackgroundTask.h"
+#include "platform/WorkerPriority.h"
+
+#include <QPainter>
 
 #include <algorithm>
 
 CutPages::~CutPages()
 {
     Clear();
+}
+
+QImage CutPages::Scaled(const QImage& part, const QSize& device)
+{
+    if (device.width() < part.width() || device.height() < part.height())
+        return PageScaler::Scaled(part, device);
+    // Enlarged (a strip narrower than the screen): Qt's bilinear painting is several times
+    // quicker than the decoders' scaler, and area averaging has nothing to average.
+    QImage scaled = PageScaler::NewImage(device);
+    if (scaled.isNull())
+        return scaled;
+    QPainter painter(&scaled);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRect(QPoint(0, 0), device), part);
+    return scaled;
 }
 
 QRect CutPages::SourceRect(const QImage& source, const QRectF& part)
@@ -75,6 +93,8 @@ void CutPages::StartNext()
     m_result = std::make_shared<QImage>();
     m_pTask = new BackgroundTask(
         [piece = m_making, result = m_result](const BackgroundTask::Abandoned&) {
+            // Below the window's thread, which paints what is made meanwhile.
+            WorkerPriority::Lower();
             const QRect from = SourceRect(piece.source, piece.part);
             if (from.isEmpty() || piece.device.isEmpty())
                 return;
@@ -82,7 +102,7 @@ void CutPages::StartNext()
             const QImage part(piece.source.constScanLine(from.top())
                     + qsizetype(from.left()) * piece.source.depth() / 8,
                 from.width(), from.height(), piece.source.bytesPerLine(), piece.source.format());
-            *result = PageScaler::Scaled(part, piece.device);
+            *result = Scaled(part, piece.device);
         },
         this);
     connect(m_pTask, &BackgroundTask::done, this, &CutPages::OnDone);

@@ -32,6 +32,8 @@ public:
     void Want(const QList<Piece>& pieces);
     void Clear();
 
+    // A part scaled to device pixels.
+    static QImage Scaled(const QImage& part, const QSize& device);
     // The pixels of part of source that a piece scales.
     static QRect SourceRect(const QImage& source, const QRectF& part);
 

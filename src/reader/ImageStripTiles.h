@@ -21,6 +21,8 @@ public:
     ImageStripTiles(ImageEngine& engine, std::function<QString(int)> pathOf);
 
     void SetLook(qreal devicePixelRatio, bool night);
+    // A band is a copy of the page's pixels scaled: short bands cost nothing more.
+    int BandHeight() const override { return 1024; }
     void Want(const QList<StripTile>& tiles, int inSight) override;
     QImage Tile(const StripTile& tile) const override;
     QImage StandIn(int page) const override;

@@ -56,13 +56,13 @@ void PageStrip::Relayout(const Rows& rows, const std::function<QSizeF(int)>& siz
     const int anchor = m_layout.PageAt(m_offset);
     const qreal oldHeight = m_layout.RowHeightOf(anchor);
     const qreal into = oldHeight > 0 ? (m_offset - m_layout.TopOf(anchor)) / oldHeight : 0;
-    const qreal glide = m_target - m_offset;
     m_layout = StripLayout(rows, sizeOf, m_host->width(), gap);
-    const qreal offset = m_layout.TopOf(anchor) + into * m_layout.RowHeightOf(anchor);
-    m_frames.stop();
-    MoveTo(offset);
-    if (std::abs(glide) >= 1)
-        Glide(m_offset + glide);
+    // A glide under way goes on, moved with the page: sizes read while scrolling through a
+    // long book must not stop it.
+    const qreal shift = m_layout.TopOf(anchor) + into * m_layout.RowHeightOf(anchor) - m_offset;
+    m_glideFrom += shift;
+    m_target = m_layout.Clamp(m_target + shift, ViewHeight());
+    MoveTo(m_offset + shift);
 }
 
 void PageStrip::Stop()
@@ -155,17 +155,18 @@ void PageStrip::MoveTo(qreal offset)
 void PageStrip::AddTiles(QList<StripTile>& tiles, qreal top, qreal bottom, bool upwards) const
 {
     const qreal dpr = m_host->devicePixelRatioF();
+    const int band = m_tiles.BandHeight();
     QList<StripLayout::Placed> placed = m_layout.In(top, bottom);
     if (upwards)
         std::reverse(placed.begin(), placed.end());
     for (const StripLayout::Placed& p : placed) {
         const QSize size(
             std::max(qRound(p.rect.width() * dpr), 1), std::max(qRound(p.rect.height() * dpr), 1));
-        const int first = int(std::max((top - p.rect.top()) * dpr, 0.0) / StripTile::kHeight);
-        const int last = int(
-            std::min((bottom - p.rect.top()) * dpr, qreal(size.height() - 1)) / StripTile::kHeight);
+        const int first = int(std::max((top - p.rect.top()) * dpr, 0.0) / band);
+        const int last
+            = int(std::min((bottom - p.rect.top()) * dpr, qreal(size.height() - 1)) / band);
         for (int i = 0; i <= last - first; ++i) {
-            const StripTile tile { p.page, size, upwards ? last - i : first + i };
+            const StripTile tile { p.page, size, upwards ? last - i : first + i, band };
             if (!tiles.contains(tile))
                 tiles.append(tile);
         }
@@ -203,15 +204,16 @@ void PageStrip::Paint(QPainter& painter)
     const QRect device(QPoint(0, 0), (QSizeF(client.size()) * dpr).toSize());
     QRegion background(device);
     const int top = qRound(m_offset * dpr);
+    const int bandHeight = m_tiles.BandHeight();
     for (const StripLayout::Placed& p : m_layout.In(m_offset, m_offset + h)) {
         const QPoint at(qRound(p.rect.left() * dpr), qRound(p.rect.top() * dpr) - top);
         const QSize size(
             std::max(qRound(p.rect.width() * dpr), 1), std::max(qRound(p.rect.height() * dpr), 1));
-        const int first = std::max(-at.y(), 0) / StripTile::kHeight;
-        const int last = std::min(device.height() - at.y(), size.height() - 1) / StripTile::kHeight;
+        const int first = std::max(-at.y(), 0) / bandHeight;
+        const int last = std::min(device.height() - at.y(), size.height() - 1) / bandHeight;
         QImage whole;
         for (int band = first; band <= last; ++band) {
-            const StripTile tile { p.page, size, band };
+            const StripTile tile { p.page, size, band, bandHeight };
             const QRect to = tile.Rect().translated(at);
             const QImage made = m_tiles.Tile(tile);
             if (!made.isNull()) {
@@ -229,7 +231,7 @@ void PageStrip::Paint(QPainter& painter)
             const QRect r = tile.Rect();
             const QRectF from(0, qreal(r.top()) * whole.height() / size.height(), whole.width(),
                 qreal(r.height()) * whole.height() / size.height());
-            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            // A stand-in for a frame or two: drawn quickly rather than smoothly.
             painter.drawImage(QRectF(to), whole, from);
             background -= to;
         }

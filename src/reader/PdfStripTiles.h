@@ -19,6 +19,9 @@ public:
     PdfStripTiles(PdfRenderer& renderer, std::function<QSizeF(int)> sizeOf);
 
     void SetNight(bool night) { m_bNight = night; }
+    // Each band goes through the whole page's drawing: bands are tall, so that a page
+    // takes few.
+    int BandHeight() const override { return 2048; }
     void Want(const QList<StripTile>& tiles, int inSight) override;
     QImage Tile(const StripTile& tile) const override;
     QImage StandIn(int) const override { return {}; }

@@ -7,18 +7,18 @@
 
 #include <functional>
 
-// A band of a page shown at a width, in device pixels: the rows from band * kHeight down,
+// A band of a page shown at a width, in device pixels: the rows from band * height down,
 // as far as the page goes.
 struct StripTile {
-    static constexpr int kHeight = 2048;
     int page = 0;
     // The whole page at the size it is shown at.
     QSize pageSize;
     int band = 0;
+    int height = 1024;
     QRect Rect() const
     {
-        const int top = band * kHeight;
-        return QRect(0, top, pageSize.width(), std::min(kHeight, pageSize.height() - top));
+        const int top = band * height;
+        return QRect(0, top, pageSize.width(), std::min(height, pageSize.height() - top));
     }
     bool operator==(const StripTile&) const = default;
 };
@@ -30,6 +30,8 @@ class StripTiles
 {
 public:
     virtual ~StripTiles() = default;
+    // The height of the bands, in device pixels.
+    virtual int BandHeight() const = 0;
     // The bands wanted, in order; the first inSight are on the screen. Each call replaces
     // the one before; bands not wanted any more may go.
     virtual void Want(const QList<StripTile>& tiles, int inSight) = 0;
