@@ -9,6 +9,8 @@
 #include "reader/ImageBookReader.h"
 #include "reader/PdfReader.h"
 #include "reader/StripLayout.h"
+#include "view/CommandIds.h"
+#include "view/ContextMenus.h"
 #include "view/IndicatorRules.h"
 
 #include <QPainter>
@@ -313,6 +315,11 @@ private slots:
         Key(view, Qt::Key_5);
         Key(view, Qt::Key_Return);
         QCOMPARE(view->m_book.nZoom, 0);
+        ContextMenus::Context context;
+        context.book = view->m_book;
+        const auto menu = ContextMenus::Build(ContextMenus::MENU_CONTENT, context, nullptr);
+        QVERIFY(FindAction(*menu, ID_FIT_WIDTH)->isChecked());
+        QVERIFY(!FindAction(*menu, ID_ZOOM_MIDDLE_CENTER)->isEnabled());
         const qreal before = strip.Target();
         Key(view, Qt::Key_PageDown);
         Key(view, Qt::Key_Down);

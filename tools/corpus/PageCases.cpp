@@ -135,9 +135,11 @@ void WritePageCases(const QString& dir, int& n)
         tall.fill(180);
         WriteBytes(Between(dir, n) + "/strip-800x60000.png", Encoded(tall, "PNG"));
         const QByteArray strip = Encoded(Page({ 80, 400 }, 20), "PNG");
+        // One book of 2,000 strips: the runner opens the first and passes over the "good".
         const QString many = CaseFolder(dir, n);
-        for (int i = 1; i <= 2000; ++i)
-            WriteBytes(QString("%1/strip-%2.png").arg(many).arg(i, 4, 10, QChar('0')), strip);
+        WriteBytes(many + "/strip-0001.png", strip);
+        for (int i = 2; i <= 2000; ++i)
+            WriteBytes(QString("%1/strip-%2-good.png").arg(many).arg(i, 4, 10, QChar('0')), strip);
         // Strips and ordinary pages mixed, and pages from one pixel wide to one pixel tall.
         const QString mixed = CaseFolder(dir, n);
         for (int i = 1; i <= 6; ++i)
