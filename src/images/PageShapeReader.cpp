@@ -135,7 +135,9 @@ QList<QSize> PageShapeReader::Sizes() const
     if (!m_shared)
         return {};
     const std::lock_guard<std::mutex> lock(m_shared->mutex);
-    return m_shared->sizes;
+    // A copy of its own, made under the lock: a shared one would be copied by whoever
+    // changes it first, here or on the reading thread, without the lock.
+    return QList<QSize>(m_shared->sizes.cbegin(), m_shared->sizes.cend());
 }
 
 void PageShapeReader::Read(const std::shared_ptr<Shared>& shared, const PageSource& pages)

@@ -133,7 +133,8 @@ void WritePageCases(const QString& dir, int& n)
     {
         QImage tall(800, 60000, QImage::Format_Grayscale8);
         tall.fill(180);
-        WriteBytes(Between(dir, n) + "/strip-800x60000.png", Encoded(tall, "PNG"));
+        // Compressed as a real strip is (the quality of 90 would leave it 48 MB).
+        tall.save(Between(dir, n) + "/strip-800x60000.png", "PNG");
         const QByteArray strip = Encoded(Page({ 80, 400 }, 20), "PNG");
         // One book of 2,000 strips: the runner opens the first and passes over the "good".
         const QString many = CaseFolder(dir, n);
