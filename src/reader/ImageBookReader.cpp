@@ -565,17 +565,6 @@ SpreadPairing ImageBookReader::Pairing(const BookRecord& record) const
     return SpreadPairing(record.nLayout, record.nPageCount, m_pageShapes);
 }
 
-void ImageBookReader::ReadPageShapes(int fromPage)
-{
-    m_shapeReader.Stop();
-    m_pageShapes.clear();
-    m_pageSizes.clear();
-    // Sizes place the pages of a strip, and tell a long strip when the book opens.
-    if (m_options.widePageAlone)
-        m_pageShapes = PageShapes(m_pageSource->Count(), PageShape::Unknown);
-    m_shapeReader.Start(m_pageSource, fromPage);
-}
-
 void ImageBookReader::PendSpread(const BookRecord& record)
 {
     const SpreadPairing::Shown shown = Pairing(record).ShownAt(record.nPage, record.nBind);
@@ -583,37 +572,4 @@ void ImageBookReader::PendSpread(const BookRecord& record)
     m_nPendingLayout = shown.layout;
     m_nPendingZoom = record.nZoom;
     m_bPagesPending = true;
-}
-
-void ImageBookReader::OnShapesRead()
-{
-    BookRecord* record = m_pOpening;
-    if (!record)
-        record = m_pBook;
-    if (!record)
-        return;
-    m_pageSizes = m_shapeReader.Sizes();
-    if (m_options.widePageAlone)
-        m_pageShapes = m_shapeReader.Shapes();
-    if (m_strip.IsOn())
-        RelayoutStrip();
-    if (!m_options.widePageAlone || m_strip.IsOn()) {
-        m_opening.Recheck();
-        return;
-    }
-    const SpreadPairing::Shown shown = Pairing(*record).ShownAt(record->nPage, record->nBind);
-    const bool pending = m_pOpening || m_bPagesPending;
-    const bool moved = shown.sides != (pending ? m_pendingPages : m_shownPages)
-        || shown.layout != (pending ? m_nPendingLayout : m_nShownLayout);
-    if (m_pOpening) {
-        if (moved)
-            PendSpread(*record);
-        RequestPages(*record);
-        m_opening.Recheck();
-    } else if (moved) {
-        // A wide page found among those before it moves the pairing of the page in sight.
-        LoadPages(*m_pBook);
-    } else {
-        RequestPages(*m_pBook);
-    }
 }

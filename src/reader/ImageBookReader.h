@@ -105,7 +105,8 @@ private:
     // Makes the spread holding the record's page the one waited for.
     void PendSpread(const BookRecord& record);
 
-    // ImageBookStrip.cpp: the pages fitted to the width and scrolled through.
+    // ImageBookStrip.cpp: the pages fitted to the width and scrolled through, and the
+    // sizes and shapes of the pages read for them.
     // Whether the sizes read settle whether the book is a long strip, and if so takes it.
     bool SettleLongStrip();
     // The fit of a book no entry speaks for: a long strip is read scrolling, one page
