@@ -107,6 +107,17 @@ inline double RunTool(const QString& program, const QStringList& args)
 
 // Waits for what the book before left running (read-ahead past its end of use), so that
 // a cold opening is timed on a machine as quiet as a reader's.
+// The text PDF --pdf names, or the Valgrind manual unpacked into the work folder.
+inline QString TextPdf(const QStringList& args, const QString& work)
+{
+    const int pdfAt = args.indexOf("--pdf");
+    const QString pdf = pdfAt > 0 ? args.value(pdfAt + 1) : work + "/valgrind_manual.pdf";
+    if (pdfAt < 0 && !QFileInfo::exists(pdf))
+        QProcess::execute(
+            "sh", { "-c", "zcat /usr/share/doc/valgrind/valgrind_manual.pdf.gz > '" + pdf + "'" });
+    return pdf;
+}
+
 inline void WaitUntilQuiet()
 {
     while (LeftRunning::Count() > 0)

@@ -161,11 +161,7 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(work + "/config"));
     QApplication app(argc, argv);
     const QString strips = WriteStrips(work);
-    const int pdfAt = args.indexOf("--pdf");
-    QString pdf = pdfAt > 0 ? args.value(pdfAt + 1) : work + "/valgrind_manual.pdf";
-    if (pdfAt < 0 && !QFileInfo::exists(pdf))
-        QProcess::execute(
-            "sh", { "-c", "zcat /usr/share/doc/valgrind/valgrind_manual.pdf.gz > '" + pdf + "'" });
+    const QString pdf = TextPdf(args, work);
     const QString only = args.value(args.indexOf("--only") + 1);
     const QString step = args.value(args.indexOf("--step") + 1);
     for (const QSize& size : WindowSizes(args)) {
