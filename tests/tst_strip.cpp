@@ -238,12 +238,21 @@ private slots:
         strip.Scroll(PageStrip::Step::LineDown);
         QTRY_COMPARE(strip.Offset(), 750.0 + 540 + 60);
         QCOMPARE(record.nPage, 3);
+        // Gone to, a page whose row is shorter than half the window stays the current one.
+        host.widget.resize(1000, 2000);
+        reader.Resize(record);
+        record.nPage = 2;
+        reader.Show(record);
+        QCOMPARE(strip.Offset(), 750.0);
+        QCOMPARE(record.nPage, 2);
+        host.widget.resize(1000, 600);
+        reader.Resize(record);
         // The magnifier's regions stay out; off again, the control shows the page.
         record.bFitWidth = false;
         reader.ApplyLayout(record);
         QVERIFY(control.isVisible());
         QTRY_VERIFY(control.IsShowingRendered());
-        QCOMPARE(control.CurrentPage(), 3);
+        QCOMPARE(control.CurrentPage(), 2);
         reader.Close();
     }
 
@@ -271,6 +280,7 @@ private slots:
         QVERIFY(Settled(strip, reader, host.widget));
         QVERIFY(NoBlankRow(Painted(reader, host.widget), 500));
         QVERIFY(reader.m_imageEngine.HeldBytes() <= 4 * ImageStripTiles::kLargestPage);
+
         strip.Scroll(PageStrip::Step::Bottom);
         QTRY_COMPARE(record.nPage, 3);
         QVERIFY(Settled(strip, reader, host.widget));

@@ -77,7 +77,9 @@ void PageStrip::ShowPage(int page)
 {
     m_frames.stop();
     m_bDownwards = true;
-    MoveTo(m_layout.TopOf(page));
+    // The page gone to is the current one, though rows shorter than half the window put
+    // the next across the middle: a place saved and opened again stays where it was.
+    MoveTo(m_layout.TopOf(page), m_layout.PageAt(m_layout.TopOf(page)));
 }
 
 void PageStrip::Scroll(Step step)
@@ -136,7 +138,7 @@ void PageStrip::OnFrame()
     MoveTo(t >= 1 ? m_target : m_glideFrom + (m_target - m_glideFrom) * eased);
 }
 
-void PageStrip::MoveTo(qreal offset)
+void PageStrip::MoveTo(qreal offset, int current)
 {
     const qreal h = ViewHeight();
     m_offset = std::round(m_layout.Clamp(offset, h) * m_host->devicePixelRatioF())
@@ -145,7 +147,7 @@ void PageStrip::MoveTo(qreal offset)
         m_target = m_offset;
     WantTiles();
     m_host->update();
-    const int page = m_layout.PageAt(m_offset + h / 2);
+    const int page = current > 0 ? current : m_layout.PageAt(m_offset + h / 2);
     if (page != m_nPage && page > 0) {
         m_nPage = page;
         emit pageChanged(page);

@@ -55,7 +55,8 @@ signals:
     void pageChanged(int page);
 
 private:
-    void MoveTo(qreal offset);
+    // current: the page to take for the current one; by default the one across the middle.
+    void MoveTo(qreal offset, int current = 0);
     void Glide(qreal target);
     void OnFrame();
     void WantTiles();
