@@ -25,8 +25,6 @@ constexpr int kSpreadsBehind = 1;
 // Under the magnifier a spread takes four screens, and going down through it takes three
 // steps: the spread after it has two steps' time to come, so one is read ahead.
 constexpr int kMagnifiedSpreadsAhead = 1;
-// Around the pages, and in place of one that cannot be decoded.
-const QColor kBackground(96, 96, 96);
 // A page whose borders are to be cut is decoded this much larger than its box, so that
 // what is left, enlarged to the box, keeps its sharpness: enough for borders of a tenth
 // of each side, as scans have them.
@@ -216,8 +214,9 @@ void ImageBookReader::ApplyLayout(BookRecord& book)
         StartStrip(book);
         return;
     }
+    // Leaving the strip, the spread of the page is asked for below.
     if (!book.bFitWidth && m_strip.IsOn())
-        StopStrip(book);
+        m_strip.Stop();
     if (m_strip.IsOn()) {
         RelayoutStrip();
         return;
@@ -453,7 +452,7 @@ void ImageBookReader::Paint(QPainter& painter)
         m_strip.Paint(painter);
         return;
     }
-    painter.fillRect(client, kBackground);
+    painter.fillRect(client, PageStrip::kBackground);
     if (client.isEmpty() || !m_pBook)
         return;
     if (!qFuzzyCompare(m_host->devicePixelRatioF(), m_requestedPixelRatio))

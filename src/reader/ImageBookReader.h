@@ -113,7 +113,6 @@ private:
     // under the other; other books as the setting says.
     void ChooseFit(BookRecord& record) const;
     void StartStrip(BookRecord& book);
-    void StopStrip(BookRecord& book);
     void RelayoutStrip();
     PageStrip::Rows StripRows(const BookRecord& book) const;
     // The sizes the pages are laid out by.

@@ -101,12 +101,6 @@ void ImageBookReader::StartStrip(BookRecord& book)
     emit spreadShown();
 }
 
-void ImageBookReader::StopStrip(BookRecord& book)
-{
-    m_strip.Stop();
-    LoadPages(book);
-}
-
 void ImageBookReader::RelayoutStrip()
 {
     if (!m_pBook || !m_strip.IsOn())

@@ -15,8 +15,9 @@ constexpr qreal kLine = 0.1;
 // Bands made ahead in the direction of the scroll, and behind, in screens.
 constexpr qreal kAhead = 2.0;
 constexpr qreal kBehind = 0.5;
-const QColor kBackground(96, 96, 96);
 } // namespace
+
+const QColor PageStrip::kBackground(96, 96, 96);
 
 PageStrip::PageStrip(QWidget* host, StripTiles& tiles)
     : m_host(host)

@@ -3,6 +3,7 @@
 #include "reader/StripLayout.h"
 #include "reader/StripTiles.h"
 
+#include <QColor>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
@@ -27,6 +28,8 @@ public:
         int blanks = 0;
     };
     using Rows = QList<QList<int>>;
+    // Around the pages, and in place of one not there yet or that cannot be shown.
+    static const QColor kBackground;
 
     PageStrip(QWidget* host, StripTiles& tiles);
 
