@@ -23,6 +23,7 @@ public:
     {
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_root.filePath("config")));
         qputenv("XDG_STATE_HOME", QFile::encodeName(m_root.filePath("state")));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(m_root.filePath("cache")));
         QDir().mkpath(m_root.filePath("home"));
         qputenv("HOME", QFile::encodeName(m_root.filePath("home")));
         QDir().mkpath(m_root.filePath("tmp"));

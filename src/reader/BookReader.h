@@ -4,6 +4,7 @@
 #include "pdf/PdfOutline.h"
 #include "reader/PageStrip.h"
 #include "reader/SpreadPairing.h"
+#include "reader/ThumbMakers.h"
 
 #include <QList>
 #include <QObject>
@@ -75,6 +76,9 @@ public:
     virtual PageStrip& Strip() = 0;
     // The book's pages are long strips, read one under the other without a gap.
     virtual bool LongStrip() const { return false; }
+    // What makes small pictures of the open book's pages, fitted into side pixels, off
+    // this thread and keeping them on disk.
+    virtual ThumbQueue::Factory PagePictures(int side, const ThumbMakers::Disk& disk) const = 0;
 
 signals:
     // A question or a message is about to be put to the reader.

@@ -54,6 +54,10 @@ public:
     bool OutlineRead() const override { return true; }
     PageStrip& Strip() override { return m_strip; }
     bool LongStrip() const override { return m_bLongStrip; }
+    ThumbQueue::Factory PagePictures(int side, const ThumbMakers::Disk& disk) const override
+    {
+        return ThumbMakers::ImagePages(m_pageSource, side, disk);
+    }
     // Most pages whose sizes are known are at least twice as tall as wide.
     static bool IsLongStrip(const QList<QSize>& sizes);
 

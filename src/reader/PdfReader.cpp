@@ -73,12 +73,14 @@ PdfReader::Opening PdfReader::Open(BookRecord& record, const Options& options)
     // Only a file the control cannot reach by its own path is worth a copy: one that
     // poppler read and found no pages in would read the same from the copy.
     const bool readable = opened->document != nullptr;
-    if (!m_control.LoadFile(record.strPath, std::move(*opened), password)
-        && !(readable && LoadTempCopy(record, password))) {
+    const bool direct = m_control.LoadFile(record.strPath, std::move(*opened), password);
+    if (!direct && !(readable && LoadTempCopy(record, password))) {
         CannotOpen();
         return Opening::Failed;
     }
     record.nPageCount = pages;
+    m_strShownFile = direct ? record.strPath : m_strTempFile;
+    m_password = password;
     return Opening::Opened;
 }
 
@@ -129,6 +131,15 @@ void PdfReader::Close()
     m_control.LoadFile(QString());
     m_pageShapes.clear();
     m_pBook = nullptr;
+    m_strShownFile.clear();
+    m_password.Wipe();
+}
+
+ThumbQueue::Factory PdfReader::PagePictures(int side, const ThumbMakers::Disk& disk) const
+{
+    if (m_strShownFile.isEmpty())
+        return {};
+    return ThumbMakers::PdfPages(m_strShownFile, m_password, side, disk);
 }
 
 void PdfReader::Show(BookRecord& book)

@@ -43,6 +43,7 @@ public:
     const QList<OutlineEntry>& Outline() const override;
     bool OutlineRead() const override;
     PageStrip& Strip() override { return m_strip; }
+    ThumbQueue::Factory PagePictures(int side, const ThumbMakers::Disk& disk) const override;
     // Hands the control the pairing the spreads follow.
     void Pair();
     // The temp copy goes once the book is closed for good.
@@ -83,6 +84,11 @@ private:
     Options m_options;
     int m_nTaskPaneWidth = 0;
     BookRecord* m_pBook = nullptr;
+    // The file the control shows: the book, or its copy for a book it could not reach.
+    QString m_strShownFile;
+    // The password the open book took, for the documents its page pictures are made from;
+    // wiped when it closes.
+    PdfPassword m_password;
     PdfStripTiles m_stripTiles;
     PageStrip m_strip;
 };

@@ -44,4 +44,5 @@ enum CommandId {
     ID_CROP_BORDERS = 32923,
     ID_NIGHT_MODE = 32924,
     ID_FIT_WIDTH = 32925,
+    ID_PAGE_GRID = 32926,
 };

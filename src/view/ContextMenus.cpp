@@ -80,6 +80,7 @@ namespace
         { ID_PAGE_LAST, "最終ページ\tCtrl+E" },
         { ID_GO_TO_PAGE, "ページ指定...\tCtrl+G" },
         { ID_SHOW_OUTLINE, "目次...\tCtrl+M" },
+        { ID_PAGE_GRID, "ページ一覧...\tCtrl+L" },
         { 0, nullptr },
         { 0, "レイアウト", kLayoutMenu },
         { 0, "画像の見開きモード", kBindMenu },
@@ -151,6 +152,7 @@ ItemState StateOf(int id, const Context& context)
     case ID_PAGE_LAST:
         return { book.nPage < book.nPageCount, false };
     case ID_GO_TO_PAGE:
+    case ID_PAGE_GRID:
         return { book.nPageCount > 1, false };
     case ID_SHOW_OUTLINE:
         return { context.hasOutline, false };

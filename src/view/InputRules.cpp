@@ -24,7 +24,8 @@ namespace
         ID_ZOOM_TOP_RIGHT, ID_ZOOM_MIDDLE_LEFT, ID_ZOOM_MIDDLE_CENTER, ID_ZOOM_MIDDLE_RIGHT,
         ID_ZOOM_BOTTOM_LEFT, ID_ZOOM_BOTTOM_CENTER, ID_ZOOM_BOTTOM_RIGHT };
 
-    int ByScreen(Screen screen, int content, int folder, int resume, int outline = ACT_NONE)
+    int ByScreen(Screen screen, int content, int folder, int resume, int outline = ACT_NONE,
+        int grid = ACT_NONE)
     {
         switch (screen) {
         case SCREEN_CONTENT:
@@ -35,6 +36,8 @@ namespace
             return resume;
         case SCREEN_OUTLINE:
             return outline;
+        case SCREEN_GRID:
+            return grid;
         }
         return ACT_NONE;
     }
@@ -90,12 +93,13 @@ int KeyAction(int vk, bool ctrl, bool shift, Screen screen)
             ? ByScreen(screen, ACT_CYCLE_LAYOUT, ID_SWITCH_SCREEN_KEEP, ID_SWITCH_SCREEN_KEEP)
             : ACT_NONE;
     case VK_RETURN:
-        return noMod ? ByScreen(screen, ACT_TOGGLE_ZOOM, ID_OPEN_ITEM, ID_OPEN_ITEM, ID_OPEN_ITEM)
+        return noMod ? ByScreen(
+                   screen, ACT_TOGGLE_ZOOM, ID_OPEN_ITEM, ID_OPEN_ITEM, ID_OPEN_ITEM, ID_OPEN_ITEM)
                      : ACT_NONE;
     case VK_ESCAPE:
-        return noMod
-            ? ByScreen(screen, ID_CLOSE_NO_RESUME, ID_FOLDER_TOP, ACT_NONE, ID_OUTLINE_CLOSE)
-            : ACT_NONE;
+        return noMod ? ByScreen(screen, ID_CLOSE_NO_RESUME, ID_FOLDER_TOP, ACT_NONE,
+                   ID_OUTLINE_CLOSE, ID_PAGE_GRID)
+                     : ACT_NONE;
     case VK_SPACE:
         if (!content || ctrl)
             return ACT_NONE;
@@ -128,6 +132,9 @@ int KeyAction(int vk, bool ctrl, bool shift, Screen screen)
         return ctrlOnly && content ? ID_NIGHT_MODE : ACT_NONE;
     case 'W':
         return ctrlOnly && content ? ID_FIT_WIDTH : ACT_NONE;
+    case 'L':
+        return ctrlOnly ? ByScreen(screen, ID_PAGE_GRID, ACT_NONE, ACT_NONE, ACT_NONE, ID_PAGE_GRID)
+                        : ACT_NONE;
     case 'M':
         return ctrlOnly ? ByScreen(screen, ID_SHOW_OUTLINE, ACT_NONE, ACT_NONE, ID_OUTLINE_CLOSE)
                         : ACT_NONE;
@@ -148,7 +155,8 @@ int KeyAction(int vk, bool ctrl, bool shift, Screen screen)
     case VK_MEDIA_STOP:
         return content ? ID_CLOSE_OVERWRITE_RESUME : ACT_NONE;
     case VK_MEDIA_PLAY_PAUSE:
-        return ByScreen(screen, ID_CLOSE_ADD_RESUME, ID_OPEN_ITEM, ID_OPEN_ITEM, ID_OPEN_ITEM);
+        return ByScreen(
+            screen, ID_CLOSE_ADD_RESUME, ID_OPEN_ITEM, ID_OPEN_ITEM, ID_OPEN_ITEM, ID_OPEN_ITEM);
     case VK_F1:
         return noMod ? ACT_KEY_HELP : ACT_NONE;
     default:

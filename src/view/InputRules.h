@@ -8,8 +8,9 @@
 namespace InputRules
 {
 
-// The contents screen lists a PDF's outline over the book being read.
-enum Screen { SCREEN_CONTENT, SCREEN_FOLDER, SCREEN_RESUME, SCREEN_OUTLINE };
+// The contents screen lists a PDF's outline over the book being read; the page grid shows
+// its pages.
+enum Screen { SCREEN_CONTENT, SCREEN_FOLDER, SCREEN_RESUME, SCREEN_OUTLINE, SCREEN_GRID };
 
 // A known key whose condition failed, or one with nothing to do here.
 constexpr int ACT_NONE = 0;

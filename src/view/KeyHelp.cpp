@@ -70,8 +70,8 @@ namespace
                 { { VK_NEXT, false, false, ID_PAGE_NEXT }, { VK_SPACE, false, false, ID_PAGE_NEXT },
                     { VK_PRIOR, false, false, ID_PAGE_PREV },
                     { VK_SPACE, false, true, ID_PAGE_PREV } } },
-            { QStringLiteral("Ctrl+G"), QStringLiteral("ページ指定"),
-                { Ctrl('G', ID_GO_TO_PAGE) } },
+            { QStringLiteral("Ctrl+G / Ctrl+L"), QStringLiteral("ページ指定 / ページ一覧"),
+                { Ctrl('G', ID_GO_TO_PAGE), Ctrl('L', ID_PAGE_GRID) } },
             { QStringLiteral("Ctrl+M"), QStringLiteral("目次（PDFの目次を一覧で）"),
                 { Ctrl('M', ID_SHOW_OUTLINE) } },
             { QStringLiteral("Ctrl+I"), QStringLiteral("ページ番号とレイアウトを表示"),
@@ -121,6 +121,23 @@ namespace
             ListMoves(),
             { QStringLiteral("Esc, Ctrl+M"), QStringLiteral("目次を閉じてページに戻る"),
                 { { VK_ESCAPE, false, false, ID_OUTLINE_CLOSE }, Ctrl('M', ID_OUTLINE_CLOSE) } },
+        };
+    }
+
+    // The grid moves its frame itself, as a list moves its choice.
+    QList<Row> GridRows()
+    {
+        return {
+            { QStringLiteral("Enter, 再生, クリック"), QStringLiteral("選んだページを開く"),
+                { { VK_RETURN, false, false, ID_OPEN_ITEM },
+                    { VK_MEDIA_PLAY_PAUSE, false, false, ID_OPEN_ITEM } } },
+            { QStringLiteral("← ↑ → ↓"), QStringLiteral("ページを選ぶ"),
+                { { VK_LEFT }, { VK_UP }, { VK_RIGHT }, { VK_DOWN } } },
+            { QStringLiteral("PageUp PageDown Home End, ホイール"),
+                QStringLiteral("一画面ずつ / 先頭 / 最後へ"),
+                { { VK_PRIOR }, { VK_NEXT }, { VK_HOME }, { VK_END } } },
+            { QStringLiteral("Esc, Ctrl+L"), QStringLiteral("一覧を閉じて読んでいたページに戻る"),
+                { { VK_ESCAPE, false, false, ID_PAGE_GRID }, Ctrl('L', ID_PAGE_GRID) } },
         };
     }
 
@@ -196,6 +213,8 @@ Sheet ForScreen(Screen screen)
         return { QStringLiteral("Resume画面のキー"), ResumeRows(), EverywhereRows() };
     case SCREEN_OUTLINE:
         return { QStringLiteral("目次のキー"), OutlineRows(), EverywhereRows() };
+    case SCREEN_GRID:
+        return { QStringLiteral("ページ一覧のキー"), GridRows(), EverywhereRows() };
     }
     return {};
 }

@@ -20,6 +20,33 @@ PadAction PadCommand(int code, Screen screen)
     const auto key = [content](int reading, Qt::Key listKey) {
         return content ? PadAction { reading, 0 } : PadAction { ACT_NONE, listKey };
     };
+    if (screen == SCREEN_GRID) {
+        // The page grid moves its frame as the list screens move their choice.
+        switch (code) {
+        case 3:
+            return { ACT_NONE, Qt::Key_Home };
+        case 4:
+            return { ACT_NONE, Qt::Key_End };
+        case 15:
+            return { ACT_NONE, Qt::Key_Left };
+        case 17:
+            return { ACT_NONE, Qt::Key_Right };
+        case 20:
+            return { ID_PAGE_GRID, 0 };
+        case 0:
+        case 2:
+        case 5:
+        case 8:
+        case 9:
+        case 11:
+        case 13:
+        case 16:
+        case 19:
+            break;
+        default:
+            return {};
+        }
+    }
     switch (code) {
     case 0:
         return { ID_EXIT_VIEWER, 0 };
@@ -77,6 +104,38 @@ PadHint PadHintFor(int code, Screen screen)
         return content ? reading : listing;
     };
     const auto inFolder = [folder](const PadHint& hint) { return folder ? hint : PadHint {}; };
+    if (screen == SCREEN_GRID) {
+        switch (code) {
+        case 3:
+            return { "先頭ページを選ぶ", "Home", VK_HOME };
+        case 4:
+            return { "最終ページを選ぶ", "End", VK_END };
+        case 8:
+            return { "一画面前へ", "PageUp", VK_PRIOR };
+        case 11:
+            return { "一画面次へ", "PageDown", VK_NEXT };
+        case 13:
+            return { "一つ上を選ぶ", "↑", VK_UP };
+        case 19:
+            return { "一つ下を選ぶ", "↓", VK_DOWN };
+        case 15:
+            return { "一つ左を選ぶ", "←", VK_LEFT };
+        case 17:
+            return { "一つ右を選ぶ", "→", VK_RIGHT };
+        case 9:
+        case 16:
+            return { "選んだページを開く", "Enter", VK_RETURN };
+        case 20:
+            return { "ページ一覧を閉じる", "Esc", VK_ESCAPE };
+        case 0:
+        case 1:
+        case 2:
+        case 5:
+            break;
+        default:
+            return {};
+        }
+    }
     switch (code) {
     case 0:
         return { "Lumivoを終了", "Alt+F4" };

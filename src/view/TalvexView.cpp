@@ -6,6 +6,8 @@
 #include "browser/ListColours.h"
 #include "browser/ListHeader.h"
 #include "browser/ResumeStore.h"
+#include "images/FreedesktopThumbnails.h"
+#include "images/PageThumbFiles.h"
 #include "pad/PadEvent.h"
 #include "platform/CursorCounter.h"
 #include "platform/DialogUnits.h"
@@ -23,6 +25,8 @@
 namespace
 {
 const QColor kFolderLabel(111, 160, 192);
+// What the pictures of pages kept between runs may take on the disk.
+constexpr qint64 kPageThumbBytes = qint64(256) << 20;
 const QColor kResumeLabel(192, 160, 111);
 } // namespace
 
@@ -34,6 +38,9 @@ CTalvexView::CTalvexView(CTalvexDoc* doc, QWidget* parent)
     , m_wndPdf(this)
     , m_dlgCover(this)
     , m_pageIndicator(this)
+    , m_strCacheHome(FreedesktopThumbnails::DefaultCacheHome())
+    , m_thumbFiles(std::make_shared<PageThumbFiles>(
+          PageThumbFiles::DefaultFolder(m_strCacheHome), kPageThumbBytes))
     , m_pDocument(doc)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -111,6 +118,8 @@ void CTalvexView::OnCreate()
     connect(&m_dlgCover, &CCoverDlg::contextMenuRequested, this, &CTalvexView::OnContextMenu);
     connect(&m_outline, &COutlineScreen::entryChosen, this, &CTalvexView::OpenOutlineEntry);
     connect(&m_outline, &COutlineScreen::wheelTurned, this, &CTalvexView::OnMouseWheel);
+    connect(&m_pageGrid, &PageGridOverlay::chosen, this, &CTalvexView::OpenGridPage);
+    connect(&m_pageGrid, &PageGridOverlay::closed, this, &CTalvexView::ClosePageGrid);
     m_dlgCover.hide();
     PlaceCoverWindow();
     m_dlgControl.m_pView = this;
@@ -208,6 +217,13 @@ CColorListCtrl& CTalvexView::CurrentList()
     return m_bResumeScreen ? m_listResume : m_listFolder;
 }
 
+QWidget& CTalvexView::KeyTarget()
+{
+    if (GridShown())
+        return m_pageGrid;
+    return CurrentList();
+}
+
 const IconStrip& CTalvexView::IconsFor(int sizeIndex) const
 {
     const IconStrip* strips[]
@@ -218,6 +234,7 @@ const IconStrip& CTalvexView::IconsFor(int sizeIndex) const
 void CTalvexView::ShowListScreen()
 {
     m_outline.hide();
+    m_pageGrid.Close();
     if (m_bResumeScreen) {
         FillResumeList(&m_book);
         m_listFolder.hide();
@@ -316,6 +333,8 @@ void CTalvexView::OnSize(int cx, int cy)
     PlaceCoverWindow();
     if (OutlineShown())
         LayoutOutline();
+    if (GridShown())
+        LayoutPageGrid();
 }
 
 void CTalvexView::focusInEvent(QFocusEvent*)

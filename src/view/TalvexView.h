@@ -16,6 +16,7 @@
 #include "reader/PdfReader.h"
 #include "reader/SpreadPairing.h"
 #include "view/KeyHelpOverlay.h"
+#include "view/PageGridOverlay.h"
 #include "view/PageIndicator.h"
 #include "view/PlaceKeeper.h"
 
@@ -28,6 +29,7 @@
 #include <memory>
 
 class CMainFrame;
+class PageThumbFiles;
 class CTalvexDoc;
 
 // The one viewer window: both list screens, the header above them, the reading screen
@@ -160,6 +162,14 @@ public:
     bool OutlineShown() const;
     void LayoutOutline();
 
+    // ViewPageGrid.cpp: the pages of the open book at a glance.
+    bool GridShown() const;
+    void ShowPageGrid();
+    void LayoutPageGrid();
+    void ClosePageGrid();
+    // Leaves the grid for a page, as a skip goes.
+    void OpenGridPage(int page);
+
     // ViewPad.cpp: the remote pad.
     void ApplyPadSize();
     void TogglePad(const QPoint& point);
@@ -200,6 +210,10 @@ public:
     bool m_bOpenedAtLastPlace = false;
     // Over the content and the cover, so made after them.
     COutlineScreen m_outline { this };
+    PageGridOverlay m_pageGrid { this };
+    // Where small pictures of pages and covers are kept between runs.
+    QString m_strCacheHome;
+    std::shared_ptr<PageThumbFiles> m_thumbFiles;
     int m_nFontSizeNormal = 2;
     int m_nFontSizeFull = 4;
     int m_nSkipForward = 10;
@@ -258,6 +272,8 @@ private:
     void OnTimer();
     void DrawHeader(QPainter& painter);
     CColorListCtrl& CurrentList();
+    // Where the keys of the pad and the wheel go on a screen that is not reading.
+    QWidget& KeyTarget();
     const IconStrip& IconsFor(int sizeIndex) const;
     // ViewFolderList.cpp.
     void OnFolderSizesRead(qsizetype first, const QList<qint64>& sizes);

@@ -26,6 +26,13 @@ void CTalvexView::OnCommand(int id)
             CloseOutline();
         return;
     }
+    if (GridShown()) {
+        if (id == ID_OPEN_ITEM)
+            OpenGridPage(m_pageGrid.FramedPage());
+        else if (id == ID_PAGE_GRID)
+            ClosePageGrid();
+        return;
+    }
     if (!m_bContent) {
         switch (id) {
         case ID_OPEN_ITEM:
@@ -95,6 +102,9 @@ void CTalvexView::OnCommand(int id)
         break;
     case ID_SHOW_OUTLINE:
         ShowOutline();
+        break;
+    case ID_PAGE_GRID:
+        ShowPageGrid();
         break;
     case ID_LAYOUT_SINGLE:
     case ID_LAYOUT_SPREAD_COVER:

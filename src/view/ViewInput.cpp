@@ -19,7 +19,7 @@ using namespace VirtualKeys;
 int CTalvexView::InputScreen() const
 {
     if (m_bContent)
-        return OutlineShown() ? SCREEN_OUTLINE : SCREEN_CONTENT;
+        return OutlineShown() ? SCREEN_OUTLINE : (GridShown() ? SCREEN_GRID : SCREEN_CONTENT);
     return m_bResumeScreen ? SCREEN_RESUME : SCREEN_FOLDER;
 }
 
@@ -137,9 +137,8 @@ void CTalvexView::OnMouseWheel(int delta)
         return;
     }
     // The list pages as if the reader had pressed the key.
-    CColorListCtrl& list = CurrentList();
     const Qt::Key key = n < 0 ? Qt::Key_PageUp : Qt::Key_PageDown;
-    QCoreApplication::postEvent(&list, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
+    QCoreApplication::postEvent(&KeyTarget(), new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
 }
 
 void CTalvexView::OnMouseHWheel(int delta)
@@ -156,8 +155,8 @@ void CTalvexView::contextMenuEvent(QContextMenuEvent* e)
 
 void CTalvexView::OnContextMenu(const QPoint& globalPos)
 {
-    // The contents screen has no menu: Enter, a double click or Esc leave it.
-    if (OutlineShown())
+    // The contents screen and the page grid have no menu: Enter, a click or Esc leave them.
+    if (OutlineShown() || GridShown())
         return;
     const QPoint at = globalPos == QPoint(-1, -1) ? mapToGlobal(QPoint(50, 50)) : globalPos;
     ContextMenus::Context context;

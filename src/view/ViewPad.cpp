@@ -30,7 +30,7 @@ void CTalvexView::DispatchPadCommand(int code)
         = PadCommands::PadCommand(code, InputRules::Screen(InputScreen()));
     if (action.listKey != 0) {
         QCoreApplication::postEvent(
-            &CurrentList(), new QKeyEvent(QEvent::KeyPress, action.listKey, Qt::NoModifier));
+            &KeyTarget(), new QKeyEvent(QEvent::KeyPress, action.listKey, Qt::NoModifier));
     } else if (action.action == InputRules::ACT_HIDE_PAD) {
         m_dlgControl.hide();
     } else if (InputScreen() == InputRules::SCREEN_CONTENT) {

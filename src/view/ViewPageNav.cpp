@@ -68,6 +68,7 @@ void CTalvexView::GoLastPage()
 
 void CTalvexView::CloseBook(int mode)
 {
+    m_pageGrid.Close();
     m_bContent = false;
     m_pReader->Close();
     m_inputGate.Open();
