@@ -121,6 +121,8 @@ CSettingDlg::CSettingDlg(QWidget* parent)
     label(QStringLiteral("幅に合わせて開く"), du.Rect(176, 192, 76, 11));
     m_checkFitWidthPdf = check(QStringLiteral("PDF"), du.Rect(256, 190, 34, 12));
     m_checkFitWidthImages = check(QStringLiteral("画像"), du.Rect(292, 190, 44, 12));
+    label(QStringLiteral("Folder画面"), du.Rect(176, 208, 76, 11));
+    m_checkFolderCovers = check(QStringLiteral("表紙を表示"), du.Rect(256, 206, 80, 12));
 
     // Comic and scan books: each option a check box with its note under it, one below
     // the other, so that options still to come take the rows below.
@@ -206,6 +208,7 @@ void CSettingDlg::OnInitDialog()
     m_checkCropBorders->setChecked(m_bCropBorders);
     m_checkFitWidthPdf->setChecked(m_bFitWidthPdf);
     m_checkFitWidthImages->setChecked(m_bFitWidthImages);
+    m_checkFolderCovers->setChecked(m_bFolderCovers);
     m_editCropMargin->setText(QString::number(m_nCropMargin));
 }
 
@@ -224,6 +227,7 @@ void CSettingDlg::accept()
     m_bCropBorders = m_checkCropBorders->isChecked();
     m_bFitWidthPdf = m_checkFitWidthPdf->isChecked();
     m_bFitWidthImages = m_checkFitWidthImages->isChecked();
+    m_bFolderCovers = m_checkFolderCovers->isChecked();
     m_nSkipForward = skipForward;
     m_nSkipBack = skipBack;
     m_nSpace = space;

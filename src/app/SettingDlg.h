@@ -63,6 +63,7 @@ public:
     int m_nCropMargin = 1;
     bool m_bFitWidthPdf = false;
     bool m_bFitWidthImages = false;
+    bool m_bFolderCovers = false;
 
     QLineEdit* m_editSkipForward;
     QLineEdit* m_editSkipBack;
@@ -79,6 +80,7 @@ public:
     QCheckBox* m_checkCropBorders;
     QCheckBox* m_checkFitWidthPdf;
     QCheckBox* m_checkFitWidthImages;
+    QCheckBox* m_checkFolderCovers;
     QLineEdit* m_editCropMargin;
     SpinButton* m_spinCropMargin;
 };

@@ -116,6 +116,7 @@ ViewSettings SettingsStore::LoadViewSettings(const Profile& profile)
     s.nightMode = profile.GetProfileInt(QStringLiteral("NightMode"), 0) != 0;
     s.fitWidthPdf = profile.GetProfileInt(QStringLiteral("FitWidthPdf"), 0) != 0;
     s.fitWidthImages = profile.GetProfileInt(QStringLiteral("FitWidthImages"), 0) != 0;
+    s.folderCovers = profile.GetProfileInt(QStringLiteral("FolderCovers"), 0) != 0;
     return s;
 }
 
@@ -143,7 +144,8 @@ void SettingsStore::SaveViewSettings(Profile& profile, const ViewSettings& s)
         { QStringLiteral("CropMargin"), number(s.cropMargin) },
         { QStringLiteral("NightMode"), number(s.nightMode ? 1 : 0) },
         { QStringLiteral("FitWidthPdf"), number(s.fitWidthPdf ? 1 : 0) },
-        { QStringLiteral("FitWidthImages"), number(s.fitWidthImages ? 1 : 0) } });
+        { QStringLiteral("FitWidthImages"), number(s.fitWidthImages ? 1 : 0) },
+        { QStringLiteral("FolderCovers"), number(s.folderCovers ? 1 : 0) } });
 }
 
 void SettingsStore::SaveNightMode(Profile& profile, bool night)

@@ -42,6 +42,8 @@ struct ViewSettings {
     // Books no entry speaks for open fitted to the width, PDFs and image books apart.
     bool fitWidthPdf = false;
     bool fitWidthImages = false;
+    // The Folder screen shows its books as their covers.
+    bool folderCovers = false;
     bool operator==(const ViewSettings&) const = default;
 };
 

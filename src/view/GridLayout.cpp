@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-GridLayout::GridLayout(int width, int height, int typeHeight, int count, bool rightToLeft)
+GridLayout::GridLayout(
+    int width, int height, int typeHeight, int count, bool rightToLeft, int labelLines)
     : m_nWidth(std::max(width, 1))
     , m_nHeight(std::max(height, 1))
     , m_nCount(std::max(count, 0))
@@ -16,7 +17,7 @@ GridLayout::GridLayout(int width, int height, int typeHeight, int count, bool ri
     m_nCellWidth = m_nWidth / m_nColumns;
     m_nMargin = (m_nWidth - m_nCellWidth * m_nColumns) / 2;
     m_nPad = std::max(type / 4, 2);
-    m_nLabelHeight = type * 5 / 4;
+    m_nLabelHeight = type * 5 / 4 * std::max(labelLines, 1);
     // Pictures are a third taller than wide, as most pages are near.
     const int pictureWidth = std::max(m_nCellWidth - 2 * m_nPad, 1);
     const int pictureHeight = std::min(

@@ -14,8 +14,10 @@ public:
     static constexpr int kMaxColumns = 6;
 
     GridLayout() = default;
-    // width x height: the grid's window; typeHeight: the pixel height of its type.
-    GridLayout(int width, int height, int typeHeight, int count, bool rightToLeft = false);
+    // width x height: the grid's window; typeHeight: the pixel height of its type, and
+    // labelLines the lines of it under each picture.
+    GridLayout(int width, int height, int typeHeight, int count, bool rightToLeft = false,
+        int labelLines = 1);
 
     int Count() const { return m_nCount; }
     int Columns() const { return m_nColumns; }

@@ -120,6 +120,8 @@ void CTalvexView::OnCreate()
     connect(&m_outline, &COutlineScreen::wheelTurned, this, &CTalvexView::OnMouseWheel);
     connect(&m_pageGrid, &PageGridOverlay::chosen, this, &CTalvexView::OpenGridPage);
     connect(&m_pageGrid, &PageGridOverlay::closed, this, &CTalvexView::ClosePageGrid);
+    connect(&m_coverGrid, &CoverGrid::folderUp, this, &CTalvexView::FolderUp);
+    connect(&m_coverGrid, &CoverGrid::itemDoubleClicked, this, &CTalvexView::OpenSelectedEntry);
     m_dlgCover.hide();
     PlaceCoverWindow();
     m_dlgControl.m_pView = this;
@@ -166,6 +168,8 @@ void CTalvexView::OnInitialUpdate()
     m_bNightMode = settings.nightMode;
     m_bFitWidthPdf = settings.fitWidthPdf;
     m_bFitWidthImages = settings.fitWidthImages;
+    m_bFolderCovers = settings.folderCovers;
+    m_coverGrid.SetOn(m_bFolderCovers);
 
     m_resumeItems = ResumeStore::LoadResumeEntries(profile);
     m_bResumeScreen = !m_resumeItems.isEmpty();
@@ -221,6 +225,8 @@ QWidget& CTalvexView::KeyTarget()
 {
     if (GridShown())
         return m_pageGrid;
+    if (CoversShown())
+        return m_coverGrid;
     return CurrentList();
 }
 
@@ -270,6 +276,8 @@ void CTalvexView::LayoutList(CColorListCtrl& list, int cx, int cy)
     list.setColumnWidth(1, widths.size);
     if (selected >= 0)
         list.EnsureVisible(selected);
+    if (&list == &m_listFolder)
+        m_coverGrid.Layout(m_fonts[g.listFont], &IconsFor(k));
 }
 
 bool CTalvexView::event(QEvent* e)

@@ -15,6 +15,7 @@
 #include "reader/ImageBookReader.h"
 #include "reader/PdfReader.h"
 #include "reader/SpreadPairing.h"
+#include "view/CoverGrid.h"
 #include "view/KeyHelpOverlay.h"
 #include "view/PageGridOverlay.h"
 #include "view/PageIndicator.h"
@@ -56,6 +57,8 @@ public:
 
     // ViewFolderList.cpp: the Folder screen's list.
     void FillFolderList(const QString& nameToSelect);
+    // The Folder screen is in sight with its books shown as their covers.
+    bool CoversShown() const;
     void ScanDrives();
     // Lists the current folder; false when it is not there or its drive did not answer
     // before the reader gave up.
@@ -202,6 +205,8 @@ public:
     QList<qsizetype> m_resumeRows;
     CColorListCtrl m_listFolder;
     CColorListCtrl m_listResume;
+    // Over the Folder screen's list, with its covers on.
+    CoverGrid m_coverGrid { m_listFolder, this };
     CAcroAXDocShim m_wndPdf;
     CCoverDlg m_dlgCover;
     PageIndicator m_pageIndicator;
@@ -236,6 +241,7 @@ public:
     bool m_bNightMode = false;
     bool m_bFitWidthPdf = false;
     bool m_bFitWidthImages = false;
+    bool m_bFolderCovers = false;
     bool m_bArchives = true;
     bool m_bMenuOpen = false;
     QString m_strOpenedPath;

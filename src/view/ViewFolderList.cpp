@@ -74,6 +74,11 @@ void CTalvexView::OnFolderSizesRead(qsizetype first, const QList<qint64>& sizes)
     }
 }
 
+bool CTalvexView::CoversShown() const
+{
+    return m_coverGrid.IsOn() && !m_bContent && !m_bResumeScreen;
+}
+
 int CTalvexView::ListedKinds() const
 {
     return m_nPicExt | (m_bArchives ? PICEXT_ARCHIVES : 0);
@@ -148,6 +153,15 @@ void CTalvexView::FillFolderList(const QString& nameToSelect)
     }
     m_listFolder.SelectItem(selected);
     m_listFolder.EnsureVisible(selected);
+    if (m_bFolderCovers) {
+        const int picExt = m_nPicExt;
+        const QString cacheHome = m_strCacheHome;
+        m_coverGrid.SetBooks([books, picExt, cacheHome](int side) {
+            return ThumbMakers::Covers(books, side, picExt, cacheHome);
+        });
+    } else {
+        m_coverGrid.Stop();
+    }
     update();
     // The books' sizes fill in as the drive answers.
     m_folderSizes.Start(books);

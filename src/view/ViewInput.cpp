@@ -52,6 +52,9 @@ bool CTalvexView::OnKeyDown(int vk, bool repeat, bool ctrl, bool shift)
     if (repeat)
         return true;
     const Screen screen = Screen(InputScreen());
+    // Left and Right choose among the covers, which move themselves.
+    if (CoversShown() && (vk == VK_LEFT || vk == VK_RIGHT) && !ctrl && !shift)
+        return true;
     int action = KeyAction(vk, ctrl, shift, screen);
     if (screen == SCREEN_CONTENT)
         action = ReadingSideAction(action);

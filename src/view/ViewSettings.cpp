@@ -31,6 +31,7 @@ void CTalvexView::OnSettings()
     dlg.m_bCropBorders = m_bCropBorders;
     dlg.m_bFitWidthPdf = m_bFitWidthPdf;
     dlg.m_bFitWidthImages = m_bFitWidthImages;
+    dlg.m_bFolderCovers = m_bFolderCovers;
     dlg.m_nCropMargin = m_nCropMargin;
     for (int i = 0; i < CSettingDlg::kPicTypeCount; ++i)
         dlg.m_bPicExt[i] = (m_nPicExt >> i) & 1;
@@ -61,6 +62,8 @@ void CTalvexView::OnSettings()
         m_bCropBorders = dlg.m_bCropBorders;
         m_bFitWidthPdf = dlg.m_bFitWidthPdf;
         m_bFitWidthImages = dlg.m_bFitWidthImages;
+        m_bFolderCovers = dlg.m_bFolderCovers;
+        m_coverGrid.SetOn(m_bFolderCovers);
         m_nCropMargin = dlg.m_nCropMargin;
         m_nPicExt = 0;
         for (int i = 0; i < CSettingDlg::kPicTypeCount; ++i)
@@ -72,7 +75,7 @@ void CTalvexView::OnSettings()
             { m_nSkipForward, m_nSkipBack, m_nLayoutPdf, m_nLayoutImage, m_nBind, m_bPicEnlarge,
                 m_nPicExt, m_nSpace, m_bHideCursor, m_bFolderOnResume, m_nPageIndicator,
                 m_bNaturalSort, m_bWidePageAlone, m_bArchives, m_bLastPlace, m_bCropBorders,
-                m_nCropMargin, m_bNightMode, m_bFitWidthPdf, m_bFitWidthImages });
+                m_nCropMargin, m_bNightMode, m_bFitWidthPdf, m_bFitWidthImages, m_bFolderCovers });
         LayoutList(m_listFolder, width(), height());
         LayoutList(m_listResume, width(), height());
         m_book = BookRecord();
