@@ -53,7 +53,10 @@ bool CoverGrid::eventFilter(QObject* watched, QEvent* e)
         WantCovers();
         break;
     case QEvent::Hide:
+        // A book opening from the screen has the cores to itself: what is held goes, and
+        // comes back from the disk.
         hide();
+        m_thumbs.Want({});
         break;
     case QEvent::Move:
     case QEvent::Resize:

@@ -12,6 +12,7 @@ inline QProcessEnvironment CorpusEnvironment(const VirtualDisplay& display, cons
 {
     QProcessEnvironment env = display.Environment();
     env.insert("XDG_CONFIG_HOME", work + "/config");
+    env.insert("XDG_CACHE_HOME", work + "/cache");
     env.insert("TMPDIR", work + "/tmp");
     env.insert("ASAN_OPTIONS", "log_path=" + work + "/asan:detect_leaks=1");
     env.insert("UBSAN_OPTIONS", "log_path=" + work + "/ubsan:print_stacktrace=1");

@@ -63,8 +63,9 @@ CorpusRunner::Result CorpusRunner::Run(const QString& book, const QString& work)
     // Every image type enabled, so that every page of the corpus is read, and its header
     // too, for the pairing of wide pages; every page's borders are looked for, and its
     // colours turned for the night. Every book is scrolled at the width as well.
+    // The Folder screen shows its books as covers, which are made of every book there.
     QByteArray settings = "[Settings]\nPicExt=31\nPicExtMore=7\nNaturalSort=1\nWidePageAlone=1\n"
-                          "CropBorders=1\nNightMode=1\n";
+                          "CropBorders=1\nNightMode=1\nFolderCovers=1\n";
     QString opened = book;
     const bool fromResume = QFileInfo(book).fileName() == kResumeNote;
     if (fromResume) {
@@ -76,6 +77,7 @@ CorpusRunner::Result CorpusRunner::Run(const QString& book, const QString& work)
     }
     QDir().mkpath(work + "/config/Oberkan");
     WriteBytes(work + "/config/Oberkan/Lumivo.conf", settings);
+    PrepareCaseCache(opened, work + "/cache");
     QProcess viewer;
     viewer.setProcessEnvironment(Environment(work));
     viewer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -95,7 +97,8 @@ CorpusRunner::Result CorpusRunner::Run(const QString& book, const QString& work)
         Xdotool({ "windowfocus", "--sync", window });
         Xdotool({ "key", "--delay", "60", "Next", "Next", "Next", "End", "Home", "5", "Down",
             "Down", "Right", "Tab", "ctrl+o", "ctrl+w", "Next", "Down", "End", "Home", "ctrl+w",
-            "Escape" });
+            "ctrl+l", "End", "Prior", "Left", "Up", "Return", "ctrl+l", "Next", "Escape", "Escape",
+            "Right", "Down", "Next" });
     }
     QThread::msleep(200);
     // The end is not the reader's wait.

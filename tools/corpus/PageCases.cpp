@@ -5,6 +5,7 @@
 #include "PageFixtures.h"
 #include "TestSupport.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -20,6 +21,7 @@ namespace
 {
 const QString kLimitNote = QStringLiteral("note-address-space");
 const QString kFifoNote = QStringLiteral("note-swap-for-fifo");
+const QString kCacheNote = QStringLiteral("note-cache");
 
 QByteArray Encoded(const QImage& image, const char* format)
 {
@@ -169,6 +171,16 @@ void WritePageCases(const QString& dir, int& n)
             WriteBytes(QString("%1/photo-%2-good.jpg").arg(folder).arg(i), photo);
         WriteBytes(folder + "/" + kLimitNote, limit);
     }
+    // The page grid and the covers with a cache that cannot be written, and with covers
+    // damaged or of another size where the book's should be.
+    for (const char* cache : { "unwritable", "damaged" }) {
+        const QString folder = CaseFolder(dir, n);
+        for (int i = 1; i <= 4; ++i)
+            WriteBytes(QString("%1/page-%2%3.jpg").arg(folder).arg(i).arg(i > 1 ? "-good" : ""),
+                Encoded(Page({ 600, 900 }, 30 * i), "JPEG"));
+        WritePdf(folder + "/book-good.pdf", 3);
+        WriteBytes(folder + "/" + kCacheNote, cache);
+    }
     {
         // Pages that take seconds and hundreds of megabytes to decode, from a few
         // kilobytes of JPEG XL and WebP whose decoders cannot stop part way, turned
@@ -223,4 +235,38 @@ void SwapCasePages(const QString& book)
     const QString page = folder + "/" + QString::fromUtf8(note.readAll().trimmed());
     QFile::remove(page);
     ::mkfifo(QFile::encodeName(page).constData(), 0600);
+}
+
+void PrepareCaseCache(const QString& book, const QString& cacheHome)
+{
+    QFile note(QFileInfo(book).absolutePath() + "/" + kCacheNote);
+    if (!note.open(QIODevice::ReadOnly))
+        return;
+    if (note.readAll().trimmed() == "unwritable") {
+        WriteBytes(cacheHome, "a file where the cache's folder should be");
+        return;
+    }
+    // Named as file managers name covers: the MD5 of the file's URI, escaped as GLib does.
+    const auto coverOf = [&cacheHome](const QString& file, const char* size) {
+        const QByteArray uri = "file://"
+            + QFile::encodeName(QFileInfo(file).absoluteFilePath())
+                  .toPercentEncoding("!$&'()*+,-./:=@_~");
+        return QString("%1/thumbnails/%2/%3.png")
+            .arg(cacheHome, size,
+                QString::fromLatin1(
+                    QCryptographicHash::hash(uri, QCryptographicHash::Md5).toHex()));
+    };
+    const QDir folder = QFileInfo(book).absoluteDir();
+    for (const QString& name : folder.entryList(QDir::Files)) {
+        const QString file = folder.filePath(name);
+        QDir().mkpath(QFileInfo(coverOf(file, "large")).absolutePath());
+        QDir().mkpath(QFileInfo(coverOf(file, "normal")).absolutePath());
+        WriteBytes(coverOf(file, "large"), "\x89PNG\r\n\x1a\n damaged");
+        QImage foreign(1000, 1000, QImage::Format_RGB32);
+        foreign.fill(Qt::red);
+        foreign.setText("Thumb::URI", "file://" + QFileInfo(file).absoluteFilePath());
+        foreign.setText(
+            "Thumb::MTime", QString::number(QFileInfo(file).lastModified().toSecsSinceEpoch()));
+        foreign.save(coverOf(file, "normal"), "PNG");
+    }
 }

@@ -25,3 +25,7 @@ QStringList CaseCommand(const QString& binary, const QString& book);
 
 // Once the book is open: a page the case names is swapped for a FIFO.
 void SwapCasePages(const QString& book);
+
+// Before the book opens: the cache of pictures under cacheHome as the case asks, a file
+// where its folder should be (nothing can be kept), or damaged and foreign covers.
+void PrepareCaseCache(const QString& book, const QString& cacheHome);
