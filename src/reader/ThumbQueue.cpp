@@ -1,5 +1,6 @@
 #include "reader/ThumbQueue.h"
 
+#include "platform/LeftRunning.h"
 #include "platform/WorkerPriority.h"
 
 #include <QCoreApplication>
@@ -122,6 +123,9 @@ void ThumbQueue::Work(const std::shared_ptr<Shared>& shared)
         Factory factory = makerGeneration == generation ? Factory() : shared->factory;
         lock.unlock();
 
+        // Inside the decoders and poppler: the program must not tear them down on its way
+        // out under this thread.
+        LeftRunning::Started();
         if (factory) {
             // The maker of the book before goes first: a PDF's document is let go.
             make = {};
@@ -139,6 +143,7 @@ void ThumbQueue::Work(const std::shared_ptr<Shared>& shared)
         } catch (const std::bad_alloc&) {
             image = QImage();
         }
+        LeftRunning::Ended();
 
         lock.lock();
         if (shared->generation != generation)
