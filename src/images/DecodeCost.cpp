@@ -108,6 +108,14 @@ bool Stoppable(QIODevice& page)
         || JpegXlDecoder::Recognizes(head);
 }
 
+bool Plentiful(qint64 bytes)
+{
+    constexpr qint64 kTimes = 4;
+    const qint64 left = AddressSpaceLeft();
+    return left == std::numeric_limits<qint64>::max()
+        || s_reserved.load() + kTimes * bytes + kSlack <= left;
+}
+
 Reservation::Reservation(qint64 bytes)
 {
     const qint64 others = s_reserved.fetch_add(bytes) + bytes;

@@ -20,6 +20,11 @@ qint64 Of(QIODevice& page, const FitRequest& fit);
 // readers go on to the end.
 bool Stoppable(QIODevice& page);
 
+// Whether the address space the process may still take holds a decode of that cost
+// several times over beside the decodes under way: work that can wait (small pictures of
+// pages) takes only memory nobody is short of, never what the page being read needs.
+bool Plentiful(qint64 bytes);
+
 // Room in the process's address space for a decode of that cost, held while it lasts, or
 // none. libavif and libjxl end the process when an allocation fails, so their decodes
 // start only where the address space the process may still take (under a limit such as

@@ -1,5 +1,6 @@
 #include "images/FreedesktopThumbnails.h"
 
+#include "images/PageScaler.h"
 #include "platform/Paths.h"
 
 #include <QBuffer>
@@ -112,14 +113,16 @@ bool FreedesktopThumbnails::Write(
     if (cover.isNull())
         return false;
     const int side = static_cast<int>(fit);
-    QImage thumb = cover;
+    // Scaled and converted on this thread: Qt's own would spread over its pool, which
+    // cannot start threads when memory is short.
+    QImage thumb = PageScaler::Opaque(cover);
     if (LongestSide(cover.size()) > side) {
         const QSize fitted
             = cover.size().scaled(side, side, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
-        thumb = cover.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        thumb = PageScaler::Scaled(thumb, fitted);
     }
-    thumb = thumb.convertToFormat(
-        thumb.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (thumb.isNull())
+        return false;
     // Set on the image rather than the writer, which would split the keys at "::".
     thumb.setText(kUriKey, QString::fromLatin1(Uri(path)));
     thumb.setText(kMTimeKey, QString::number(mtime));

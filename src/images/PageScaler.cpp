@@ -235,6 +235,31 @@ QImage PageScaler::Scaled(const QImage& rgb32, const QSize& to)
     return out;
 }
 
+QImage PageScaler::Opaque(const QImage& image)
+{
+    if (image.isNull() || image.format() == QImage::Format_RGB32)
+        return image;
+    QImage out = NewImage(image.size());
+    if (out.isNull())
+        return {};
+    for (int y = 0; y < image.height(); ++y) {
+        // One row at a time: Qt spreads the conversion of a whole picture over its pool.
+        QImage row(image.constScanLine(y), image.width(), 1, image.bytesPerLine(), image.format());
+        row.setColorTable(image.colorTable());
+        const QImage premultiplied = row.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        if (premultiplied.isNull())
+            return {};
+        const auto* from = reinterpret_cast<const quint32*>(premultiplied.constBits());
+        auto* to = reinterpret_cast<quint32*>(out.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const quint32 p = from[x];
+            const quint32 clear = 255 - qAlpha(p);
+            to[x] = qRgb(int(qRed(p) + clear), int(qGreen(p) + clear), int(qBlue(p) + clear));
+        }
+    }
+    return out;
+}
+
 QImage PageScaler::NewImage(const QSize& size)
 {
     if (size.isEmpty())

@@ -27,6 +27,9 @@ public:
 
     // The whole picture at once; a null image when the result cannot be allocated.
     static QImage Scaled(const QImage& rgb32, const QSize& to);
+    // A picture of any format as RGB32, its transparent parts on white as on paper,
+    // converted a row at a time on the calling thread.
+    static QImage Opaque(const QImage& image);
     // An RGB32 picture of this size, or a null one when there is no memory for it,
     // without Qt's warning on the terminal.
     static QImage NewImage(const QSize& size);

@@ -1,5 +1,7 @@
 #include "images/PageThumbFiles.h"
 
+#include "images/PageScaler.h"
+
 #include "images/FreedesktopThumbnails.h"
 #include "platform/Paths.h"
 
@@ -9,7 +11,6 @@
 #include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QPainter>
 
 #include <algorithm>
 #include <fcntl.h>
@@ -36,20 +37,6 @@ bool IsHex(const QString& text)
     return !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), [](QChar c) {
         return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
     });
-}
-
-// JPEG keeps no alpha: transparent parts of a page show on white, as on paper.
-QImage Opaque(const QImage& image)
-{
-    if (!image.hasAlphaChannel())
-        return image.convertToFormat(QImage::Format_RGB32);
-    QImage opaque(image.size(), QImage::Format_RGB32);
-    if (opaque.isNull())
-        return {};
-    opaque.fill(Qt::white);
-    QPainter painter(&opaque);
-    painter.drawImage(0, 0, image);
-    return opaque;
 }
 
 QImage Decoded(QFile& file, int sizeClass)
@@ -121,7 +108,7 @@ bool PageThumbFiles::Write(const QString& bookKey, int page, int sizeClass, cons
     const QString path = FilePath(bookKey, page, sizeClass);
     if (path.isEmpty() || thumbnail.isNull() || LongestSide(thumbnail.size()) > sizeClass)
         return false;
-    QImage opaque = Opaque(thumbnail);
+    QImage opaque = PageScaler::Opaque(thumbnail);
     if (opaque.isNull())
         return false;
     // Set on the image rather than the writer, which would split the key at "::".

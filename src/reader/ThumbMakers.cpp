@@ -2,12 +2,15 @@
 
 #include "browser/BrowserRules.h"
 #include "images/ArchivePages.h"
+#include "images/DecodeCost.h"
 #include "images/FreedesktopThumbnails.h"
 #include "images/PageImage.h"
+#include "images/PageScaler.h"
 #include "images/PageSource.h"
 #include "images/PageThumbFiles.h"
 #include "pdf/PopplerDocuments.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <poppler-qt6.h>
@@ -34,30 +37,45 @@ namespace
         return { true, info.size(), info.lastModified().toMSecsSinceEpoch() };
     }
 
+    // Every picture leaves here as RGB32 on white, at most side pixels long, made on this
+    // thread: Qt's own scaling and conversion spread over its pool, which cannot start
+    // threads when memory is short, and the window's thread would wait for them to paint.
     QImage Fitted(const QImage& image, int side)
     {
-        if (image.isNull() || (image.width() <= side && image.height() <= side))
-            return image;
-        return image.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        const QImage opaque = PageScaler::Opaque(image);
+        if (opaque.isNull() || (opaque.width() <= side && opaque.height() <= side))
+            return opaque;
+        return PageScaler::Scaled(
+            opaque, opaque.size().scaled(side, side, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
     }
 
-    // A page's picture decoded to fit side: JPEG scaled down inside its decoder. The result
-    // is Qt's own image: the decoders' mapped memory is for pages, not for hundreds of
-    // small pictures.
+    // What one picture's decode may take: a page whose decode would take more (a huge
+    // WebP read whole by Qt, a JPEG XL of tens of megapixels) stays a grey box rather than
+    // take the memory the pages being read need.
+    constexpr qint64 kLargestDecode = qint64(128) << 20;
+
+    // A page's picture decoded to fit side: JPEG scaled down inside its decoder, only where
+    // memory is plentiful.
     QImage Decoded(QIODevice& device, int side, const ThumbQueue::Abandoned& abandoned)
     {
-        PageImage image;
-        if (image.Load(device, { QSize(side, side), 1, false, 1 }, abandoned) != PageImage::kLoaded)
+        const FitRequest fit { QSize(side, side), 1, false, 1 };
+        const qint64 cost = DecodeCost::Of(device, fit);
+        if (cost > kLargestDecode || !DecodeCost::Plentiful(cost))
             return {};
-        return image.Pixels().copy();
+        PageImage image;
+        if (image.Load(device, fit, abandoned) != PageImage::kLoaded)
+            return {};
+        // Qt's own image: the decoders' mapped memory is for pages, not for hundreds of
+        // small pictures.
+        return Fitted(image.Pixels(), side).copy();
     }
 
     QImage DecodedFile(const QString& path, int side, const ThumbQueue::Abandoned& abandoned)
     {
-        PageImage image;
-        if (image.Load(path, { QSize(side, side), 1, false, 1 }, abandoned) != PageImage::kLoaded)
+        QFile file(path);
+        if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
             return {};
-        return image.Pixels().copy();
+        return Decoded(file, side, abandoned);
     }
 
     bool ShouldAbort(const QVariant& closure)
@@ -101,9 +119,9 @@ namespace
             key = PageThumbFiles::BookKey(file, stat.size, stat.mtimeMs);
             const QImage kept = disk.pages->Read(key, page, side);
             if (!kept.isNull())
-                return kept;
+                return Fitted(kept, side);
         }
-        const QImage made = make();
+        const QImage made = Fitted(make(), side);
         if (made.isNull())
             return made;
         if (!key.isEmpty())
@@ -199,9 +217,9 @@ ThumbQueue::Factory Covers(const QStringList& books, int side, int picExt, const
             if (!cacheHome.isEmpty()) {
                 const QImage kept = covers.Read(path, mtime, fit);
                 if (!kept.isNull())
-                    return kept;
+                    return Fitted(kept, int(fit));
             }
-            const QImage made = MadeCover(path, int(fit), picExt, abandoned);
+            const QImage made = Fitted(MadeCover(path, int(fit), picExt, abandoned), int(fit));
             if (!made.isNull() && !cacheHome.isEmpty())
                 covers.Write(path, mtime, stat.size, made, fit);
             return made;

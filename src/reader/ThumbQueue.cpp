@@ -1,5 +1,6 @@
 #include "reader/ThumbQueue.h"
 
+#include "images/DecodeCost.h"
 #include "platform/LeftRunning.h"
 #include "platform/WorkerPriority.h"
 
@@ -8,8 +9,8 @@
 #include <condition_variable>
 #include <mutex>
 #include <new>
-#include <system_error>
-#include <thread>
+
+#include <pthread.h>
 
 struct ThumbQueue::Shared {
     std::mutex mutex;
@@ -20,6 +21,8 @@ struct ThumbQueue::Shared {
     int generation = 0;
     Factory factory;
     QList<int> queue;
+    // What was last wanted: work on anything else is given up.
+    QSet<int> wanted;
     QList<int> running;
     QList<Result> results;
     // Told of results while it lives; cleared under the lock before it goes.
@@ -52,6 +55,7 @@ void ThumbQueue::Start(Factory factory)
     ++m_shared->generation;
     m_shared->factory = std::move(factory);
     m_shared->queue.clear();
+    m_shared->wanted.clear();
     m_shared->running.clear();
     m_shared->results.clear();
 }
@@ -68,6 +72,7 @@ void ThumbQueue::Want(const QList<int>& items)
     m_held.removeIf([&wanted](const auto& it) { return !wanted.contains(it.key()); });
     m_failed.removeIf([&wanted](int item) { return !wanted.contains(item); });
     std::lock_guard<std::mutex> lock(m_shared->mutex);
+    m_shared->wanted = wanted;
     if (!m_shared->factory)
         return;
     m_shared->queue.clear();
@@ -75,13 +80,13 @@ void ThumbQueue::Want(const QList<int>& items)
         if (!m_held.contains(item) && !m_failed.contains(item) && !m_shared->running.contains(item))
             m_shared->queue.append(item);
     }
-    // Threads start when first needed: a book whose grid is never opened costs none.
+    // Threads start when first needed: a book whose grid is never opened costs none. A
+    // process short of address space makes no pictures at all (they stay grey boxes):
+    // even a small thread's stack was once what the page being opened lacked.
+    constexpr qint64 kThreadRoom = qint64(64) << 20;
     while (m_shared->threads < std::min<qsizetype>(kThreads, m_shared->queue.size())) {
-        try {
-            std::thread([shared = m_shared] { Work(shared); }).detach();
-        } catch (const std::system_error&) {
+        if (!DecodeCost::Plentiful(kThreadRoom) || !StartThread(m_shared))
             break;
-        }
         ++m_shared->threads;
     }
     m_shared->wake.notify_all();
@@ -103,6 +108,33 @@ qint64 ThumbQueue::HeldBytes() const
     for (const QImage& image : m_held)
         bytes += image.sizeInBytes();
     return bytes;
+}
+
+bool ThumbQueue::StartThread(const std::shared_ptr<Shared>& shared)
+{
+    // A small stack: on a machine short of address space the default eight megabytes a
+    // thread would be taken from the page being opened.
+    constexpr size_t kStack = size_t(2) << 20;
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) != 0)
+        return false;
+    pthread_attr_setstacksize(&attributes, kStack);
+    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+    auto* owned = new std::shared_ptr<Shared>(shared);
+    pthread_t thread;
+    const int started = pthread_create(
+        &thread, &attributes,
+        [](void* argument) -> void* {
+            const std::unique_ptr<std::shared_ptr<Shared>> held(
+                static_cast<std::shared_ptr<Shared>*>(argument));
+            Work(*held);
+            return nullptr;
+        },
+        owned);
+    pthread_attr_destroy(&attributes);
+    if (started != 0)
+        delete owned;
+    return started == 0;
 }
 
 void ThumbQueue::Work(const std::shared_ptr<Shared>& shared)
@@ -132,9 +164,10 @@ void ThumbQueue::Work(const std::shared_ptr<Shared>& shared)
             make = factory();
             makerGeneration = generation;
         }
-        const auto abandoned = [&shared, generation] {
+        const auto abandoned = [&shared, generation, item] {
             std::lock_guard<std::mutex> guard(shared->mutex);
-            return shared->stop || shared->generation != generation;
+            return shared->stop || shared->generation != generation
+                || !shared->wanted.contains(item);
         };
         QImage image;
         try {

@@ -54,6 +54,7 @@ private:
         int item;
         QImage image;
     };
+    static bool StartThread(const std::shared_ptr<Shared>& shared);
     static void Work(const std::shared_ptr<Shared>& shared);
     void TakeResults();
 
