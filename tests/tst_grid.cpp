@@ -151,6 +151,38 @@ private slots:
         QVERIFY(queue.Thumb(2).isNull());
     }
 
+    void aPictureGivenUpAndWantedAgainIsMadeAnew()
+    {
+        std::atomic<int> calls { 0 };
+        std::atomic<bool> sawGivenUp { false };
+        std::atomic<bool> wantedAgain { false };
+        ThumbQueue queue;
+        queue.Start([&]() -> ThumbQueue::Make {
+            return [&](int, const ThumbQueue::Abandoned& abandoned) {
+                if (calls++ == 0) {
+                    while (!abandoned())
+                        QThread::msleep(1);
+                    sawGivenUp = true;
+                    while (!wantedAgain)
+                        QThread::msleep(1);
+                    return QImage();
+                }
+                QImage image(10, 10, QImage::Format_RGB32);
+                image.fill(Qt::blue);
+                return image;
+            };
+        });
+        // Scrolled away while it is made, and back before the maker has given up.
+        queue.Want({ 5 });
+        QTRY_COMPARE(calls.load(), 1);
+        queue.Want({});
+        QTRY_VERIFY(sawGivenUp);
+        queue.Want({ 5 });
+        wantedAgain = true;
+        QTRY_VERIFY(!queue.Thumb(5).isNull());
+        QVERIFY(!queue.Failed(5));
+    }
+
     void theGridFramesThePageReadAndJumpsWhereEnterIsPressed()
     {
         const QString dir = env->path("grid");

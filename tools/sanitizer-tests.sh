@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs the tests where the plain build cannot see threads and memory go wrong:
 #  - every suite but the end-to-end ones in a ThreadSanitizer build (into build-tsan/);
-#  - the suites of the page engines, the strip and the opening of books under valgrind's memcheck, in
-#    the normal build: a mutex unlocked after its memory was freed is a write inside glibc,
-#    which neither sanitizer sees.
+#  - the suites of the page engines, the strip, the grid and the opening of books under
+#    valgrind's memcheck, in the normal build: a mutex unlocked after its memory was freed
+#    is a write inside glibc, which neither sanitizer sees.
 #   tools/sanitizer-tests.sh
 # Exits 1 when a suite fails or either tool reports anything. tools/hostile-corpus.sh
 # runs it after the corpus.
@@ -24,7 +24,7 @@ TSAN_OPTIONS=report_bugs=0 cmake --build build-tsan -j "$(nproc)"
 echo "== valgrind"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j "$(nproc)"
-for suite in tst_comics tst_imagebook tst_images tst_archives tst_slowdrive tst_pdfopening tst_strip; do
+for suite in tst_comics tst_imagebook tst_images tst_archives tst_slowdrive tst_pdfopening tst_strip tst_grid tst_thumbfiles; do
   echo "-- $suite"
   # Code PCRE2 compiles at run time is no business of memcheck.
   QT_ENABLE_REGEXP_JIT=0 QT_QPA_PLATFORM=offscreen valgrind -q --error-exitcode=9 \

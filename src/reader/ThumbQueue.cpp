@@ -164,10 +164,12 @@ void ThumbQueue::Work(const std::shared_ptr<Shared>& shared)
             make = factory();
             makerGeneration = generation;
         }
-        const auto abandoned = [&shared, generation, item] {
+        bool gaveUp = false;
+        const auto abandoned = [&shared, &gaveUp, generation, item] {
             std::lock_guard<std::mutex> guard(shared->mutex);
-            return shared->stop || shared->generation != generation
+            gaveUp = gaveUp || shared->stop || shared->generation != generation
                 || !shared->wanted.contains(item);
+            return gaveUp;
         };
         QImage image;
         try {
@@ -182,6 +184,13 @@ void ThumbQueue::Work(const std::shared_ptr<Shared>& shared)
         if (shared->generation != generation)
             continue;
         shared->running.removeOne(item);
+        if (gaveUp && image.isNull()) {
+            // Given up and wanted again meanwhile (scrolled away and back): made anew, not
+            // taken for a page that cannot be made.
+            if (shared->wanted.contains(item))
+                shared->queue.prepend(item);
+            continue;
+        }
         shared->results.append({ generation, item, image });
         if (shared->owner && !shared->told) {
             shared->told = true;
