@@ -119,7 +119,17 @@ private slots:
         QVERIFY(grid.CellRect(to).top() >= scroll);
         QVERIFY(grid.CellRect(to).bottom() < scroll + 960);
         QCOMPARE(grid.ClampScroll(1 << 30), grid.ContentHeight() - 960);
-        QVERIFY(grid.ItemsIn(scroll, scroll + 959).contains(to));
+        const QList<int> inSight = grid.ItemsIn(scroll, scroll + 959);
+        QVERIFY(inSight.contains(to));
+        // Pictures wanted: those in sight first, each once, then two screens ahead and one
+        // behind, the nearest first.
+        const QList<int> wanted = grid.ItemsWanted(scroll, 2, 1);
+        QCOMPARE(wanted.mid(0, inSight.size()), inSight);
+        QCOMPARE(QSet<int>(wanted.cbegin(), wanted.cend()).size(), wanted.size());
+        if (inSight.last() < 99)
+            QCOMPARE(wanted.value(inSight.size()), inSight.last() + 1);
+        if (inSight.first() > 0)
+            QVERIFY(wanted.contains(inSight.first() - 1));
     }
 
     void theQueueMakesWhatIsWantedAndHoldsNothingElse()

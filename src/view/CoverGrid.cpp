@@ -117,19 +117,8 @@ void CoverGrid::WantCovers()
 {
     if (!m_covers || !isVisible())
         return;
-    // Those on the screen, a screen ahead and one behind: a folder of thousands of books
-    // holds the covers of a few screens.
-    const int screen = std::max(height(), 1);
-    QList<int> items = m_grid.ItemsIn(m_nScroll, m_nScroll + screen - 1);
-    for (const int item : m_grid.ItemsIn(m_nScroll + screen, m_nScroll + 2 * screen - 1)) {
-        if (!items.contains(item))
-            items.append(item);
-    }
-    for (const int item : m_grid.ItemsIn(m_nScroll - screen, m_nScroll - 1)) {
-        if (!items.contains(item))
-            items.append(item);
-    }
-    m_thumbs.Want(items);
+    // A folder of thousands of books holds the covers of a few screens.
+    m_thumbs.Want(m_grid.ItemsWanted(m_nScroll, 1, 1));
 }
 
 void CoverGrid::Choose(int item)

@@ -148,6 +148,23 @@ QList<int> GridLayout::ItemsIn(int top, int bottom) const
     return items;
 }
 
+QList<int> GridLayout::ItemsWanted(int scroll, int ahead, int behind) const
+{
+    QList<int> items = ItemsIn(scroll, scroll + m_nHeight - 1);
+    const qsizetype inSight = items.size();
+    for (const int item : ItemsIn(scroll + m_nHeight, scroll + (1 + ahead) * m_nHeight - 1)) {
+        if (item > items.value(inSight - 1, -1))
+            items.append(item);
+    }
+    QList<int> before = ItemsIn(scroll - behind * m_nHeight, scroll - 1);
+    const int first = items.value(0, m_nCount);
+    for (auto it = before.crbegin(); it != before.crend(); ++it) {
+        if (*it < first)
+            items.append(*it);
+    }
+    return items;
+}
+
 int GridLayout::PictureSide() const
 {
     const QRect picture = PictureRect(0);

@@ -42,6 +42,9 @@ public:
     int ClampScroll(int scroll) const;
     // The items of the rows from top to bottom (content coordinates), in order.
     QList<int> ItemsIn(int top, int bottom) const;
+    // The items whose pictures are wanted with the window scrolled to scroll: those in
+    // sight, then those of screens ahead, then of screens behind, nearest first.
+    QList<int> ItemsWanted(int scroll, int ahead, int behind) const;
     // The longest side of the pictures, in pixels.
     int PictureSide() const;
 

@@ -87,16 +87,7 @@ void PageGridOverlay::WantPictures()
 {
     if (!m_pictures)
         return;
-    const int screen = std::max(height() - GridTop(), 1);
-    QList<int> items = m_grid.ItemsIn(m_nScroll, m_nScroll + screen - 1);
-    for (const int item : m_grid.ItemsIn(m_nScroll + screen, m_nScroll + 3 * screen - 1))
-        items.append(item);
-    QList<int> behind = m_grid.ItemsIn(m_nScroll - screen, m_nScroll - 1);
-    std::reverse(behind.begin(), behind.end());
-    for (const int item : std::as_const(behind)) {
-        if (!items.contains(item))
-            items.append(item);
-    }
+    const QList<int> items = m_grid.ItemsWanted(m_nScroll, 2, 1);
     QList<int> pages;
     pages.reserve(items.size());
     for (const int item : std::as_const(items))
