@@ -1,8 +1,7 @@
 #include "images/PageThumbFiles.h"
 
-#include "images/PageScaler.h"
-
 #include "images/FreedesktopThumbnails.h"
+#include "images/PageScaler.h"
 #include "platform/Paths.h"
 
 #include <QBuffer>
