@@ -123,6 +123,7 @@ private slots:
         QTest::newRow("Folder") << SCREEN_FOLDER;
         QTest::newRow("Resume") << SCREEN_RESUME;
         QTest::newRow("reading") << SCREEN_CONTENT;
+        QTest::newRow("page grid") << SCREEN_GRID;
     }
     void rowsFollowTheKeyRules()
     {

@@ -23,15 +23,19 @@ namespace
             { { VK_UP }, { VK_DOWN }, { VK_PRIOR }, { VK_NEXT }, { VK_HOME }, { VK_END } } };
     }
 
-    QList<Row> FolderRows()
+    QList<Row> FolderRows(bool covers)
     {
+        const Row left = covers ? Row { QStringLiteral("← →"),
+            QStringLiteral("一つ左右を選ぶ（先頭で ← は上位Folderへ）"),
+            { { VK_LEFT }, { VK_RIGHT } } }
+                                : Row { QStringLiteral("←"), QStringLiteral("上位Folderへ"),
+                                      { { VK_LEFT, false, false, ID_FOLDER_UP } } };
         return {
             { QStringLiteral("Enter, 再生"), QStringLiteral("ファイルを開く、Folderの展開"),
                 { { VK_RETURN, false, false, ID_OPEN_ITEM },
                     { VK_MEDIA_PLAY_PAUSE, false, false, ID_OPEN_ITEM } } },
             ListMoves(),
-            { QStringLiteral("←"), QStringLiteral("上位Folderへ"),
-                { { VK_LEFT, false, false, ID_FOLDER_UP } } },
+            left,
             { QStringLiteral("Esc"), QStringLiteral("ドライブの一覧へ"),
                 { { VK_ESCAPE, false, false, ID_FOLDER_TOP } } },
             { QStringLiteral("Tab"), QStringLiteral("Resume画面へ（選んだ本を引き継ぐ）"),
@@ -201,14 +205,14 @@ namespace
     }
 } // namespace
 
-Sheet ForScreen(Screen screen)
+Sheet ForScreen(Screen screen, bool covers)
 {
     // Each screen brings its own title and rows; the keys of every screen follow.
     switch (screen) {
     case SCREEN_CONTENT:
         return { QStringLiteral("読書中のキー"), ContentRows(), EverywhereRows(), ReadingNinths() };
     case SCREEN_FOLDER:
-        return { QStringLiteral("Folder画面のキー"), FolderRows(), EverywhereRows() };
+        return { QStringLiteral("Folder画面のキー"), FolderRows(covers), EverywhereRows() };
     case SCREEN_RESUME:
         return { QStringLiteral("Resume画面のキー"), ResumeRows(), EverywhereRows() };
     case SCREEN_OUTLINE:

@@ -43,6 +43,7 @@ struct Sheet {
     QList<Ninth> ninths;
 };
 
-Sheet ForScreen(InputRules::Screen screen);
+// covers: the Folder screen shows its books as covers, where Left and Right choose.
+Sheet ForScreen(InputRules::Screen screen, bool covers = false);
 
 } // namespace KeyHelp

@@ -220,7 +220,7 @@ void CTalvexView::RunAction(int action)
         MoveZoomRight();
         break;
     case ACT_KEY_HELP:
-        m_keyHelp.Open(KeyHelp::ForScreen(Screen(InputScreen())), m_fonts,
+        m_keyHelp.Open(KeyHelp::ForScreen(Screen(InputScreen()), CoversShown()), m_fonts,
             ListGeometry::ForIndex(SizeIndex()).listFont);
         break;
     case ACT_SHOW_PLATE:
