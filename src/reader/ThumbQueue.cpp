@@ -4,7 +4,6 @@
 #include "platform/LeftRunning.h"
 #include "platform/WorkerPriority.h"
 
-#include <QCoreApplication>
 
 #include <condition_variable>
 #include <mutex>
@@ -194,9 +193,7 @@ void ThumbQueue::Work(const std::shared_ptr<Shared>& shared)
         shared->results.append({ generation, item, image });
         if (shared->owner && !shared->told) {
             shared->told = true;
-            QMetaObject::invokeMethod(
-                shared->owner, [owner = shared->owner] { owner->TakeResults(); },
-                Qt::QueuedConnection);
+            QMetaObject::invokeMethod(shared->owner, "TakeResults", Qt::QueuedConnection);
         }
     }
     --shared->threads;
