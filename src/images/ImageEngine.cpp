@@ -5,9 +5,9 @@
 #include "images/PageCache.h"
 #include "images/ReadWatch.h"
 #include "platform/LeftRunning.h"
+#include "platform/MainThreadCalls.h"
 #include "platform/WorkerPriority.h"
 
-#include <QCoreApplication>
 #include <QSet>
 
 #include <atomic>
@@ -563,18 +563,15 @@ void ImageEngine::Work(const std::shared_ptr<Shared>& shared, const std::shared_
         try {
             shared->cache.Insert(task->key, image);
             shared->arrived.notify_all();
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [shared, key = task->key, generation = task->generation] {
-                    bool current = false;
-                    {
-                        const std::lock_guard<std::mutex> guard(shared->mutex);
-                        current = generation == shared->generation && shared->wanted.contains(key);
-                    }
-                    if (current && shared->engine)
-                        emit shared->engine->pageDecoded(key.path);
-                },
-                Qt::QueuedConnection);
+            MainThreadCalls::Post([shared, key = task->key, generation = task->generation] {
+                bool current = false;
+                {
+                    const std::lock_guard<std::mutex> guard(shared->mutex);
+                    current = generation == shared->generation && shared->wanted.contains(key);
+                }
+                if (current && shared->engine)
+                    emit shared->engine->pageDecoded(key.path);
+            });
         } catch (const std::bad_alloc&) {
             // Asked for again with the next request.
         }

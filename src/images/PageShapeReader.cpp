@@ -4,6 +4,7 @@
 #include "images/Orientation.h"
 #include "images/PageHeader.h"
 #include "platform/LeftRunning.h"
+#include "platform/MainThreadCalls.h"
 #include "platform/Paths.h"
 #include "platform/WorkerPriority.h"
 
@@ -156,22 +157,17 @@ void PageShapeReader::Read(const std::shared_ptr<Shared>& shared, const PageSour
         shared->sizes[page] = size;
         if (!shared->told || (shape != PageShape::Wide && !last && now - toldAt < kTellEvery))
             continue;
+        shared->told = false;
         toldAt = now;
-        // The owner lets go of this only under the lock: it is alive while posted to.
-        if (shared->owner) {
-            shared->told = false;
-            QMetaObject::invokeMethod(shared->owner, "OnShapesPosted", Qt::QueuedConnection);
-        }
+        MainThreadCalls::Post([shared] {
+            PageShapeReader* owner = nullptr;
+            {
+                const std::lock_guard<std::mutex> guard(shared->mutex);
+                shared->told = true;
+                owner = shared->owner;
+            }
+            if (owner)
+                emit owner->shapesRead();
+        });
     }
-}
-
-void PageShapeReader::OnShapesPosted()
-{
-    if (!m_shared)
-        return;
-    {
-        const std::lock_guard<std::mutex> lock(m_shared->mutex);
-        m_shared->told = true;
-    }
-    emit shapesRead();
 }

@@ -46,9 +46,6 @@ signals:
 private:
     struct Shared;
     static void Read(const std::shared_ptr<Shared>& shared, const PageSource& pages);
-    // Posted by the reading thread, by name: a call that carried state made on that thread
-    // would be read here with only Qt's own lock between, which ThreadSanitizer cannot see.
-    Q_INVOKABLE void OnShapesPosted();
 
     std::shared_ptr<Shared> m_shared;
 };

@@ -5,10 +5,10 @@
 #include "pdf/PopplerDocuments.h"
 #include "platform/Allocator.h"
 #include "platform/LeftRunning.h"
+#include "platform/MainThreadCalls.h"
 #include "platform/TestHook.h"
 #include "platform/WorkerPriority.h"
 
-#include <QCoreApplication>
 #include <QPainter>
 
 #include <poppler-qt6.h>
@@ -318,13 +318,10 @@ void PdfRenderer::Run(const std::shared_ptr<Shared>& shared)
             self.runningKey = QStringLiteral("content");
             lock.unlock();
             const QMap<int, QRectF> contents { { page, ReadContent(self, page) } };
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [shared, contents] {
-                    if (PdfRenderer* owner = shared->owner)
-                        emit owner->contentsRead(contents);
-                },
-                Qt::QueuedConnection);
+            MainThreadCalls::Post([shared, contents] {
+                if (PdfRenderer* owner = shared->owner)
+                    emit owner->contentsRead(contents);
+            });
             lock.lock();
             self.runningKey.clear();
             shared->warmed = true;
@@ -344,14 +341,11 @@ void PdfRenderer::Run(const std::shared_ptr<Shared>& shared)
         shared->warmed = true;
         shared->wake.notify_all();
         if (!abandoned && !image.isNull() && !shared->stop) {
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [shared, job, image] {
-                    // Runs on the reader's thread, where the owner is let go.
-                    if (PdfRenderer* owner = shared->owner)
-                        emit owner->rendered(job.key, image, job.area);
-                },
-                Qt::QueuedConnection);
+            MainThreadCalls::Post([shared, job, image] {
+                // Runs on the reader's thread, where the owner is let go.
+                if (PdfRenderer* owner = shared->owner)
+                    emit owner->rendered(job.key, image, job.area);
+            });
         }
         if (!shared->outlineRead && !shared->stop) {
             shared->outlineRead = true;
@@ -385,13 +379,10 @@ void PdfRenderer::ReadOutline(const std::shared_ptr<Shared>& shared, const PdfPa
     if (PopplerDocuments::Document document = PopplerDocuments::Load(shared->path, password))
         entries = PdfOutline::Read(*document);
     Allocator::GiveBack();
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [shared, entries] {
-            if (PdfRenderer* owner = shared->owner)
-                emit owner->outlineRead(entries);
-        },
-        Qt::QueuedConnection);
+    MainThreadCalls::Post([shared, entries] {
+        if (PdfRenderer* owner = shared->owner)
+            emit owner->outlineRead(entries);
+    });
 }
 
 QMap<int, QSizeF> PdfRenderer::ReadSizes(Worker& worker, const QList<int>& pages)
@@ -429,13 +420,10 @@ QRectF PdfRenderer::ReadContent(Worker& worker, int page)
 
 void PdfRenderer::TellSizes(const std::shared_ptr<Shared>& shared, const QMap<int, QSizeF>& sizes)
 {
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [shared, sizes] {
-            if (PdfRenderer* owner = shared->owner)
-                emit owner->sizesRead(sizes);
-        },
-        Qt::QueuedConnection);
+    MainThreadCalls::Post([shared, sizes] {
+        if (PdfRenderer* owner = shared->owner)
+            emit owner->sizesRead(sizes);
+    });
 }
 
 QImage PdfRenderer::Render(Worker& worker, const RenderJob& job)

@@ -1,9 +1,9 @@
 #include "platform/BackgroundTask.h"
 
 #include "platform/LeftRunning.h"
+#include "platform/MainThreadCalls.h"
 #include "platform/TestHook.h"
 
-#include <QCoreApplication>
 #include <QPointer>
 
 #include <atomic>
@@ -40,13 +40,10 @@ BackgroundTask::BackgroundTask(Work work, QObject* parent)
         if (shared->abandoned)
             return;
         // Told on the application's thread, where the task is known to be alive or not.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [shared, self] {
-                if (self && !shared->abandoned)
-                    emit self->done();
-            },
-            Qt::QueuedConnection);
+        MainThreadCalls::Post([shared, self] {
+            if (self && !shared->abandoned)
+                emit self->done();
+        });
     };
     LeftRunning::Started();
     try {

@@ -2,8 +2,8 @@
 
 #include "images/DecodeCost.h"
 #include "platform/LeftRunning.h"
+#include "platform/MainThreadCalls.h"
 #include "platform/WorkerPriority.h"
-
 
 #include <condition_variable>
 #include <mutex>
@@ -193,7 +193,15 @@ void ThumbQueue::Work(const std::shared_ptr<Shared>& shared)
         shared->results.append({ generation, item, image });
         if (shared->owner && !shared->told) {
             shared->told = true;
-            QMetaObject::invokeMethod(shared->owner, "TakeResults", Qt::QueuedConnection);
+            MainThreadCalls::Post([shared] {
+                ThumbQueue* owner = nullptr;
+                {
+                    const std::lock_guard<std::mutex> guard(shared->mutex);
+                    owner = shared->owner;
+                }
+                if (owner)
+                    owner->TakeResults();
+            });
         }
     }
     --shared->threads;

@@ -56,9 +56,7 @@ private:
     };
     static bool StartThread(const std::shared_ptr<Shared>& shared);
     static void Work(const std::shared_ptr<Shared>& shared);
-    // Posted by the workers by name: a call carrying state made on their threads would be
-    // read here with only Qt's own lock between, which ThreadSanitizer cannot see.
-    Q_INVOKABLE void TakeResults();
+    void TakeResults();
 
     std::shared_ptr<Shared> m_shared;
     QHash<int, QImage> m_held;
